@@ -1,0 +1,6 @@
+# The Windows-only parts of the tree; each folder adds its own targets and tests.
+foreach(dir engine control framework components app sfxstub setup foldercompress)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()

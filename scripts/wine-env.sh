@@ -1,0 +1,18 @@
+# Sourced: the environment of the build tree's private Wine prefix.
+# Wine's 64-bit loader is called directly: where the kernel cannot run 32-bit Linux programs
+# (as on the project's build machines) the 32-bit loader that /usr/bin/wine prefers fails with
+# "Exec format error".
+_pelloro_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${PELLORO_WINEPREFIX:-$_pelloro_root/build/windows/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
+export PELLORO_WINE=/usr/lib/wine/wine64
+export WINELOADER=$PELLORO_WINE
+export PELLORO_WINESERVER=/usr/lib/wine/wineserver64
+ensure_wineprefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$PELLORO_WINE" wineboot -i >/dev/null 2>&1 || true
+    "$PELLORO_WINESERVER" -w
+  fi
+}
