@@ -13,6 +13,22 @@ function(pelloro_add_test)
   if(PELLORO_WINDOWS)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 900)
+    # Fixtures made by the peer tools (zip, 7z, python's zipfile) before the program runs: each
+    # <name>_fixtures.sh beside the tests is run natively with its own output folder,
+    # <build>/<folder>/fixtures/<name>/, which the tests read through testutil::BinaryDir().
+    file(GLOB fixture_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fixtures.sh)
+    foreach(script ${fixture_scripts})
+      get_filename_component(fname ${script} NAME_WE)
+      string(REGEX REPLACE "_fixtures$" "" fname ${fname})
+      set(out ${CMAKE_CURRENT_BINARY_DIR}/fixtures/${fname})
+      add_test(NAME ${T_NAME}_fixtures_${fname}
+               COMMAND bash -c "rm -rf '${out}' && mkdir -p '${out}' && bash '${script}' '${out}'")
+      set_tests_properties(${T_NAME}_fixtures_${fname} PROPERTIES
+                           FIXTURES_SETUP ${T_NAME}_fixtures LABELS "${T_LABELS}" TIMEOUT 300)
+    endforeach()
+    if(fixture_scripts)
+      set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED ${T_NAME}_fixtures)
+    endif()
   else()
     gtest_discover_tests(${T_NAME} PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
   endif()

@@ -1,0 +1,94 @@
+#include "win_test_util.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace testutil {
+
+namespace {
+
+std::string NewTempFolderPath() {
+  char base[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, base);
+  static unsigned counter = 0;
+  for (;;) {
+    char name[MAX_PATH * 2];
+    std::snprintf(name, sizeof name, "%spt%lx_%u\\", base, GetCurrentProcessId(), ++counter);
+    if (CreateDirectoryA(name, nullptr)) return name;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::string();
+  }
+}
+
+}  // namespace
+
+TempFolder::TempFolder() : path_(NewTempFolderPath()) {}
+
+TempFolder::~TempFolder() {
+  if (!path_.empty()) RemoveTree(path_);
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = data.empty() ||
+                  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == data.size();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+  return WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(h, &size) != 0;
+  if (ok) {
+    data->resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = data->empty() || (ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr) &&
+                           got == data->size());
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bool RemoveTree(const std::string& path) {
+  std::string dir = path;
+  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string full = dir + name;
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveTree(full);
+      else
+        DeleteFileA(full.c_str());
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+  }
+  return RemoveDirectoryA(dir.c_str()) != 0;
+}
+
+std::string UnixToWindowsPath(const std::string& unixPath) {
+  std::string out = "Z:";
+  for (char c : unixPath) out += (c == '/') ? '\\' : c;
+  return out;
+}
+
+std::string SharedDir() { return UnixToWindowsPath(PELLORO_SOURCE_DIR "/../shared/"); }
+
+std::string BinaryDir() { return UnixToWindowsPath(PELLORO_BINARY_DIR "/"); }
+
+}  // namespace testutil

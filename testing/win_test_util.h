@@ -1,0 +1,37 @@
+// Helpers for the Windows test programs that run under Wine.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// A fresh, empty folder below the system's temporary folder, removed with its contents when the
+// object goes. path() ends with '\'.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data);
+bool WriteWholeFile(const std::string& path, const std::string& text);
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
+bool RemoveTree(const std::string& path);
+
+// Windows path of a Unix path (Wine maps the Unix root to drive Z:).
+std::string UnixToWindowsPath(const std::string& unixPath);
+// The shared folder beside the checkout (corpus, bench-corpus), as a Windows path ending in '\'.
+std::string SharedDir();
+// The build tree (where CTest fixtures made by the peer tools are written), as a Windows path
+// ending in '\'.
+std::string BinaryDir();
+
+}  // namespace testutil
