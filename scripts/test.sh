@@ -25,7 +25,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   # Start Wine'"'"'s own services now, detached from ctest'"'"'s output pipes: started by the first test
   # program they would hold those pipes open and ctest would wait for them forever.
   "$PELLORO_WINE" wineboot </dev/null >/dev/null 2>&1
-  ctest --test-dir build/windows --output-on-failure -j 4 '"${label[*]:+${label[*]}}"'
+  ctest --test-dir build/windows --output-on-failure -j 4 '"${label[*]}"'
   rc=$?
   "$PELLORO_WINESERVER" -k
   exit $rc' || status=1

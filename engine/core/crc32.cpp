@@ -1,27 +1,40 @@
+// UpdateCrc32 picks its kernel once per process: the widest carry-less folding the processor
+// has, the table kernel otherwise (or when a test forces it).
 #include "core/crc32.h"
 
-#include <array>
+#include <atomic>
+
+#include "core/crc32_kernels.h"
 
 namespace {
 
-constexpr std::array<uint32_t, 256> MakeByteTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (kCrc32Polynomial ^ (c >> 1)) : (c >> 1);
-    table[n] = c;
-  }
-  return table;
+using Kernel = uint32_t (*)(uint32_t, const void*, size_t);
+
+struct Choice {
+  Kernel kernel;
+  const char* name;
+};
+
+Choice BestKernel() {
+  if (Crc32CarrylessWideAvailable()) return {UpdateCrc32CarrylessWide, "carry-less 512-bit"};
+  if (Crc32CarrylessAvailable()) return {UpdateCrc32Carryless, "carry-less"};
+  return {UpdateCrc32Table, "table"};
 }
 
-constexpr std::array<uint32_t, 256> kByteTable = MakeByteTable();
+std::atomic<bool> g_forceTable{false};
+
+Choice CurrentKernel() {
+  static const Choice best = BestKernel();
+  if (g_forceTable.load(std::memory_order_relaxed)) return {UpdateCrc32Table, "table"};
+  return best;
+}
 
 }  // namespace
 
-const uint32_t* Crc32Table() { return kByteTable.data(); }
+void ForceCrc32TableFallback(bool force) { g_forceTable.store(force, std::memory_order_relaxed); }
+
+const char* ActiveCrc32KernelName() { return CurrentKernel().name; }
 
 uint32_t UpdateCrc32(uint32_t crc, const void* data, size_t n) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  for (size_t i = 0; i < n; ++i) crc = kByteTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return crc;
+  return CurrentKernel().kernel(crc, data, n);
 }
