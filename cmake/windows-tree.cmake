@@ -2,7 +2,7 @@
 if(BUILD_TESTING)
   add_subdirectory(testing)
 endif()
-foreach(dir engine control framework components app sfxstub setup foldercompress)
+foreach(dir engine control/prompts control framework components app sfxstub setup foldercompress)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()
