@@ -1,0 +1,136 @@
+#include "event_messages.h"
+
+namespace qx30w32 {
+namespace {
+
+using activex::ArgType;
+using activex::EventMember;
+
+constexpr ArgType T = ArgType::kText;
+constexpr ArgType I2 = ArgType::kShort;
+constexpr ArgType I4 = ArgType::kLong;
+constexpr ArgType B = ArgType::kBool;
+
+const EventMember kEvents[] = {
+    {1, "ZNOpenFile", {{T, "szName"}}},
+    {2, "ZNExpanding", {{T, "szName"}, {I2, "iRateDone"}}},
+    {3, "ZNCloseFile", {{T, "szName"}, {B, "bNoError"}}},
+    {4, "ZNTest", {{T, "szName"}, {B, "bNoError"}}},
+    {5, "ZNJoining", {{I2, "iSizeInKBytes"}, {T, "szPartFileName"}}},
+    {6, "ZNJoined", {{I2, "iPartFileNumber"}, {I4, "lTotalSize"}}},
+    {7, "ZNJoinDoneSize", {{I4, "lTotalSize"}}},
+    {8, "ZNJoinDoneName", {{T, "szZipName"}}},
+    {9, "ZNRestoreBuildZip", {{T, "szZipName"}}},
+    {10, "ZNRestoreZipDone", {{I4, "lTempZipSize"}}},
+    {11, "ZNBackupBuildZip", {{T, "szZipName"}}},
+    {12, "ZNBackupZipDone", {{I4, "lTempZipSize"}}},
+    {13, "ZNMakeEXEStep1", {}},
+    {14, "ZNMakeEXEStep2", {{I2, "iRateDone"}}},
+    {15, "ZNZipping", {{T, "szCurrentFile"}, {I2, "iProcessedKBytes"}}},
+    {16, "ZNZipping2", {{T, "szCurrentFile"}, {I2, "iRateDone"}}},
+    {17, "ZNFileZipped", {{T, "szFileName"}, {I2, "iCompressionRate"}}},
+    {18, "ZNWriting", {{T, "szZipName"}}},
+    {19, "ZNReparing", {{T, "szName"}, {I2, "iRepareStep"}}},
+    {20, "ZNCompute", {{I2, "iFilesInZip"}}},
+    {21, "ZNEncrypt", {{T, "szFileName"}, {I2, "iRateDone"}}},
+    {22, "ZNSplitting", {{I2, "iSizeInKBytes"}, {T, "szPartFileName"}}},
+    {23, "ZNSplitted", {{I2, "iPartNumber"}, {I4, "lSizeInBytes"}}},
+    {24, "ZNDeleting", {{T, "szCurrentFile"}}},
+};
+
+// Where an event parameter comes from.
+enum class Source : unsigned char {
+  kNone,
+  kTextFromL,     // lParam as a zero-terminated ANSI string; null gives ""
+  kShortFromW,    // the low 16 bits of wParam, signed
+  kLongFromL,     // lParam, 32 bits
+  kBoolWNonZero,  // wParam != 0
+  kBoolWBelow2,   // wParam, unsigned, below 2 (result levels 0 and 1 are free of error)
+};
+
+struct MessageRoute {
+  UINT message;
+  DISPID event;
+  Source sources[2];
+};
+
+constexpr UINT U(UINT n) { return WM_USER + n; }
+
+const MessageRoute kRoutes[] = {
+    {U(41), 5, {Source::kShortFromW, Source::kTextFromL}},
+    {U(43), 7, {Source::kLongFromL}},
+    {U(44), 8, {Source::kTextFromL}},
+    {U(61), 22, {Source::kShortFromW, Source::kTextFromL}},
+    {U(62), 23, {Source::kShortFromW, Source::kLongFromL}},
+    {U(38), 1, {Source::kTextFromL}},
+    {U(39), 2, {Source::kTextFromL, Source::kShortFromW}},
+    {U(40), 3, {Source::kTextFromL, Source::kBoolWNonZero}},
+    {U(46), 15, {Source::kTextFromL, Source::kShortFromW}},
+    {U(50), 16, {Source::kTextFromL, Source::kShortFromW}},
+    {U(45), 17, {Source::kTextFromL, Source::kShortFromW}},
+    {U(48), 18, {Source::kTextFromL}},
+    {U(47), 24, {Source::kTextFromL}},
+    {U(49), 19, {Source::kTextFromL, Source::kShortFromW}},
+    {U(66), 21, {Source::kTextFromL, Source::kShortFromW}},
+    {U(69), 4, {Source::kTextFromL, Source::kBoolWBelow2}},
+    {U(80), 11, {Source::kTextFromL}},
+    {U(81), 12, {Source::kLongFromL}},
+    {U(82), 9, {Source::kTextFromL}},
+    {U(83), 10, {Source::kLongFromL}},
+    {U(90), 13, {}},
+    {U(91), 14, {Source::kShortFromW}},
+};
+
+bool MakeArgument(Source source, WPARAM wParam, LPARAM lParam, VARIANT* arg) {
+  VariantInit(arg);
+  switch (source) {
+    case Source::kTextFromL:
+      V_VT(arg) = VT_BSTR;
+      V_BSTR(arg) = activex::AllocStringFromAnsi(reinterpret_cast<const char*>(lParam));
+      return V_BSTR(arg) != nullptr;
+    case Source::kShortFromW:
+      V_VT(arg) = VT_I2;
+      V_I2(arg) = static_cast<SHORT>(static_cast<WORD>(wParam & 0xFFFF));
+      return true;
+    case Source::kLongFromL:
+      V_VT(arg) = VT_I4;
+      V_I4(arg) = static_cast<LONG>(static_cast<DWORD>(static_cast<ULONG_PTR>(lParam)));
+      return true;
+    case Source::kBoolWNonZero:
+      V_VT(arg) = VT_BOOL;
+      V_BOOL(arg) = wParam != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+      return true;
+    case Source::kBoolWBelow2:
+      V_VT(arg) = VT_BOOL;
+      V_BOOL(arg) = static_cast<ULONG_PTR>(wParam) < 2 ? VARIANT_TRUE : VARIANT_FALSE;
+      return true;
+    case Source::kNone:
+      break;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::span<const activex::EventMember> EventMembers() { return kEvents; }
+
+bool FireEventForMessage(activex::ActiveXControl& control, UINT message, WPARAM wParam,
+                         LPARAM lParam) {
+  for (const MessageRoute& route : kRoutes) {
+    if (route.message != message) continue;
+    VARIANT args[2];
+    UINT count = 0;
+    bool ok = true;
+    for (Source source : route.sources) {
+      if (source == Source::kNone) break;
+      ok = MakeArgument(source, wParam, lParam, &args[count]) && ok;
+      ++count;
+    }
+    if (ok) control.FireEvent(route.event, args, count);
+    for (UINT i = 0; i < count; ++i) VariantClear(&args[i]);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace qx30w32

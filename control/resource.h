@@ -1,0 +1,11 @@
+// Resource identifiers of QX30W32.
+#pragma once
+
+#define IDS_CONTROL_DESCRIPTION 1
+#define IDS_PROPPAGE_DESCRIPTION 2
+#define IDD_ABOUTBOX 1
+#define IDD_PROPPAGE 100
+#define IDS_PROPPAGE_CAPTION 100
+#define IDI_CONTROL 202
+#define IDC_ABOUT_NAME 1001
+#define IDC_ABOUT_VERSION 1002

@@ -1,0 +1,71 @@
+// A VBScript under the prefix's cscript creates the registered control by ProgID and calls its
+// methods by name; the test checks the script's output and its explicit exit code.
+#include <gtest/gtest.h>
+
+#include "control_test_support.h"
+
+namespace {
+
+struct ScriptRun {
+  DWORD exitCode = static_cast<DWORD>(-1);
+  std::string output;
+};
+
+// Runs a program with its output captured through a pipe and its input closed.
+ScriptRun RunCaptured(const std::string& commandLine) {
+  ScriptRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  startup.hStdInput = nullptr;
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &process);
+  CloseHandle(writeEnd);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      run.output.append(buffer, got);
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return run;
+}
+
+TEST(Script, CreatesTheControlByProgIdAndCallsItsMethodsByName) {
+  const std::string script = controltest::ControlSourceDir() + "buffer_sizes.vbs";
+  ScriptRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
+  EXPECT_EQ(0u, run.exitCode) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("GetZipBufferSize=32767")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("GetUnzipBufferSize=24576")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("OK")) << run.output;
+}
+
+TEST(Script, AScriptErrorIsSeenThroughTheMissingOk) {
+  // A call with a wrong argument count stops the script before its OK: the test must not
+  // rely on cscript's exit code alone.
+  testutil::TempFolder folder;
+  const std::string script = folder / "bad_call.vbs";
+  ASSERT_TRUE(testutil::WriteWholeFile(
+      script, std::string("Set qx = CreateObject(\"QX30W32.QXCtrl.1\")\r\n"
+                          "x = qx.GetZipBufferSize(1, 2)\r\n"
+                          "WScript.Echo \"OK\"\r\n"
+                          "WScript.Quit 0\r\n")));
+  ScriptRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
+  EXPECT_EQ(std::string::npos, run.output.find("OK")) << run.output;
+}
+
+}  // namespace

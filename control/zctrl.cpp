@@ -1,0 +1,151 @@
+#include "zctrl.h"
+
+#include <new>
+
+#include "activex/server_module.h"
+#include "dispatch_members.h"
+#include "engine_objects.h"
+#include "event_messages.h"
+#include "process_state.h"
+#include "qx30w32_guids.h"
+#include "resource.h"
+
+namespace {
+
+const activex::ControlClassInfo& ControlInfo() {
+  static const activex::ControlClassInfo info = {
+      &qx30w32::kControlClassId, &qx30w32::kLibraryId,  &qx30w32::kDispatchId,
+      &qx30w32::kEventsId,       &qx30w32::kPropertyPageClassId, CZCtrl::kMiscStatus,
+      qx30w32::DispatchMembers(), L"QX30W32 Control"};
+  return info;
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  try {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+      EndDialog(dialog, LOWORD(wParam));
+      return TRUE;
+    }
+  } catch (...) {
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+std::string ControlFolder() {
+  std::string path = activex::ModulePathA();
+  size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return std::string();
+  return path.substr(0, slash + 1);
+}
+
+HRESULT CZCtrl::Create(REFIID riid, void** object) {
+  auto* control = new (std::nothrow) CZCtrl();
+  if (control == nullptr) return E_OUTOFMEMORY;
+  HRESULT hr = control->QueryInterface(riid, object);
+  control->Release();  // the creation reference; QueryInterface's one stays
+  return hr;
+}
+
+CZCtrl::CZCtrl() : ActiveXControl(ControlInfo()) {
+  // The form size seen in the hosts (HIMETRIC).
+  SetInitialExtent({820, 503});
+  if (qx30w32::NewWriterEngine(&writer_) == qx30w32::Allocation::kOutOfMemory) {
+    MessageBoxA(nullptr, "Internal error.\nNot enough memory for ZIP functions", nullptr,
+                MB_OK | MB_ICONSTOP);
+  }
+  if (qx30w32::NewReaderEngine(&reader_) == qx30w32::Allocation::kOutOfMemory) {
+    MessageBoxA(nullptr, "Internal error.\nNot enough memory for UNZIP functions", nullptr,
+                MB_OK | MB_ICONSTOP);
+  }
+  qx30w32::ProcessState& process = qx30w32::Process();
+  process.showPasswords = true;
+  process.savePasswords = true;
+  // The settings file lies beside the control; without a known folder it is the bare name.
+  const std::string folder = ControlFolder();
+  process.iniName = folder.empty() ? "QX30.INI" : folder + "QX30.INI";
+}
+
+CZCtrl::~CZCtrl() {
+  // No later prompt may be bracketed by a control that is gone.
+  qx30w32::ForgetControl(this);
+  ReleaseNewNameBlock();
+  qx30w32::DeleteWriterEngine(writer_);
+  writer_ = nullptr;
+  qx30w32::DeleteReaderEngine(reader_);
+  reader_ = nullptr;
+}
+
+void CZCtrl::ReleaseNewNameBlock() {
+  if (newNameBlock_ != nullptr) {
+    GlobalUnlock(newNameBlock_);
+    GlobalFree(newNameBlock_);
+  }
+  newNameBlock_ = nullptr;
+  newNameText_ = nullptr;
+}
+
+std::string CZCtrl::TakeNewZipName() {
+  std::string name = newNameText_ != nullptr ? std::string(newNameText_) : std::string();
+  ReleaseNewNameBlock();
+  return name;
+}
+
+void CZCtrl::SetHelpFile(const char* name) {
+  helpFileName_ = name != nullptr ? name : "";
+  qx30w32::Process().helpFile = helpFileName_;
+}
+
+void CZCtrl::AboutBox() {
+  PreModalDialog();
+  DialogBoxParamW(activex::ModuleHandle(), MAKEINTRESOURCEW(IDD_ABOUTBOX), ModalParent(),
+                  AboutProc, 0);
+  PostModalDialog();
+}
+
+void CZCtrl::OnDraw(HDC dc, const RECT& bounds) {
+  if (AmbientUserMode()) {
+    // At run time the control takes no room on the host's form.
+    if (window() != nullptr) SetWindowPos(window(), nullptr, -1, -1, 0, 0, SWP_NOZORDER);
+    return;
+  }
+  FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const int oldMode = GetMapMode(dc);
+  if (oldMode != MM_TEXT) SetMapMode(dc, MM_TEXT);
+  static const char kName[] = "Quillet OCX";
+  TextOutA(dc, bounds.left + 1, bounds.top + 1, kName, static_cast<int>(sizeof kName - 1));
+  HICON icon = LoadIconW(activex::ModuleHandle(), MAKEINTRESOURCEW(IDI_CONTROL));
+  if (icon != nullptr) {
+    const int x = bounds.left + (bounds.right - bounds.left) / 2 - 16;
+    const int y = bounds.top + (bounds.bottom - bounds.top) / 2 - 16;
+    if (x >= 0 && y >= 0) DrawIcon(dc, x, y, icon);
+  }
+  if (oldMode != MM_TEXT) SetMapMode(dc, oldMode);
+}
+
+void CZCtrl::ExchangeProperties(activex::PropertyExchange& exchange) {
+  // The control has no properties of its own: its version, then the base's state (the extent).
+  uint32_t version = kPersistedVersion;
+  exchange.Exchange(version);
+  ExchangeBaseState(exchange);
+}
+
+bool CZCtrl::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message == WM_CREATE) {
+    *result = 0;  // the base's creation has nothing that can fail
+    return true;
+  }
+  if (qx30w32::FireEventForMessage(*this, message, wParam, lParam)) {
+    *result = 0;
+    return true;
+  }
+  return false;
+}
+
+bool CZCtrl::MemberAvailable(const activex::DispatchMember& member) {
+  if ((member.requirement & kNeedsReader) && reader_ == nullptr) return false;
+  if ((member.requirement & kNeedsWriter) && writer_ == nullptr) return false;
+  return true;
+}

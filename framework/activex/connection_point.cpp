@@ -1,0 +1,104 @@
+#include "activex/connection_point.h"
+
+#include <olectl.h>
+
+#include <algorithm>
+
+namespace activex {
+
+EventConnectionPoint::~EventConnectionPoint() { DisconnectAll(); }
+
+void EventConnectionPoint::DisconnectAll() {
+  std::vector<Sink> sinks;
+  sinks.swap(sinks_);
+  for (Sink& sink : sinks) sink.dispatch->Release();
+}
+
+void EventConnectionPoint::Fire(DISPID id, VARIANT* args, UINT count) {
+  if (sinks_.empty()) return;
+  std::vector<IDispatch*> targets;
+  targets.reserve(sinks_.size());
+  for (Sink& sink : sinks_) {
+    sink.dispatch->AddRef();
+    targets.push_back(sink.dispatch);
+  }
+  // Automation wants the arguments last first.
+  std::vector<VARIANT> reversed(args, args + count);
+  std::reverse(reversed.begin(), reversed.end());
+  DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr, count, 0};
+  for (IDispatch* target : targets) {
+    VARIANT result;
+    VariantInit(&result);
+    target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                   nullptr);
+    VariantClear(&result);
+    target->Release();
+  }
+}
+
+STDMETHODIMP EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
+    *object = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) EventConnectionPoint::AddRef() { return owner_->AddRef(); }
+STDMETHODIMP_(ULONG) EventConnectionPoint::Release() { return owner_->Release(); }
+
+STDMETHODIMP EventConnectionPoint::GetConnectionInterface(IID* iid) {
+  if (iid == nullptr) return E_POINTER;
+  *iid = eventInterface_;
+  return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::GetConnectionPointContainer(
+    IConnectionPointContainer** container) {
+  if (container == nullptr) return E_POINTER;
+  *container = owner_;
+  owner_->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+  if (cookie != nullptr) *cookie = 0;
+  if (sink == nullptr || cookie == nullptr) return E_POINTER;
+  try {
+    sinks_.reserve(sinks_.size() + 1);  // may throw: before the sink is taken
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  {
+    IDispatch* dispatch = nullptr;
+    if (FAILED(sink->QueryInterface(eventInterface_, reinterpret_cast<void**>(&dispatch))) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
+    sinks_.push_back({nextCookie_, dispatch});
+    *cookie = nextCookie_++;
+    return S_OK;
+  }
+}
+
+STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
+  for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+    if (it->cookie == cookie) {
+      IDispatch* dispatch = it->dispatch;
+      sinks_.erase(it);
+      dispatch->Release();
+      return S_OK;
+    }
+  }
+  return CONNECT_E_NOCONNECTION;
+}
+
+STDMETHODIMP EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
+  if (connections != nullptr) *connections = nullptr;
+  return E_NOTIMPL;
+}
+
+}  // namespace activex
