@@ -1,33 +1,11 @@
-// libFuzzer target for Unshrink: the first byte picks the run length, the next four the claimed
-// uncompressed size (at most 1 MB), the rest is the data.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <vector>
-
-#include "core/le_fields.h"
+// libFuzzer target for Unshrink: the options byte picks the run length.
 #include "core/unshrink.h"
-
-namespace {
-class CountingOutput : public DecoderOutput {
- public:
-  void Write(const uint8_t* data, size_t n) override {
-    if (n == 0 || n > kDecoderWindowSize || data == nullptr) std::abort();
-    total += n;
-  }
-  size_t total = 0;
-};
-}  // namespace
+#include "legacy_fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 5) return 0;
-  const size_t chunk = 1 + data[0];
-  const uint32_t claimed = GetLE32(data + 1) & 0xFFFFF;
-  MemoryDecoderInput in(data + 5, size - 5, chunk);
-  CountingOutput out;
-  std::vector<uint8_t> window(kDecoderWindowSize);
-  const int result = Unshrink(in, out, window.data(), claimed);
-  if (out.total > claimed) std::abort();
-  if (result == kLegacyOk && out.total != claimed) std::abort();
-  return 0;
+  return RunLegacyFuzzInput(
+      data, size, [](uint8_t options) -> size_t { return 1 + options; },
+      [](uint8_t, DecoderInput& in, DecoderOutput& out, uint8_t* window, uint32_t claimed) {
+        return Unshrink(in, out, window, claimed);
+      });
 }
