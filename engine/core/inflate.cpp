@@ -1,0 +1,577 @@
+#include "core/inflate.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "core/huffman.h"
+
+namespace {
+
+// Lookup widths. The literal/length table's primary part (1,024 entries) holds every fixed code
+// and most dynamic ones; the code-length codes are at most 7 bits and need no sub-tables.
+constexpr unsigned kLitLenBits = 10;
+constexpr unsigned kDistBits = 8;
+constexpr unsigned kCodeLenBits = 7;
+constexpr unsigned kMaxCodeLength = 15;
+
+constexpr unsigned kLitLenSymbols = 288;    // 286 usable, 2 reserved (fixed table only)
+constexpr unsigned kDistSymbols = 32;       // 30 usable, 2 reserved (fixed table only)
+constexpr unsigned kMaxLitLenCodes = 286;
+constexpr unsigned kMaxDistCodes = 30;
+constexpr unsigned kCodeLenSymbols = 19;
+
+constexpr size_t kLitLenTableSize = HuffmanTableBound(kLitLenSymbols, kLitLenBits, kMaxCodeLength);
+constexpr size_t kDistTableSize = HuffmanTableBound(kDistSymbols, kDistBits, kMaxCodeLength);
+constexpr size_t kCodeLenTableSize = size_t{1} << kCodeLenBits;
+
+constexpr size_t kWindowSize = kDecoderWindowSize;
+// The fast loop runs while one more iteration (three literals or one 258-byte match, whose copy
+// may touch 16 bytes beyond its end) stays inside the window, so it never has to flush.
+constexpr size_t kFastWindowLimit = kWindowSize - 258 - 16 - 3;
+// The fast loop refills 8 bytes at once and consumes at most 48 bits per iteration.
+constexpr ptrdiff_t kFastInputMargin = 8;
+
+constexpr uint8_t kCodeLengthOrder[kCodeLenSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+// Symbol templates of the literal/length and distance alphabets.
+struct SymbolTables {
+  uint32_t litLen[kLitLenSymbols];
+  uint32_t dist[kDistSymbols];
+};
+
+constexpr SymbolTables MakeSymbolTables() {
+  SymbolTables t{};
+  for (unsigned s = 0; s < 256; ++s) t.litLen[s] = MakeHuffmanSymbol(s, 0, kHuffmanLiteral);
+  t.litLen[256] = MakeHuffmanSymbol(0, 0, kHuffmanEndOfBlock);
+  unsigned base = 3;
+  for (unsigned s = 257; s < 285; ++s) {
+    const unsigned index = s - 257;
+    const unsigned extra = index < 8 ? 0 : (index - 4) / 4;
+    t.litLen[s] = MakeHuffmanSymbol(base, extra);
+    base += 1u << extra;
+  }
+  t.litLen[285] = MakeHuffmanSymbol(258, 0);
+  t.litLen[286] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  t.litLen[287] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  base = 1;
+  for (unsigned s = 0; s < 30; ++s) {
+    const unsigned extra = s < 4 ? 0 : (s - 2) / 2;
+    t.dist[s] = MakeHuffmanSymbol(base, extra);
+    base += 1u << extra;
+  }
+  t.dist[30] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  t.dist[31] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  return t;
+}
+
+constexpr SymbolTables kSymbols = MakeSymbolTables();
+static_assert(kLitLenBits <= 11, "three literals must leave a primary index in the buffer");
+static_assert(HuffmanValue(kSymbols.litLen[284]) == 227 && HuffmanExtraBits(kSymbols.litLen[284]) == 5);
+static_assert(HuffmanValue(kSymbols.dist[29]) == 24577 && HuffmanExtraBits(kSymbols.dist[29]) == 13);
+
+inline uint64_t Load64(const uint8_t* p) {
+  // Little-endian assembly; compilers turn this into one load on little-endian targets.
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap64(v);
+#endif
+  return v;
+}
+
+inline void Copy8(uint8_t* dst, const uint8_t* src) {
+  uint64_t v;
+  std::memcpy(&v, src, 8);
+  std::memcpy(dst, &v, 8);
+}
+
+inline void Copy16(uint8_t* dst, const uint8_t* src) {
+  uint8_t v[16];
+  std::memcpy(v, src, 16);
+  std::memcpy(dst, v, 16);
+}
+
+inline void Copy4(uint8_t* dst, const uint8_t* src) {
+  uint32_t v;
+  std::memcpy(&v, src, 4);
+  std::memcpy(dst, &v, 4);
+}
+
+// Copies n bytes from src to dst = src + distance (distance >= 1) with the meaning of a forward
+// byte-by-byte copy: where the regions overlap the copied bytes repeat. Writes nothing past
+// dst + n, because the bytes there are still the window's history.
+inline void CopyForward(uint8_t* dst, const uint8_t* src, size_t n) {
+  size_t distance = static_cast<size_t>(dst - src);
+  if (distance < 8) {
+    if (distance == 1) {
+      std::memset(dst, *src, n);
+      return;
+    }
+    // The output repeats with period `distance`, so it also repeats with any multiple of it:
+    // write the first bytes one at a time until a period of at least 8 is available.
+    size_t period = distance;
+    while (period < 8) period += distance;
+    size_t i = 0;
+    for (; i < n && i < period - distance; ++i) dst[i] = src[i];
+    dst += i;
+    n -= i;
+    src = dst - period;
+  }
+  if (n >= 8) {
+    size_t i = 0;
+    for (; i + 8 < n; i += 8) Copy8(dst + i, src + i);
+    // The last piece ends exactly at dst + n; it may overlap the previous one, whose bytes are
+    // already final.
+    Copy8(dst + n - 8, src + n - 8);
+  } else if (n >= 4) {
+    Copy4(dst, src);
+    Copy4(dst + n - 4, src + n - 4);
+  } else {
+    for (size_t i = 0; i < n; ++i) dst[i] = src[i];
+  }
+}
+
+// The bit buffer over the runs of the entry's data. When the data ends, the refill appends zero
+// bytes and counts them in `phantom`: reading ahead is harmless, but a stream that consumes any
+// of those bits is truncated.
+struct BitReader {
+  DecoderInput& input;
+  const uint8_t* next = nullptr;
+  const uint8_t* end = nullptr;
+  uint64_t bits = 0;     // valid bits are the low `count`; bits above may hold read-ahead
+  unsigned count = 0;
+  unsigned phantom = 0;  // how many of the `count` bits lie past the end of the data
+  bool inputDone = false;
+
+  explicit BitReader(DecoderInput& in) : input(in) {}
+
+  bool Overrun() const { return count < phantom; }
+
+  // Tops the buffer up to 56..63 bits, one byte at a time, across runs (the fast refill shifts
+  // by the count, so it must stay below 64).
+  void RefillSlow() {
+    bits &= (uint64_t{1} << count) - 1;
+    while (count < 56) {
+      if (next == end && !inputDone) {
+        const uint8_t* run = nullptr;
+        const size_t n = input.NextRun(&run);
+        if (n == 0) {
+          inputDone = true;
+        } else {
+          next = run;
+          end = run + n;
+        }
+      }
+      if (next != end) {
+        bits |= uint64_t{*next++} << count;
+      } else {
+        phantom += 8;
+      }
+      count += 8;
+    }
+  }
+
+  // Takes n (<= 32) bits. The caller checks Overrun() before trusting the value.
+  uint32_t Take(unsigned n) {
+    if (count < n) RefillSlow();
+    const uint32_t v = static_cast<uint32_t>(bits & ((uint64_t{1} << n) - 1));
+    bits >>= n;
+    count -= n;
+    return v;
+  }
+
+  void Drop(unsigned n) {
+    bits >>= n;
+    count -= n;
+  }
+};
+
+inline uint32_t Lookup(const uint32_t* table, unsigned primaryBits, uint64_t bits) {
+  uint32_t e = table[bits & ((uint32_t{1} << primaryBits) - 1)];
+  if (e & kHuffmanLink) {
+    e = table[HuffmanValue(e) +
+              ((bits >> primaryBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1))];
+  }
+  return e;
+}
+
+class Inflater {
+ public:
+  Inflater(DecoderInput& in, DecoderOutput& out, uint8_t* window)
+      : bits_(in), out_(out), window_(window) {}
+
+  int Run() {
+    for (;;) {
+      const uint32_t header = bits_.Take(3);
+      if (bits_.Overrun()) return kInflateBadData;
+      const bool final = (header & 1) != 0;
+      int result;
+      switch (header >> 1) {
+        case 0: result = StoredBlock(); break;
+        case 1: result = FixedBlock(); break;
+        case 2: result = DynamicBlock(); break;
+        default: return kInflateBadBlock;
+      }
+      if (result != kInflateOk) return result;
+      out_.BlockDone();
+      if (final) break;
+    }
+    if (pos_ > 0) out_.Write(window_, pos_);
+    return kInflateOk;
+  }
+
+ private:
+  void FlushIfFull() {
+    if (pos_ == kWindowSize) {
+      out_.Write(window_, kWindowSize);
+      pos_ = 0;
+      wrapped_ = true;
+    }
+  }
+
+  int StoredBlock() {
+    // The length fields start at the next byte boundary.
+    bits_.Drop(bits_.count & 7);
+    const uint32_t len = bits_.Take(16);
+    const uint32_t nlen = bits_.Take(16);
+    if (bits_.Overrun() || (len ^ 0xFFFFu) != nlen) return kInflateBadData;
+    size_t left = len;
+    // Whole bytes still in the bit buffer come first.
+    while (left > 0 && bits_.count >= 8) {
+      if (bits_.count - 8 < bits_.phantom) return kInflateBadData;
+      window_[pos_++] = static_cast<uint8_t>(bits_.bits);
+      bits_.Drop(8);
+      --left;
+      FlushIfFull();
+    }
+    while (left > 0) {
+      if (bits_.next == bits_.end) {
+        const uint8_t* run = nullptr;
+        const size_t n = bits_.inputDone ? 0 : bits_.input.NextRun(&run);
+        if (n == 0) {
+          bits_.inputDone = true;
+          return kInflateBadData;
+        }
+        bits_.next = run;
+        bits_.end = run + n;
+      }
+      size_t n = static_cast<size_t>(bits_.end - bits_.next);
+      if (n > left) n = left;
+      if (n > kWindowSize - pos_) n = kWindowSize - pos_;
+      std::memcpy(window_ + pos_, bits_.next, n);
+      bits_.next += n;
+      pos_ += n;
+      left -= n;
+      FlushIfFull();
+    }
+    return kInflateOk;
+  }
+
+  int FixedBlock() {
+    if (!fixedLoaded_) {
+      uint8_t lengths[kLitLenSymbols + kDistSymbols];
+      for (unsigned s = 0; s < 144; ++s) lengths[s] = 8;
+      for (unsigned s = 144; s < 256; ++s) lengths[s] = 9;
+      for (unsigned s = 256; s < 280; ++s) lengths[s] = 7;
+      for (unsigned s = 280; s < 288; ++s) lengths[s] = 8;
+      for (unsigned s = 0; s < kDistSymbols; ++s) lengths[kLitLenSymbols + s] = 5;
+      // Both sets are complete (the reserved symbols have codes but are marked invalid).
+      const int result = BuildTables(lengths, kLitLenSymbols, lengths + kLitLenSymbols, kDistSymbols);
+      if (result != kInflateOk) return result;
+      fixedLoaded_ = true;
+    }
+    return HuffmanBlock();
+  }
+
+  // Maps a table builder result to an InflateResult. Incomplete sets are accepted only as one
+  // 1-bit code, and (for distances) no code at all.
+  static int Check(const HuffmanBuildResult& r, bool emptyAllowed) {
+    switch (r.status) {
+      case HuffmanStatus::kComplete: return kInflateOk;
+      case HuffmanStatus::kIncomplete: return r.longestCode == 1 ? kInflateOk : kInflateBadData;
+      case HuffmanStatus::kEmpty: return emptyAllowed ? kInflateOk : kInflateBadData;
+      case HuffmanStatus::kOverSubscribed: return kInflateBadBlock;
+      case HuffmanStatus::kBadLength: return kInflateBadData;
+      case HuffmanStatus::kTableTooSmall: return kInflateNoMemory;
+    }
+    return kInflateBadData;
+  }
+
+  int BuildTables(const uint8_t* litLenLengths, unsigned litLenCount, const uint8_t* distLengths,
+                  unsigned distCount) {
+    fixedLoaded_ = false;
+    int result = Check(BuildHuffmanTable(litLenLengths, litLenCount, kSymbols.litLen, kLitLenBits,
+                                         litLen_, kLitLenTableSize, true),
+                       false);
+    if (result != kInflateOk) return result;
+    return Check(BuildHuffmanTable(distLengths, distCount, kSymbols.dist, kDistBits, dist_,
+                                   kDistTableSize, true),
+                 true);
+  }
+
+  int DynamicBlock() {
+    const uint32_t hlit = bits_.Take(5) + 257;
+    const uint32_t hdist = bits_.Take(5) + 1;
+    const uint32_t hclen = bits_.Take(4) + 4;
+    if (bits_.Overrun()) return kInflateBadData;
+    if (hlit > kMaxLitLenCodes || hdist > kMaxDistCodes) return kInflateBadData;
+
+    uint8_t codeLenLengths[kCodeLenSymbols] = {};
+    for (uint32_t i = 0; i < hclen; ++i) codeLenLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(bits_.Take(3));
+    if (bits_.Overrun()) return kInflateBadData;
+    fixedLoaded_ = false;
+    int result = Check(BuildHuffmanTable(codeLenLengths, kCodeLenSymbols, nullptr, kCodeLenBits,
+                                         codeLen_, kCodeLenTableSize, true),
+                       false);
+    if (result != kInflateOk) return result;
+
+    uint8_t lengths[kMaxLitLenCodes + kMaxDistCodes];
+    const uint32_t total = hlit + hdist;
+    uint32_t n = 0;
+    while (n < total) {
+      if (bits_.count < 16) bits_.RefillSlow();
+      const uint32_t e = codeLen_[bits_.bits & ((1u << kCodeLenBits) - 1)];
+      if (e & kHuffmanInvalid) return kInflateBadData;
+      bits_.Drop(HuffmanCodeLength(e));
+      const unsigned symbol = HuffmanValue(e);
+      if (symbol < 16) {
+        lengths[n++] = static_cast<uint8_t>(symbol);
+      } else {
+        uint8_t value = 0;
+        uint32_t repeat;
+        if (symbol == 16) {
+          if (n == 0) return kInflateBadData;
+          value = lengths[n - 1];
+          repeat = 3 + bits_.Take(2);
+        } else if (symbol == 17) {
+          repeat = 3 + bits_.Take(3);
+        } else {
+          repeat = 11 + bits_.Take(7);
+        }
+        if (repeat > total - n) return kInflateBadData;
+        std::memset(lengths + n, value, repeat);
+        n += repeat;
+      }
+      if (bits_.Overrun()) return kInflateBadData;
+    }
+    // Without a code for the end of the block, the block could never end.
+    if (lengths[256] == 0) return kInflateBadData;
+    result = BuildTables(lengths, hlit, lengths + hlit, hdist);
+    if (result != kInflateOk) return result;
+    return HuffmanBlock();
+  }
+
+  // Copies a match whose source or destination may cross the window's end, flushing as the
+  // window fills.
+  void CopyMatchWrapping(size_t length, size_t distance) {
+    while (length > 0) {
+      const size_t src = pos_ >= distance ? pos_ - distance : pos_ + kWindowSize - distance;
+      size_t n = length;
+      if (n > kWindowSize - pos_) n = kWindowSize - pos_;
+      if (n > kWindowSize - src) n = kWindowSize - src;
+      if (src < pos_) {
+        CopyForward(window_ + pos_, window_ + src, n);
+      } else {
+        // The source lies ahead of the destination (history from the previous window pass):
+        // those bytes are read before they are overwritten.
+        std::memmove(window_ + pos_, window_ + src, n);
+      }
+      pos_ += n;
+      length -= n;
+      FlushIfFull();
+    }
+  }
+
+  int HuffmanBlock() {
+    constexpr uint32_t kLitLenMask = (1u << kLitLenBits) - 1;
+    for (;;) {
+      // Fast loop: at least 8 input bytes in the current run and room for a whole match in the
+      // window, so refills are single loads and nothing needs flushing. Locals keep the state in
+      // registers; the next literal/length entry is looked up before a match is copied, so the
+      // lookup overlaps the copy.
+      if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
+        const uint8_t* next = bits_.next;
+        const uint8_t* const end = bits_.end;
+        uint64_t bits = bits_.bits;
+        unsigned count = bits_.count;
+        size_t pos = pos_;
+        uint8_t* const window = window_;
+        const uint32_t* const litLen = litLen_;
+        const uint32_t* const dist = dist_;
+        int result = -1;
+        bits |= Load64(next) << count;
+        next += (63 - count) >> 3;
+        count |= 56;
+        uint32_t e = litLen[bits & kLitLenMask];
+        for (;;) {
+          // Here the buffer holds at least 48 bits: a whole length/distance pair.
+          if (e & kHuffmanLink) e = Lookup(litLen, kLitLenBits, bits);
+          if (e & kHuffmanLiteral) {
+            // Up to three literals per refill (3 x 15 bits). The next primary entry is looked up
+            // before the refill: it needs only kLitLenBits bits, and at least 11 are left. A
+            // link entry is followed after the refill, at the top of the loop.
+            bits >>= e & 63;
+            count -= e & 31;
+            window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
+            e = litLen[bits & kLitLenMask];
+            if (e & kHuffmanLiteral) {
+              bits >>= e & 63;
+              count -= e & 31;
+              window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
+              e = litLen[bits & kLitLenMask];
+              if (e & kHuffmanLiteral) {
+                bits >>= e & 63;
+                count -= e & 31;
+                window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
+                e = litLen[bits & kLitLenMask];
+              }
+            }
+            if (end - next < kFastInputMargin || pos >= kFastWindowLimit) break;
+            bits |= Load64(next) << count;
+            next += (63 - count) >> 3;
+            count |= 56;
+            continue;
+          }
+          if (e & (kHuffmanEndOfBlock | kHuffmanInvalid)) {
+            if (e & kHuffmanInvalid) {
+              result = kInflateBadData;
+            } else {
+              bits >>= e & 63;
+              count -= e & 31;
+              result = kInflateOk;
+            }
+            break;
+          }
+          unsigned codeBits = e & 31;
+          const size_t length =
+              HuffmanValue(e) + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1));
+          codeBits += HuffmanExtraBits(e);
+          bits >>= codeBits;
+          count -= codeBits;
+          e = dist[bits & ((1u << kDistBits) - 1)];
+          if (e & kHuffmanLink) e = Lookup(dist, kDistBits, bits);
+          if (e & kHuffmanInvalid) {
+            result = kInflateBadData;
+            break;
+          }
+          codeBits = e & 31;
+          const size_t distance =
+              HuffmanValue(e) + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1));
+          codeBits += HuffmanExtraBits(e);
+          bits >>= codeBits;
+          count -= codeBits;
+          const bool more = end - next >= kFastInputMargin;
+          if (more) {
+            bits |= Load64(next) << count;
+            next += (63 - count) >> 3;
+            count |= 56;
+            e = litLen[bits & kLitLenMask];
+          }
+          if (distance > pos && !wrapped_) {
+            result = kInflateBadData;
+            break;
+          }
+          // The source is either behind the destination in this window pass, or (after a wrap)
+          // history ahead of it from the previous pass.
+          const bool behind = distance <= pos;
+          if (distance >= 16 && (behind || (pos + length + 16 <= distance &&
+                                             distance + length + 16 <= kWindowSize))) {
+            // Whole 16-byte pieces, which may run up to 15 bytes past the match, where the bytes
+            // are still history: those are saved first and put back afterwards. A source ahead
+            // of the destination does not overlap it (checked above).
+            uint8_t* const dst = window + pos;
+            const uint8_t* const src = behind ? dst - distance : dst + (kWindowSize - distance);
+            uint8_t saved[16];
+            std::memcpy(saved, dst + length, 16);
+            size_t i = 0;
+            do {
+              Copy16(dst + i, src + i);
+              i += 16;
+            } while (i < length);
+            std::memcpy(dst + length, saved, 16);
+            pos += length;
+          } else if (behind && distance >= 8) {
+            // 8-byte pieces never read bytes they have not yet written; same save and restore.
+            uint8_t* const dst = window + pos;
+            const uint8_t* const src = dst - distance;
+            uint8_t saved[8];
+            std::memcpy(saved, dst + length, 8);
+            size_t i = 0;
+            do {
+              Copy8(dst + i, src + i);
+              i += 8;
+            } while (i < length);
+            std::memcpy(dst + length, saved, 8);
+            pos += length;
+          } else if (behind && distance == 1) {
+            // A run of one byte.
+            uint8_t* const dst = window + pos;
+            const uint64_t run = uint64_t{dst[-1]} * 0x0101010101010101ull;
+            uint8_t saved[8];
+            std::memcpy(saved, dst + length, 8);
+            size_t i = 0;
+            do {
+              std::memcpy(dst + i, &run, 8);
+              i += 8;
+            } while (i < length);
+            std::memcpy(dst + length, saved, 8);
+            pos += length;
+          } else if (behind) {
+            CopyForward(window + pos, window + pos - distance, length);
+            pos += length;
+          } else {
+            pos_ = pos;
+            CopyMatchWrapping(length, distance);  // cannot fill the window here
+            pos = pos_;
+          }
+          if (!more || pos >= kFastWindowLimit) break;
+        }
+        bits_.next = next;
+        bits_.bits = bits;
+        bits_.count = count;
+        pos_ = pos;
+        if (result >= 0) return result;
+        continue;
+      }
+
+      // Slow step: one symbol with refills across runs and the window's end.
+      if (bits_.count < 48) bits_.RefillSlow();
+      uint32_t e = Lookup(litLen_, kLitLenBits, bits_.bits);
+      if (e & kHuffmanInvalid) return kInflateBadData;
+      bits_.Drop(HuffmanCodeLength(e));
+      if (e & kHuffmanLiteral) {
+        if (bits_.Overrun()) return kInflateBadData;
+        window_[pos_++] = static_cast<uint8_t>(HuffmanValue(e));
+        FlushIfFull();
+        continue;
+      }
+      if (e & kHuffmanEndOfBlock) return bits_.Overrun() ? kInflateBadData : kInflateOk;
+      const size_t length = HuffmanValue(e) + bits_.Take(HuffmanExtraBits(e));
+      e = Lookup(dist_, kDistBits, bits_.bits);
+      if (e & kHuffmanInvalid) return kInflateBadData;
+      bits_.Drop(HuffmanCodeLength(e));
+      const size_t distance = HuffmanValue(e) + bits_.Take(HuffmanExtraBits(e));
+      if (bits_.Overrun()) return kInflateBadData;
+      if (distance > pos_ && !wrapped_) return kInflateBadData;
+      CopyMatchWrapping(length, distance);
+    }
+  }
+
+  BitReader bits_;
+  DecoderOutput& out_;
+  uint8_t* const window_;
+  size_t pos_ = 0;         // fill position in the window
+  bool wrapped_ = false;   // the window has been filled (and flushed) at least once
+  bool fixedLoaded_ = false;
+  uint32_t litLen_[kLitLenTableSize];
+  uint32_t dist_[kDistTableSize];
+  uint32_t codeLen_[kCodeLenTableSize];
+};
+
+}  // namespace
+
+int Inflate(DecoderInput& in, DecoderOutput& out, uint8_t* window) {
+  Inflater inflater(in, out, window);
+  return inflater.Run();
+}
