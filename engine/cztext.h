@@ -155,6 +155,18 @@ class CZText {
              BOOL deleteSource, long bufferSize) const;
   // ======== end of path and file operations ==================================================
 
+  // ======== file locations, implemented in cztext_locations.cpp ==============================
+  // Each sets the string to its result (OEM) and returns a copy.
+  // name null: the folder of the control's module, ending in '\' ("" when no module is recorded);
+  // otherwise the folder, ending in '\', in which the search path finds name ("" when not found).
+  CZText LocateFile(const char* name);
+  CZText GetWindowsDir();  // ends in '\'
+  CZText GetSystemDir();   // ends in '\'
+  // The program WIN.INI's section "Extensions" associates with the extension of fileName (or with
+  // fileName itself when it has no '.'), upper case; "" when there is none.
+  CZText GetAssociatedProgram(const char* fileName);
+  // ======== end of file locations =============================================================
+
  private:
   // Sets the text to value (used by every editing method) and returns a copy.
   CZText SetTo(const std::string& value);
