@@ -1,5 +1,15 @@
 #include "dispatch_members.h"
 
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "czunzip.h"
+#include "dialog_prompts.h"
+#include "engine_state.h"
+#include "modal_bracket.h"
+#include "password_settings.h"
 #include "process_state.h"
 #include "zctrl.h"
 
@@ -38,13 +48,18 @@ void SetHelpFile(activex::ActiveXControl& control, DispatchCall& call) {
   Control(control).SetHelpFile(call.Text(0));
 }
 
-void SetIniFile(activex::ActiveXControl&, DispatchCall& call) {
-  Process().iniName = call.Text(0);  // taken as given: no folder search
+void SetIniFileMember(activex::ActiveXControl&, DispatchCall& call) {
+  ::SetIniFile(call.Text(0));  // taken as given: no folder search
 }
 
-void SetPasswordMode(activex::ActiveXControl&, DispatchCall& call) {
-  Process().showPasswords = call.Bool(0);
-  Process().savePasswords = call.Bool(1);
+void SetPasswordModeMember(activex::ActiveXControl&, DispatchCall& call) {
+  ::SetPasswordMode(call.Bool(0) ? TRUE : FALSE, call.Bool(1) ? TRUE : FALSE);
+}
+
+void DeletePasswordsMember(activex::ActiveXControl&, DispatchCall&) { ::DeletePasswords(); }
+
+void SetStringResourceMember(activex::ActiveXControl&, DispatchCall& call) {
+  ::SetStringResource(call.Short(0), call.Text(1));
 }
 
 void GetNewZipName(activex::ActiveXControl& control, DispatchCall& call) {
@@ -58,11 +73,279 @@ void GetWindowHandle(activex::ActiveXControl& control, DispatchCall& call) {
   call.Return(static_cast<LONG>(reinterpret_cast<LONG_PTR>(control.window())));
 }
 
+// ---- the common call pattern of the reading methods ------------------------------------------
+// Each letter of a method's pattern is one of these steps, taken in the order F U E W P M.
+
+// The reader; the table's requirement bit guarantees it exists before a handler runs.
+CZUnzip& Reader(activex::ActiveXControl& control) { return *Control(control).reader(); }
+
+// F: the engine's foreground flag := not background processing.
+void StepForeground(bool background) { SetForegroundProcessing(background ? FALSE : TRUE); }
+
+// U: the reader's cancel flag cleared.
+void StepClearCancel(CZUnzip& reader) { reader.SetCancel(FALSE); }
+
+// W: progress goes to the control window while processing in the background, else nowhere. A
+// control without a window (created by a script host) notifies no one.
+void StepNotifyWindow(activex::ActiveXControl& control, CZUnzip& reader, bool background) {
+  reader.SetNotifyWindow(background ? control.window() : nullptr);
+}
+
+// P0: no password prompt during the call, and no earlier answer carried into it.
+void StepNoPasswordPrompt(CZUnzip& reader) {
+  reader.askPassword_ = FALSE;
+  reader.lastPasswordAnswer_ = -1;
+}
+
+// F U W on the reader, the background flag being argument `backgroundArg`.
+CZUnzip& PrepareFUW(activex::ActiveXControl& control, DispatchCall& call, int backgroundArg) {
+  const bool background = call.Bool(backgroundArg);
+  CZUnzip& reader = Reader(control);
+  StepForeground(background);
+  StepClearCancel(reader);
+  StepNotifyWindow(control, reader, background);
+  return reader;
+}
+
+// The first `length` characters of a comment read into a zeroed work block (the text also ends
+// at its first NUL).
+std::string CutComment(const char* block, long length) {
+  const char* end = std::find(block, block + length, '\0');
+  return std::string(block, end);
+}
+
+// A zeroed work block that holds the longest comment the reader copies out, and its NUL.
+std::unique_ptr<char[]> NewCommentBlock() {
+  return std::unique_ptr<char[]>(new (std::nothrow) char[kUnzipCommentBlockSize]());
+}
+
+// ---- reading methods ---------------------------------------------------------------------------
+
+void IsFileNameInFilter(activex::ActiveXControl&, DispatchCall& call) {
+  call.Return(CZUnzip::MatchFileFilter(call.Text(0), call.Text(1)) ? 1 : 0);
+}
+
+void UnzipGetReplaceFlag(activex::ActiveXControl& control, DispatchCall& call) {
+  call.Return(Reader(control).GetReplaceFlag());
+}
+
+// The four archive-information methods: one field of GetZIPINFO each, its failure value when the
+// archive cannot be read.
+enum class ZipInfoField { kMadeUnder, kVersionMajor, kVersionMinor, kDiskNumber };
+
+void ReturnZipInfo(activex::ActiveXControl& control, DispatchCall& call, ZipInfoField field) {
+  CZUnzip& reader = PrepareFUW(control, call, 1);
+  // An archive without entries leaves the host and version outputs as they are: they keep the
+  // values an unreadable archive gives.
+  int madeUnder = static_cast<int>(call.member().failure);
+  int major = 0;
+  int minor = 0;
+  int disk = 0;
+  if (!reader.GetZIPINFO(call.Text(0), &madeUnder, &major, &minor, nullptr, &disk, nullptr)) {
+    call.ReturnFailure();
+    return;
+  }
+  switch (field) {
+    case ZipInfoField::kMadeUnder: call.Return(madeUnder); break;
+    case ZipInfoField::kVersionMajor: call.Return(major); break;
+    case ZipInfoField::kVersionMinor: call.Return(minor); break;
+    case ZipInfoField::kDiskNumber: call.Return(disk); break;
+  }
+}
+
+void GetZipInfoMadeUnder(activex::ActiveXControl& control, DispatchCall& call) {
+  ReturnZipInfo(control, call, ZipInfoField::kMadeUnder);
+}
+void GetZipInfoVersionMajor(activex::ActiveXControl& control, DispatchCall& call) {
+  ReturnZipInfo(control, call, ZipInfoField::kVersionMajor);
+}
+void GetZipInfoVersionMinor(activex::ActiveXControl& control, DispatchCall& call) {
+  ReturnZipInfo(control, call, ZipInfoField::kVersionMinor);
+}
+void GetZipInfoDiskId(activex::ActiveXControl& control, DispatchCall& call) {
+  ReturnZipInfo(control, call, ZipInfoField::kDiskNumber);
+}
+
+// GetGlobalComment(szZipName, iMaxLength, bBackGroundProcessing): U W, the size, then F and the
+// comment, cut to the smaller of its size and iMaxLength. A negative iMaxLength is no limit: the
+// comparison is unsigned.
+void GetGlobalComment(activex::ActiveXControl& control, DispatchCall& call) {
+  const bool background = call.Bool(2);
+  CZUnzip& reader = Reader(control);
+  StepClearCancel(reader);
+  StepNotifyWindow(control, reader, background);
+  const unsigned long size = static_cast<unsigned long>(reader.GetGlobalCommentSize(call.Text(0)));
+  const unsigned long limit = static_cast<unsigned long>(static_cast<long>(call.Short(1)));
+  const unsigned long length = std::min(size, limit);
+  if (length == 0) {
+    call.ReturnText("");
+    return;
+  }
+  StepForeground(background);
+  std::unique_ptr<char[]> block = NewCommentBlock();
+  if (!block || !reader.GetGlobalComment(call.Text(0), block.get())) {
+    call.ReturnText("");
+    return;
+  }
+  const long kept = static_cast<long>(std::min<unsigned long>(length, kUnzipMaxComment));
+  call.ReturnText(CutComment(block.get(), kept).c_str());
+}
+
+// GetLocalComment(szZipName, szMask, iMaxLength, bBackGroundProcessing): as GetGlobalComment for
+// the entry of that name; a length that is not positive gives "".
+void GetLocalComment(activex::ActiveXControl& control, DispatchCall& call) {
+  const bool background = call.Bool(3);
+  CZUnzip& reader = Reader(control);
+  StepClearCancel(reader);
+  StepNotifyWindow(control, reader, background);
+  const long size = reader.GetLocalCommentSize(call.Text(0), call.Text(1));
+  const long length = std::min<long>(size, call.Short(2));
+  if (length <= 0) {
+    call.ReturnText("");
+    return;
+  }
+  StepForeground(background);
+  std::unique_ptr<char[]> block = NewCommentBlock();
+  if (!block || !reader.GetLocalComment(call.Text(0), call.Text(1), block.get())) {
+    call.ReturnText("");
+    return;
+  }
+  const long kept = std::min<long>(length, kUnzipMaxComment);
+  call.ReturnText(CutComment(block.get(), kept).c_str());
+}
+
+void GetGlobalCommentSize(activex::ActiveXControl& control, DispatchCall& call) {
+  call.Return(Reader(control).GetGlobalCommentSize(call.Text(0)));
+}
+
+void GetLocalCommentSize(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = Reader(control);
+  StepClearCancel(reader);
+  StepNoPasswordPrompt(reader);
+  call.Return(reader.GetLocalCommentSize(call.Text(0), call.Text(1)));
+}
+
+void GetCount(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareFUW(control, call, 1);
+  call.Return(reader.GetCountAndSize(call.Text(0), nullptr, nullptr, nullptr));
+}
+
+// GetTotalSize(szZipName, bOriginalSize, bBackGroundProcessing): the KB total of the original or
+// of the packed sizes, as an unsigned value of the reader's 64-bit sums.
+void GetTotalSize(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareFUW(control, call, 2);
+  ULONGLONG originalKB = 0;
+  ULONGLONG packedKB = 0;
+  if (reader.GetCountAndSize(call.Text(0), &originalKB, &packedKB, nullptr) < 0) {
+    call.ReturnFailure();
+    return;
+  }
+  call.Return(static_cast<double>(call.Bool(1) ? originalKB : packedKB));
+}
+
+void IsFileInTheZipFile(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareFUW(control, call, 2);
+  call.Return(reader.IsFileInTheZIPFile(call.Text(0), call.Text(1)) ? 1 : 0);
+}
+
+void UnzipCancel(activex::ActiveXControl& control, DispatchCall& call) {
+  Reader(control).SetCancel(call.Bool(0) ? TRUE : FALSE);
+}
+
+void IsZipFileQuick(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareFUW(control, call, 1);
+  StepNoPasswordPrompt(reader);
+  call.Return(reader.IsZIPFileQuick(call.Text(0)));
+}
+
+// ---- extraction methods: F U E W P M ----------------------------------------------------------
+
+// P: the password and whether to ask for another; the last password answer is forgotten.
+void StepPassword(CZUnzip& reader, const char* password, bool askPassword) {
+  reader.SetPassword(password);  // a longer one is cut to what the reader holds
+  reader.askPassword_ = askPassword ? TRUE : FALSE;
+  reader.lastPasswordAnswer_ = -1;
+}
+
+// M: the engine's prompts during the call are bracketed by this control's container.
+void StepCurrentControl(activex::ActiveXControl& control) {
+  SetCurrentModalBracket(&Control(control));
+}
+
+// Where a method of this group has its arguments; -1: the method has no such argument.
+struct ExtractionArgs {
+  int background;
+  int eraseReadOnly;
+  int password;
+  int askPassword;
+};
+
+CZUnzip& PrepareExtraction(activex::ActiveXControl& control, DispatchCall& call,
+                           const ExtractionArgs& at) {
+  const bool background = call.Bool(at.background);
+  CZUnzip& reader = Reader(control);
+  StepForeground(background);
+  StepClearCancel(reader);
+  if (at.eraseReadOnly >= 0) reader.eraseReadOnly_ = call.Bool(at.eraseReadOnly) ? TRUE : FALSE;
+  StepNotifyWindow(control, reader, background);
+  StepPassword(reader, call.Text(at.password), call.Bool(at.askPassword));
+  StepCurrentControl(control);
+  return reader;
+}
+
+// UnzipFiles(szZipName, szMask, szDestDirectory, bRebuildDir, bEraseReadOnlyFiles,
+//            iOverwriteMode, szPassword, bAskPassword, bBackGroundProcessing)
+void UnzipFiles(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareExtraction(control, call, {8, 4, 6, 7});
+  call.Return(reader.UnzipFiles(call.Text(0), call.Text(1), call.Text(2), call.Short(5),
+                                call.Bool(3) ? TRUE : FALSE));
+}
+
+// UnzipToFile(szZipName, szMask, szDestFile, bEraseReadOnlyFiles, szPassword, bAskPassword,
+//             bAckGroundProcessing)
+void UnzipToFile(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareExtraction(control, call, {6, 3, 4, 5});
+  call.Return(reader.UnzipToFile(call.Text(0), call.Text(1), call.Text(2)));
+}
+
+// IsZIPFileSlow(szZipName, szPassword, bAskPassword, bBackGroundProcessing): the full test.
+void IsZipFileSlow(activex::ActiveXControl& control, DispatchCall& call) {
+  CZUnzip& reader = PrepareExtraction(control, call, {3, -1, 1, 2});
+  call.Return(reader.IsZIPFile(call.Text(0), FALSE));
+}
+
+// ---- refusal while an operation runs -----------------------------------------------------------
+
+constexpr short kBusy = 18;
+
+// A method that reaches the engine, refused while another call is inside the engine (from an
+// event handler or a message dispatched by the running operation): result codes give 18 (busy),
+// everything else its failure value ("", FALSE, -1 for counts).
+template <activex::DispatchHandler handler, bool returnsStatus>
+void WhenIdle(activex::ActiveXControl& control, DispatchCall& call) {
+  OperationGuard guard;
+  if (!guard.entered()) {
+    if (returnsStatus) {
+      call.Return(kBusy);
+    } else {
+      call.ReturnFailure();
+    }
+    return;
+  }
+  handler(control, call);
+}
+
+template <activex::DispatchHandler handler>
+constexpr activex::DispatchHandler Query = WhenIdle<handler, false>;
+template <activex::DispatchHandler handler>
+constexpr activex::DispatchHandler Status = WhenIdle<handler, true>;
+
 // The item accessors' three parameters.
 #define ITEM_PARAMS {I4, "hListZIPITEM"}, {I2, "iIndex"}, {B, "bListCtrlMode"}
 
 const DispatchMember kMembers[] = {
-    {1, "IsFileNameInFilter", B, {{T, "szName"}, {T, "szPattern"}}, Pending, 0, R},
+    {1, "IsFileNameInFilter", B, {{T, "szName"}, {T, "szPattern"}}, Query<IsFileNameInFilter>, 0,
+     R},
     {2, "GetZipBufferSize", I2, {}, ZipBufferSize, 0, N},
     {3, "GetUnzipBufferSize", I2, {}, UnzipBufferSize, 0, N},
     {4, "ZipCancel", V, {{B, "bCancel"}}, Pending, 0, W},
@@ -102,26 +385,28 @@ const DispatchMember kMembers[] = {
     {27, "GetZIPITEMIconIndex", I2, {ITEM_PARAMS}, Pending, 0, R},
     {28, "GetZIPITEMOriginalSize", I4, {ITEM_PARAMS}, Pending, 0, R},
     {29, "GetZIPITEMCrc", R8, {ITEM_PARAMS}, Pending, 0, R},
-    {30, "UnzipGetReplaceFlag", I2, {}, Pending, 2, R},
+    {30, "UnzipGetReplaceFlag", I2, {}, Query<UnzipGetReplaceFlag>, 2, R},
     {31, "BuildZIPITEMImageList", B, {}, Pending, 0, R},
     {32, "DestroyZIPITEMImageList", B, {}, Pending, 0, R},
     {33, "DestroyZIPITEMLParam", V, {{I4, "hListZIPITEM"}}, Pending, 0, R},
-    {34, "GetZIPINFOMadeUnder", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending, 9,
-     R},
-    {35, "GetZIPINFOVersionMinor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending,
-     0, R},
+    {34, "GetZIPINFOMadeUnder", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Query<GetZipInfoMadeUnder>, 9, R},
+    {35, "GetZIPINFOVersionMinor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Query<GetZipInfoVersionMinor>, 0, R},
     {36, "GetGlobalComment", T,
-     {{T, "szZipName"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
-    {37, "GetGlobalCommentSize", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending, 0,
-     R},
+     {{T, "szZipName"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
+     Query<GetGlobalComment>, 0, R},
+    {37, "GetGlobalCommentSize", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Query<GetGlobalCommentSize>, 0, R},
     {38, "GetLocalComment", T,
-     {{T, "szZipName"}, {T, "szMask"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}}, Pending,
-     0, R},
-    {39, "GetCount", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending, -1, R},
+     {{T, "szZipName"}, {T, "szMask"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
+     Query<GetLocalComment>, 0, R},
+    {39, "GetCount", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Query<GetCount>, -1, R},
     {40, "GetTotalSize", R8,
-     {{T, "szZipName"}, {B, "bOriginalSize"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
+     {{T, "szZipName"}, {B, "bOriginalSize"}, {B, "bBackGroundProcessing"}},
+     Query<GetTotalSize>, 0, R},
     {41, "IsFileInTheZIPFile", B, {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
-     Pending, 0, R},
+     Query<IsFileInTheZipFile>, 0, R},
     {42, "SortZIPITEMList", B,
      {{I4, "hListZIPITEM"}, {I2, "iSortMode"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
     {43, "Join", I2,
@@ -133,15 +418,16 @@ const DispatchMember kMembers[] = {
       {B, "bDisplayDialog"}, {B, "bEraseReadOnlyFiles"}, {T, "szTitle"}, {T, "szMsg"},
       {B, "bBackGroundProcessing"}},
      Pending, 12, R},
-    {45, "UnzipCancel", V, {{B, "bCancel"}}, Pending, 0, R},
+    {45, "UnzipCancel", V, {{B, "bCancel"}}, UnzipCancel, 0, R},
     {46, "UnzipToFile", I2,
      {{T, "szZipName"}, {T, "szMask"}, {T, "szDestFile"}, {B, "bEraseReadOnlyFiles"},
       {T, "szPassword"}, {B, "bAskPassword"}, {B, "bAckGroundProcessing"}},
-     Pending, 6, R},
-    {47, "IsZIPFileQuick", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending, 6, R},
+     Status<UnzipToFile>, 6, R},
+    {47, "IsZIPFileQuick", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Status<IsZipFileQuick>, 6, R},
     {48, "IsZIPFileSlow", I2,
      {{T, "szZipName"}, {T, "szPassword"}, {B, "bAskPassword"}, {B, "bBackGroundProcessing"}},
-     Pending, 6, R},
+     Status<IsZipFileSlow>, 6, R},
     {49, "Backup", I2,
      {{T, "szMask"}, {T, "szDestDrive"}, {B, "bRecurse"}, {B, "bUseArchiveFlag"},
       {B, "bRemoveArchiveFlag"}, {B, "bForceSingleBackup"}, {T, "szTitle"}, {T, "szMsg"},
@@ -152,25 +438,27 @@ const DispatchMember kMembers[] = {
       {T, "szPrivateTempDir"}, {T, "szPassword"}, {B, "bAskPassword"},
       {B, "bBackGroundProcessing"}},
      Pending, 0, R},
-    {51, "SetStringResource", V, {{I2, "iStringID"}, {T, "szValue"}}, Pending, 0, N},
+    {51, "SetStringResource", V, {{I2, "iStringID"}, {T, "szValue"}}, SetStringResourceMember, 0, N},
     {52, "IsDisketteReady", B, {{T, "szDiskette"}}, Pending, 0, N},
     {53, "IsDriveWriteable", B, {{T, "szDrive"}}, Pending, 0, N},
     {54, "IsWriteable", B, {{T, "szDestFile"}, {I4, "lSizeInBytes"}}, Pending, 0, N},
     {55, "SetHelpFile", V, {{T, "szHelpFile"}}, SetHelpFile, 0, N},
-    {56, "SetIniFile", V, {{T, "szFile"}}, SetIniFile, 0, N},
-    {57, "SetPasswordMode", V, {{B, "bShow"}, {B, "bSave"}}, SetPasswordMode, 0, N},
-    {58, "DeletePasswords", V, {}, Pending, 0, N},
-    {59, "GetZIPINFOVersionMajor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending,
-     0, R},
-    {60, "GetZIPINFODiskID", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
+    {56, "SetIniFile", V, {{T, "szFile"}}, SetIniFileMember, 0, N},
+    {57, "SetPasswordMode", V, {{B, "bShow"}, {B, "bSave"}}, SetPasswordModeMember, 0, N},
+    {58, "DeletePasswords", V, {}, DeletePasswordsMember, 0, N},
+    {59, "GetZIPINFOVersionMajor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Query<GetZipInfoVersionMajor>, 0, R},
+    {60, "GetZIPINFODiskID", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+     Query<GetZipInfoDiskId>, 0, R},
     {61, "GetLocalCommentSize", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
+     {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
+     Query<GetLocalCommentSize>, -1, R},
     {62, "GetNewZIPName", T, {}, GetNewZipName, 0, N},
     {63, "UnzipFiles", I2,
      {{T, "szZipName"}, {T, "szMask"}, {T, "szDestDirectory"}, {B, "bRebuildDir"},
       {B, "bEraseReadOnlyFiles"}, {I2, "iOverwriteMode"}, {T, "szPassword"}, {B, "bAskPassword"},
       {B, "bBackGroundProcessing"}},
-     Pending, 6, R},
+     Status<UnzipFiles>, 6, R},
     {64, "ZipFiles", I2,
      {{T, "szZipName"}, {T, "szMask"}, {B, "bRecurseSubDirs"}, {I2, "iStorePathMethod"},
       {I2, "iOverwriteMode"}, {I2, "iCompressionMode"}, {B, "bUseArchiveFlag"},

@@ -6,6 +6,7 @@
 
 #include "control_test_support.h"
 #include "dispatch_members.h"
+#include "zctrl.h"
 #include "qx30w32_guids.h"
 
 namespace {
@@ -207,10 +208,12 @@ VARIANT DefaultArgument(activex::ArgType type) {
 }
 
 TEST_F(Dispatch, EveryMethodAnswersWithItsResultTypeAndFailureValue) {
-  // Without engine objects every method that needs one gives its failure value; the texts are
-  // new empty strings and the BOOLs are 0.
+  // Every method that needs an engine object the control does not have gives its failure value;
+  // the texts are new empty strings and the BOOLs are 0. The reader exists, so its methods answer
+  // for real here; their failure values without it are checked by MissingReader.
   for (const activex::DispatchMember& member : qx30w32::DispatchMembers()) {
     if (member.id == -552 || member.kind != activex::MemberKind::kMethod) continue;  // dialog
+    if (member.requirement & CZCtrl::kNeedsReader) continue;
     SCOPED_TRACE(member.name);
     std::vector<VARIANT> args;
     for (int p = 0; p < member.ParamCount(); ++p) {

@@ -1,7 +1,14 @@
-// The place where the engine objects are made and freed. The engine's CZZip and CZUnzip classes
-// are not part of the module yet: both slots report kNotBuilt, which leaves them empty without
-// the out-of-memory message (that one is for a failed allocation only).
+// The place where the engine objects are made and freed. The reader (CZUnzip) is part of the
+// module; the writer's class is not yet, so its slot reports kNotBuilt, which leaves it empty
+// without the out-of-memory message (that one is for a failed allocation only).
 #include "engine_objects.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+
+#include "czunzip.h"
 
 namespace qx30w32 {
 
@@ -10,9 +17,15 @@ Allocation NewWriterEngine(CZZip** writer) {
   return Allocation::kNotBuilt;
 }
 
+namespace {
+bool g_readerOutOfMemory = false;
+}  // namespace
+
+void SimulateReaderOutOfMemory(bool on) { g_readerOutOfMemory = on; }
+
 Allocation NewReaderEngine(CZUnzip** reader) {
-  *reader = nullptr;
-  return Allocation::kNotBuilt;
+  *reader = g_readerOutOfMemory ? nullptr : new (std::nothrow) CZUnzip();
+  return *reader != nullptr ? Allocation::kDone : Allocation::kOutOfMemory;
 }
 
 void DeleteWriterEngine(CZZip* writer) {
@@ -20,6 +33,14 @@ void DeleteWriterEngine(CZZip* writer) {
   (void)writer;
 }
 
-void DeleteReaderEngine(CZUnzip* reader) { (void)reader; }
+void DeleteReaderEngine(CZUnzip* reader) {
+  if (reader == nullptr) return;
+  // The item list's image lists are the reader's to free; they outlive no control.
+  if (reader->largeImages_ != nullptr) ImageList_Destroy(reader->largeImages_);
+  if (reader->smallImages_ != nullptr) ImageList_Destroy(reader->smallImages_);
+  reader->largeImages_ = nullptr;
+  reader->smallImages_ = nullptr;
+  delete reader;
+}
 
 }  // namespace qx30w32

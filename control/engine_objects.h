@@ -1,6 +1,6 @@
-// The two engine objects each control owns: the writer (CZZip) and the reader (CZUnzip). Their
-// classes come with the engine; until a class is built into the module its slot stays empty and
-// every method that needs it gives its failure value.
+// The two engine objects each control owns: the writer (CZZip) and the reader (CZUnzip). A class
+// that is not built into the module yet leaves its slot empty, and every method that needs it
+// gives its failure value.
 #pragma once
 
 class CZZip;
@@ -14,7 +14,10 @@ enum class Allocation { kDone, kOutOfMemory, kNotBuilt };
 Allocation NewWriterEngine(CZZip** writer);
 Allocation NewReaderEngine(CZUnzip** reader);
 void DeleteWriterEngine(CZZip* writer);
+// Test seam: while on, NewReaderEngine fails as when memory is short (kOutOfMemory, no object).
+void SimulateReaderOutOfMemory(bool on);
 // Frees the item-list image lists that belong to the reader's list state, then the reader.
+// Null does nothing.
 void DeleteReaderEngine(CZUnzip* reader);
 
 }  // namespace qx30w32

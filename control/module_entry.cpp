@@ -8,6 +8,8 @@
 #include "activex/class_factory.h"
 #include "activex/server_module.h"
 #include "activex/server_registration.h"
+#include "dialog_prompts.h"
+#include "module_state.h"
 #include "qx30w32_guids.h"
 #include "zctrl.h"
 #include "zproppage.h"
@@ -30,6 +32,9 @@ const activex::ServerClass kPageClass = {
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     activex::SetModuleHandle(module);
+    // The control folder (settings file, stubs) and the prompt dialogs' templates come from here.
+    RecordModuleInstance(module);
+    InstallDialogPrompts();
     DisableThreadLibraryCalls(module);
     if (!activex::RegisterControlWindowClass(module)) return FALSE;
   } else if (reason == DLL_PROCESS_DETACH) {

@@ -3,7 +3,7 @@
 namespace qx30w32 {
 namespace {
 
-CZCtrl* g_current = nullptr;
+bool g_operationRunning = false;
 
 }  // namespace
 
@@ -12,12 +12,12 @@ ProcessState& Process() {
   return state;
 }
 
-CZCtrl* CurrentControl() { return g_current; }
+OperationGuard::OperationGuard() : entered_(!g_operationRunning) {
+  if (entered_) g_operationRunning = true;
+}
 
-void SetCurrentControl(CZCtrl* control) { g_current = control; }
-
-void ForgetControl(CZCtrl* control) {
-  if (g_current == control) g_current = nullptr;
+OperationGuard::~OperationGuard() {
+  if (entered_) g_operationRunning = false;
 }
 
 }  // namespace qx30w32

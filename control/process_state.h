@@ -1,6 +1,6 @@
-// State of QX30W32 shared by every control instance in the process: the settings-file name, the
-// two password-mode flags, the foreground flag and the current control (the instance on whose
-// behalf the engine's prompts are shown).
+// State of QX30W32 shared by every control instance in the process, besides what the engine's
+// module state holds (settings file, password flags, prompt texts: module_state.h; the current
+// control: modal_bracket.h; the foreground flag: engine_state.h).
 #pragma once
 
 #include <string>
@@ -10,19 +10,24 @@ class CZCtrl;
 namespace qx30w32 {
 
 struct ProcessState {
-  std::string iniName;          // full name of the settings file
-  bool showPasswords = true;
-  bool savePasswords = true;
-  bool foreground = false;      // set by the methods to the negation of their background flag
   std::string helpFile;         // the module's help file path, from the last SetHelpFile
 };
 
 ProcessState& Process();
 
-// The instance whose container brackets the engine's prompts; null when none.
-CZCtrl* CurrentControl();
-void SetCurrentControl(CZCtrl* control);
-// Called by a control that goes: no prompt may reach a destroyed control.
-void ForgetControl(CZCtrl* control);
+// One archive operation at a time: the engine objects and the module-wide engine state are not
+// reentrant, and a running operation lets the host's messages (and so its event handlers) run.
+// The first guard of a call enters; a guard made while one is held does not.
+class OperationGuard {
+ public:
+  OperationGuard();
+  ~OperationGuard();
+  OperationGuard(const OperationGuard&) = delete;
+  OperationGuard& operator=(const OperationGuard&) = delete;
+  bool entered() const { return entered_; }
+
+ private:
+  bool entered_;
+};
 
 }  // namespace qx30w32

@@ -6,6 +6,7 @@
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "event_messages.h"
+#include "module_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "resource.h"
@@ -34,13 +35,6 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-std::string ControlFolder() {
-  std::string path = activex::ModulePathA();
-  size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) return std::string();
-  return path.substr(0, slash + 1);
-}
-
 HRESULT CZCtrl::Create(REFIID riid, void** object) {
   auto* control = new (std::nothrow) CZCtrl();
   if (control == nullptr) return E_OUTOFMEMORY;
@@ -60,17 +54,14 @@ CZCtrl::CZCtrl() : ActiveXControl(ControlInfo()) {
     MessageBoxA(nullptr, "Internal error.\nNot enough memory for UNZIP functions", nullptr,
                 MB_OK | MB_ICONSTOP);
   }
-  qx30w32::ProcessState& process = qx30w32::Process();
-  process.showPasswords = true;
-  process.savePasswords = true;
-  // The settings file lies beside the control; without a known folder it is the bare name.
-  const std::string folder = ControlFolder();
-  process.iniName = folder.empty() ? "QX30.INI" : folder + "QX30.INI";
+  // Both password flags on, the settings file beside the control (the bare name when its folder
+  // is unknown).
+  ResetSettingsForNewControl();
 }
 
 CZCtrl::~CZCtrl() {
   // No later prompt may be bracketed by a control that is gone.
-  qx30w32::ForgetControl(this);
+  ForgetModalBracket(this);
   ReleaseNewNameBlock();
   qx30w32::DeleteWriterEngine(writer_);
   writer_ = nullptr;

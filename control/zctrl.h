@@ -10,11 +10,12 @@
 #include <string>
 
 #include "activex/activex_control.h"
+#include "modal_bracket.h"
 
 class CZZip;
 class CZUnzip;
 
-class CZCtrl final : public activex::ActiveXControl {
+class CZCtrl final : public activex::ActiveXControl, public ModalBracket {
  public:
   // Status bits of the content aspect: activated when visible, inside-out, wants its site first.
   // Never OLEMISC_INVISIBLEATRUNTIME: the control window is the engine's notification window.
@@ -37,6 +38,10 @@ class CZCtrl final : public activex::ActiveXControl {
   CZUnzip* reader() const { return reader_; }
   const std::string& helpFile() const { return helpFileName_; }
   void SetHelpFile(const char* name);
+  // The engine's prompts shown on this control's behalf are bracketed by its container.
+  void PreModalDialog() override { ActiveXControl::PreModalDialog(); }
+  void PostModalDialog() override { ActiveXControl::PostModalDialog(); }
+  HWND DialogOwner() override { return ModalParent(); }
   // The About dialog, bracketed by the container's modal-dialog notifications.
   void AboutBox();
   // The archive name kept by the last successful CreateBlankZIPFile; releases it, so a second
@@ -58,7 +63,3 @@ class CZCtrl final : public activex::ActiveXControl {
   char* newNameText_ = nullptr;
   HGLOBAL newNameBlock_ = nullptr;
 };
-
-// The folder of the control's module file with a trailing backslash; "" when it cannot be
-// determined.
-std::string ControlFolder();

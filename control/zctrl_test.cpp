@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
+#include "module_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "zctrl.h"
@@ -131,21 +132,21 @@ TEST(ControlInstance, GoingControlClearsTheCurrentControl) {
   ASSERT_EQ(S_OK, CZCtrl::Create(IID_IDispatch, first.OutVoid()));
   ASSERT_EQ(S_OK, CZCtrl::Create(IID_IDispatch, second.OutVoid()));
   auto* firstControl = static_cast<CZCtrl*>(static_cast<activex::ActiveXControl*>(first.get()));
-  qx30w32::SetCurrentControl(firstControl);
+  SetCurrentModalBracket(firstControl);
   second.Reset();  // another control going leaves the current one alone
-  EXPECT_EQ(firstControl, qx30w32::CurrentControl());
+  EXPECT_EQ(firstControl, CurrentModalBracket());
   first.Reset();
-  EXPECT_EQ(nullptr, qx30w32::CurrentControl());
+  EXPECT_EQ(nullptr, CurrentModalBracket());
 }
 
 TEST(ControlInstance, SettingsFileIsTheBareNameWhenTheFolderIsUnknown) {
   // Linked into this program there is no module handle, so the control's folder is unknown.
   Ptr<IDispatch> control;
   ASSERT_EQ(S_OK, CZCtrl::Create(IID_IDispatch, control.OutVoid()));
-  EXPECT_EQ("", ControlFolder());
-  EXPECT_EQ("QX30.INI", qx30w32::Process().iniName);
-  EXPECT_TRUE(qx30w32::Process().showPasswords);
-  EXPECT_TRUE(qx30w32::Process().savePasswords);
+  EXPECT_EQ(CZText(""), ControlFolder());
+  EXPECT_EQ(CZText("QX30.INI"), IniName());
+  EXPECT_TRUE(ShowPasswords());
+  EXPECT_TRUE(SavePasswords());
 
   // SetIniFile and SetPasswordMode take their arguments as given. (No type library in this
   // program: the calls go by DISPID.)
@@ -162,7 +163,7 @@ TEST(ControlInstance, SettingsFileIsTheBareNameWhenTheFolderIsUnknown) {
   V_BSTR(&file) = SysAllocString(L"relative.ini");
   EXPECT_EQ(S_OK, call(56, {file}));
   VariantClear(&file);
-  EXPECT_EQ("relative.ini", qx30w32::Process().iniName);
+  EXPECT_EQ(CZText("relative.ini"), IniName());
   VARIANT yes;
   VariantInit(&yes);
   V_VT(&yes) = VT_I2;
@@ -172,8 +173,8 @@ TEST(ControlInstance, SettingsFileIsTheBareNameWhenTheFolderIsUnknown) {
   V_VT(&no) = VT_BOOL;
   V_BOOL(&no) = VARIANT_FALSE;
   EXPECT_EQ(S_OK, call(57, {no, yes}));
-  EXPECT_FALSE(qx30w32::Process().showPasswords);
-  EXPECT_TRUE(qx30w32::Process().savePasswords);
+  EXPECT_FALSE(ShowPasswords());
+  EXPECT_TRUE(SavePasswords());
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 //   unzip_input.cpp      the buffered archive input (read, seek, skip, extra fields, byte fetch,
 //                        bit buffer, runs for the decoders)
 //   unzip_queries.cpp    the queries (count and size, archive info, comments, name tests)
-//   extraction files     output, decryption and the extraction driver
+//   unzip_output.cpp     the output file, the output buffer with its CRC-32 and progress
+//   unzip_password.cpp   the encryption header and the password check
+//   unzip_extract.cpp    the extraction driver (UnzipFiles, UnzipToFile, the slow test)
 #pragma once
 
 #include <windows.h>
@@ -121,6 +123,14 @@ struct UnzipBatchEntry {
   uint32_t crc32 = 0;
   uint32_t compressedSize = 0;
   uint32_t uncompressedSize = 0;
+};
+
+// The overwrite flags an extraction mode sets (never, always, all, update-only).
+struct OverwriteFlags {
+  BOOL never;
+  BOOL always;
+  BOOL all;
+  BOOL updateOnly;
 };
 
 class UnzipDecoderOutput;
@@ -282,6 +292,7 @@ class CZUnzip {
   // while the encryption header itself is read.
   void DecryptRefill(uint8_t* data, size_t n);
   // The extraction driver's steps (unzip_extract.cpp).
+  void SetOverwriteFlags(const OverwriteFlags& flags);
   int ExtractMatching(const char* mask);
   int ExtractEntry();
   // The steps for one collected entry; 0 or its result code. passwordSkipped is set when the

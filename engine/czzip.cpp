@@ -1,0 +1,167 @@
+// CZZip's settings and ZipFiles: the call's frame around the compressing pass (zip_add.cpp). The
+// archive name is made absolute first, then its folder becomes the current one for the call (a
+// relative mask counts from there) and the caller's folder is put back on every path out.
+#include "czzip.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "entry_case.h"
+#include "file_ops.h"
+#include "zip_writer.h"
+
+namespace {
+
+CZZip::EncryptionPass g_encryptionPass = nullptr;
+
+// Restores the caller's current folder when the call ends, whichever way it ends.
+class CurrentFolderKeeper {
+ public:
+  CurrentFolderKeeper() {
+    char folder[MAX_PATH * 4] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+    if (length != 0 && length < sizeof folder) saved_.assign(folder, length);
+  }
+  ~CurrentFolderKeeper() {
+    if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
+  }
+  CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+  CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+ private:
+  std::string saved_;
+};
+
+// The full path of an engine path (OEM), against the current folder; empty when it has none.
+std::string FullPath(const std::string& oemPath) {
+  std::string ansi = AnsiFromOem(oemPath.c_str());
+  for (char& c : ansi) {
+    if (c == '/') c = '\\';
+  }
+  char buffer[MAX_PATH * 4] = {};
+  const DWORD length = GetFullPathNameA(ansi.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return std::string();
+  return OemFromAnsi(buffer).str();
+}
+
+// The folder part of a path, ending in '\' ("" when there is none).
+std::string FolderOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// Makes folder the current one, creating it (one level) when it is missing.
+void ChangeToFolder(const std::string& oemFolder) {
+  std::string ansi = AnsiFromOem(oemFolder.c_str());
+  if (ansi.size() > 3 && ansi.back() == '\\') ansi.pop_back();
+  if (SetCurrentDirectoryA(ansi.c_str())) return;
+  if (CreateDirectoryA(ansi.c_str(), nullptr)) SetCurrentDirectoryA(ansi.c_str());
+}
+
+// For store-path method 1: a mask below the archive's folder loses that folder, which becomes
+// the base folder the writer puts in front of the names it opens.
+void MakeMaskRelative(std::string& mask, const std::string& archiveFolder, CZText& baseFolder) {
+  baseFolder.Empty();
+  if (archiveFolder.empty()) return;
+  std::string spelled = mask;
+  for (char& c : spelled) {
+    if (c == '/') c = '\\';
+  }
+  const std::string maskFolder = FolderOf(spelled);
+  if (maskFolder.size() < archiveFolder.size() ||
+      _strnicmp(maskFolder.c_str(), archiveFolder.c_str(), archiveFolder.size()) != 0) {
+    return;
+  }
+  mask = spelled.substr(archiveFolder.size());
+  baseFolder = archiveFolder.c_str();
+}
+
+}  // namespace
+
+void CZZip::SetCancel(BOOL cancel) { Writer().cancel = cancel != FALSE; }
+
+BOOL CZZip::SetCompressionMode(short mode) {
+  if (mode < kZipDeflateNormal || mode > kZipStoreOnly) {
+    compressionMode_ = kZipDeflateNormal;
+    return FALSE;
+  }
+  compressionMode_ = mode;
+  return TRUE;
+}
+
+void CZZip::SetArchiveFlagOptions(BOOL useArchiveFlag, BOOL removeArchiveFlag) {
+  useArchiveFlag_ = useArchiveFlag != FALSE;
+  removeArchiveFlag_ = removeArchiveFlag != FALSE;
+}
+
+void CZZip::SetEncryptionPass(EncryptionPass pass) { g_encryptionPass = pass; }
+
+BOOL CZZip::EncryptArchive(const char* archiveName) {
+  if (g_encryptionPass == nullptr) return FALSE;
+  const std::string password = Writer().password;
+  return g_encryptionPass(*this, archiveName, password.c_str());
+}
+
+int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMode,
+                    short storePathMethod, BOOL recurse, HWND notifyWindow, const char* password) {
+  if (archiveName == nullptr || *archiveName == '\0' || mask == nullptr || *mask == '\0') {
+    return kWriterNothingToDo;
+  }
+  archiveWritten_ = false;
+  written_.clear();
+  int result;
+  {
+    CurrentFolderKeeper keeper;
+    // Absolute before the folder changes: a relative archive name means the caller's folder.
+    std::string archive = FullPath(archiveName);
+    if (archive.empty()) return kWriterNothingToDo;
+    // The folder as spelled, for comparing with the mask (only ASCII letters compare without
+    // regard to case there).
+    const std::string archiveFolder = FolderOf(archive);
+    UpperCaseOem(archive);
+    ChangeToFolder(archiveFolder);
+
+    std::string scanMask = mask;
+    storePathMethod_ = storePathMethod;
+    CZText baseFolder;
+    if (storePathMethod_ == 1) MakeMaskRelative(scanMask, archiveFolder, baseFolder);
+    replaceAnswer_ = overwriteMode;
+    overwriteMode_ = overwriteMode;
+    hNotifyWnd_ = notifyWindow;
+    recurse_ = recurse != FALSE;
+
+    WriterState& writer = Writer();
+    writer.notifyWindow = notifyWindow;
+    writer.recurse = recurse_;
+    writer.storePaths = storePathMethod_ != 0;
+    writer.storePathMethod = storePathMethod_;
+    writer.baseFolder = baseFolder;
+    result = CompressFiles(archive, scanMask);
+
+    // Only files now held by the archive in place lose the attribute that marks them for backup.
+    if (removeArchiveFlag_ && archiveWritten_) {
+      for (const std::string& file : written_) {
+        const DWORD attributes = FsGetAttributes(file.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_ARCHIVE)) {
+          FsSetAttributes(file.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+        }
+      }
+    }
+    written_.clear();
+
+    // With a password every entry ends up encrypted, also when single files failed or the call
+    // was cancelled; the adding result stays the call's result.
+    const bool completed =
+        result == kWriterDone ||
+        (archiveWritten_ && (result == kWriterFileError || result == kWriterAccessDenied ||
+                             result == kZipUserAbort));
+    if (completed && password != nullptr && *password != '\0') {
+      Writer().password = password;
+      if (!EncryptArchive(archive.c_str())) result = kZipCannotEncrypt;
+      FinishWriter(0);  // the password goes from memory whatever the pass did
+    }
+    Writer().baseFolder.Empty();
+  }
+  return result;
+}
