@@ -13,6 +13,11 @@ function(pelloro_add_test)
   if(PELLORO_WINDOWS)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 900)
+    # Programs that drive real windows share one virtual display: run them one at a time, or one
+    # takes the keyboard focus another is checking.
+    if("gui" IN_LIST T_LABELS)
+      set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK virtual_display)
+    endif()
     # Fixtures made by the peer tools (zip, 7z, python's zipfile) before the program runs: each
     # <name>_fixtures.sh beside the tests is run natively with its own output folder,
     # <build>/<folder>/fixtures/<name>/, which the tests read through testutil::BinaryDir().
