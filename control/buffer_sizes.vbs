@@ -9,6 +9,9 @@ unzipSize = qx.GetUnzipBufferSize
 qx.SetIniFile "C:\QX30.INI"
 qx.SetPasswordMode True, False
 qx.SetHelpFile "QXSHELL.HLP"
+qx.SetStringResource 5, "%1 exists. Replace it?"
+' Empties the remembered passwords: writes the 13 keys into the settings file named above.
+qx.DeletePasswords
 WScript.Echo "GetZipBufferSize=" & zipSize
 WScript.Echo "GetUnzipBufferSize=" & unzipSize
 If zipSize = 32767 And unzipSize = 24576 Then

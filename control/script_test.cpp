@@ -46,12 +46,22 @@ ScriptRun RunCaptured(const std::string& commandLine) {
 }
 
 TEST(Script, CreatesTheControlByProgIdAndCallsItsMethodsByName) {
+  const char* const iniFile = "C:\\QX30.INI";
+  DeleteFileA(iniFile);
   const std::string script = controltest::ControlSourceDir() + "buffer_sizes.vbs";
   ScriptRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(0u, run.exitCode) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("GetZipBufferSize=32767")) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("GetUnzipBufferSize=24576")) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("OK")) << run.output;
+  // SetIniFile took the name as given and DeletePasswords wrote its keys there.
+  char value[16] = "unset";
+  const DWORD got = GetPrivateProfileStringA("ZipUnzipPasswords", nullptr, "", value, sizeof value,
+                                             iniFile);
+  EXPECT_GT(got, 0u) << "no keys in " << iniFile;
+  EXPECT_EQ(0u, GetPrivateProfileStringA("ZipUnzipPasswords", "szExtractPassword_12", "x", value,
+                                         sizeof value, iniFile));
+  DeleteFileA(iniFile);
 }
 
 TEST(Script, AScriptErrorIsSeenThroughTheMissingOk) {
