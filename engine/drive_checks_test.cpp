@@ -41,3 +41,13 @@ TEST(DisketteProbe, NonRemovableDrivesAreNotProtectedAndKeepTheirLabel) {
   EXPECT_EQ(hadLabel, hasLabel);
   EXPECT_STREQ(before, after);
 }
+
+// The test run maps M: as a CD-ROM, R: as a RAM disk and N: as a network drive
+// (scripts/wine-env.sh).
+TEST(DriveKind, KindsOfTheTestDrives) {
+  struct Case { const char* path; int kind; };
+  const Case cases[] = {{"M:\\SETUP.EXE", kDriveCdRom}, {"r:\\", kDriveRamDisk},
+                        {"N:\\SHARE\\A.ZIP", kDriveNetwork}};
+  for (const Case& c : cases) EXPECT_EQ(GetDriveKind(c.path), c.kind) << c.path;
+  for (const Case& c : cases) EXPECT_FALSE(IsDisketteWriteProtected(c.path)) << c.path;
+}

@@ -15,4 +15,21 @@ ensure_wineprefix() {
     "$PELLORO_WINE" wineboot -i >/dev/null 2>&1 || true
     "$PELLORO_WINESERVER" -w
   fi
+  ensure_test_drives
+}
+
+# Drives of the kinds the tests classify: M: a CD-ROM, R: a RAM disk, N: a network drive, each
+# mapped to a folder beside the prefix. Wine reads the drive types when its server starts, so this
+# runs before the test run's persistent server.
+ensure_test_drives() {
+  grep -q '"n:"="network"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  local letter kind
+  for pair in m:cdrom r:ramdisk n:network; do
+    letter=${pair%%:*} kind=${pair#*:}
+    mkdir -p "$WINEPREFIX/../test-drives/$letter"
+    ln -sfn "$WINEPREFIX/../test-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
+    "$PELLORO_WINE" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d "$kind" /f >/dev/null 2>&1
+  done
+  "$PELLORO_WINESERVER" -k 2>/dev/null || true
+  "$PELLORO_WINESERVER" -w
 }

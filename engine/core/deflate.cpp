@@ -24,6 +24,11 @@ constexpr unsigned kWindowPadding = 8;
 constexpr unsigned kHashBits = 15;
 constexpr unsigned kHashMask = (1u << kHashBits) - 1;
 constexpr unsigned kHashShift = 5;
+// Prefix length of the second, longer chains of the search (see DeflateState). Hashing the inner
+// strings of a match reads this many bytes from each, and the last inner string of a longest
+// match must still find them all read in: no more than the lookahead kept behind the match start.
+constexpr unsigned kLongPrefix = 5;
+static_assert(kMaxMatch - 1 + kLongPrefix <= kMinLookahead);
 
 constexpr unsigned kSymbolBufferSize = 40960;
 constexpr unsigned kEstimateInterval = 4096;  // symbols between two block-size estimates
@@ -47,11 +52,14 @@ struct ModeTuning {
   unsigned stopLength;
   unsigned hashLimit;
   bool dropFarShortMatches;
+  // Whether the search also keeps chains of 4- and kLongPrefix-byte strings (see DeflateState):
+  // worth their upkeep only when the chain searched is long.
+  bool fourByteChains;
 };
 constexpr ModeTuning kModes[] = {
-    {128, 64, 128, false},    // normal
-    {4, 8, 8, false},         // fast
-    {4096, 258, 258, true},   // maximum
+    {128, 64, 128, false, true},    // normal
+    {4, 8, 8, false, false},        // fast
+    {4096, 258, 258, true, true},   // maximum
 };
 // In maximum mode a 3-byte match farther back than this costs more than its literals.
 constexpr unsigned kFarShortDistance = 4096;
@@ -118,9 +126,11 @@ inline uint32_t Load32(const uint8_t* p) {
   return v;
 }
 
-// The first three bytes at p as one value (p[0..2] must be available).
+// The first three bytes at p as one value, read in one load (p[3] must be readable too, which the
+// window padding ensures).
 inline uint32_t Load24(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+  if constexpr (std::endian::native == std::endian::little) return Load32(p) & 0xFFFFFFu;
+  else return Load32(p) >> 8;
 }
 
 inline uint64_t Load64(const uint8_t* p) {
@@ -169,6 +179,21 @@ struct DeflateState {
   uint8_t window[kWindowSize + kWindowPadding];
   uint16_t head[1u << kHashBits];
   uint16_t chain[kHalfWindow];
+  // A second set of chains that links only strings with the same 4-byte hash, so that a search
+  // for a match longer than 3 bytes skips the many links of its 3-byte chain that cannot give
+  // one. The 3-byte chain still decides which strings are searched: each inserted string gets its
+  // running number among the strings of its 3-byte hash, and a string k links down that chain is
+  // exactly k numbers older than its head (16 bits suffice: a window holds fewer strings).
+  uint16_t head4[1u << kHashBits];
+  uint16_t chain4[kHalfWindow];
+  // The same for strings of kLongPrefix bytes: once the best match has that many, only a string
+  // sharing one byte more can beat it, and this chain skips the shorter ones.
+  uint16_t headLong[1u << kHashBits];
+  uint16_t chainLong[kHalfWindow];
+  // The running numbers: per 3-byte hash the strings inserted so far, per window position
+  // (modulo half a window, like the chain links) the number its string got.
+  uint16_t hashCount[1u << kHashBits];
+  uint16_t sequence[kHalfWindow];
   unsigned position = 0;
   unsigned lookahead = 0;
   int64_t blockStart = 0;  // negative once the block's first bytes have left the window
@@ -196,7 +221,9 @@ struct DeflateState {
   void StartBlock();
   void Refill();
   void Slide();
+  template <bool kFourByteChains>
   void Run();
+  template <bool kFourByteChains>
   unsigned LongestMatch(unsigned pos, unsigned available, unsigned candidate, unsigned* start);
   inline bool RecordLiteral(uint8_t byte, unsigned pos);
   inline bool RecordMatch(unsigned length, unsigned distance, unsigned pos);
@@ -212,12 +239,30 @@ struct DeflateState {
     return ((static_cast<unsigned>(p[0]) << (2 * kHashShift)) ^ (static_cast<unsigned>(p[1]) << kHashShift) ^ p[2]) &
            kHashMask;
   }
+  // Any well-mixed hash of the four bytes at p serves here: it only narrows the candidates.
+  static unsigned Hash4At(const uint8_t* p) { return (Load32(p) * 0x9E3779B1u) >> (32 - kHashBits); }
+  static unsigned HashLongAt(const uint8_t* p) {
+    const uint64_t prefix = std::endian::native == std::endian::little ? Load64(p) << (64 - 8 * kLongPrefix)
+                                                                       : Load64(p) >> (64 - 8 * kLongPrefix);
+    return static_cast<unsigned>((prefix * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+  }
   // Makes pos the newest string of its hash and returns the previous one (0: none).
+  template <bool kFourByteChains>
   unsigned InsertString(unsigned pos) {
     const unsigned h = HashAt(window + pos);
     const unsigned previous = head[h];
-    chain[pos & (kHalfWindow - 1)] = static_cast<uint16_t>(previous);
+    const unsigned slot = pos & (kHalfWindow - 1);
+    chain[slot] = static_cast<uint16_t>(previous);
     head[h] = static_cast<uint16_t>(pos);
+    if constexpr (kFourByteChains) {
+      sequence[slot] = hashCount[h]++;
+      const unsigned h4 = Hash4At(window + pos);
+      chain4[slot] = head4[h4];
+      head4[h4] = static_cast<uint16_t>(pos);
+      const unsigned hl = HashLongAt(window + pos);
+      chainLong[slot] = headLong[hl];
+      headLong[hl] = static_cast<uint16_t>(pos);
+    }
     return previous;
   }
 };
@@ -226,6 +271,12 @@ void DeflateState::Reset() {
   std::memset(window, 0, sizeof window);
   std::memset(head, 0, sizeof head);
   std::memset(chain, 0, sizeof chain);
+  std::memset(head4, 0, sizeof head4);
+  std::memset(chain4, 0, sizeof chain4);
+  std::memset(headLong, 0, sizeof headLong);
+  std::memset(chainLong, 0, sizeof chainLong);
+  std::memset(hashCount, 0, sizeof hashCount);
+  std::memset(sequence, 0, sizeof sequence);
   position = lookahead = 0;
   blockStart = 0;
   inputEnded = false;
@@ -248,6 +299,12 @@ void DeflateState::Slide() {
   blockStart -= kHalfWindow;
   RebasePositions(head, std::size(head));
   RebasePositions(chain, std::size(chain));
+  if (tuning.fourByteChains) {
+    RebasePositions(head4, std::size(head4));
+    RebasePositions(chain4, std::size(chain4));
+    RebasePositions(headLong, std::size(headLong));
+    RebasePositions(chainLong, std::size(chainLong));
+  }
 }
 
 void DeflateState::Refill() {
@@ -269,6 +326,7 @@ void DeflateState::Refill() {
 }
 
 // The longest match for the string at pos among the chain from candidate; *start gets its source.
+template <bool kFourByteChains>
 unsigned DeflateState::LongestMatch(unsigned pos, unsigned available, unsigned candidate, unsigned* start) {
   const uint8_t* scan = window + pos;
   // Never compare beyond the bytes available: the window behind them holds stale data.
@@ -291,6 +349,46 @@ unsigned DeflateState::LongestMatch(unsigned pos, unsigned available, unsigned c
     if (candidate < limit || --chainLeft == 0) return best;
   }
   if (best >= stop) return best;
+  if constexpr (kFourByteChains) {
+    // Only a string that shares at least 4 bytes can beat the first match, and every such string
+    // is on the 4-byte chain. Those beyond the 3-byte chain's budget are older than its
+    // (chainLength)th link: the first real 3-byte match found that old ends the search. Links of
+    // the 4-byte chain that share fewer than 3 bytes are hash collisions and are passed over.
+    const uint16_t newest = sequence[pos & (kHalfWindow - 1)];
+    const unsigned budget = tuning.chainLength;
+    // Once the best match has kLongPrefix - 1 bytes, only strings sharing kLongPrefix can beat it:
+    // the longer chain holds them all. A best match as long as a chain's prefix lies on that chain
+    // itself, so the walk continues behind it; otherwise it starts from the newest link, and the
+    // links newer than the best match cannot beat it (they were searched already or collide).
+    const auto firstLink = [&](const uint16_t* chainLinks, unsigned prefix) {
+      return chainLinks[(best >= prefix ? *start : pos) & (kHalfWindow - 1)];
+    };
+    const uint16_t* links = best >= kLongPrefix - 1 ? chainLong : chain4;
+    unsigned link = links == chainLong ? firstLink(chainLong, kLongPrefix) : firstLink(chain4, 4);
+    uint32_t scanEnd = Load32(scan + best - 3);
+    while (link >= limit) {
+      unsigned next = links[link & (kHalfWindow - 1)];
+      const uint8_t* match = window + link;
+      if (Load24(match) == scanHead) {
+        if (static_cast<uint16_t>(newest - sequence[link & (kHalfWindow - 1)]) > budget) break;
+        if (Load32(match + best - 3) == scanEnd) {
+          const unsigned len = MatchLength(scan, match, 0, maxLength);
+          if (len > best) {
+            best = len;
+            *start = link;
+            if (len >= stop) break;
+            scanEnd = Load32(scan + best - 3);
+            if (best >= kLongPrefix - 1 && links != chainLong) {
+              links = chainLong;
+              next = firstLink(chainLong, kLongPrefix);
+            }
+          }
+        }
+      }
+      link = next;
+    }
+    return best;
+  }
   // Then only a longer match counts: its four bytes ending at offset best must agree first
   // (best < maxLength, so the probe stays inside the available bytes).
   uint32_t scanEnd = Load32(scan + best - 3);
@@ -495,6 +593,7 @@ void DeflateState::EndBlock(bool final) {
 // The greedy parse: at each position the longest match found is taken when it has 3 bytes or
 // more, else the literal. Position and lookahead live in locals here and go back to the state
 // around the calls that use them (ending a block, refilling).
+template <bool kFourByteChains>
 void DeflateState::Run() {
   const ModeTuning mode = tuning;
   unsigned pos = position;
@@ -502,11 +601,15 @@ void DeflateState::Run() {
   while (available != 0) {
     // The next position's hash head is needed soon; its load would otherwise stall the loop.
     __builtin_prefetch(&head[HashAt(window + pos + 1)]);
-    const unsigned candidate = InsertString(pos);
+    if constexpr (kFourByteChains) {
+      __builtin_prefetch(&head4[Hash4At(window + pos + 1)]);
+      __builtin_prefetch(&headLong[HashLongAt(window + pos + 1)]);
+    }
+    const unsigned candidate = InsertString<kFourByteChains>(pos);
     unsigned length = 0;
     unsigned start = 0;
     if (candidate != 0 && pos - candidate <= kMaxDistance && available >= kMinMatch) {
-      length = LongestMatch(pos, available, candidate, &start);
+      length = LongestMatch<kFourByteChains>(pos, available, candidate, &start);
       if (length == kMinMatch && mode.dropFarShortMatches && pos - start > kFarShortDistance) length = 0;
     }
     bool endBlock;
@@ -515,7 +618,7 @@ void DeflateState::Run() {
       available -= length;
       // Long matches skip hashing their inner strings; the next string is hashed afresh anyway.
       if (length <= mode.hashLimit)
-        for (unsigned p = pos + 1; p < pos + length; ++p) InsertString(p);
+        for (unsigned p = pos + 1; p < pos + length; ++p) InsertString<kFourByteChains>(p);
       pos += length;
     } else {
       endBlock = RecordLiteral(window[pos], pos);
@@ -575,7 +678,8 @@ DeflateResult DeflateCompressor::Compress(int mode, DeflateSource& source, Defla
     s.inputEnded = true;
   }
 
-  s.Run();
+  if (s.tuning.fourByteChains) s.Run<true>();
+  else s.Run<false>();
 
   if (observer) observer->InputDone();
   s.EndBlock(true);
