@@ -84,6 +84,13 @@ class CZZip {
 
   HWND NotifyWindow() const { return hNotifyWnd_; }
 
+  // ---- blank archives (blank_archive.cpp) -------------------------------------------------------
+  // Creates an archive without entries: exactly the 22-byte end record. nameBlock (1,024 bytes,
+  // OEM) brings the proposed name and carries the final one out ("" on Cancel). With openDialog a
+  // save dialog (which asks before replacing) picks the name, starting in the proposal's folder;
+  // without it an existing file of that name is replaced. The third argument is not used.
+  static BOOL CreateBlankZIPFile(char* nameBlock, BOOL openDialog, BOOL unused);
+
   // ---- folder helpers of the split and backup operations (zip_add_folders.cpp) ----------------
   // The number of items of folder matching mask: with countAll every item (files and folders),
   // otherwise the files whose name does not begin with '.'. With recurse, every subfolder whose
