@@ -25,11 +25,32 @@ constexpr size_t kDistTableSize = HuffmanTableBound(kDistSymbols, kDistBits, kMa
 constexpr size_t kCodeLenTableSize = size_t{1} << kCodeLenBits;
 
 constexpr size_t kWindowSize = kDecoderWindowSize;
-// The fast loop runs while one more iteration (three literals or one 258-byte match, whose copy
-// may touch 16 bytes beyond its end) stays inside the window, so it never has to flush.
-constexpr size_t kFastWindowLimit = kWindowSize - 258 - 16 - 3;
+// The fast loop runs while one more iteration (up to three literals, or one 258-byte match whose
+// copy may touch 16 bytes beyond its end) stays inside the window, so it never has to flush.
+constexpr size_t kFastWindowLimit = kWindowSize - 258 - 16 - 8;
 // The fast loop refills 8 bytes at once and consumes at most 48 bits per iteration.
 constexpr ptrdiff_t kFastInputMargin = 8;
+
+// The decoding loop's own entry layouts, converted from the builder's tables so that the hot path
+// needs as few steps as possible per symbol. Bits 0..4 of every entry hold the number of bits it
+// consumes in total (code plus extra bits); bits 5..7 are 0, so `bits >>= entry & 63` drops them
+// in one step.
+//
+// Literal/length entries with bit 31 set are literals, with the byte in bits 8..15. Other
+// literal/length entries (bit 31 clear):
+//   bit  29      end of block (bits 0..4: its code length)
+//   bit  28      invalid code
+//   bit  27      link: bits 0..4 hold the sub-table's index width, bits 8..23 its offset
+//   otherwise a length: bits 8..11 the code length (the extra bits follow it), bits 16..24 the
+//   base length
+constexpr uint32_t kLitLiteral = 1u << 31;
+constexpr uint32_t kLitEnd = 1u << 29;
+constexpr uint32_t kLitInvalid = 1u << 28;
+constexpr uint32_t kLitLink = 1u << 27;
+// Distance entries: bits 8..11 the code length, bit 14 link (bits 0..4 the sub-table's index
+// width, bits 16..31 its offset), bit 15 invalid, bits 16..31 the base distance.
+constexpr uint32_t kDistLink = 1u << 14;
+constexpr uint32_t kDistInvalid = 1u << 15;
 
 constexpr uint8_t kCodeLengthOrder[kCodeLenSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
@@ -66,7 +87,9 @@ constexpr SymbolTables MakeSymbolTables() {
 }
 
 constexpr SymbolTables kSymbols = MakeSymbolTables();
-static_assert(kLitLenBits <= 11, "three literals must leave a primary index in the buffer");
+// After a refill (56 bits or more) the literal path takes one code of up to 15 bits and two
+// primary codes of up to kLitLenBits bits, and then looks up the next primary entry.
+static_assert(15 + 3 * kLitLenBits <= 56, "three literals must leave a primary index");
 static_assert(HuffmanValue(kSymbols.litLen[284]) == 227 && HuffmanExtraBits(kSymbols.litLen[284]) == 5);
 static_assert(HuffmanValue(kSymbols.dist[29]) == 24577 && HuffmanExtraBits(kSymbols.dist[29]) == 13);
 
@@ -172,9 +195,22 @@ struct BitReader {
     }
   }
 
+  // Tops the buffer up to 56..63 bits: with one load while 8 bytes remain in the run (the bits
+  // above `count` then hold the bytes that follow, which later refills OR in again unchanged),
+  // else byte by byte.
+  void Refill() {
+    if (end - next >= 8) {
+      bits |= Load64(next) << count;
+      next += (63 - count) >> 3;
+      count |= 56;
+    } else {
+      RefillSlow();
+    }
+  }
+
   // Takes n (<= 32) bits. The caller checks Overrun() before trusting the value.
   uint32_t Take(unsigned n) {
-    if (count < n) RefillSlow();
+    if (count < n) Refill();
     const uint32_t v = static_cast<uint32_t>(bits & ((uint64_t{1} << n) - 1));
     bits >>= n;
     count -= n;
@@ -187,13 +223,66 @@ struct BitReader {
   }
 };
 
-inline uint32_t Lookup(const uint32_t* table, unsigned primaryBits, uint64_t bits) {
-  uint32_t e = table[bits & ((uint32_t{1} << primaryBits) - 1)];
-  if (e & kHuffmanLink) {
-    e = table[HuffmanValue(e) +
-              ((bits >> primaryBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1))];
+// Converts one builder entry of the literal/length table (not a link) to a single-code entry.
+inline uint32_t LitLenEntry(uint32_t h) {
+  const uint32_t length = HuffmanCodeLength(h);
+  if (h & kHuffmanInvalid) return kLitInvalid;
+  if (h & kHuffmanLiteral) {
+    const uint32_t v = HuffmanValue(h);
+    return kLitLiteral | (v << 8) | length;
+  }
+  if (h & kHuffmanEndOfBlock) return kLitEnd | length;
+  return (HuffmanValue(h) << 16) | (length << 8) | (length + HuffmanExtraBits(h));
+}
+
+// Rewrites a literal/length table built by BuildHuffmanTable (entriesUsed entries, primary part
+// first, sub-tables after it) into the loop's layout.
+void ConvertLitLenTable(uint32_t* table, size_t entriesUsed) {
+  constexpr size_t kPrimary = size_t{1} << kLitLenBits;
+  for (size_t i = 0; i < entriesUsed; ++i) {
+    const uint32_t h = table[i];
+    table[i] = i < kPrimary && (h & kHuffmanLink)
+                   ? kLitLink | (HuffmanValue(h) << 8) | HuffmanExtraBits(h)
+                   : LitLenEntry(h);
+  }
+}
+
+// Rewrites a distance table built by BuildHuffmanTable into the loop's layout.
+void ConvertDistTable(uint32_t* table, size_t entriesUsed) {
+  for (size_t i = 0; i < entriesUsed; ++i) {
+    const uint32_t h = table[i];
+    const uint32_t length = HuffmanCodeLength(h);
+    if (h & kHuffmanInvalid) {
+      table[i] = kDistInvalid;
+    } else if (h & kHuffmanLink) {
+      table[i] = kDistLink | (HuffmanValue(h) << 16) | HuffmanExtraBits(h);
+    } else {
+      table[i] = (HuffmanValue(h) << 16) | (length << 8) | (length + HuffmanExtraBits(h));
+    }
+  }
+}
+
+inline uint32_t LookupLitLen(const uint32_t* table, uint64_t bits) {
+  uint32_t e = table[bits & ((uint32_t{1} << kLitLenBits) - 1)];
+  if ((e & (kLitLiteral | kLitLink)) == kLitLink) {
+    e = table[((e >> 8) & 0xFFFFu) + ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
   }
   return e;
+}
+
+inline uint32_t LookupDist(const uint32_t* table, uint64_t bits) {
+  uint32_t e = table[bits & ((uint32_t{1} << kDistBits) - 1)];
+  if (e & kDistLink) {
+    e = table[(e >> 16) + ((bits >> kDistBits) & ((uint32_t{1} << (e & 31)) - 1))];
+  }
+  return e;
+}
+
+// The value of a length or distance entry: its base plus the extra bits that follow its code.
+inline size_t EntryValue(uint32_t e, unsigned base, uint64_t bits) {
+  const unsigned codeBits = (e >> 8) & 15;
+  const unsigned extraBits = (e & 31) - codeBits;
+  return base + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << extraBits) - 1));
 }
 
 class Inflater {
@@ -245,6 +334,9 @@ class Inflater {
       --left;
       FlushIfFull();
     }
+    // The rest comes straight from the runs: bits read ahead of them are dropped, so that a later
+    // refill starts from a clean buffer.
+    bits_.bits &= (uint64_t{1} << bits_.count) - 1;
     while (left > 0) {
       if (bits_.next == bits_.end) {
         const uint8_t* run = nullptr;
@@ -301,13 +393,17 @@ class Inflater {
   int BuildTables(const uint8_t* litLenLengths, unsigned litLenCount, const uint8_t* distLengths,
                   unsigned distCount) {
     fixedLoaded_ = false;
-    int result = Check(BuildHuffmanTable(litLenLengths, litLenCount, kSymbols.litLen, kLitLenBits,
-                                         litLen_, kLitLenTableSize, true),
-                       false);
+    const HuffmanBuildResult litLen = BuildHuffmanTable(
+        litLenLengths, litLenCount, kSymbols.litLen, kLitLenBits, litLen_, kLitLenTableSize, true);
+    int result = Check(litLen, false);
     if (result != kInflateOk) return result;
-    return Check(BuildHuffmanTable(distLengths, distCount, kSymbols.dist, kDistBits, dist_,
-                                   kDistTableSize, true),
-                 true);
+    const HuffmanBuildResult dist = BuildHuffmanTable(distLengths, distCount, kSymbols.dist,
+                                                      kDistBits, dist_, kDistTableSize, true);
+    result = Check(dist, true);
+    if (result != kInflateOk) return result;
+    ConvertLitLenTable(litLen_, litLen.entriesUsed);
+    ConvertDistTable(dist_, dist.entriesUsed);
+    return kInflateOk;
   }
 
   int DynamicBlock() {
@@ -330,7 +426,7 @@ class Inflater {
     const uint32_t total = hlit + hdist;
     uint32_t n = 0;
     while (n < total) {
-      if (bits_.count < 16) bits_.RefillSlow();
+      if (bits_.count < 16) bits_.Refill();
       const uint32_t e = codeLen_[bits_.bits & ((1u << kCodeLenBits) - 1)];
       if (e & kHuffmanInvalid) return kInflateBadData;
       bits_.Drop(HuffmanCodeLength(e));
@@ -383,175 +479,187 @@ class Inflater {
     }
   }
 
-  int HuffmanBlock() {
+  // Fast loop: runs while at least 8 input bytes remain in the current run and a whole match
+  // fits in the window, so refills are single loads and nothing needs flushing. Locals keep the
+  // state in registers; the next literal/length entry is looked up before the current symbol is
+  // finished, so the lookup overlaps the bookkeeping and the match copy. Returns -1 when the
+  // slow path must take over, else the block's result.
+  int FastLoop() {
     constexpr uint32_t kLitLenMask = (1u << kLitLenBits) - 1;
+    const uint8_t* next = bits_.next;
+    const uint8_t* const lastRefill = bits_.end - kFastInputMargin;
+    uint64_t bits = bits_.bits;
+    unsigned count = bits_.count;
+    size_t pos = pos_;
+    uint8_t* const window = window_;
+    // A distance may reach up to pos back in this window pass, and up to the whole window once
+    // it has been filled (no distance exceeds the window size).
+    const size_t reach = wrapped_ ? kWindowSize : 0;
+    int result = -1;
+    bits |= Load64(next) << count;
+    next += (63 - count) >> 3;
+    count |= 56;
+    uint32_t e = litLen_[bits & kLitLenMask];
     for (;;) {
-      // Fast loop: at least 8 input bytes in the current run and room for a whole match in the
-      // window, so refills are single loads and nothing needs flushing. Locals keep the state in
-      // registers; the next literal/length entry is looked up before a match is copied, so the
-      // lookup overlaps the copy.
-      if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
-        const uint8_t* next = bits_.next;
-        const uint8_t* const end = bits_.end;
-        uint64_t bits = bits_.bits;
-        unsigned count = bits_.count;
-        size_t pos = pos_;
-        uint8_t* const window = window_;
-        const uint32_t* const litLen = litLen_;
-        const uint32_t* const dist = dist_;
-        int result = -1;
+      // Here the buffer holds at least 48 bits: a whole length/distance pair.
+      if (e & kLitLiteral) {
+        // Up to three literals per refill; the next entry is looked up as soon as the bits of
+        // the current one are dropped.
+        bits >>= e & 63;
+        count -= e & 31;
+        window[pos++] = static_cast<uint8_t>(e >> 8);
+        e = litLen_[bits & kLitLenMask];
+        if (e & kLitLiteral) {
+          bits >>= e & 63;
+          count -= e & 31;
+          window[pos++] = static_cast<uint8_t>(e >> 8);
+          e = litLen_[bits & kLitLenMask];
+          if (e & kLitLiteral) {
+            bits >>= e & 63;
+            count -= e & 31;
+            window[pos++] = static_cast<uint8_t>(e >> 8);
+            e = litLen_[bits & kLitLenMask];
+          }
+        }
+        if (next > lastRefill || pos >= kFastWindowLimit) break;
         bits |= Load64(next) << count;
         next += (63 - count) >> 3;
         count |= 56;
-        uint32_t e = litLen[bits & kLitLenMask];
-        for (;;) {
-          // Here the buffer holds at least 48 bits: a whole length/distance pair.
-          if (e & kHuffmanLink) e = Lookup(litLen, kLitLenBits, bits);
-          if (e & kHuffmanLiteral) {
-            // Up to three literals per refill (3 x 15 bits). The next primary entry is looked up
-            // before the refill: it needs only kLitLenBits bits, and at least 11 are left. A
-            // link entry is followed after the refill, at the top of the loop.
-            bits >>= e & 63;
-            count -= e & 31;
-            window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
-            e = litLen[bits & kLitLenMask];
-            if (e & kHuffmanLiteral) {
-              bits >>= e & 63;
-              count -= e & 31;
-              window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
-              e = litLen[bits & kLitLenMask];
-              if (e & kHuffmanLiteral) {
-                bits >>= e & 63;
-                count -= e & 31;
-                window[pos++] = static_cast<uint8_t>(HuffmanValue(e));
-                e = litLen[bits & kLitLenMask];
-              }
-            }
-            if (end - next < kFastInputMargin || pos >= kFastWindowLimit) break;
-            bits |= Load64(next) << count;
-            next += (63 - count) >> 3;
-            count |= 56;
-            continue;
-          }
-          if (e & (kHuffmanEndOfBlock | kHuffmanInvalid)) {
-            if (e & kHuffmanInvalid) {
-              result = kInflateBadData;
-            } else {
-              bits >>= e & 63;
-              count -= e & 31;
-              result = kInflateOk;
-            }
-            break;
-          }
-          unsigned codeBits = e & 31;
-          const size_t length =
-              HuffmanValue(e) + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1));
-          codeBits += HuffmanExtraBits(e);
-          bits >>= codeBits;
-          count -= codeBits;
-          e = dist[bits & ((1u << kDistBits) - 1)];
-          if (e & kHuffmanLink) e = Lookup(dist, kDistBits, bits);
-          if (e & kHuffmanInvalid) {
-            result = kInflateBadData;
-            break;
-          }
-          codeBits = e & 31;
-          const size_t distance =
-              HuffmanValue(e) + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << HuffmanExtraBits(e)) - 1));
-          codeBits += HuffmanExtraBits(e);
-          bits >>= codeBits;
-          count -= codeBits;
-          const bool more = end - next >= kFastInputMargin;
-          if (more) {
-            bits |= Load64(next) << count;
-            next += (63 - count) >> 3;
-            count |= 56;
-            e = litLen[bits & kLitLenMask];
-          }
-          if (distance > pos && !wrapped_) {
-            result = kInflateBadData;
-            break;
-          }
-          // The source is either behind the destination in this window pass, or (after a wrap)
-          // history ahead of it from the previous pass.
-          const bool behind = distance <= pos;
-          if (distance >= 16 && (behind || (pos + length + 16 <= distance &&
-                                             distance + length + 16 <= kWindowSize))) {
-            // Whole 16-byte pieces, which may run up to 15 bytes past the match, where the bytes
-            // are still history: those are saved first and put back afterwards. A source ahead
-            // of the destination does not overlap it (checked above).
-            uint8_t* const dst = window + pos;
-            const uint8_t* const src = behind ? dst - distance : dst + (kWindowSize - distance);
-            uint8_t saved[16];
-            std::memcpy(saved, dst + length, 16);
-            size_t i = 0;
-            do {
-              Copy16(dst + i, src + i);
-              i += 16;
-            } while (i < length);
-            std::memcpy(dst + length, saved, 16);
-            pos += length;
-          } else if (behind && distance >= 8) {
-            // 8-byte pieces never read bytes they have not yet written; same save and restore.
-            uint8_t* const dst = window + pos;
-            const uint8_t* const src = dst - distance;
-            uint8_t saved[8];
-            std::memcpy(saved, dst + length, 8);
-            size_t i = 0;
-            do {
-              Copy8(dst + i, src + i);
-              i += 8;
-            } while (i < length);
-            std::memcpy(dst + length, saved, 8);
-            pos += length;
-          } else if (behind && distance == 1) {
-            // A run of one byte.
-            uint8_t* const dst = window + pos;
-            const uint64_t run = uint64_t{dst[-1]} * 0x0101010101010101ull;
-            uint8_t saved[8];
-            std::memcpy(saved, dst + length, 8);
-            size_t i = 0;
-            do {
-              std::memcpy(dst + i, &run, 8);
-              i += 8;
-            } while (i < length);
-            std::memcpy(dst + length, saved, 8);
-            pos += length;
-          } else if (behind) {
-            CopyForward(window + pos, window + pos - distance, length);
-            pos += length;
-          } else {
-            pos_ = pos;
-            CopyMatchWrapping(length, distance);  // cannot fill the window here
-            pos = pos_;
-          }
-          if (!more || pos >= kFastWindowLimit) break;
+        continue;
+      }
+      if (e & (kLitLink | kLitEnd | kLitInvalid)) {
+        if (e & kLitLink) {
+          // A code longer than the primary index: the sub-table entry is a single code, and no
+          // bits have been used yet.
+          e = litLen_[((e >> 8) & 0xFFFFu) +
+                      ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
+          continue;
         }
-        bits_.next = next;
-        bits_.bits = bits;
-        bits_.count = count;
+        if (e & kLitInvalid) {
+          result = kInflateBadData;
+        } else {
+          bits >>= e & 63;
+          count -= e & 31;
+          result = kInflateOk;
+        }
+        break;
+      }
+      const size_t length = EntryValue(e, e >> 16, bits);
+      bits >>= e & 63;
+      count -= e & 31;
+      e = dist_[bits & ((1u << kDistBits) - 1)];
+      if (e & kDistLink) {
+        e = dist_[(e >> 16) + ((bits >> kDistBits) & ((uint32_t{1} << (e & 31)) - 1))];
+      }
+      if (e & kDistInvalid) {
+        result = kInflateBadData;
+        break;
+      }
+      const size_t distance = EntryValue(e, e >> 16, bits);
+      bits >>= e & 63;
+      count -= e & 31;
+      const bool more = next <= lastRefill;
+      if (more) {
+        bits |= Load64(next) << count;
+        next += (63 - count) >> 3;
+        count |= 56;
+        e = litLen_[bits & kLitLenMask];
+      }
+      if (distance > pos + reach) {
+        result = kInflateBadData;
+        break;
+      }
+      // The source is either behind the destination in this window pass, or (after a wrap)
+      // history ahead of it from the previous pass.
+      uint8_t* const dst = window + pos;
+      if (distance <= pos) {
+        const uint8_t* const src = dst - distance;
+        if (distance >= 16) {
+          // Whole 16-byte pieces, which may run up to 15 bytes past the match, where the bytes
+          // are still history: those are saved first and put back afterwards.
+          uint8_t saved[16];
+          std::memcpy(saved, dst + length, 16);
+          Copy16(dst, src);
+          for (size_t i = 16; i < length; i += 16) Copy16(dst + i, src + i);
+          std::memcpy(dst + length, saved, 16);
+        } else if (distance >= 8) {
+          // 8-byte pieces never read bytes they have not yet written; same save and restore.
+          uint8_t saved[8];
+          std::memcpy(saved, dst + length, 8);
+          size_t i = 0;
+          do {
+            Copy8(dst + i, src + i);
+            i += 8;
+          } while (i < length);
+          std::memcpy(dst + length, saved, 8);
+        } else if (distance == 1) {
+          // A run of one byte.
+          const uint64_t run = uint64_t{dst[-1]} * 0x0101010101010101ull;
+          uint8_t saved[8];
+          std::memcpy(saved, dst + length, 8);
+          size_t i = 0;
+          do {
+            std::memcpy(dst + i, &run, 8);
+            i += 8;
+          } while (i < length);
+          std::memcpy(dst + length, saved, 8);
+        } else {
+          CopyForward(dst, src, length);
+        }
+        pos += length;
+      } else if (distance >= 16 && pos + length + 16 <= distance &&
+                 distance + length + 16 <= kWindowSize) {
+        // History ahead of the destination that does not overlap it; same pieces as above.
+        const uint8_t* const src = dst + (kWindowSize - distance);
+        uint8_t saved[16];
+        std::memcpy(saved, dst + length, 16);
+        Copy16(dst, src);
+        for (size_t i = 16; i < length; i += 16) Copy16(dst + i, src + i);
+        std::memcpy(dst + length, saved, 16);
+        pos += length;
+      } else {
         pos_ = pos;
+        CopyMatchWrapping(length, distance);  // cannot fill the window here
+        pos = pos_;
+      }
+      if (!more || pos >= kFastWindowLimit) break;
+    }
+    bits_.next = next;
+    bits_.bits = bits;
+    bits_.count = count;
+    pos_ = pos;
+    return result;
+  }
+
+  int HuffmanBlock() {
+    for (;;) {
+      if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
+        const int result = FastLoop();
         if (result >= 0) return result;
         continue;
       }
 
-      // Slow step: one symbol with refills across runs and the window's end.
-      if (bits_.count < 48) bits_.RefillSlow();
-      uint32_t e = Lookup(litLen_, kLitLenBits, bits_.bits);
-      if (e & kHuffmanInvalid) return kInflateBadData;
-      bits_.Drop(HuffmanCodeLength(e));
-      if (e & kHuffmanLiteral) {
+      // Slow step: one code with refills across runs and the window's end.
+      if (bits_.count < 48) bits_.Refill();
+      uint32_t e = LookupLitLen(litLen_, bits_.bits);
+      if (e & kLitLiteral) {
+        bits_.Drop(e & 31);
         if (bits_.Overrun()) return kInflateBadData;
-        window_[pos_++] = static_cast<uint8_t>(HuffmanValue(e));
+        window_[pos_++] = static_cast<uint8_t>(e >> 8);
         FlushIfFull();
         continue;
       }
-      if (e & kHuffmanEndOfBlock) return bits_.Overrun() ? kInflateBadData : kInflateOk;
-      const size_t length = HuffmanValue(e) + bits_.Take(HuffmanExtraBits(e));
-      e = Lookup(dist_, kDistBits, bits_.bits);
-      if (e & kHuffmanInvalid) return kInflateBadData;
-      bits_.Drop(HuffmanCodeLength(e));
-      const size_t distance = HuffmanValue(e) + bits_.Take(HuffmanExtraBits(e));
+      if (e & kLitInvalid) return kInflateBadData;
+      if (e & kLitEnd) {
+        bits_.Drop(e & 31);
+        return bits_.Overrun() ? kInflateBadData : kInflateOk;
+      }
+      const size_t length = EntryValue(e, (e >> 16) & 0x1FFu, bits_.bits);
+      bits_.Drop(e & 31);
+      e = LookupDist(dist_, bits_.bits);
+      if (e & kDistInvalid) return kInflateBadData;
+      const size_t distance = EntryValue(e, e >> 16, bits_.bits);
+      bits_.Drop(e & 31);
       if (bits_.Overrun()) return kInflateBadData;
       if (distance > pos_ && !wrapped_) return kInflateBadData;
       CopyMatchWrapping(length, distance);
