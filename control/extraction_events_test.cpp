@@ -399,44 +399,8 @@ TEST_F(HostedExtraction, AnEntryThatFailsItsCheckIsReportedOnlyByItsCloseEvent) 
   EXPECT_EQ(L"THREE.TXT", Upper(sink_.records[5].args.at(0)));
 }
 
-// Runs a program with its output captured through a pipe and its input closed.
-struct CapturedRun {
-  DWORD exitCode = static_cast<DWORD>(-1);
-  std::string output;
-};
-
-CapturedRun RunWithOutput(const std::string& commandLine) {
-  CapturedRun run;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  startup.hStdInput = nullptr;
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  CloseHandle(writeEnd);
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-      run.output.append(buffer, got);
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(readEnd);
-  return run;
-}
+using testutil::ProgramRun;
+using testutil::RunCaptured;
 
 // A folder without its final '\': on a command line "C:\x\" would read as C:\x" (a backslash
 // before a quote escapes it).
@@ -451,7 +415,7 @@ TEST(ExtractScript, ExtractsAnArchiveIntoTheFolderGivenOnItsCommandLine) {
   for (const char* archive : {"zip_deflated.zip", "python_comments.zip"}) {
     SCOPED_TRACE(archive);
     testutil::TempFolder destination;
-    const CapturedRun run = RunWithOutput("cscript.exe //nologo \"" + script + "\" \"" +
+    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" +
                                           FixtureDir() + archive + "\" \"" +
                                           QuotableFolder(destination) + "\"");
     // The script quits with UnzipFiles' result; cscript's own code would be 0 even after a
@@ -486,7 +450,7 @@ TEST(ExtractScript, ItsResultCodeBecomesTheExitCode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.archive);
-    const CapturedRun run = RunWithOutput("cscript.exe //nologo \"" + script + "\" \"" +
+    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" +
                                           FixtureDir() + c.archive + "\" \"" + c.folder + "\"");
     EXPECT_EQ(c.result, run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("UnzipFiles=" + std::to_string(c.result)))
@@ -496,7 +460,7 @@ TEST(ExtractScript, ItsResultCodeBecomesTheExitCode) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("one.txt"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("two"));
   // Without its two arguments it says how to call it and does not touch the control.
-  const CapturedRun usage = RunWithOutput("cscript.exe //nologo \"" + script + "\"");
+  const ProgramRun usage = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(100u, usage.exitCode) << usage.output;
   EXPECT_NE(std::string::npos, usage.output.find("usage:")) << usage.output;
 }

@@ -724,43 +724,8 @@ TEST(MissingReader, TheControlSaysSoAndEveryReadingMethodGivesItsFailureValue) {
   EXPECT_GE(checked, 40);
 }
 
-// Runs a program with its output captured and its input closed.
-struct ProgramRun {
-  DWORD exitCode = static_cast<DWORD>(-1);
-  std::string output;
-};
-
-ProgramRun RunCaptured(const std::string& commandLine) {
-  ProgramRun run;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  CloseHandle(writeEnd);
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-      run.output.append(buffer, got);
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(readEnd);
-  return run;
-}
+using testutil::ProgramRun;
+using testutil::RunCaptured;
 
 TEST(ReaderScript, AScriptReadsAnArchiveThroughTheControl) {
   // The script ends with its own code (cscript's own is 0 even after a script error): 0 only

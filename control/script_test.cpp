@@ -6,50 +6,14 @@
 
 namespace {
 
-struct ScriptRun {
-  DWORD exitCode = static_cast<DWORD>(-1);
-  std::string output;
-};
-
-// Runs a program with its output captured through a pipe and its input closed.
-ScriptRun RunCaptured(const std::string& commandLine) {
-  ScriptRun run;
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  startup.hStdInput = nullptr;
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                &startup, &process);
-  CloseHandle(writeEnd);
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-      run.output.append(buffer, got);
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(readEnd);
-  return run;
-}
+using testutil::ProgramRun;
+using testutil::RunCaptured;
 
 TEST(Script, CreatesTheControlByProgIdAndCallsItsMethodsByName) {
   const char* const iniFile = "C:\\QX30.INI";
   DeleteFileA(iniFile);
   const std::string script = controltest::ControlSourceDir() + "buffer_sizes.vbs";
-  ScriptRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
+  ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(0u, run.exitCode) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("GetZipBufferSize=32767")) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("GetUnzipBufferSize=24576")) << run.output;
@@ -74,7 +38,7 @@ TEST(Script, AScriptErrorIsSeenThroughTheMissingOk) {
                           "x = qx.GetZipBufferSize(1, 2)\r\n"
                           "WScript.Echo \"OK\"\r\n"
                           "WScript.Quit 0\r\n")));
-  ScriptRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
+  ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(std::string::npos, run.output.find("OK")) << run.output;
 }
 

@@ -81,6 +81,40 @@ bool RemoveTree(const std::string& path) {
   return RemoveDirectoryA(dir.c_str()) != 0;
 }
 
+ProgramRun RunCaptured(const std::string& commandLine, unsigned long timeoutMs) {
+  ProgramRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  startup.hStdInput = nullptr;
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(writeEnd);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      run.output.append(buffer, got);
+    }
+    WaitForSingleObject(process.hProcess, timeoutMs);
+    DWORD code = 0;
+    if (GetExitCodeProcess(process.hProcess, &code)) run.exitCode = code;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return run;
+}
+
 std::string UnixToWindowsPath(const std::string& unixPath) {
   std::string out = "Z:";
   for (char c : unixPath) out += (c == '/') ? '\\' : c;

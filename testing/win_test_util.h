@@ -26,6 +26,14 @@ bool WriteWholeFile(const std::string& path, const std::string& text);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
 bool RemoveTree(const std::string& path);
 
+// Runs a program with its output (and errors) captured through a pipe and its input closed; waits
+// at most timeoutMs for it to end.
+struct ProgramRun {
+  unsigned long exitCode = static_cast<unsigned long>(-1);
+  std::string output;
+};
+ProgramRun RunCaptured(const std::string& commandLine, unsigned long timeoutMs = 60000);
+
 // Windows path of a Unix path (Wine maps the Unix root to drive Z:).
 std::string UnixToWindowsPath(const std::string& unixPath);
 // The shared folder beside the checkout (corpus, bench-corpus), as a Windows path ending in '\'.
