@@ -352,7 +352,7 @@ TEST(CipherCorpus, WrongPasswordNeverYieldsGoodData) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Native peers: Info-ZIP's zip encrypts, we decrypt; we encrypt, unzip decrypts.
+// Native peers: the zip tool encrypts, we decrypt; we encrypt, unzip decrypts.
 #if defined(PELLORO_HAVE_PEERS) && !defined(_WIN32)
 
 class CipherPeers : public testing::Test {
