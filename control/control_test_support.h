@@ -26,6 +26,56 @@ inline std::wstring Wide(const std::string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
+// Automation arguments in declaration order, each owning its value; Reversed() gives them as
+// IDispatch::Invoke takes them (the last one first). Texts go in through the ANSI code page.
+class DispatchArgs {
+ public:
+  DispatchArgs() = default;
+  DispatchArgs(const DispatchArgs&) = delete;
+  DispatchArgs& operator=(const DispatchArgs&) = delete;
+  ~DispatchArgs() {
+    for (VARIANT& v : values_) VariantClear(&v);
+  }
+  DispatchArgs& Text(const std::string& ansi) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                           nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+                        length);
+    VARIANT& v = Add(VT_BSTR);
+    V_BSTR(&v) = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    return *this;
+  }
+  DispatchArgs& NullText() {
+    V_BSTR(&Add(VT_BSTR)) = nullptr;
+    return *this;
+  }
+  DispatchArgs& Short(short value) {
+    V_I2(&Add(VT_I2)) = value;
+    return *this;
+  }
+  DispatchArgs& Long(long value) {
+    V_I4(&Add(VT_I4)) = value;
+    return *this;
+  }
+  DispatchArgs& Bool(bool value) {
+    V_BOOL(&Add(VT_BOOL)) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return *this;
+  }
+  std::vector<VARIANT> Reversed() const { return {values_.rbegin(), values_.rend()}; }
+
+ private:
+  VARIANT& Add(VARTYPE type) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = type;
+    values_.push_back(v);
+    return values_.back();
+  }
+
+  std::vector<VARIANT> values_;
+};
+
 inline bool KeyExists(const std::string& subkey) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {

@@ -72,45 +72,7 @@ std::string LastComponent(const std::string& name) {
   return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-// Arguments in declaration order; each owns its value.
-class Args {
- public:
-  Args() = default;
-  Args(const Args&) = delete;
-  Args& operator=(const Args&) = delete;
-  ~Args() {
-    for (VARIANT& v : values_) VariantClear(&v);
-  }
-  Args& Text(const std::string& ansi) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(controltest::Wide(ansi).c_str());
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Short(short value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    values_.push_back(v);
-    return *this;
-  }
-  // As IDispatch takes them: the last one first.
-  std::vector<VARIANT> Reversed() const { return {values_.rbegin(), values_.rend()}; }
-
- private:
-  std::vector<VARIANT> values_;
-};
+using Args = controltest::DispatchArgs;
 
 using AtlAxCreateControlExFunction = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**,
                                                       IUnknown**, REFIID, IUnknown*);

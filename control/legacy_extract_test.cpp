@@ -23,50 +23,7 @@ constexpr DISPID kUnzipFiles = 63;
 
 std::string CorpusDir() { return testutil::SharedDir() + "corpus\\legacy\\"; }
 
-// Arguments in declaration order; each owns its value.
-class Args {
- public:
-  Args() = default;
-  Args(const Args&) = delete;
-  Args& operator=(const Args&) = delete;
-  ~Args() {
-    for (VARIANT& v : values_) VariantClear(&v);
-  }
-  Args& Text(const std::string& ansi) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                           nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                        length);
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Short(short value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    values_.push_back(v);
-    return *this;
-  }
-  // As IDispatch takes them: the last one first.
-  std::vector<VARIANT> Reversed() const { return {values_.rbegin(), values_.rend()}; }
-
- private:
-  std::vector<VARIANT> values_;
-};
+using Args = controltest::DispatchArgs;
 
 // One row of EXPECTED.tsv, by the columns its header names.
 struct ExpectedEntry {

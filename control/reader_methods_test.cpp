@@ -47,61 +47,7 @@ std::vector<std::vector<std::string>> ReadManifest(const std::string& name) {
   return rows;
 }
 
-// Arguments in declaration order; each owns its value.
-class Args {
- public:
-  Args() = default;
-  Args(const Args&) = delete;
-  Args& operator=(const Args&) = delete;
-  ~Args() {
-    for (VARIANT& v : values_) VariantClear(&v);
-  }
-  Args& Text(const std::string& ansi) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(controltest::Wide(ansi).c_str());
-    values_.push_back(v);
-    return *this;
-  }
-  Args& NullText() {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = nullptr;
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Short(short value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = value;
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Long(long value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    values_.push_back(v);
-    return *this;
-  }
-  Args& Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    values_.push_back(v);
-    return *this;
-  }
-  // As IDispatch takes them: the last one first.
-  std::vector<VARIANT> Reversed() const { return {values_.rbegin(), values_.rend()}; }
-
- private:
-  std::vector<VARIANT> values_;
-};
+using Args = controltest::DispatchArgs;
 
 // A call's result; owns it.
 struct Result {
