@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "win_test_util.h"
 
 namespace controltest {
@@ -33,6 +35,10 @@ class DispatchArgs {
   DispatchArgs() = default;
   DispatchArgs(const DispatchArgs&) = delete;
   DispatchArgs& operator=(const DispatchArgs&) = delete;
+  // A moved-from set holds no values, so only the new owner clears them.
+  DispatchArgs(DispatchArgs&& other) noexcept : values_(std::move(other.values_)) {
+    other.values_.clear();
+  }
   ~DispatchArgs() {
     for (VARIANT& v : values_) VariantClear(&v);
   }
@@ -74,6 +80,84 @@ class DispatchArgs {
   }
 
   std::vector<VARIANT> values_;
+};
+
+// Calls the methods of an automation object by name, as script hosts do, and narrows their
+// results; a failed call is reported to the running test and gives a value no method returns.
+class NamedCalls {
+ public:
+  NamedCalls() = default;
+  explicit NamedCalls(IDispatch* object) : object_(object) {}
+  void Bind(IDispatch* object) { object_ = object; }
+
+  // *result is initialised here; the caller clears it.
+  void Call(const wchar_t* name, const DispatchArgs& args, VARIANT* result) const {
+    VariantInit(result);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    ReportFailure(hr != S_OK, name, "GetIDsOfNames", hr);
+    if (hr != S_OK) return;
+    std::vector<VARIANT> reversed = args.Reversed();
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                         static_cast<UINT>(reversed.size()), 0};
+    hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
+                         nullptr, nullptr);
+    ReportFailure(hr != S_OK, name, "Invoke", hr);
+  }
+  short Short(const wchar_t* name, const DispatchArgs& args) const {
+    return Narrow<short>(name, args, VT_I2, [](const VARIANT& v) { return V_I2(&v); }, -999);
+  }
+  double Double(const wchar_t* name, const DispatchArgs& args) const {
+    return Narrow<double>(name, args, VT_R8, [](const VARIANT& v) { return V_R8(&v); }, -999.0);
+  }
+  bool Bool(const wchar_t* name, const DispatchArgs& args) const {
+    return Narrow<bool>(
+        name, args, VT_BOOL, [](const VARIANT& v) { return V_BOOL(&v) != VARIANT_FALSE; }, false);
+  }
+  // A text result in the ANSI code page.
+  std::string Text(const wchar_t* name, const DispatchArgs& args) const {
+    return Narrow<std::string>(
+        name, args, VT_BSTR,
+        [](const VARIANT& v) {
+          if (V_BSTR(&v) == nullptr) return std::string();
+          const int length = static_cast<int>(SysStringLen(V_BSTR(&v)));
+          std::string ansi(static_cast<size_t>(length) * 2 + 1, '\0');
+          const int got = WideCharToMultiByte(CP_ACP, 0, V_BSTR(&v), length, ansi.data(),
+                                              static_cast<int>(ansi.size()), nullptr, nullptr);
+          ansi.resize(static_cast<size_t>(got));
+          return ansi;
+        },
+        std::string("<not a text>"));
+  }
+  void Void(const wchar_t* name, const DispatchArgs& args) const {
+    VARIANT result;
+    Call(name, args, &result);
+    VariantClear(&result);
+  }
+
+ private:
+  static void ReportFailure(bool failed, const wchar_t* name, const char* step, HRESULT hr) {
+    if (failed) {
+      ADD_FAILURE() << step << " of " << std::string(name, name + lstrlenW(name)) << ": 0x"
+                    << std::hex << static_cast<unsigned long>(hr);
+    }
+  }
+  template <class T, class Get>
+  T Narrow(const wchar_t* name, const DispatchArgs& args, VARTYPE type, Get get, T otherwise) const {
+    VARIANT result;
+    Call(name, args, &result);
+    T value = otherwise;
+    if (V_VT(&result) == type) {
+      value = get(result);
+    } else {
+      ADD_FAILURE() << std::string(name, name + lstrlenW(name)) << " gave type " << V_VT(&result);
+    }
+    VariantClear(&result);
+    return value;
+  }
+
+  IDispatch* object_ = nullptr;
 };
 
 inline bool KeyExists(const std::string& subkey) {
@@ -123,6 +207,21 @@ class Ptr {
 
  private:
   T* p_ = nullptr;
+};
+
+// The IOleClientSite part of the test containers: a site without moniker or container that
+// accepts being shown. QueryInterface, AddRef and Release are the container's own.
+class PassiveClientSite : public IOleClientSite {
+ public:
+  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
 };
 
 // One event as the sink saw it.
@@ -181,9 +280,12 @@ class RecordingSink final : public IDispatch {
       }
     }
     records.push_back(record);
+    if (onEvent) onEvent(records.back());
     return S_OK;
   }
   LONG references = 1;
+  // Called after each event is recorded, inside the event (as a host's handler runs).
+  std::function<void(const EventRecord&)> onEvent;
 
  private:
   IID events_;

@@ -1,6 +1,4 @@
-// The place where the engine objects are made and freed. The reader (CZUnzip) is part of the
-// module; the writer's class is not yet, so its slot reports kNotBuilt, which leaves it empty
-// without the out-of-memory message (that one is for a failed allocation only).
+// The place where the engine objects are made and freed.
 #include "engine_objects.h"
 
 #include <windows.h>
@@ -9,29 +7,29 @@
 #include <new>
 
 #include "czunzip.h"
+#include "czzip.h"
 
 namespace qx30w32 {
 
-Allocation NewWriterEngine(CZZip** writer) {
-  *writer = nullptr;
-  return Allocation::kNotBuilt;
-}
-
 namespace {
+bool g_writerOutOfMemory = false;
 bool g_readerOutOfMemory = false;
 }  // namespace
 
+void SimulateWriterOutOfMemory(bool on) { g_writerOutOfMemory = on; }
 void SimulateReaderOutOfMemory(bool on) { g_readerOutOfMemory = on; }
+
+Allocation NewWriterEngine(CZZip** writer) {
+  *writer = g_writerOutOfMemory ? nullptr : new (std::nothrow) CZZip();
+  return *writer != nullptr ? Allocation::kDone : Allocation::kOutOfMemory;
+}
 
 Allocation NewReaderEngine(CZUnzip** reader) {
   *reader = g_readerOutOfMemory ? nullptr : new (std::nothrow) CZUnzip();
   return *reader != nullptr ? Allocation::kDone : Allocation::kOutOfMemory;
 }
 
-void DeleteWriterEngine(CZZip* writer) {
-  // Nothing can be held before the writer class exists.
-  (void)writer;
-}
+void DeleteWriterEngine(CZZip* writer) { delete writer; }
 
 void DeleteReaderEngine(CZUnzip* reader) {
   if (reader == nullptr) return;

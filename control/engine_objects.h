@@ -1,6 +1,6 @@
-// The two engine objects each control owns: the writer (CZZip) and the reader (CZUnzip). A class
-// that is not built into the module yet leaves its slot empty, and every method that needs it
-// gives its failure value.
+// The two engine objects each control owns: the writer (CZZip) and the reader (CZUnzip). An
+// object that could not be made leaves its slot empty, and every method that needs it gives its
+// failure value.
 #pragma once
 
 class CZZip;
@@ -8,13 +8,15 @@ class CZUnzip;
 
 namespace qx30w32 {
 
-enum class Allocation { kDone, kOutOfMemory, kNotBuilt };
+enum class Allocation { kDone, kOutOfMemory };
 
 // *writer / *reader receive the new object, or null.
 Allocation NewWriterEngine(CZZip** writer);
 Allocation NewReaderEngine(CZUnzip** reader);
 void DeleteWriterEngine(CZZip* writer);
-// Test seam: while on, NewReaderEngine fails as when memory is short (kOutOfMemory, no object).
+// Test seams: while on, NewWriterEngine / NewReaderEngine fail as when memory is short
+// (kOutOfMemory, no object).
+void SimulateWriterOutOfMemory(bool on);
 void SimulateReaderOutOfMemory(bool on);
 // Frees the item-list image lists that belong to the reader's list state, then the reader.
 // Null does nothing.

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "control_test_support.h"
+#include "hosted_control_test_support.h"
 #include "qx30w32_guids.h"
 
 namespace {
 
-using controltest::Ptr;
 using controltest::RecordingSink;
 
 constexpr DISPID kOpenFile = 1;
@@ -74,69 +74,15 @@ std::string LastComponent(const std::string& name) {
 
 using Args = controltest::DispatchArgs;
 
-using AtlAxCreateControlExFunction = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**,
-                                                      IUnknown**, REFIID, IUnknown*);
-
 // The control in place active in atl.dll's container with a recording sink advised.
 class HostedExtraction : public testing::Test {
  protected:
   void SetUp() override {
     if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
-    HMODULE atl = LoadLibraryA("atl.dll");  // stays loaded: its window class is registered once
-    ASSERT_NE(nullptr, atl);
-    auto create = reinterpret_cast<AtlAxCreateControlExFunction>(
-        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxCreateControlEx")));
-    ASSERT_NE(nullptr, create);
-    // No AtlAxWinInit: creating a control in a given window needs none of its window classes,
-    // and it registers them once per process only (the hosting tests of this program do).
-    host_ = CreateWindowExA(0, "STATIC", "QX30W32 extraction host",
-                            WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 400, 300, nullptr, nullptr,
-                            nullptr, nullptr);
-    ASSERT_NE(nullptr, host_);
-    ASSERT_EQ(S_OK, create(L"QX30W32.QXCtrl.1", host_, nullptr, container_.Out(),
-                           control_.Out(), IID_NULL, nullptr));
-    ASSERT_TRUE(control_);
-    Ptr<IOleInPlaceObject> inPlace;
-    ASSERT_EQ(S_OK, control_->QueryInterface(IID_IOleInPlaceObject, inPlace.OutVoid()));
-    HWND window = nullptr;
-    ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
-    ASSERT_NE(nullptr, window);
-    ASSERT_EQ(S_OK, control_->QueryInterface(IID_IDispatch, dispatch_.OutVoid()));
-    Ptr<IConnectionPointContainer> points;
-    ASSERT_EQ(S_OK, control_->QueryInterface(IID_IConnectionPointContainer, points.OutVoid()));
-    ASSERT_EQ(S_OK, points->FindConnectionPoint(qx30w32::kEventsId, point_.Out()));
-    ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie_));
+    ASSERT_NO_FATAL_FAILURE(host_.Create());
   }
 
-  void TearDown() override {
-    if (cookie_ != 0) point_->Unadvise(cookie_);
-    point_.Reset();
-    dispatch_.Reset();
-    control_.Reset();
-    container_.Reset();
-    if (host_ != nullptr) DestroyWindow(host_);
-    controltest::PumpFor(50);
-  }
-
-  // Calls a method by name as a script host does; its short result.
-  short CallShort(const wchar_t* name, const Args& args) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    EXPECT_EQ(S_OK, dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))
-        << name;
-    std::vector<VARIANT> reversed = args.Reversed();
-    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
-                         static_cast<UINT>(reversed.size()), 0};
-    VARIANT result;
-    VariantInit(&result);
-    EXPECT_EQ(S_OK, dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                      &params, &result, nullptr, nullptr))
-        << name;
-    EXPECT_EQ(VT_I2, V_VT(&result)) << name;
-    const short value = V_VT(&result) == VT_I2 ? V_I2(&result) : static_cast<short>(-999);
-    VariantClear(&result);
-    return value;
-  }
+  short CallShort(const wchar_t* name, const Args& args) { return host_.CallShort(name, args); }
 
   short UnzipAll(const std::string& archive, const std::string& destination, bool background) {
     // Folders rebuilt, read-only files kept, every file replaced, no password, no prompt.
@@ -152,13 +98,8 @@ class HostedExtraction : public testing::Test {
                                         .Bool(background));
   }
 
-  HWND host_ = nullptr;
-  Ptr<IUnknown> container_;
-  Ptr<IUnknown> control_;
-  Ptr<IDispatch> dispatch_;
-  Ptr<IConnectionPoint> point_;
-  RecordingSink sink_{qx30w32::kEventsId};
-  DWORD cookie_ = 0;
+  controltest::HostedControl host_;
+  RecordingSink& sink_ = host_.sink;
 };
 
 // The events of one entry: where they start in the record list and how many there are.
@@ -180,13 +121,7 @@ std::vector<EntryEvents> GroupByEntry(const std::vector<controltest::EventRecord
 }
 
 std::string Describe(const std::vector<controltest::EventRecord>& records) {
-  std::string text;
-  for (const auto& r : records) {
-    text += std::to_string(r.id);
-    for (const auto& a : r.args) text += " [" + std::string(a.begin(), a.end()) + "]";
-    text += "\n";
-  }
-  return text;
+  return controltest::DescribeEvents(records);
 }
 
 TEST_F(HostedExtraction, UnzipFilesInTheBackgroundAnnouncesEveryEntryInOrder) {

@@ -13,7 +13,7 @@ namespace {
 using controltest::Ptr;
 
 // A minimal in-place container: one site with a frame; the test owns it.
-class RecordingContainer final : public IOleClientSite,
+class RecordingContainer final : public controltest::PassiveClientSite,
                                  public IOleInPlaceSite,
                                  public IOleInPlaceFrame {
  public:
@@ -38,16 +38,6 @@ class RecordingContainer final : public IOleClientSite,
   STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
   STDMETHODIMP_(ULONG) Release() override { return --references; }
 
-  // IOleClientSite
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer** container) override {
-    *container = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
 
   // IOleWindow (site and frame)
   STDMETHODIMP GetWindow(HWND* window) override {

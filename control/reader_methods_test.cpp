@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,19 +31,7 @@ std::string ReadText(const std::string& path) {
 }
 
 std::vector<std::vector<std::string>> ReadManifest(const std::string& name) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(ReadText(FixtureDir() + name));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    std::vector<std::string> fields;
-    std::istringstream parts(line);
-    std::string field;
-    while (std::getline(parts, field, '|')) fields.push_back(field);
-    rows.push_back(fields);
-  }
-  return rows;
+  return testutil::ReadManifest(FixtureDir() + name);
 }
 
 using Args = controltest::DispatchArgs;
@@ -606,27 +593,49 @@ std::string DialogTexts(HWND dialog) {
   return texts;
 }
 
-TEST(MissingReader, TheControlSaysSoAndEveryReadingMethodGivesItsFailureValue) {
-  if (!controltest::CanCreateWindows()) GTEST_SKIP() << "the message box needs a display";
+// An engine object that could not be made: the control says so in a message box, and every
+// method that needs the object gives its failure value without touching anything.
+struct MissingEngineCase {
+  void (*simulate)(bool on);
+  const char* message;
+  int requirement;
+  int minimumMethods;
+};
+
+void CheckMissingEngine(const MissingEngineCase& c) {
   Ptr<IDispatch> object;
   std::string shown;
   {
     // The allocation message is a modal box with the system's error caption; OK closes it.
     controltest::DialogWatcher watcher("Error", IDOK, [&](HWND box) { shown = DialogTexts(box); });
-    qx30w32::SimulateReaderOutOfMemory(true);
+    c.simulate(true);
     const HRESULT created = CZCtrl::Create(IID_IDispatch, object.OutVoid());
-    qx30w32::SimulateReaderOutOfMemory(false);
+    c.simulate(false);
     ASSERT_EQ(S_OK, created);
   }
-  EXPECT_NE(std::string::npos, shown.find("Not enough memory for UNZIP functions")) << shown;
+  EXPECT_NE(std::string::npos, shown.find(c.message)) << shown;
   auto* control = static_cast<CZCtrl*>(static_cast<activex::ActiveXControl*>(object.get()));
-  ASSERT_EQ(nullptr, control->reader());
-  const std::string archive = FixtureDir() + "zip_deflated.zip";
+  if (c.requirement == CZCtrl::kNeedsReader) {
+    ASSERT_EQ(nullptr, control->reader());
+    ASSERT_NE(nullptr, control->writer());
+  } else {
+    ASSERT_EQ(nullptr, control->writer());
+    ASSERT_NE(nullptr, control->reader());
+  }
+  testutil::TempFolder work;
+  const std::string original = FixtureDir() + "zip_deflated.zip";
+  const std::string archive = work / "untouched.zip";
+  ASSERT_TRUE(CopyFileA(original.c_str(), archive.c_str(), FALSE));
+  const std::vector<uint8_t> before = [&] {
+    std::vector<uint8_t> data;
+    testutil::ReadWholeFile(archive, &data);
+    return data;
+  }();
   int checked = 0;
   for (const activex::DispatchMember& member : qx30w32::DispatchMembers()) {
-    if (!(member.requirement & CZCtrl::kNeedsReader)) continue;
+    if (!(member.requirement & c.requirement)) continue;
     SCOPED_TRACE(member.name);
-    Args args;  // a readable archive and TRUE everywhere: only the missing reader can fail
+    Args args;  // a readable archive and TRUE everywhere: only the missing object can fail
     for (int p = 0; p < member.ParamCount(); ++p) {
       switch (member.params[p].type) {
         case activex::ArgType::kText:
@@ -667,7 +676,24 @@ TEST(MissingReader, TheControlSaysSoAndEveryReadingMethodGivesItsFailureValue) {
         break;
     }
   }
-  EXPECT_GE(checked, 40);
+  EXPECT_GE(checked, c.minimumMethods);
+  std::vector<uint8_t> after;
+  EXPECT_TRUE(testutil::ReadWholeFile(archive, &after));
+  EXPECT_TRUE(before == after);
+}
+
+TEST(MissingEngine, TheControlSaysSoAndEveryMethodThatNeedsTheObjectGivesItsFailureValue) {
+  if (!controltest::CanCreateWindows()) GTEST_SKIP() << "the message box needs a display";
+  const MissingEngineCase cases[] = {
+      {qx30w32::SimulateReaderOutOfMemory, "Not enough memory for UNZIP functions",
+       CZCtrl::kNeedsReader, 40},
+      {qx30w32::SimulateWriterOutOfMemory, "Not enough memory for ZIP functions",
+       CZCtrl::kNeedsWriter, 12},
+  };
+  for (const MissingEngineCase& c : cases) {
+    SCOPED_TRACE(c.message);
+    CheckMissingEngine(c);
+  }
 }
 
 using testutil::ProgramRun;

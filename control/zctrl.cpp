@@ -3,6 +3,7 @@
 #include <new>
 
 #include "activex/server_module.h"
+#include "czzip.h"
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "event_messages.h"
@@ -76,6 +77,26 @@ void CZCtrl::ReleaseNewNameBlock() {
   }
   newNameBlock_ = nullptr;
   newNameText_ = nullptr;
+}
+
+BOOL CZCtrl::CreateBlankZipFile(const char* name, BOOL openDialog) {
+  constexpr SIZE_T kNameBlockSize = 1024;
+  ReleaseNewNameBlock();
+  const char* proposal = name != nullptr ? name : "";
+  // A longer name would be cut to another file's name: refused.
+  if (lstrlenA(proposal) >= static_cast<int>(kNameBlockSize)) return FALSE;
+  newNameBlock_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kNameBlockSize);
+  if (newNameBlock_ != nullptr) newNameText_ = static_cast<char*>(GlobalLock(newNameBlock_));
+  if (newNameText_ == nullptr) {
+    ReleaseNewNameBlock();
+    return FALSE;
+  }
+  lstrcpynA(newNameText_, proposal, static_cast<int>(kNameBlockSize));
+  PreModalDialog();
+  const BOOL created = CZZip::CreateBlankZIPFile(newNameText_, openDialog, FALSE);
+  PostModalDialog();
+  if (!created) ReleaseNewNameBlock();
+  return created;
 }
 
 std::string CZCtrl::TakeNewZipName() {

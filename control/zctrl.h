@@ -44,7 +44,12 @@ class CZCtrl final : public activex::ActiveXControl, public ModalBracket {
   HWND DialogOwner() override { return ModalParent(); }
   // The About dialog, bracketed by the container's modal-dialog notifications.
   void AboutBox();
-  // The archive name kept by the last successful CreateBlankZIPFile; releases it, so a second
+  // Creates a blank archive under name, or under the name a save dialog gives when openDialog
+  // (bracketed by the container's modal-dialog notifications), and keeps the name for
+  // TakeNewZipName. FALSE (nothing kept) when it failed, was cancelled, or name does not fit the
+  // 1,023 characters of the name block.
+  BOOL CreateBlankZipFile(const char* name, BOOL openDialog);
+  // The archive name kept by the last successful CreateBlankZipFile; releases it, so a second
   // call gives "".
   std::string TakeNewZipName();
 

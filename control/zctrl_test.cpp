@@ -14,7 +14,7 @@ namespace {
 using controltest::Ptr;
 
 // A client site that answers the ambient UserMode with a fixed value.
-class AmbientSite final : public IOleClientSite, public IDispatch {
+class AmbientSite final : public controltest::PassiveClientSite, public IDispatch {
  public:
   explicit AmbientSite(bool userMode) : userMode_(userMode) {}
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
@@ -31,15 +31,6 @@ class AmbientSite final : public IOleClientSite, public IDispatch {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
   STDMETHODIMP_(ULONG) Release() override { return --references; }
-  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer** container) override {
-    *container = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     *count = 0;
     return S_OK;

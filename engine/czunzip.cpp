@@ -208,7 +208,9 @@ int CZUnzip::CheckDirectory(int64_t recordPosition) {
     CloseArchiveFile();
     return kUnzipBadArchive;
   }
-  if (end_.directorySize == 0 && end_.directoryOffset == 0) {
+  // An empty directory has no header to find where it is said to begin, whether that offset is 0
+  // or the record's own position (an archive emptied behind a program in front of it).
+  if (end_.directorySize == 0 && (end_.directoryOffset == 0 || end_.totalEntries == 0)) {
     CloseArchiveFile();  // no entries: callers accept 1 and their walks find nothing
     return kUnzipWarning;
   }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,19 +22,9 @@ std::string Fixture(const std::string& name) {
 
 // The '|'-separated lines of a manifest written by the fixture script.
 std::vector<std::vector<std::string>> Manifest(const std::string& name) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(Fixture(name), &bytes)) << name;
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(std::string(bytes.begin(), bytes.end()));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.empty()) continue;
-    std::vector<std::string> fields;
-    std::istringstream parts(line);
-    std::string field;
-    while (std::getline(parts, field, '|')) fields.push_back(field);
-    rows.push_back(fields);
-  }
+  bool readable = false;
+  auto rows = testutil::ReadManifest(Fixture(name), &readable);
+  EXPECT_TRUE(readable) << name;
   return rows;
 }
 

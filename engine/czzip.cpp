@@ -5,45 +5,15 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "entry_case.h"
 #include "file_ops.h"
+#include "writer_paths.h"
 #include "zip_writer.h"
 
 namespace {
-
-CZZip::EncryptionPass g_encryptionPass = nullptr;
-
-// Restores the caller's current folder when the call ends, whichever way it ends.
-class CurrentFolderKeeper {
- public:
-  CurrentFolderKeeper() {
-    char folder[MAX_PATH * 4] = {};
-    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    if (length != 0 && length < sizeof folder) saved_.assign(folder, length);
-  }
-  ~CurrentFolderKeeper() {
-    if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
-  }
-  CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
-  CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
-
- private:
-  std::string saved_;
-};
-
-// The full path of an engine path (OEM), against the current folder; empty when it has none.
-std::string FullPath(const std::string& oemPath) {
-  std::string ansi = AnsiFromOem(oemPath.c_str());
-  for (char& c : ansi) {
-    if (c == '/') c = '\\';
-  }
-  char buffer[MAX_PATH * 4] = {};
-  const DWORD length = GetFullPathNameA(ansi.c_str(), sizeof buffer, buffer, nullptr);
-  if (length == 0 || length >= sizeof buffer) return std::string();
-  return OemFromAnsi(buffer).str();
-}
 
 // The folder part of a path, ending in '\' ("" when there is none).
 std::string FolderOf(const std::string& path) {
@@ -95,26 +65,19 @@ void CZZip::SetArchiveFlagOptions(BOOL useArchiveFlag, BOOL removeArchiveFlag) {
   removeArchiveFlag_ = removeArchiveFlag != FALSE;
 }
 
-void CZZip::SetEncryptionPass(EncryptionPass pass) { g_encryptionPass = pass; }
-
-BOOL CZZip::EncryptArchive(const char* archiveName) {
-  if (g_encryptionPass == nullptr) return FALSE;
-  const std::string password = Writer().password;
-  return g_encryptionPass(*this, archiveName, password.c_str());
-}
-
 int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMode,
                     short storePathMethod, BOOL recurse, HWND notifyWindow, const char* password) {
   if (archiveName == nullptr || *archiveName == '\0' || mask == nullptr || *mask == '\0') {
     return kWriterNothingToDo;
   }
+  if (password != nullptr && std::strlen(password) > kZipMaxPassword) return kZipCannotEncrypt;
   archiveWritten_ = false;
   written_.clear();
   int result;
   {
     CurrentFolderKeeper keeper;
     // Absolute before the folder changes: a relative archive name means the caller's folder.
-    std::string archive = FullPath(archiveName);
+    std::string archive = FullEnginePath(archiveName);
     if (archive.empty()) return kWriterNothingToDo;
     // The folder as spelled, for comparing with the mask (only ASCII letters compare without
     // regard to case there).

@@ -13,6 +13,7 @@
 //   zip_add.cpp           the compressing pass (overwrite decisions, replace prompt, writing)
 //   zip_add_scan.cpp      the folder scan (masks, recursion, stored names, duplicates)
 //   zip_add_folders.cpp   the folder helpers of the split and backup operations
+//   zip_encrypt.cpp       the encryption pass
 #pragma once
 
 #include <windows.h>
@@ -38,6 +39,10 @@ enum ZipCompressionMode : int {
   kZipDeflateMaximum = 2,
   kZipStoreOnly = 3,
 };
+
+// The longest password ZipFiles takes: the reader holds no more (longer ones would make archives
+// that their own password cannot open here).
+inline constexpr size_t kZipMaxPassword = 78;
 
 // Result codes ZipFiles adds to the writer's (zip_writer.h).
 enum ZipAddResult : int {
@@ -71,18 +76,35 @@ class CZZip {
   // the archive's folder when the mask lies below it (else as 2), any other value the path as
   // the mask gives it less drive and leading separators. password: null or "" for none.
   // Result: 0, 2, 3, 4, 5, 6, 9, 12 or 17 (12 and 2 also when single files could not be read:
-  // the others are in the archive).
+  // the others are in the archive). A password longer than kZipMaxPassword gives 9 at once.
   int ZipFiles(const char* archiveName, const char* mask, short overwriteMode,
                short storePathMethod, BOOL recurse, HWND notifyWindow, const char* password);
 
-  // The encryption pass over a finished archive, with the writer's password; TRUE on success.
-  // It is installed by the pass's own module (SetEncryptionPass); with none installed it fails,
-  // so an archive is never reported encrypted when it is not.
+  // The encryption pass over a finished archive (zip_encrypt.cpp), with the writer's password:
+  // every entry that is neither encrypted nor a folder entry is encrypted, the others are kept.
+  // TRUE when the archive was replaced by the encrypted one; FALSE (the archive stays as it was)
+  // on any failure, and also when it has no entries or only encrypted ones.
   BOOL EncryptArchive(const char* archiveName);
-  using EncryptionPass = BOOL (*)(CZZip& zip, const char* archiveName, const char* password);
-  static void SetEncryptionPass(EncryptionPass pass);
 
   HWND NotifyWindow() const { return hNotifyWnd_; }
+
+  // ---- rewriting operations (zip_rewrite.cpp) --------------------------------------------------
+  // Each makes the archive's folder current for the call (restored afterwards), copies the entries
+  // it keeps unchanged into a temporary archive beside the archive and replaces the archive with
+  // it only once it is complete. notifyWindow: the window that receives the progress messages, or
+  // null. Results in the writer's numbering (zip_writer.h); 0 when the archive was replaced.
+  //
+  // Deletes the entries whose file name matches the file-name part of mask ("*.*": every entry).
+  // The list handles select by the host's item list instead; both null: the mask decides.
+  int DeleteEntries(const char* archiveName, const char* mask, HWND notifyWindow, HWND listItems,
+                    HWND listSelected, BOOL listIsListCtrl);
+  // Replaces the archive comment (a missing archive becomes one holding only the comment).
+  int SetGlobalComment(const char* archiveName, const char* comment, HWND notifyWindow);
+  // Replaces the comment of the first entry named entryName.
+  int SetLocalComment(const char* archiveName, const char* entryName, const char* comment,
+                      HWND notifyWindow);
+  // Rebuilds a damaged archive from the entries found by their local headers.
+  int Repare(const char* archiveName, HWND notifyWindow);
 
   // ---- blank archives (blank_archive.cpp) -------------------------------------------------------
   // Creates an archive without entries: exactly the 22-byte end record. nameBlock (1,024 bytes,

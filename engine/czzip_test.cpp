@@ -61,7 +61,6 @@ class ZipFilesTest : public ::testing::Test {
     saved_ = writertest::CurrentFolder();
     FinishWriter(0);
     SetEnginePrompts(nullptr);
-    CZZip::SetEncryptionPass(nullptr);
     tree_ = folder_ / "tree\\";
     ASSERT_TRUE(CreateDirectoryA(tree_.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((tree_ + "sub").c_str(), nullptr));
@@ -78,7 +77,6 @@ class ZipFilesTest : public ::testing::Test {
   }
   void TearDown() override {
     SetCurrentDirectoryA(saved_.c_str());
-    CZZip::SetEncryptionPass(nullptr);
     FinishWriter(0);
   }
   void Put(const std::string& relative, const std::vector<uint8_t>& data) {
@@ -360,62 +358,60 @@ TEST_F(ZipFilesTest, ArchiveIsNeverAddedToItself) {
 
 // ---- the encryption pass's hand-over -----------------------------------------------------------
 
-struct PassCall {
-  int calls = 0;
-  std::string archive;
-  std::string password;
-  BOOL answer = TRUE;
-};
-PassCall g_pass;
-
-BOOL RecordingPass(CZZip&, const char* archiveName, const char* password) {
-  ++g_pass.calls;
-  g_pass.archive = archiveName;
-  g_pass.password = password;
-  return g_pass.answer;
-}
-
 TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
   const std::string archive = folder_ / "secret.zip";
-  // Without a pass installed nothing can be encrypted: 9, and the plain archive stays valid.
+  // Flag bit 0 of each entry, by name.
+  auto encrypted = [&]() {
+    std::map<std::string, bool> flags;
+    const Layout layout = Parse(ReadBytes(archive));
+    EXPECT_EQ(layout.error, "");
+    for (const writertest::Item& item : layout.items) {
+      flags[item.central.name] = (item.central.flags & 1) != 0;
+    }
+    return flags;
+  };
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
-                          nullptr, "pw"),
-            kZipCannotEncrypt);
-  ExpectArchive(archive, {{"A.TXT", "a.txt"}});
-
-  g_pass = PassCall();
-  CZZip::SetEncryptionPass(&RecordingPass);
-  EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "small.txt").c_str(), kZipReplace, 0, FALSE,
                           nullptr, "secret"),
             kWriterDone);
-  EXPECT_EQ(g_pass.calls, 1);
-  EXPECT_EQ(_stricmp(g_pass.archive.c_str(), archive.c_str()), 0);
-  EXPECT_EQ(g_pass.password, "secret");
+  EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}}));
   EXPECT_TRUE(Writer().password.empty());  // not left in memory
 
-  // No password, or an empty one: no pass. A failing pass gives 9.
-  g_pass = PassCall();
+  // No password, or an empty one: no pass.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipReplace, 0, FALSE,
                           nullptr, ""),
             kWriterDone);
-  EXPECT_EQ(g_pass.calls, 0);
-  g_pass.answer = FALSE;
-  EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipReplace, 0, FALSE,
-                          nullptr, "x"),
-            kZipCannotEncrypt);
-  EXPECT_EQ(g_pass.calls, 1);
-  // Nothing new in update mode still runs the pass (it decides whether anything is left plain).
-  g_pass = PassCall();
+  EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}, {"S37.TXT", false}}));
+  // Nothing new in update mode still runs the pass: the plain entry is encrypted.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipUpdate, 0, FALSE,
                           nullptr, "x"),
             kWriterDone);
-  EXPECT_EQ(g_pass.calls, 1);
+  EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}, {"S37.TXT", true}}));
+  // Now nothing is left plain: the pass fails (9) and the archive stays as it is.
+  const std::vector<uint8_t> before = ReadBytes(archive);
+  EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipUpdate, 0, FALSE,
+                          nullptr, "x"),
+            kZipCannotEncrypt);
+  EXPECT_EQ(ReadBytes(archive), before);
   // Nothing to do: no pass.
-  g_pass = PassCall();
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "*.none").c_str(), kZipReplace, 0, FALSE,
                           nullptr, "x"),
             kWriterNothingToDo);
-  EXPECT_EQ(g_pass.calls, 0);
+  EXPECT_EQ(ReadBytes(archive), before);
+  // A password longer than the reader holds would lock the archive for good: refused before
+  // anything is written. The longest one taken opens the archive again.
+  EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
+                          nullptr, std::string(kZipMaxPassword + 1, 'p').c_str()),
+            kZipCannotEncrypt);
+  EXPECT_EQ(ReadBytes(archive), before);
+  const std::string longest(kZipMaxPassword, 'q');
+  const std::string fresh = folder_ / "longest.zip";
+  ASSERT_EQ(zip_.ZipFiles(fresh.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
+                          nullptr, longest.c_str()),
+            kWriterDone);
+  CZUnzip reader;
+  EXPECT_TRUE(reader.SetPassword(longest.c_str()));
+  reader.askPassword_ = FALSE;  // a wrong password fails instead of asking
+  EXPECT_EQ(reader.IsZIPFile(fresh.c_str(), FALSE), 0);
 }
 
 }  // namespace

@@ -5,8 +5,20 @@
 #include <cctype>
 #include <string>
 
+namespace drive_simulation {
+unsigned fullDrives = 0;
+unsigned protectedDrives = 0;
+
+unsigned DriveBit(const char* path) {
+  if (path == nullptr) return 0;
+  const int letter = std::toupper(static_cast<unsigned char>(path[0]));
+  return letter >= 'A' && letter <= 'Z' ? 1u << (letter - 'A') : 0;
+}
+}  // namespace drive_simulation
+
 int GetDriveKind(const char* path) {
   if (path == nullptr || path[0] == '\0') return kDriveOther;
+  if (IsSimulatedProtectedDiskette(path)) return kDriveRemovable;
   const char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))), ':',
                         '\\', '\0'};
   switch (GetDriveTypeA(root)) {
@@ -21,6 +33,7 @@ int GetDriveKind(const char* path) {
 
 bool IsDisketteWriteProtected(const char* path) {
   if (GetDriveKind(path) != kDriveRemovable) return false;
+  if (IsSimulatedProtectedDiskette(path)) return true;
   std::string root = path;
   if (root.size() > 2) root.resize(2);
   root += '\\';

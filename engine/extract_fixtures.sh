@@ -128,6 +128,15 @@ with zipfile.ZipFile(os.path.join(out, "long_name.zip"), "w") as z:
     z.writestr(zipfile.ZipInfo("d" * 120 + "/" + "n" * 150 + ".txt", (2019, 3, 4, 5, 6, 8)), b"long")
     z.writestr(zipfile.ZipInfo("short.txt", (2019, 3, 4, 5, 6, 8)), b"short")
 
+# Folder entries as writers that compress everything store them: an empty deflate stream (two
+# bytes of data for nothing); and a folder name that does carry data.
+with zipfile.ZipFile(os.path.join(out, "deflated_folders.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr(zipfile.ZipInfo("docs/", (2019, 3, 4, 5, 6, 8)), b"", zipfile.ZIP_DEFLATED)
+    z.writestr(zipfile.ZipInfo("docs/inner.txt", (2019, 3, 4, 5, 6, 8)), b"inner " * 40)
+with zipfile.ZipFile(os.path.join(out, "folder_with_data.zip"), "w") as z:
+    z.writestr(zipfile.ZipInfo("full/", (2019, 3, 4, 5, 6, 8)), b"data under a folder name")
+    z.writestr(zipfile.ZipInfo("after.txt", (2019, 3, 4, 5, 6, 8)), b"after")
+
 # Damage and unsupported methods.
 with zipfile.ZipFile(os.path.join(out, "methods.zip"), "w") as z:
     z.writestr(zipfile.ZipInfo("a_deflated.txt", (2019, 3, 4, 5, 6, 8)), b"deflated " * 500,

@@ -84,6 +84,28 @@ WPARAM Percentage(ULONGLONG done, ULONGLONG total) {
   return static_cast<WPARAM>(std::min<ULONGLONG>(done * 100 / total, 100));
 }
 
+ReplaceStageHook g_replaceStageHook = nullptr;
+
+void AtStage(ReplaceStage stage) {
+  if (g_replaceStageHook != nullptr) g_replaceStageHook(stage);
+}
+
+// One rename that puts the new archive in the place of the old one: until it the archive's name
+// holds the complete old archive, after it the complete new one, never neither and never part of
+// either. No copy is allowed: a copy to another drive would not be one step. The system refuses
+// the rename where it cannot make it (the files on different drives, a read-only archive, an
+// archive another program holds open), and the caller then takes the careful path.
+bool RenameOverArchive(const CZText& temporary, const CZText& archive) {
+  AtStage(ReplaceStage::kBeforeRename);
+  if (FileStepFails(FileStep::kMove)) return false;
+  if (!MoveFileExA(AnsiFromOem(temporary).c_str(), AnsiFromOem(archive).c_str(),
+                   MOVEFILE_REPLACE_EXISTING)) {
+    return false;
+  }
+  AtStage(ReplaceStage::kAfterRename);
+  return true;
+}
+
 // Moves or, failing that, copies the temporary file to the (free) archive name.
 int PutNewArchiveInPlace(WriterState& writer, const CZText& temporary, const CZText& archive) {
   if (FsMoveFile(temporary, archive)) return kReplaceDone;
@@ -164,6 +186,7 @@ BOOL GetFileSize64(const char* oemPath, ULONGLONG* size) {
 ULONGLONG GetFreeSpaceKB64(const char* oemPath) {
   if (oemPath == nullptr || oemPath[0] == '\0' || oemPath[1] == '\0') return 0;
   if (!IsCharAlphaA(oemPath[0])) return 0;
+  if (IsSimulatedFullDrive(oemPath)) return 0;
   char root[4] = {oemPath[0], ':', '\\', '\0'};
   CharUpperBuffA(root, 1);
   DWORD sectorsPerCluster = 0;
@@ -236,7 +259,11 @@ int ReplaceArchiveFile(WriterState& writer) {
   if (!GetFileSize64(temporary, &newSize)) return kReplaceFileError;
   if (archiveExists && !HasFreeSpace64(archive, newSize)) return kReplaceNoSpace;
 
-  // The old archive is renamed, never rewritten, until the new one is complete in its place.
+  if (archiveExists && RenameOverArchive(temporary, archive)) return kReplaceDone;
+
+  // The careful path, where the one-step rename is refused. The old archive is renamed, never
+  // rewritten, until the new one is complete in its place; between the two moves no file has the
+  // archive's name (the old one lies at the aside name).
   CZText aside;
   if (archiveExists) {
     aside.MakeUniqueName(archive, TRUE, "~ZIP");
@@ -260,6 +287,8 @@ int ReplaceArchiveFile(WriterState& writer) {
   }
   return result;
 }
+
+void SetReplaceStageHook(ReplaceStageHook hook) { g_replaceStageHook = hook; }
 
 int CopyFileData(WriterState& writer, HFILE source, HFILE target, DWORD length,
                  const CZText* targetName) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,12 +128,18 @@ TEST_F(FileOpsTest, ReplaceArchiveFilePutsTheNewArchiveInPlace) {
     bool oldExists;
     bool readOnlyOld;
     size_t oldSize;
+    bool renameRefused;  // the careful path (as where the system refuses to rename over it)
   };
-  for (const Case& c : std::vector<Case>{{"over a larger archive", true, false, 9000},
-                                         {"over a smaller archive", true, false, 10},
-                                         {"over a read-only archive", true, true, 500},
-                                         {"no archive yet", false, false, 0}}) {
+  for (const Case& c :
+       std::vector<Case>{{"over a larger archive", true, false, 9000, false},
+                         {"over a smaller archive", true, false, 10, false},
+                         {"over a read-only archive", true, true, 500, false},
+                         {"over a larger archive, the rename refused", true, false, 9000, true},
+                         {"over a read-only archive, the rename refused", true, true, 500, true},
+                         {"no archive yet", false, false, 0, false}}) {
     SCOPED_TRACE(c.name);
+    ScopedFileFaults faults;
+    if (c.renameRefused) FailFileStep(FileStep::kMove, 1);
     testutil::TempFolder folder;
     const std::string archive = folder / "ARCHIVE.ZIP";
     const std::string temporary = temps_ / "ZIP1.TMP";
@@ -161,7 +168,8 @@ TEST_F(FileOpsTest, ReplaceArchiveFileCopyTruncatesItsTarget) {
   WriterState writer;
   writer.archiveName = archive.c_str();
   writer.temporaryName = temporary.c_str();
-  FailFileStep(FileStep::kMove, 2);  // the new archive cannot be moved: it is copied
+  FailFileStep(FileStep::kMove, 1);  // no one-step rename: the old archive is moved aside
+  FailFileStep(FileStep::kMove, 3);  // and the new archive cannot be moved: it is copied
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
   EXPECT_EQ(ReadBytes(archive), fresh) << "exactly the new bytes, no tail of the old archive";
   EXPECT_FALSE(Exists(temporary));
@@ -179,7 +187,8 @@ TEST_F(FileOpsTest, ReplaceArchiveFileWithLongPaths) {
   WriterState writer;
   writer.archiveName = archive.c_str();
   writer.temporaryName = temporary.c_str();
-  FailFileStep(FileStep::kMove, 2);  // through the copy, which must open the long names too
+  FailFileStep(FileStep::kMove, 1);  // the careful path
+  FailFileStep(FileStep::kMove, 3);  // through the copy, which must open the long names too
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
   EXPECT_EQ(ReadBytes(archive), Bytes("new", 200));
 }
@@ -199,15 +208,19 @@ TEST_F(FileOpsTest, ReplaceArchiveFileWithoutATemporaryFileKeepsTheArchive) {
 // Every single failure, every pair of failures, and every pair after a failed move into place, of
 // the steps ReplaceArchiveFile takes: the old archive is either replaced by the complete new one
 // (result 0), or still there byte for byte; or, only when it could not be put back, both files are
-// kept and the caller is told.
+// kept and the caller is told. The plans run twice: as they are, where the first move is the
+// one-step rename (its failure leads to the careful path, whose moves then count from 2); and
+// with that rename refused, the plans' moves shifted by one, so that every plan of the careful
+// path is still tried as it was before the one-step rename came first.
 TEST_F(FileOpsTest, ReplaceArchiveFileNeverLosesBothArchives) {
   const std::vector<uint8_t> old = Bytes("old", 60000);
   const std::vector<uint8_t> fresh = Bytes("new", 50000);  // copies take several blocks
+  using Plan = std::vector<std::pair<FileStep, int>>;
   std::vector<std::pair<FileStep, int>> faults;
   for (int step = 0; step < kFileStepKinds; ++step) {
     for (int nth = 1; nth <= 4; ++nth) faults.push_back({static_cast<FileStep>(step), nth});
   }
-  std::vector<std::vector<std::pair<FileStep, int>>> plans;
+  std::vector<Plan> plans;
   const std::pair<FileStep, int> moveInFails = {FileStep::kMove, 2};
   for (size_t i = 0; i < faults.size(); ++i) {
     plans.push_back({faults[i]});
@@ -220,45 +233,76 @@ TEST_F(FileOpsTest, ReplaceArchiveFileNeverLosesBothArchives) {
       }
     }
   }
-  int failures = 0;
-  int kept = 0;
-  for (const auto& plan : plans) {
-    std::string trace;
-    for (const auto& fault : plan) {
-      trace += std::string(FileStepName(fault.first)) + "#" + std::to_string(fault.second) + " ";
+  const std::pair<FileStep, int> renameRefused = {FileStep::kMove, 1};
+  for (bool carefulPath : {false, true}) {
+    SCOPED_TRACE(carefulPath ? "the one-step rename refused" : "the one-step rename first");
+    int failures = 0;
+    int kept = 0;
+    int renamed = 0;
+    for (Plan plan : plans) {
+      if (carefulPath) {
+        for (auto& fault : plan) {
+          if (fault.first == FileStep::kMove) ++fault.second;
+        }
+        plan.insert(plan.begin(), renameRefused);
+      }
+      std::string trace;
+      for (const auto& fault : plan) {
+        trace += std::string(FileStepName(fault.first)) + "#" + std::to_string(fault.second) + " ";
+      }
+      SCOPED_TRACE(trace);
+      testutil::TempFolder folder;
+      const std::string archive = folder / "ARCHIVE.ZIP";
+      const std::string temporary = temps_ / "ZIP.TMP";
+      ASSERT_TRUE(testutil::WriteWholeFile(archive, old));
+      ASSERT_TRUE(testutil::WriteWholeFile(temporary, fresh));
+      WriterState writer;
+      writer.archiveName = archive.c_str();
+      writer.temporaryName = temporary.c_str();
+
+      ResetFileFaults();
+      for (const auto& fault : plan) FailFileStep(fault.first, fault.second);
+      const int result = ReplaceArchiveFile(writer);
+      const int moves = FileStepCalls(FileStep::kMove);
+      ResetFileFaults();
+
+      const bool renameArmed =
+          std::find(plan.begin(), plan.end(), renameRefused) != plan.end();
+      if (!renameArmed) {
+        // The rename is the only step of the one-step path: nothing else can fail it.
+        ++renamed;
+        EXPECT_EQ(result, kReplaceDone);
+        EXPECT_EQ(moves, 1) << "one rename, no move aside";
+        EXPECT_FALSE(Exists(temporary));
+        EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"ARCHIVE.ZIP"})
+            << "nothing set aside";
+      }
+      if (result == kReplaceDone) {
+        EXPECT_EQ(ReadBytes(archive), fresh);
+        EXPECT_FALSE(writer.keepTemporary);
+      } else if (!writer.keepTemporary) {
+        ++failures;
+        EXPECT_EQ(result, kReplaceFileError);
+        EXPECT_EQ(ReadBytes(archive), old)
+            << "a failed replacement leaves the old archive as it was";
+        EXPECT_EQ(ReadBytes(temporary), fresh) << "the writer's error exit deletes it";
+      } else {
+        ++kept;
+        EXPECT_EQ(ReadBytes(writer.displacedArchiveName.str()), old);
+        EXPECT_EQ(ReadBytes(temporary), fresh);
+      }
+      DeleteFileA(temporary.c_str());
     }
-    SCOPED_TRACE(trace);
-    testutil::TempFolder folder;
-    const std::string archive = folder / "ARCHIVE.ZIP";
-    const std::string temporary = temps_ / "ZIP.TMP";
-    ASSERT_TRUE(testutil::WriteWholeFile(archive, old));
-    ASSERT_TRUE(testutil::WriteWholeFile(temporary, fresh));
-    WriterState writer;
-    writer.archiveName = archive.c_str();
-    writer.temporaryName = temporary.c_str();
-
-    ResetFileFaults();
-    for (const auto& fault : plan) FailFileStep(fault.first, fault.second);
-    const int result = ReplaceArchiveFile(writer);
-    ResetFileFaults();
-
-    if (result == kReplaceDone) {
-      EXPECT_EQ(ReadBytes(archive), fresh);
-      EXPECT_FALSE(writer.keepTemporary);
-    } else if (!writer.keepTemporary) {
-      ++failures;
-      EXPECT_EQ(result, kReplaceFileError);
-      EXPECT_EQ(ReadBytes(archive), old) << "a failed replacement leaves the old archive as it was";
-      EXPECT_EQ(ReadBytes(temporary), fresh) << "the writer's error exit deletes it";
+    EXPECT_GT(failures, 0) << "the plans reach the failure paths";
+    if (carefulPath) {
+      EXPECT_GT(kept, 0) << "the plans reach the case where the old archive cannot be put back";
+      EXPECT_EQ(renamed, 0);
     } else {
-      ++kept;
-      EXPECT_EQ(ReadBytes(writer.displacedArchiveName.str()), old);
-      EXPECT_EQ(ReadBytes(temporary), fresh);
+      // Three failures are too few to refuse the rename and then fail the careful path's last
+      // resort; the shifted plans reach it.
+      EXPECT_GT(renamed, 0);
     }
-    DeleteFileA(temporary.c_str());
   }
-  EXPECT_GT(failures, 0) << "the plans reach the failure paths";
-  EXPECT_GT(kept, 0) << "the plans reach the case where the old archive cannot be put back";
 }
 
 TEST_F(FileOpsTest, ReplaceArchiveFileTellsWhenTheOldArchiveCannotBePutBack) {
@@ -269,9 +313,10 @@ TEST_F(FileOpsTest, ReplaceArchiveFileTellsWhenTheOldArchiveCannotBePutBack) {
   WriterState writer;
   writer.archiveName = archive.c_str();
   writer.temporaryName = temporary.c_str();
-  FailFileStep(FileStep::kMove, 2);    // the new archive cannot be moved in
+  FailFileStep(FileStep::kMove, 1);    // no one-step rename
+  FailFileStep(FileStep::kMove, 3);    // the new archive cannot be moved in
   FailFileStep(FileStep::kCreate, 1);  // nor copied
-  FailFileStep(FileStep::kMove, 3);    // and the old one cannot be put back
+  FailFileStep(FileStep::kMove, 4);    // and the old one cannot be put back
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceFileError);
   EXPECT_TRUE(writer.keepTemporary);
   EXPECT_EQ(ReadBytes(temporary), Bytes("new", 800));

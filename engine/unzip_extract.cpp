@@ -395,8 +395,9 @@ int CZUnzip::ProcessEntry(const UnzipBatchEntry& entry, bool* passwordSkipped) {
       const int made = MakeEntryFolders(TRUE);
       if (made != kUnzipOk) return made;
     }
-    const bool empty = (local_.compressedSize == 0 || local_.compressedSize == 12) &&
-                       local_.uncompressedSize == 0 && local_.crc32 == 0;
+    // Writers store an empty folder entry with the method of the archive: nothing, an empty
+    // deflate stream, and either behind an encryption header. Only what decodes to bytes is data.
+    const bool empty = local_.uncompressedSize == 0 && local_.crc32 == 0;
     return empty ? static_cast<int>(kUnzipOk) : static_cast<int>(kExtractBadData);
   }
 

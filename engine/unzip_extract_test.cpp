@@ -178,6 +178,22 @@ TEST_F(Extract, StreamedEntriesTakeCrcAndSizesFromTheCentralHeader) {
   }
 }
 
+TEST_F(Extract, AFolderEntryHoldingAnEmptyStreamIsAFolderAndOneWithDataIsDamage) {
+  const std::string deflated = Fixture("deflated_folders.zip");
+  // The folder entry's two bytes really are an empty deflate stream.
+  const std::string dest = temp / "folders\\";
+  EXPECT_EQ(unzip.UnzipFiles(deflated.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
+  EXPECT_TRUE(IsFolder(dest + "DOCS"));
+  EXPECT_EQ(Bytes(dest + "DOCS\\INNER.TXT").size(), 240u);
+  EXPECT_EQ(unzip.IsZIPFile(deflated.c_str(), FALSE), 0);
+
+  // Data under a folder name cannot be written anywhere: that entry fails, the next is written.
+  const std::string withData = Fixture("folder_with_data.zip");
+  const std::string other = temp / "withdata\\";
+  EXPECT_EQ(unzip.UnzipFiles(withData.c_str(), "*.*", other.c_str(), 1, TRUE), 5);
+  EXPECT_EQ(Bytes(other + "AFTER.TXT").size(), 5u);
+}
+
 TEST_F(Extract, HundredEntriesAreWalkedInBatches) {
   const std::string dest = temp / "hundred\\";
   ASSERT_EQ(unzip.UnzipFiles(Fixture("hundred.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
@@ -603,6 +619,27 @@ TEST_F(Extract, ReadOnlyTargetsGiveTenOrAreErased) {
                              TRUE), 0);
   unzip.eraseReadOnly_ = FALSE;
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A file held open without sharing by another program cannot be replaced, read-only or not:
+// result 11, whether or not read-only files may be erased, and the file keeps its contents.
+TEST_F(Extract, ATargetHeldOpenGivesEleven) {
+  const std::string dest = temp / "held\\";
+  ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
+  const std::string file = dest + "PLAIN.TXT";
+  ASSERT_TRUE(testutil::WriteWholeFile(file, std::string("old")));
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  for (const BOOL erase : {FALSE, TRUE}) {
+    SCOPED_TRACE(erase ? "erase read-only" : "keep read-only");
+    unzip.eraseReadOnly_ = erase;
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
+                               TRUE), 11);
+  }
+  unzip.eraseReadOnly_ = FALSE;
+  CloseHandle(held);
+  EXPECT_EQ(Bytes(file), std::vector<uint8_t>({'o', 'l', 'd'}));
+  EXPECT_EQ(FolderContents(dest), std::vector<std::string>({"PLAIN.TXT"}));
 }
 
 // Cancels the operation at the first question; no further question may follow.

@@ -2,7 +2,9 @@
 # Checks every archive the archive-writer tests wrote (the folder given as $1) with the peers:
 # unzip -t, 7z t and python's zipfile testzip(). Archives without entries are checked by python
 # alone (unzip and 7z refuse them). A file NAME.zip.names beside an archive lists the entry names
-# python must read from it, one per line, in archive order.
+# python must read from it, one per line, in archive order. A file NAME.zip.password holds the
+# password (without a line end) each peer tests the archive with; each must also refuse the
+# archive with a wrong password.
 set -uo pipefail
 folder="${1:?folder of the written archives}"
 shopt -s nullglob
@@ -19,10 +21,15 @@ for archive in "${archives[@]}"; do
     echo "FAIL python cannot open: $archive"; failed=1; continue
   fi
   ok=1
-  python3 - "$archive" <<'PY' || ok=0
+  password=""
+  [ -f "$archive.password" ] && password=$(cat "$archive.password")
+  wrong="wrong-$password"
+  python3 - "$archive" "$password" <<'PY' || ok=0
 import os, sys, zipfile
-path = sys.argv[1]
+path, password = sys.argv[1], sys.argv[2]
 with zipfile.ZipFile(path) as z:
+    if password:
+        z.setpassword(password.encode("latin-1"))
     try:
         bad = z.testzip()
     except Exception as error:
@@ -36,7 +43,33 @@ with zipfile.ZipFile(path) as z:
         if got != want:
             print("FAIL python names %s: %r != %r" % (path, got, want)); sys.exit(1)
 PY
-  if [ "$entries" -gt 0 ]; then
+  if [ "$entries" -gt 0 ] && [ -n "$password" ]; then
+    if ! timeout 120 unzip -tqq -P "$password" "$archive" </dev/null >/dev/null 2>&1; then
+      echo "FAIL unzip -t -P: $archive"; ok=0
+    fi
+    if ! timeout 120 7z t -bd -p"$password" "$archive" </dev/null >/dev/null 2>&1; then
+      echo "FAIL 7z t -p: $archive"; ok=0
+    fi
+    # A wrong password: every peer must refuse the archive.
+    if timeout 120 unzip -tqq -P "$wrong" "$archive" </dev/null >/dev/null 2>&1; then
+      echo "FAIL unzip -t accepts a wrong password: $archive"; ok=0
+    fi
+    if timeout 120 7z t -bd -p"$wrong" "$archive" </dev/null >/dev/null 2>&1; then
+      echo "FAIL 7z t accepts a wrong password: $archive"; ok=0
+    fi
+    python3 - "$archive" "$wrong" <<'PY' || ok=0
+import sys, zipfile
+path, wrong = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(path) as z:
+    z.setpassword(wrong.encode("latin-1"))
+    try:
+        bad = z.testzip()
+    except Exception:
+        bad = "refused"
+    if bad is None:
+        print("FAIL python testzip accepts a wrong password: %s" % path); sys.exit(1)
+PY
+  elif [ "$entries" -gt 0 ]; then
     if ! timeout 120 unzip -tqq "$archive" </dev/null >/dev/null 2>&1; then
       echo "FAIL unzip -t: $archive"; ok=0
     fi
@@ -45,7 +78,7 @@ PY
     fi
   fi
   if [ $ok -eq 1 ]; then
-    echo "ok $(basename "$archive") ($entries entries)"
+    echo "ok $(basename "$archive") ($entries entries${password:+, with its password})"
   else
     failed=1
   fi

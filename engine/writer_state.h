@@ -53,6 +53,11 @@ struct WriterState {
   CZText archiveName;    // the archive being written (engine path, OEM, full)
   CZText archiveTitle;   // its file name without the folder: progress texts, self-recognition
   CZText temporaryName;  // the new version being built; empty when there is none
+  // The full long form of archiveName (archiveFullNameFrom: the name it was made from), for the
+  // self-recognition check that runs for every file added: resolving a name walks every folder of
+  // its path (under Wine a directory read per folder whose case differs), so it is done once.
+  std::string archiveFullName;
+  std::string archiveFullNameFrom;
   HWND notifyWindow = nullptr;
   bool encryptionPass = false;  // progress of copies is reported only during the encryption pass
 

@@ -16,6 +16,7 @@
 #include "file_ops.h"
 #include "file_time.h"
 #include "prompts.h"
+#include "writer_paths.h"
 #include "zip_writer.h"
 
 namespace {
@@ -45,17 +46,6 @@ bool IsFolderName(const std::string& name) { return name.size() > 1 && name.back
 
 bool IsAbsolute(const std::string& path) {
   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
-// The existing archive must be writable before anything is built for it (a read-only archive
-// could not be replaced). It is opened without creating or truncating anything.
-bool ArchiveIsWritable(const CZText& archive) {
-  const HANDLE handle = CreateFileA(AnsiFromOem(archive.c_str()).c_str(),
-                                    GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
 }
 
 }  // namespace

@@ -385,7 +385,12 @@ int ReadDirectory() {
   const bool located = FindEndRecord(file, &end) && FirstRecordFromEnd(file, end, &start);
   int result;
   if (writer.repair) {
-    result = ReadRepairing(file, located ? start : 0);
+    // Only the end record that closes the file is the archive's own. One found further in front
+    // (that of an archive stored inside an entry, when the real end is lost) would start the
+    // scan in the middle of the archive and skip its real entries.
+    const bool ownEnd =
+        located && end.position + zip::end::kSize + end.commentLength == file.Size();
+    result = ReadRepairing(file, ownEnd ? start : 0);
   } else {
     if (!located && !ScanFirstRecord(file, &start)) return kWriterNotArchive;
     result = ReadNormal(file, start);

@@ -250,14 +250,16 @@ TEST_F(WriterReadTest, AFailedReplacementLeavesTheOriginalAndAFallbackCopyComple
   const std::vector<uint8_t> original = ReadBytes(archive);
   {
     ScopedFileFaults faults;
-    FailFileStep(FileStep::kMove, 1);  // the old archive cannot be moved aside
+    FailFileStep(FileStep::kMove, 1);  // the one-step rename is refused
+    FailFileStep(FileStep::kMove, 2);  // and the old archive cannot be moved aside
     EXPECT_EQ(writertest::UpdateArchive(archive, {{added, "added.txt"}}), kWriterFileError);
   }
   EXPECT_EQ(ReadBytes(archive), original);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
   {
     ScopedFileFaults faults;
-    FailFileStep(FileStep::kMove, 2);  // the new one cannot be renamed: it is copied instead
+    FailFileStep(FileStep::kMove, 1);  // the one-step rename is refused
+    FailFileStep(FileStep::kMove, 3);  // the new one cannot be renamed: it is copied instead
     EXPECT_EQ(writertest::UpdateArchive(archive, {{added, "added.txt"}}), kWriterDone);
   }
   const Layout layout = Parse(ReadBytes(archive));

@@ -106,12 +106,21 @@ BOOL IsArchiveItself(const char* archivePath, const char* candidate) {
   if (candidate == nullptr || *candidate == '\0') return FALSE;
   const std::string file = FullAnsiPath(WithBackslashes(AnsiFromOem(candidate)));
   if (file.empty()) return FALSE;
-  for (const char* archive : {archivePath, Writer().archiveName.c_str()}) {
-    if (archive == nullptr || *archive == '\0') continue;
-    const std::string full = FullAnsiPath(WithBackslashes(AnsiFromOem(archive)));
-    if (!full.empty() && lstrcmpiA(full.c_str(), file.c_str()) == 0) return TRUE;
+  WriterState& writer = Writer();
+  const char* own = writer.archiveName.c_str();
+  if (own != nullptr && *own != '\0') {
+    if (writer.archiveFullNameFrom != own) {
+      writer.archiveFullName = FullAnsiPath(WithBackslashes(AnsiFromOem(own)));
+      writer.archiveFullNameFrom = own;
+    }
+    if (!writer.archiveFullName.empty() && lstrcmpiA(writer.archiveFullName.c_str(), file.c_str()) == 0) {
+      return TRUE;
+    }
   }
-  return FALSE;
+  if (archivePath == nullptr || *archivePath == '\0') return FALSE;
+  if (own != nullptr && std::strcmp(archivePath, own) == 0) return FALSE;  // checked just above
+  const std::string full = FullAnsiPath(WithBackslashes(AnsiFromOem(archivePath)));
+  return !full.empty() && lstrcmpiA(full.c_str(), file.c_str()) == 0;
 }
 
 std::list<FoundName>::iterator RemoveFoundName(std::list<FoundName>::iterator found) {

@@ -19,12 +19,14 @@ ensure_wineprefix() {
 }
 
 # Drives of the kinds the tests classify: M: a CD-ROM, R: a RAM disk, N: a network drive, each
-# mapped to a folder beside the prefix. Wine reads the drive types when its server starts, so this
-# runs before the test run's persistent server.
+# mapped to a folder beside the prefix; and S:, a plain hard-disk folder on which a test mounts a
+# small tmpfs for the time of the test (where the machine allows mounting), to see the writer run
+# out of space. Wine reads the drive types when its server starts, so this runs before the test
+# run's persistent server.
 ensure_test_drives() {
-  grep -q '"n:"="network"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  grep -q '"s:"="hd"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
   local letter kind
-  for pair in m:cdrom r:ramdisk n:network; do
+  for pair in m:cdrom r:ramdisk n:network s:hd; do
     letter=${pair%%:*} kind=${pair#*:}
     mkdir -p "$WINEPREFIX/../test-drives/$letter"
     ln -sfn "$WINEPREFIX/../test-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"

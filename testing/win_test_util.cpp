@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <sstream>
 
 namespace testutil {
 
@@ -41,6 +42,25 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data) {
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
   return WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<std::vector<std::string>> ReadManifest(const std::string& path, bool* readable) {
+  std::vector<uint8_t> bytes;
+  const bool read = ReadWholeFile(path, &bytes);
+  if (readable != nullptr) *readable = read;
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> fields;
+    std::istringstream parts(line);
+    std::string field;
+    while (std::getline(parts, field, '|')) fields.push_back(field);
+    rows.push_back(fields);
+  }
+  return rows;
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data) {

@@ -25,6 +25,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data);
 bool WriteWholeFile(const std::string& path, const std::string& text);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
 bool RemoveTree(const std::string& path);
+// The rows of a manifest that a fixture script wrote: one row per non-empty line (a trailing CR
+// dropped), its fields separated by '|'. *readable is false when the file cannot be read.
+std::vector<std::vector<std::string>> ReadManifest(const std::string& path,
+                                                   bool* readable = nullptr);
 
 // Runs a program with its output (and errors) captured through a pipe and its input closed; waits
 // at most timeoutMs for it to end.
