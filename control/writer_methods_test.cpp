@@ -304,7 +304,9 @@ TEST_F(HostedWriting, ZipFilesInTheBackgroundReportsEachFileAndTheWriteAndNothin
   for (const auto& r : records) {
     if (r.id != kEncrypt) continue;
     const int percent = std::stoi(r.args.at(1));
-    if (r.args.at(0) == lastName) EXPECT_GE(percent, lastPercent);
+    if (r.args.at(0) == lastName) {
+      EXPECT_GE(percent, lastPercent);
+    }
     EXPECT_LE(percent, 100);
     lastName = r.args.at(0);
     lastPercent = percent;

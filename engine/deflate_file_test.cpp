@@ -151,7 +151,9 @@ TEST(DeflateFile, WritesTheStreamAndSendsProgressEndingAt100) {
       EXPECT_EQ(progress[0].wParam, 1u);  // nothing written at the first refill: 0 KB + 1
       EXPECT_EQ(progress[progress.size() - 2].wParam, 100u);
       EXPECT_EQ(progress.back().wParam, 100u);
-      if (expected != 0) EXPECT_LT(progress[progress.size() - 3].wParam, 100u);
+      if (expected != 0) {
+        EXPECT_LT(progress[progress.size() - 3].wParam, 100u);
+      }
     }
   }
 }

@@ -144,7 +144,9 @@ TEST_F(Extract, PeerArchivesExtractByteForByteWithTimesAndAttributes) {
       EXPECT_EQ(Bytes(path), Bytes(Fixture("src\\" + WithBackslashes(row[1]))));
       // zip and python's zipfile record the time with the daylight rule of its own date, so the
       // file's time comes back; 7z applies the rule of the day the archive was made.
-      if (archive != "sevenzip_tree.zip") EXPECT_EQ(UnixTime(path), std::stoll(row[2]));
+      if (archive != "sevenzip_tree.zip") {
+        EXPECT_EQ(UnixTime(path), std::stoll(row[2]));
+      }
     }
     for (const auto& row : times) {
       if (row[0] != archive) continue;
@@ -296,7 +298,9 @@ TEST_F(Extract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(),
                                c.mode, TRUE), 0);
     EXPECT_EQ(prompts.replaceAsks, c.asks);
-    if (c.asks) EXPECT_EQ(prompts.lastArchiveCopyOlder, c.existing == kNewer);
+    if (c.asks) {
+      EXPECT_EQ(prompts.lastArchiveCopyOlder, c.existing == kNewer);
+    }
     const auto bytes = Bytes(file);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()) != "old", c.replaced);
   }

@@ -119,8 +119,10 @@ class ChildRun {
       startup.hStdOutput = log_;
       startup.hStdError = log_;
     }
-    std::string line =
-        "\"" + ModuleFile() + "\" --gtest_color=no --gtest_filter=" + std::string(kChildTest);
+    std::string line = "\"";
+    line += ModuleFile();
+    line += "\" --gtest_color=no --gtest_filter=";
+    line += kChildTest;
     SetEnvironmentVariableA(kChildVariable, setting.c_str());
     started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                               nullptr, nullptr, &startup, &process_) != FALSE;
