@@ -37,23 +37,6 @@ bool IsFolder(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Names in folder (ending in '\'), sorted, upper case.
-std::vector<std::string> FolderContents(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
-    names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string TempPath() {
   char path[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, path);
@@ -62,7 +45,7 @@ std::string TempPath() {
 
 std::vector<std::string> TestFilesIn(const std::string& folder) {
   std::vector<std::string> found;
-  for (const std::string& name : FolderContents(folder))
+  for (const std::string& name : testutil::FolderNames(folder, true))
     if (name.rfind("CST", 0) == 0) found.push_back(name);
   return found;
 }
@@ -152,11 +135,11 @@ TEST(DriveResults, ExtractionRefusesAFullOrProtectedDestinationBeforeWriting) {
                 c.result);
       EXPECT_EQ(CurrentFolder(), before);
       EXPECT_TRUE(IsFolder(dest)) << "the destination is made before it is checked";
-      EXPECT_TRUE(FolderContents(dest).empty());
+      EXPECT_TRUE(testutil::FolderNames(dest, true).empty());
       made.push_back(std::string(c.label));
       CharUpperBuffA(made.back().data(), static_cast<DWORD>(made.back().size()));
       std::sort(made.begin(), made.end());
-      EXPECT_EQ(FolderContents(temp.path()), made);
+      EXPECT_EQ(testutil::FolderNames(temp.path(), true), made);
     }
     // With the simulation over, the same call extracts.
     EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
@@ -178,9 +161,9 @@ TEST(DriveResults, SimulationsOfOtherDrivesLeaveTheRealChecks) {
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", (temp / "ok\\").c_str(), 1,
                              TRUE), 0);
   EXPECT_TRUE(Exists(temp / "ok\\README.TXT"));
-  const std::vector<std::string> onM = FolderContents("M:\\");
+  const std::vector<std::string> onM = testutil::FolderNames("M:\\", true);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", "M:\\", 1, TRUE), 14);
-  EXPECT_EQ(FolderContents("M:\\"), onM);
+  EXPECT_EQ(testutil::FolderNames("M:\\", true), onM);
 }
 
 // ---- the archive test's temporary file ---------------------------------------------------------
@@ -230,7 +213,7 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
                          nullptr, nullptr), 0);
   SetCurrentDirectoryA(before.c_str());
   const std::vector<uint8_t> original = Bytes(archive);
-  const std::vector<std::string> contents = FolderContents(temp.path());
+  const std::vector<std::string> contents = testutil::FolderNames(temp.path(), true);
 
   struct Case { const char* label; Simulated what; int result; };
   const Case cases[] = {{"protected", Simulated::kProtected, kReplaceWriteProtected},
@@ -245,7 +228,7 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
     }
     SetCurrentDirectoryA(before.c_str());
     EXPECT_EQ(Bytes(archive), original);
-    EXPECT_EQ(FolderContents(temp.path()), contents) << "no temporary archive is left";
+    EXPECT_EQ(testutil::FolderNames(temp.path(), true), contents) << "no temporary archive is left";
   }
   EXPECT_EQ(zip.ZipFiles(archive.c_str(), (temp / "new.bin").c_str(), kZipReplace, 0, FALSE,
                          nullptr, nullptr), 0);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,19 +28,9 @@ std::string WithBackslashes(std::string path) {
 }
 
 std::vector<std::vector<std::string>> Manifest(const std::string& name) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(Fixture(name), &bytes)) << name;
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(std::string(bytes.begin(), bytes.end()));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.empty()) continue;
-    std::vector<std::string> fields;
-    std::istringstream parts(line);
-    std::string field;
-    while (std::getline(parts, field, '|')) fields.push_back(field);
-    rows.push_back(fields);
-  }
+  bool readable = false;
+  auto rows = testutil::ReadManifest(Fixture(name), &readable);
+  EXPECT_TRUE(readable) << name;
   return rows;
 }
 
@@ -68,19 +57,6 @@ void SetUnixTime(const std::string& path, int64_t seconds) {
   const uint64_t ticks = (static_cast<uint64_t>(seconds) + 11644473600ull) * 10000000ull;
   FILETIME t{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   ASSERT_TRUE(SetFileModTime(t, path.c_str()));
-}
-
-std::vector<std::string> FolderContents(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
 }
 
 // Answers the engine's questions from a script and counts them.
@@ -210,7 +186,7 @@ TEST_F(Extract, HundredEntriesAreWalkedInBatches) {
   // Folders dropped: every file lands in the destination itself.
   const std::string flat = temp / "flat\\";
   ASSERT_EQ(unzip.UnzipFiles(Fixture("hundred.zip").c_str(), "*.txt", flat.c_str(), 1, FALSE), 0);
-  EXPECT_EQ(FolderContents(flat).size(), 100u);
+  EXPECT_EQ(testutil::FolderNames(flat).size(), 100u);
 }
 
 TEST_F(Extract, UnzipToFileKeepsTheLastMatchAndAnExactMaskStopsAtTheFirst) {
@@ -225,8 +201,8 @@ TEST_F(Extract, UnzipToFileKeepsTheLastMatchAndAnExactMaskStopsAtTheFirst) {
   ASSERT_EQ(unzip.UnzipFiles(Fixture("hundred.zip").c_str(), "n003/f010.txt", dest.c_str(), 1,
                              TRUE), 0);
   EXPECT_TRUE(Exists(dest + "N003\\F010.TXT"));
-  EXPECT_EQ(FolderContents(dest).size(), 1u);
-  EXPECT_EQ(FolderContents(dest + "N003\\").size(), 1u);
+  EXPECT_EQ(testutil::FolderNames(dest).size(), 1u);
+  EXPECT_EQ(testutil::FolderNames(dest + "N003\\").size(), 1u);
 }
 
 // ---- path safety -------------------------------------------------------------------------------
@@ -252,13 +228,13 @@ TEST_F(Extract, NoEntryIsWrittenOutsideTheDestination) {
     EXPECT_EQ(unzip.UnzipFiles(Fixture("evil_names.zip").c_str(), "*.*", dest.c_str(), 1,
                                c.recreate), 5);
     for (const std::string& name : c.inside) EXPECT_TRUE(Exists(dest + name)) << name;
-    EXPECT_EQ(FolderContents(outer), std::vector<std::string>{"a"});
-    EXPECT_EQ(FolderContents(outer + "a\\"), std::vector<std::string>{"B"});  // made upper case
+    EXPECT_EQ(testutil::FolderNames(outer), std::vector<std::string>{"a"});
+    EXPECT_EQ(testutil::FolderNames(outer + "a\\"), std::vector<std::string>{"B"});  // made upper case
   }
   const std::string single = temp / "single\\one.txt";
   CreateDirectoryA((temp / "single").c_str(), nullptr);
   EXPECT_EQ(unzip.UnzipToFile(Fixture("evil_names.zip").c_str(), "*.*", single.c_str()), 5);
-  EXPECT_EQ(FolderContents(temp / "single\\"), std::vector<std::string>{"ONE.TXT"});
+  EXPECT_EQ(testutil::FolderNames(temp / "single\\"), std::vector<std::string>{"ONE.TXT"});
 }
 
 // ---- overwrite rules ---------------------------------------------------------------------------
@@ -432,7 +408,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
   // Whichever entry was skipped for its password, the result says so; later entries extract.
   const std::string first = temp / "first\\";
   EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_first.zip").c_str(), "*.*", first.c_str(), 1, TRUE), 1);
-  EXPECT_EQ(FolderContents(first), std::vector<std::string>{"PLAIN.TXT"});
+  EXPECT_EQ(testutil::FolderNames(first), std::vector<std::string>{"PLAIN.TXT"});
 
   // A wrong password that passes the header check decrypts garbage: a CRC-32 mismatch, never
   // a success.
@@ -465,7 +441,7 @@ TEST_F(Extract, ResultCodes) {
   EXPECT_EQ(unzip.IsZIPFile(Fixture("selfextractor.exe").c_str(), TRUE), 17);
   char tempPath[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH, tempPath);
-  for (const std::string& name : FolderContents(tempPath)) {
+  for (const std::string& name : testutil::FolderNames(tempPath)) {
     EXPECT_NE(name.rfind("CST", 0), 0u) << name;  // the test leaves no temporary file
   }
 
@@ -643,7 +619,7 @@ TEST_F(Extract, ATargetHeldOpenGivesEleven) {
   unzip.eraseReadOnly_ = FALSE;
   CloseHandle(held);
   EXPECT_EQ(Bytes(file), std::vector<uint8_t>({'o', 'l', 'd'}));
-  EXPECT_EQ(FolderContents(dest), std::vector<std::string>({"PLAIN.TXT"}));
+  EXPECT_EQ(testutil::FolderNames(dest), std::vector<std::string>({"PLAIN.TXT"}));
 }
 
 // Cancels the operation at the first question; no further question may follow.
@@ -706,7 +682,7 @@ TEST_F(Extract, ProgressOfAHundredMegabyteEntryFollowsTheBytesWritten) {
 TEST_F(Extract, ANameTooLongForTheSystemIsRefusedNotCut) {
   const std::string dest = temp / "long\\";
   EXPECT_EQ(unzip.UnzipFiles(Fixture("long_name.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 10);
-  EXPECT_EQ(FolderContents(dest), std::vector<std::string>{"SHORT.TXT"});
+  EXPECT_EQ(testutil::FolderNames(dest), std::vector<std::string>{"SHORT.TXT"});
 }
 
 TEST_F(Extract, SharedEncryptedCorpusMatchesThePeer) {

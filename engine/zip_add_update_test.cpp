@@ -264,20 +264,6 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
 
 // ---- failures ----------------------------------------------------------------------------------
 
-class LockedFile {
- public:
-  explicit LockedFile(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~LockedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  bool locked() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 TEST_F(ZipUpdateTest, FileThatCannotBeReadFailsAloneAndKeepsItsOldEntry) {
   Put("a.txt", "old a");
   Put("b.txt", "old b");
@@ -287,8 +273,8 @@ TEST_F(ZipUpdateTest, FileThatCannotBeReadFailsAloneAndKeepsItsOldEntry) {
   Put("c.txt", "new c");
   Put("d.txt", "new d");
   {
-    LockedFile lockB(folder_ / "b.txt");
-    LockedFile lockD(folder_ / "d.txt");
+    writertest::LockedFile lockB(folder_ / "b.txt");
+    writertest::LockedFile lockD(folder_ / "d.txt");
     ASSERT_TRUE(lockB.locked() && lockD.locked());
     EXPECT_EQ(Add("*.txt", kZipReplace), kWriterAccessDenied);
   }
@@ -315,7 +301,7 @@ TEST_F(ZipUpdateTest, ArchiveThatCannotBeReadIsNeverReplaced) {
   const std::vector<uint8_t> before = ReadBytes(archive_);
   Put("b.txt", "more");
   {
-    LockedFile lock(archive_);
+    writertest::LockedFile lock(archive_);
     ASSERT_TRUE(lock.locked());
     EXPECT_EQ(Add("b.txt", kZipReplace), kWriterFileError);
   }
@@ -409,7 +395,7 @@ TEST_F(ZipUpdateTest, ArchiveAttributeOptions) {
   ASSERT_TRUE(SetFileAttributesA(locked.c_str(), kMarked));
   zip_.SetArchiveFlagOptions(FALSE, TRUE);
   {
-    LockedFile lock(locked);
+    writertest::LockedFile lock(locked);
     ASSERT_TRUE(lock.locked());
     EXPECT_EQ(Add("*.txt", kZipReplace), kWriterAccessDenied);
   }

@@ -324,20 +324,6 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
 
 // ---- the call's result -------------------------------------------------------------------------
 
-class LockedFile {
- public:
-  explicit LockedFile(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~LockedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  bool locked() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 CZZip* g_cancelling = nullptr;
 int g_entriesDone = 0;
 
@@ -365,7 +351,7 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
                           nullptr, nullptr),
             kWriterDone);
   {
-    LockedFile lock(tree_ + "s36.txt");
+    writertest::LockedFile lock(tree_ + "s36.txt");
     ASSERT_TRUE(lock.locked());
     EXPECT_EQ(zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipKeep, 0, FALSE, nullptr, kPassword),
               kWriterAccessDenied);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -61,6 +62,22 @@ std::vector<std::vector<std::string>> ReadManifest(const std::string& path, bool
     rows.push_back(fields);
   }
   return rows;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder, bool upperCase) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (upperCase) CharUpperBuffA(name.data(), static_cast<DWORD>(name.size()));
+    names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data) {

@@ -25,6 +25,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data);
 bool WriteWholeFile(const std::string& path, const std::string& text);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
 bool RemoveTree(const std::string& path);
+// The names in a folder (path ending in '\'), without "." and "..", sorted; with upperCase in
+// upper case (for comparing without regard to case).
+std::vector<std::string> FolderNames(const std::string& folder, bool upperCase = false);
 // The rows of a manifest that a fixture script wrote: one row per non-empty line (a trailing CR
 // dropped), its fields separated by '|'. *readable is false when the file cannot be read.
 std::vector<std::vector<std::string>> ReadManifest(const std::string& path,
