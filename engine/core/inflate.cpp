@@ -1,11 +1,29 @@
 #include "core/inflate.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
 #include "core/huffman.h"
 
+#if defined(__GNUC__)
+#define PELLORO_NOINLINE __attribute__((noinline))
+#define PELLORO_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define PELLORO_NOINLINE
+#define PELLORO_ALWAYS_INLINE inline
+#endif
+
+// On x86 the fast loop is also built for processors with BMI2, whose shifts by a register count
+// and bit-field extraction take fewer instructions; it is chosen at run time.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <cpuid.h>
+#define PELLORO_INFLATE_BMI2 1
+#endif
+
 namespace {
+
+std::atomic<bool> g_forcePortable{false};
 
 // Lookup widths. The literal/length table's primary part (1,024 entries) holds every fixed code
 // and most dynamic ones; the code-length codes are at most 7 bits and need no sub-tables.
@@ -25,29 +43,33 @@ constexpr size_t kDistTableSize = HuffmanTableBound(kDistSymbols, kDistBits, kMa
 constexpr size_t kCodeLenTableSize = size_t{1} << kCodeLenBits;
 
 constexpr size_t kWindowSize = kDecoderWindowSize;
+static_assert((kWindowSize & (kWindowSize - 1)) == 0, "window positions wrap by masking");
 // The fast loop runs while one more iteration (up to three literals, or one 258-byte match whose
 // copy may touch 16 bytes beyond its end) stays inside the window, so it never has to flush.
 constexpr size_t kFastWindowLimit = kWindowSize - 258 - 16 - 8;
 // The fast loop refills 8 bytes at once and consumes at most 48 bits per iteration.
 constexpr ptrdiff_t kFastInputMargin = 8;
 
-// The decoding loop's own entry layouts, converted from the builder's tables so that the hot path
-// needs as few steps as possible per symbol. Bits 0..4 of every entry hold the number of bits it
+// The decoding loop's own entry layouts, which the table builder writes directly, so that the hot
+// path needs as few steps as possible per symbol. Bits 0..4 of every entry hold the number of bits it
 // consumes in total (code plus extra bits); bits 5..7 are 0, so `bits >>= entry & 63` drops them
 // in one step.
 //
-// Literal/length entries with bit 31 set are literals, with the byte in bits 8..15. Other
+// Literal/length entries with bit 31 set are literals, with the byte in bits 16..23. Other
 // literal/length entries (bit 31 clear):
 //   bit  29      end of block (bits 0..4: its code length)
 //   bit  28      invalid code
 //   bit  27      link: bits 0..4 hold the sub-table's index width, bits 8..23 its offset
-//   otherwise a length: bits 8..11 the code length (the extra bits follow it), bits 16..24 the
-//   base length
+//   otherwise a length: bits 8..13 the code length (the extra bits follow it), bit 15 set when
+//   there are extra bits to add, bits 16..24 the base length. Where a code and its extra bits fit
+//   the primary index together, the table holds the final length for each value of the extra
+//   bits instead (bits 0..4 and 8..13 both the whole span, bit 15 clear).
 constexpr uint32_t kLitLiteral = 1u << 31;
 constexpr uint32_t kLitEnd = 1u << 29;
 constexpr uint32_t kLitInvalid = 1u << 28;
 constexpr uint32_t kLitLink = 1u << 27;
-// Distance entries: bits 8..11 the code length, bit 14 link (bits 0..4 the sub-table's index
+constexpr uint32_t kLitExtra = 1u << 15;
+// Distance entries: bits 8..13 the code length, bit 14 link (bits 0..4 the sub-table's index
 // width, bits 16..31 its offset), bit 15 invalid, bits 16..31 the base distance.
 constexpr uint32_t kDistLink = 1u << 14;
 constexpr uint32_t kDistInvalid = 1u << 15;
@@ -55,7 +77,10 @@ constexpr uint32_t kDistInvalid = 1u << 15;
 constexpr uint8_t kCodeLengthOrder[kCodeLenSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-// Symbol templates of the literal/length and distance alphabets.
+// Symbol templates of the literal/length and distance alphabets in the loop's layout, without
+// the code length (the table builder adds it, see the layouts below): a literal's byte, the end
+// of block, a base length or distance with its extra-bit count in bits 0..4, or an invalid mark
+// for the reserved symbols, which only the fixed code assigns.
 struct SymbolTables {
   uint32_t litLen[kLitLenSymbols];
   uint32_t dist[kDistSymbols];
@@ -63,26 +88,26 @@ struct SymbolTables {
 
 constexpr SymbolTables MakeSymbolTables() {
   SymbolTables t{};
-  for (unsigned s = 0; s < 256; ++s) t.litLen[s] = MakeHuffmanSymbol(s, 0, kHuffmanLiteral);
-  t.litLen[256] = MakeHuffmanSymbol(0, 0, kHuffmanEndOfBlock);
+  for (unsigned s = 0; s < 256; ++s) t.litLen[s] = kLitLiteral | (s << 16);
+  t.litLen[256] = kLitEnd;
   unsigned base = 3;
   for (unsigned s = 257; s < 285; ++s) {
     const unsigned index = s - 257;
     const unsigned extra = index < 8 ? 0 : (index - 4) / 4;
-    t.litLen[s] = MakeHuffmanSymbol(base, extra);
+    t.litLen[s] = (base << 16) | extra;
     base += 1u << extra;
   }
-  t.litLen[285] = MakeHuffmanSymbol(258, 0);
-  t.litLen[286] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
-  t.litLen[287] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  t.litLen[285] = 258u << 16;
+  t.litLen[286] = kLitInvalid;
+  t.litLen[287] = kLitInvalid;
   base = 1;
   for (unsigned s = 0; s < 30; ++s) {
     const unsigned extra = s < 4 ? 0 : (s - 2) / 2;
-    t.dist[s] = MakeHuffmanSymbol(base, extra);
+    t.dist[s] = (base << 16) | extra;
     base += 1u << extra;
   }
-  t.dist[30] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
-  t.dist[31] = MakeHuffmanSymbol(0, 0, kHuffmanInvalid);
+  t.dist[30] = kDistInvalid;
+  t.dist[31] = kDistInvalid;
   return t;
 }
 
@@ -90,8 +115,49 @@ constexpr SymbolTables kSymbols = MakeSymbolTables();
 // After a refill (56 bits or more) the literal path takes one code of up to 15 bits and two
 // primary codes of up to kLitLenBits bits, and then looks up the next primary entry.
 static_assert(15 + 3 * kLitLenBits <= 56, "three literals must leave a primary index");
-static_assert(HuffmanValue(kSymbols.litLen[284]) == 227 && HuffmanExtraBits(kSymbols.litLen[284]) == 5);
-static_assert(HuffmanValue(kSymbols.dist[29]) == 24577 && HuffmanExtraBits(kSymbols.dist[29]) == 13);
+static_assert(kSymbols.litLen[284] == ((227u << 16) | 5) && kSymbols.dist[29] == ((24577u << 16) | 13));
+
+// Length and distance entries: the code length in bits 8..13 and, added to the extra-bit count
+// in bits 0..4, the total to drop (at most 15 + 13 bits, so bits 5..7 stay 0).
+constexpr uint32_t ValueEntry(uint32_t info, unsigned length) {
+  return info + (length << 8) + length;
+}
+
+// How the table builder writes the loop's layouts directly.
+struct LitLenLayout {
+  static uint32_t Entry(const uint32_t* info, unsigned symbol, unsigned length) {
+    const uint32_t t = info[symbol];
+    if (t & kLitInvalid) return t;
+    if (t & (kLitLiteral | kLitEnd)) return t | length;
+    return ValueEntry(t, length) | ((t & 31) != 0 ? kLitExtra : 0);
+  }
+  // Lengths with extra bits are folded where they fit the primary index.
+  static unsigned FoldBits(const uint32_t* info, unsigned symbol) {
+    const uint32_t t = info[symbol];
+    return (t & (kLitInvalid | kLitLiteral | kLitEnd)) ? 0 : (t & 31);
+  }
+  static uint32_t FoldedEntry(const uint32_t* info, unsigned symbol, unsigned length,
+                              uint32_t extra) {
+    const uint32_t t = info[symbol];
+    const uint32_t span = length + (t & 31);
+    return (((t >> 16) + extra) << 16) | (span << 8) | span;
+  }
+  static uint32_t Link(uint32_t offset, unsigned subWidth, unsigned) {
+    return kLitLink | (offset << 8) | subWidth;
+  }
+  static uint32_t Invalid(unsigned) { return kLitInvalid; }
+};
+
+struct DistLayout {
+  static uint32_t Entry(const uint32_t* info, unsigned symbol, unsigned length) {
+    const uint32_t t = info[symbol];
+    return (t & kDistInvalid) ? t : ValueEntry(t, length);
+  }
+  static uint32_t Link(uint32_t offset, unsigned subWidth, unsigned) {
+    return kDistLink | (offset << 16) | subWidth;
+  }
+  static uint32_t Invalid(unsigned) { return kDistInvalid; }
+};
 
 inline uint64_t Load64(const uint8_t* p) {
   // Little-endian assembly; compilers turn this into one load on little-endian targets.
@@ -223,45 +289,6 @@ struct BitReader {
   }
 };
 
-// Converts one builder entry of the literal/length table (not a link) to a single-code entry.
-inline uint32_t LitLenEntry(uint32_t h) {
-  const uint32_t length = HuffmanCodeLength(h);
-  if (h & kHuffmanInvalid) return kLitInvalid;
-  if (h & kHuffmanLiteral) {
-    const uint32_t v = HuffmanValue(h);
-    return kLitLiteral | (v << 8) | length;
-  }
-  if (h & kHuffmanEndOfBlock) return kLitEnd | length;
-  return (HuffmanValue(h) << 16) | (length << 8) | (length + HuffmanExtraBits(h));
-}
-
-// Rewrites a literal/length table built by BuildHuffmanTable (entriesUsed entries, primary part
-// first, sub-tables after it) into the loop's layout.
-void ConvertLitLenTable(uint32_t* table, size_t entriesUsed) {
-  constexpr size_t kPrimary = size_t{1} << kLitLenBits;
-  for (size_t i = 0; i < entriesUsed; ++i) {
-    const uint32_t h = table[i];
-    table[i] = i < kPrimary && (h & kHuffmanLink)
-                   ? kLitLink | (HuffmanValue(h) << 8) | HuffmanExtraBits(h)
-                   : LitLenEntry(h);
-  }
-}
-
-// Rewrites a distance table built by BuildHuffmanTable into the loop's layout.
-void ConvertDistTable(uint32_t* table, size_t entriesUsed) {
-  for (size_t i = 0; i < entriesUsed; ++i) {
-    const uint32_t h = table[i];
-    const uint32_t length = HuffmanCodeLength(h);
-    if (h & kHuffmanInvalid) {
-      table[i] = kDistInvalid;
-    } else if (h & kHuffmanLink) {
-      table[i] = kDistLink | (HuffmanValue(h) << 16) | HuffmanExtraBits(h);
-    } else {
-      table[i] = (HuffmanValue(h) << 16) | (length << 8) | (length + HuffmanExtraBits(h));
-    }
-  }
-}
-
 inline uint32_t LookupLitLen(const uint32_t* table, uint64_t bits) {
   uint32_t e = table[bits & ((uint32_t{1} << kLitLenBits) - 1)];
   if ((e & (kLitLiteral | kLitLink)) == kLitLink) {
@@ -278,11 +305,10 @@ inline uint32_t LookupDist(const uint32_t* table, uint64_t bits) {
   return e;
 }
 
-// The value of a length or distance entry: its base plus the extra bits that follow its code.
-inline size_t EntryValue(uint32_t e, unsigned base, uint64_t bits) {
-  const unsigned codeBits = (e >> 8) & 15;
-  const unsigned extraBits = (e & 31) - codeBits;
-  return base + static_cast<size_t>((bits >> codeBits) & ((uint32_t{1} << extraBits) - 1));
+// The extra bits of a length or distance entry: the entry's whole span (code and extra bits,
+// bits 0..4) masked off the buffer, shifted down by the code length (bits 8..13).
+inline size_t EntryExtra(uint32_t e, uint64_t bits) {
+  return static_cast<size_t>((bits & ~(~uint64_t{0} << (e & 63))) >> ((e >> 8) & 63));
 }
 
 class Inflater {
@@ -393,17 +419,13 @@ class Inflater {
   int BuildTables(const uint8_t* litLenLengths, unsigned litLenCount, const uint8_t* distLengths,
                   unsigned distCount) {
     fixedLoaded_ = false;
-    const HuffmanBuildResult litLen = BuildHuffmanTable(
+    const HuffmanBuildResult litLen = BuildHuffmanTableAs<LitLenLayout>(
         litLenLengths, litLenCount, kSymbols.litLen, kLitLenBits, litLen_, kLitLenTableSize, true);
     int result = Check(litLen, false);
     if (result != kInflateOk) return result;
-    const HuffmanBuildResult dist = BuildHuffmanTable(distLengths, distCount, kSymbols.dist,
-                                                      kDistBits, dist_, kDistTableSize, true);
-    result = Check(dist, true);
-    if (result != kInflateOk) return result;
-    ConvertLitLenTable(litLen_, litLen.entriesUsed);
-    ConvertDistTable(dist_, dist.entriesUsed);
-    return kInflateOk;
+    const HuffmanBuildResult dist = BuildHuffmanTableAs<DistLayout>(
+        distLengths, distCount, kSymbols.dist, kDistBits, dist_, kDistTableSize, true);
+    return Check(dist, true);
   }
 
   int DynamicBlock() {
@@ -482,19 +504,22 @@ class Inflater {
   // Fast loop: runs while at least 8 input bytes remain in the current run and a whole match
   // fits in the window, so refills are single loads and nothing needs flushing. Locals keep the
   // state in registers; the next literal/length entry is looked up before the current symbol is
-  // finished, so the lookup overlaps the bookkeeping and the match copy. Returns -1 when the
-  // slow path must take over, else the block's result.
-  int FastLoop() {
+  // finished, so the lookup overlaps the bookkeeping and the match copy. kWrapped tells whether
+  // the window has been filled before: until then a distance may reach only back to its start,
+  // and the bytes past the fill position are not history. Returns -1 when the slow path must
+  // take over, else the block's result.
+  //
+  // The bit count is kept modulo 64 only: subtracting a whole entry takes its low six bits (the
+  // bits to drop) off the count, and whatever lands in the higher bits is never looked at.
+  template <bool kWrapped>
+  PELLORO_ALWAYS_INLINE int FastLoopBody() {
     constexpr uint32_t kLitLenMask = (1u << kLitLenBits) - 1;
     const uint8_t* next = bits_.next;
     const uint8_t* const lastRefill = bits_.end - kFastInputMargin;
     uint64_t bits = bits_.bits;
-    unsigned count = bits_.count;
+    uint32_t count = bits_.count;
     size_t pos = pos_;
     uint8_t* const window = window_;
-    // A distance may reach up to pos back in this window pass, and up to the whole window once
-    // it has been filled (no distance exceeds the window size).
-    const size_t reach = wrapped_ ? kWindowSize : 0;
     int result = -1;
     bits |= Load64(next) << count;
     next += (63 - count) >> 3;
@@ -506,24 +531,24 @@ class Inflater {
         // Up to three literals per refill; the next entry is looked up as soon as the bits of
         // the current one are dropped.
         bits >>= e & 63;
-        count -= e & 31;
-        window[pos++] = static_cast<uint8_t>(e >> 8);
+        count -= e;
+        window[pos++] = static_cast<uint8_t>(e >> 16);
         e = litLen_[bits & kLitLenMask];
         if (e & kLitLiteral) {
           bits >>= e & 63;
-          count -= e & 31;
-          window[pos++] = static_cast<uint8_t>(e >> 8);
+          count -= e;
+          window[pos++] = static_cast<uint8_t>(e >> 16);
           e = litLen_[bits & kLitLenMask];
           if (e & kLitLiteral) {
             bits >>= e & 63;
-            count -= e & 31;
-            window[pos++] = static_cast<uint8_t>(e >> 8);
+            count -= e;
+            window[pos++] = static_cast<uint8_t>(e >> 16);
             e = litLen_[bits & kLitLenMask];
           }
         }
         if (next > lastRefill || pos >= kFastWindowLimit) break;
-        bits |= Load64(next) << count;
-        next += (63 - count) >> 3;
+        bits |= Load64(next) << (count & 63);
+        next += (~count & 63) >> 3;
         count |= 56;
         continue;
       }
@@ -532,90 +557,100 @@ class Inflater {
           // A code longer than the primary index: the sub-table entry is a single code, and no
           // bits have been used yet.
           e = litLen_[((e >> 8) & 0xFFFFu) +
-                      ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
+                     ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
           continue;
         }
         if (e & kLitInvalid) {
           result = kInflateBadData;
         } else {
           bits >>= e & 63;
-          count -= e & 31;
+          count -= e;
           result = kInflateOk;
         }
         break;
       }
-      const size_t length = EntryValue(e, e >> 16, bits);
+      size_t length = e >> 16;
+      if (e & kLitExtra) length = (length & 0x1FFu) + EntryExtra(e, bits);
       bits >>= e & 63;
-      count -= e & 31;
+      count -= e;
       e = dist_[bits & ((1u << kDistBits) - 1)];
-      if (e & kDistLink) {
-        e = dist_[(e >> 16) + ((bits >> kDistBits) & ((uint32_t{1} << (e & 31)) - 1))];
+      if (e & (kDistLink | kDistInvalid)) {
+        if (e & kDistLink) {
+          e = dist_[(e >> 16) + ((bits >> kDistBits) & ((uint32_t{1} << (e & 31)) - 1))];
+        }
+        if (e & kDistInvalid) {
+          result = kInflateBadData;
+          break;
+        }
       }
-      if (e & kDistInvalid) {
-        result = kInflateBadData;
-        break;
-      }
-      const size_t distance = EntryValue(e, e >> 16, bits);
+      const size_t distance = (e >> 16) + EntryExtra(e, bits);
       bits >>= e & 63;
-      count -= e & 31;
+      count -= e;
+      // The next entry is looked up before the refill, off the refill's load: the last refill
+      // loaded 64 bits of input and this pair took at most 48 of them, so its primary index is
+      // already in the buffer.
+      e = litLen_[bits & kLitLenMask];
       const bool more = next <= lastRefill;
       if (more) {
-        bits |= Load64(next) << count;
-        next += (63 - count) >> 3;
+        bits |= Load64(next) << (count & 63);
+        next += (~count & 63) >> 3;
         count |= 56;
-        e = litLen_[bits & kLitLenMask];
       }
-      if (distance > pos + reach) {
+      // Before the first wrap a distance may reach back to the start of the window; after it,
+      // the whole window is history (no distance exceeds its size).
+      if (!kWrapped && distance > pos) {
         result = kInflateBadData;
         break;
       }
-      // The source is either behind the destination in this window pass, or (after a wrap)
-      // history ahead of it from the previous pass.
       uint8_t* const dst = window + pos;
-      if (distance <= pos) {
+      // The source is either behind the destination in this window pass, or (after a wrap)
+      // history ahead of it from the previous pass. 16-byte pieces work when the distance is at
+      // least 16 and the source does not cross the window's end (which can only happen ahead):
+      // a source ahead is read before anything overwrites it, since each piece is loaded before
+      // it is stored and the destination stays behind the source.
+      const size_t from = kWrapped ? (pos - distance) & (kWindowSize - 1) : pos - distance;
+      if (kWrapped ? (distance >= 16) & (from + length + 16 <= kWindowSize) : distance >= 16) {
+        const uint8_t* const src = window + from;
+        // Whole 16-byte pieces, which may run up to 15 bytes past the match. After a wrap the
+        // bytes there are still history: those are saved first and put back afterwards.
+        uint8_t saved[16];
+        if (kWrapped) std::memcpy(saved, dst + length, 16);
+        Copy16(dst, src);
+        if (length > 16) {
+          size_t i = 16;
+          do {
+            Copy16(dst + i, src + i);
+            i += 16;
+          } while (i < length);
+        }
+        if (kWrapped) std::memcpy(dst + length, saved, 16);
+        pos += length;
+      } else if (distance <= pos) {
         const uint8_t* const src = dst - distance;
-        if (distance >= 16) {
-          // Whole 16-byte pieces, which may run up to 15 bytes past the match, where the bytes
-          // are still history: those are saved first and put back afterwards.
-          uint8_t saved[16];
-          std::memcpy(saved, dst + length, 16);
-          Copy16(dst, src);
-          for (size_t i = 16; i < length; i += 16) Copy16(dst + i, src + i);
-          std::memcpy(dst + length, saved, 16);
-        } else if (distance >= 8) {
+        if (distance >= 8) {
           // 8-byte pieces never read bytes they have not yet written; same save and restore.
           uint8_t saved[8];
-          std::memcpy(saved, dst + length, 8);
+          if (kWrapped) std::memcpy(saved, dst + length, 8);
           size_t i = 0;
           do {
             Copy8(dst + i, src + i);
             i += 8;
           } while (i < length);
-          std::memcpy(dst + length, saved, 8);
+          if (kWrapped) std::memcpy(dst + length, saved, 8);
         } else if (distance == 1) {
           // A run of one byte.
           const uint64_t run = uint64_t{dst[-1]} * 0x0101010101010101ull;
           uint8_t saved[8];
-          std::memcpy(saved, dst + length, 8);
+          if (kWrapped) std::memcpy(saved, dst + length, 8);
           size_t i = 0;
           do {
             std::memcpy(dst + i, &run, 8);
             i += 8;
           } while (i < length);
-          std::memcpy(dst + length, saved, 8);
+          if (kWrapped) std::memcpy(dst + length, saved, 8);
         } else {
           CopyForward(dst, src, length);
         }
-        pos += length;
-      } else if (distance >= 16 && pos + length + 16 <= distance &&
-                 distance + length + 16 <= kWindowSize) {
-        // History ahead of the destination that does not overlap it; same pieces as above.
-        const uint8_t* const src = dst + (kWindowSize - distance);
-        uint8_t saved[16];
-        std::memcpy(saved, dst + length, 16);
-        Copy16(dst, src);
-        for (size_t i = 16; i < length; i += 16) Copy16(dst + i, src + i);
-        std::memcpy(dst + length, saved, 16);
         pos += length;
       } else {
         pos_ = pos;
@@ -626,15 +661,38 @@ class Inflater {
     }
     bits_.next = next;
     bits_.bits = bits;
-    bits_.count = count;
+    bits_.count = count & 63;
     pos_ = pos;
     return result;
   }
 
+  PELLORO_NOINLINE int FastLoop() {
+    return wrapped_ ? FastLoopBody<true>() : FastLoopBody<false>();
+  }
+
+#if defined(PELLORO_INFLATE_BMI2)
+  __attribute__((target("bmi2"), noinline)) int FastLoopBmi2() {
+    return wrapped_ ? FastLoopBody<true>() : FastLoopBody<false>();
+  }
+
+  static bool ProcessorHasBmi2() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+    return (ebx & bit_BMI2) != 0;
+  }
+#endif
+
   int HuffmanBlock() {
     for (;;) {
       if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
+#if defined(PELLORO_INFLATE_BMI2)
+        static const bool bmi2 = ProcessorHasBmi2();
+        const int result = bmi2 && !g_forcePortable.load(std::memory_order_relaxed)
+                               ? FastLoopBmi2()
+                               : FastLoop();
+#else
         const int result = FastLoop();
+#endif
         if (result >= 0) return result;
         continue;
       }
@@ -645,7 +703,7 @@ class Inflater {
       if (e & kLitLiteral) {
         bits_.Drop(e & 31);
         if (bits_.Overrun()) return kInflateBadData;
-        window_[pos_++] = static_cast<uint8_t>(e >> 8);
+        window_[pos_++] = static_cast<uint8_t>(e >> 16);
         FlushIfFull();
         continue;
       }
@@ -654,11 +712,11 @@ class Inflater {
         bits_.Drop(e & 31);
         return bits_.Overrun() ? kInflateBadData : kInflateOk;
       }
-      const size_t length = EntryValue(e, (e >> 16) & 0x1FFu, bits_.bits);
+      const size_t length = ((e >> 16) & 0x1FFu) + EntryExtra(e, bits_.bits);
       bits_.Drop(e & 31);
       e = LookupDist(dist_, bits_.bits);
       if (e & kDistInvalid) return kInflateBadData;
-      const size_t distance = EntryValue(e, e >> 16, bits_.bits);
+      const size_t distance = (e >> 16) + EntryExtra(e, bits_.bits);
       bits_.Drop(e & 31);
       if (bits_.Overrun()) return kInflateBadData;
       if (distance > pos_ && !wrapped_) return kInflateBadData;
@@ -682,4 +740,8 @@ class Inflater {
 int Inflate(DecoderInput& in, DecoderOutput& out, uint8_t* window) {
   Inflater inflater(in, out, window);
   return inflater.Run();
+}
+
+void ForceInflatePortableLoop(bool force) {
+  g_forcePortable.store(force, std::memory_order_relaxed);
 }

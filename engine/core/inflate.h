@@ -26,3 +26,8 @@ enum InflateResult : int {
 // fixed-size tables on the stack: nothing is allocated. Input beyond the final block is left
 // unread or ignored. Returns an InflateResult.
 int Inflate(DecoderInput& in, DecoderOutput& out, uint8_t* window);
+
+// Makes Inflate use its portable fast loop even where the processor could run the one built for
+// BMI2 (for tests and benchmarks of the fallback); false returns to the automatic choice. Safe to
+// call from any thread.
+void ForceInflatePortableLoop(bool force);
