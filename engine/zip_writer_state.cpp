@@ -22,7 +22,11 @@ std::string FullAnsiPath(const std::string& ansi) {
   const DWORD length = GetFullPathNameA(ansi.c_str(), sizeof buffer, buffer, nullptr);
   if (length == 0 || length >= sizeof buffer) return std::string();
   std::string full(buffer, length);
-  // Two spellings of one file (8.3 and long) must compare equal.
+  // Two spellings of one file (8.3 and long) must compare equal. A generated short name that
+  // differs from its long name always holds a '~'; without one the path is already in its long
+  // form (up to case, which the comparison ignores), and the lookup, one folder search per path
+  // component, is not needed. It is made for every file added, so that matters.
+  if (full.find('~') == std::string::npos) return full;
   char longForm[MAX_PATH * 4] = {};
   const DWORD longLength = GetLongPathNameA(full.c_str(), longForm, sizeof longForm);
   if (longLength != 0 && longLength < sizeof longForm) full.assign(longForm, longLength);

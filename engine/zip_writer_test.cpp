@@ -207,6 +207,18 @@ TEST_F(WriterTest, ArchiveNameIsMadeFullAndRecognisedInEveryForm) {
   }
   EXPECT_FALSE(IsArchiveItself(nullptr, "other.zip"));
   EXPECT_FALSE(IsArchiveItself(nullptr, (folder_ / "sub\\rel.zip").c_str()));
+
+  // The 8.3 spelling of a long archive name is the archive too, and a file beside it is not.
+  const std::string longName = folder_ / "a long archive name.zip";
+  ASSERT_NE(SetArchiveName(longName.c_str()), nullptr);
+  ASSERT_TRUE(testutil::WriteWholeFile(longName, "x"));
+  char shortName[MAX_PATH * 2] = {};
+  const DWORD shortLength = GetShortPathNameA(longName.c_str(), shortName, sizeof shortName);
+  ASSERT_GT(shortLength, 0u);
+  ASSERT_LT(shortLength, sizeof shortName);
+  ASSERT_NE(_stricmp(shortName, longName.c_str()), 0) << shortName;
+  EXPECT_TRUE(IsArchiveItself(nullptr, shortName)) << shortName;
+  EXPECT_FALSE(IsArchiveItself(nullptr, (folder_ / "a long archive name2.zip").c_str()));
   EXPECT_EQ(SetArchiveName(""), nullptr);
 }
 
