@@ -224,35 +224,19 @@ TEST_F(ZipUpdateTest, WithoutAPromptHandlerEntriesAreKeptAndFolderEntriesAreNeve
 
 // ---- cancel ------------------------------------------------------------------------------------
 
-CZZip* g_cancelling = nullptr;
-int g_entriesDone = 0;
-
-LRESULT CALLBACK CancellingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 45 && ++g_entriesDone == 2 && g_cancelling != nullptr) {
-    g_cancelling->SetCancel(TRUE);
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchive) {
   Put("keep1.dat", "kept entry one");
   Put("keep2.dat", "kept entry two");
   ASSERT_EQ(Add("*.dat", kZipReplace), kWriterDone);
   for (int i = 0; i < 5; ++i) Put("new" + std::to_string(i) + ".txt", "new file " + std::to_string(i));
 
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = CancellingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "ZipAddCancelTest";
-  RegisterClassA(&windowClass);
-  const HWND window = CreateWindowA("ZipAddCancelTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  g_cancelling = &zip_;
-  g_entriesDone = 0;
-  const int result = Add("*.txt", kZipReplace, window);
-  g_cancelling = nullptr;
-  DestroyWindow(window);
+  // The handler cancels when the second entry is done.
+  int entriesDone = 0;
+  writertest::MessageWindow window([&](UINT message, WPARAM, const char*) {
+    if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
+  });
+  ASSERT_NE(window.get(), nullptr);
+  const int result = Add("*.txt", kZipReplace, window.get());
   EXPECT_EQ(result, kZipUserAbort);
   const Layout layout = Read();
   EXPECT_EQ(layout.items.size(), 4u);  // the two old entries and the two new ones written first

@@ -324,16 +324,6 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
 
 // ---- the call's result -------------------------------------------------------------------------
 
-CZZip* g_cancelling = nullptr;
-int g_entriesDone = 0;
-
-LRESULT CALLBACK CancellingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 45 && ++g_entriesDone == 2 && g_cancelling != nullptr) {
-    g_cancelling->SetCancel(TRUE);
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
   FixedSeed seed(4711);
   // count 0: some entries, but fewer than the five files.
@@ -360,20 +350,16 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
 
   // Cancelled after two new files: those are in the archive, encrypted, and the result is 17.
   ASSERT_TRUE(DeleteFileA(archive_.c_str()));
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = CancellingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "ZipEncryptCancelTest";
-  RegisterClassA(&windowClass);
-  const HWND window = CreateWindowA("ZipEncryptCancelTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                    nullptr, windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  g_cancelling = &zip_;
-  g_entriesDone = 0;
-  const int cancelled =
-      zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipReplace, 0, FALSE, window, kPassword);
-  g_cancelling = nullptr;
-  DestroyWindow(window);
+  int entriesDone = 0;
+  int cancelled = 0;
+  {
+    writertest::MessageWindow window([&](UINT message, WPARAM, const char*) {
+      if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
+    });
+    ASSERT_NE(window.get(), nullptr);
+    cancelled =
+        zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipReplace, 0, FALSE, window.get(), kPassword);
+  }
   EXPECT_EQ(cancelled, kZipUserAbort);
   allEncrypted(0);
   KeepEncrypted(archive_, "encrypt_cancelled.zip");
@@ -464,35 +450,19 @@ TEST_F(ZipEncryptTest, AFailingStepLeavesTheUnencryptedArchiveAndNoTemporaryFile
 
 // ---- progress ----------------------------------------------------------------------------------
 
-struct Seen {
-  UINT message;
-  WPARAM wParam;
-  std::string text;
-};
-std::vector<Seen>* g_seen = nullptr;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if ((message == WM_USER + 66 || message == WM_USER + 48) && g_seen != nullptr) {
-    g_seen->push_back({message, wParam, lParam != 0 ? reinterpret_cast<const char*>(lParam) : ""});
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(ZipEncryptTest, ProgressOfEveryEntryRisesTo100AndTheWritingIsAnnouncedOnce) {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = RecordingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "ZipEncryptProgressRecorder";
-  RegisterClassA(&windowClass);
-  const HWND window = CreateWindowExA(0, "ZipEncryptProgressRecorder", "", 0, 0, 0, 0, 0,
-                                      HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  std::vector<Seen> seen;
-  g_seen = &seen;
-  const int result = AddTree(kPassword, window);
-  g_seen = nullptr;
-  DestroyWindow(window);
+  std::vector<writertest::SeenMessage> seen;
+  int result = 0;
+  {
+    // The pass's progress and its announcement of the writing.
+    writertest::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
+      if (message == WM_USER + 66 || message == WM_USER + 48) {
+        seen.push_back({message, wParam, text != nullptr ? text : ""});
+      }
+    });
+    ASSERT_NE(window.get(), nullptr);
+    result = AddTree(kPassword, window.get());
+  }
   ASSERT_EQ(result, kWriterDone);
 
   // The compressing pass announces its own writing first; the pass's copies follow, then its one

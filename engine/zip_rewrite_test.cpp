@@ -119,46 +119,29 @@ struct Progress {
   int cancelAt49 = 0;                 // ... at this WM_USER+49
   CZZip* zip = nullptr;
 };
-Progress* g_progress = nullptr;
-
-LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Progress* p = g_progress;
-  if (p != nullptr) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    if (message == WM_USER + 47) {
-      p->deleting.push_back(text != nullptr ? text : "<null>");
-      if (static_cast<int>(p->deleting.size()) == p->cancelAt47) p->zip->SetCancel(TRUE);
-    } else if (message == WM_USER + 48) {
-      p->writing.push_back(text != nullptr ? text : "<null>");
-    } else if (message == WM_USER + 49) {
-      p->repairing.push_back(wParam);
-      if (static_cast<int>(p->repairing.size()) == p->cancelAt49) p->zip->SetCancel(TRUE);
-    }
+void Record(Progress& p, UINT message, WPARAM wParam, const char* text) {
+  if (message == WM_USER + 47) {
+    p.deleting.push_back(text != nullptr ? text : "<null>");
+    if (static_cast<int>(p.deleting.size()) == p.cancelAt47) p.zip->SetCancel(TRUE);
+  } else if (message == WM_USER + 48) {
+    p.writing.push_back(text != nullptr ? text : "<null>");
+  } else if (message == WM_USER + 49) {
+    p.repairing.push_back(wParam);
+    if (static_cast<int>(p.repairing.size()) == p.cancelAt49) p.zip->SetCancel(TRUE);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // A message-only window that records the progress messages while it lives.
 class ProgressWindow {
  public:
-  explicit ProgressWindow(Progress& progress) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ProgressProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "ZipRewriteProgressTest";
-    RegisterClassA(&windowClass);
-    window_ = CreateWindowA("ZipRewriteProgressTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            windowClass.hInstance, nullptr);
-    g_progress = &progress;
-  }
-  ~ProgressWindow() {
-    g_progress = nullptr;
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  HWND handle() const { return window_; }
+  explicit ProgressWindow(Progress& progress)
+      : window_([&progress](UINT message, WPARAM wParam, const char* text) {
+          Record(progress, message, wParam, text);
+        }) {}
+  HWND handle() const { return window_.get(); }
 
  private:
-  HWND window_ = nullptr;
+  writertest::MessageWindow window_;
 };
 
 class ZipRewriteTest : public ::testing::Test {

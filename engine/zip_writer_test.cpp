@@ -498,38 +498,18 @@ TEST_F(WriterTest, EmptyArchiveKeepsItsCommentAndPassesPython) {
 
 // ---- progress messages ------------------------------------------------------------------------------
 
-struct Seen {
-  UINT message;
-  WPARAM wParam;
-  std::string text;
-};
-std::vector<Seen>* g_seen = nullptr;
+using Seen = writertest::SeenMessage;
 
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= WM_USER + 40 && message <= WM_USER + 60 && g_seen != nullptr) {
-    g_seen->push_back({message, wParam, lParam != 0 ? reinterpret_cast<const char*>(lParam) : ""});
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
+// Records the progress messages WM_USER+40..60 while it lives.
 class RecordingWindow {
  public:
-  RecordingWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "WriterProgressRecorder";
-    RegisterClassA(&windowClass);
-    window_ = CreateWindowExA(0, "WriterProgressRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    g_seen = &seen_;
-  }
-  ~RecordingWindow() {
-    g_seen = nullptr;
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  HWND window() const { return window_; }
+  RecordingWindow()
+      : window_([this](UINT message, WPARAM wParam, const char* text) {
+          if (message >= WM_USER + 40 && message <= WM_USER + 60) {
+            seen_.push_back({message, wParam, text != nullptr ? text : ""});
+          }
+        }) {}
+  HWND window() const { return window_.get(); }
   std::vector<Seen> Take(UINT message) {
     std::vector<Seen> matching;
     for (const Seen& s : seen_) {
@@ -539,8 +519,8 @@ class RecordingWindow {
   }
 
  private:
-  HWND window_ = nullptr;
-  std::vector<Seen> seen_;
+  std::vector<Seen> seen_;  // before the window: it is filled while the window lives
+  writertest::MessageWindow window_;
 };
 
 TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
