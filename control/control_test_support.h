@@ -82,6 +82,16 @@ class DispatchArgs {
   std::vector<VARIANT> values_;
 };
 
+// UnzipFiles' arguments for extracting everything: every entry into destination, folders
+// rebuilt, read-only files kept, every file replaced, no password prompt.
+inline DispatchArgs UnzipAllArgs(const std::string& archive, const std::string& destination,
+                                 const std::string& password = "", bool background = false) {
+  DispatchArgs args;
+  args.Text(archive).Text("*.*").Text(destination).Bool(true).Bool(false).Short(1);
+  args.Text(password).Bool(false).Bool(background);
+  return args;
+}
+
 // Calls the methods of an automation object by name, as script hosts do, and narrows their
 // results; a failed call is reported to the running test and gives a value no method returns.
 class NamedCalls {

@@ -5,10 +5,9 @@
 #include <new>
 #include <string>
 
+#include "call_steps.h"
 #include "czunzip.h"
 #include "dialog_prompts.h"
-#include "engine_state.h"
-#include "modal_bracket.h"
 #include "password_settings.h"
 #include "process_state.h"
 #include "writer_methods.h"
@@ -31,8 +30,6 @@ constexpr ArgType V = ArgType::kVoid;
 constexpr int N = CZCtrl::kNeedsNothing;
 constexpr int R = CZCtrl::kNeedsReader;
 constexpr int W = CZCtrl::kNeedsWriter;
-
-CZCtrl& Control(activex::ActiveXControl& control) { return static_cast<CZCtrl&>(control); }
 
 // Methods whose engine work is not part of the module yet give their failure value.
 void Pending(activex::ActiveXControl&, DispatchCall& call) { call.ReturnFailure(); }
@@ -80,16 +77,12 @@ void GetWindowHandle(activex::ActiveXControl& control, DispatchCall& call) {
 // The reader; the table's requirement bit guarantees it exists before a handler runs.
 CZUnzip& Reader(activex::ActiveXControl& control) { return *Control(control).reader(); }
 
-// F: the engine's foreground flag := not background processing.
-void StepForeground(bool background) { SetForegroundProcessing(background ? FALSE : TRUE); }
-
 // U: the reader's cancel flag cleared.
 void StepClearCancel(CZUnzip& reader) { reader.SetCancel(FALSE); }
 
-// W: progress goes to the control window while processing in the background, else nowhere. A
-// control without a window (created by a script host) notifies no one.
+// W on the reader.
 void StepNotifyWindow(activex::ActiveXControl& control, CZUnzip& reader, bool background) {
-  reader.SetNotifyWindow(background ? control.window() : nullptr);
+  reader.SetNotifyWindow(NotifyWindowFor(control, background));
 }
 
 // P0: no password prompt during the call, and no earlier answer carried into it.
@@ -266,11 +259,6 @@ void StepPassword(CZUnzip& reader, const char* password, bool askPassword) {
   reader.SetPassword(password);  // a longer one is cut to what the reader holds
   reader.askPassword_ = askPassword ? TRUE : FALSE;
   reader.lastPasswordAnswer_ = -1;
-}
-
-// M: the engine's prompts during the call are bracketed by this control's container.
-void StepCurrentControl(activex::ActiveXControl& control) {
-  SetCurrentModalBracket(&Control(control));
 }
 
 // Where a method of this group has its arguments; -1: the method has no such argument.

@@ -85,17 +85,8 @@ class HostedExtraction : public testing::Test {
   short CallShort(const wchar_t* name, const Args& args) { return host_.CallShort(name, args); }
 
   short UnzipAll(const std::string& archive, const std::string& destination, bool background) {
-    // Folders rebuilt, read-only files kept, every file replaced, no password, no prompt.
-    return CallShort(L"UnzipFiles", Args()
-                                        .Text(FixtureDir() + archive)
-                                        .Text("*.*")
-                                        .Text(destination)
-                                        .Bool(true)
-                                        .Bool(false)
-                                        .Short(1)
-                                        .Text("")
-                                        .Bool(false)
-                                        .Bool(background));
+    return CallShort(L"UnzipFiles",
+                     controltest::UnzipAllArgs(FixtureDir() + archive, destination, "", background));
   }
 
   controltest::HostedControl host_;
@@ -250,16 +241,8 @@ TEST_F(HostedExtraction, AnEntryThatFailsItsCheckIsReportedOnlyByItsCloseEvent) 
   ASSERT_TRUE(testutil::WriteWholeFile(archive, data));
   testutil::TempFolder destination;
 
-  EXPECT_EQ(5, CallShort(L"UnzipFiles", Args()
-                                            .Text(archive)
-                                            .Text("*.*")
-                                            .Text(destination.path())
-                                            .Bool(true)
-                                            .Bool(false)
-                                            .Short(1)
-                                            .Text("")
-                                            .Bool(false)
-                                            .Bool(true)));
+  EXPECT_EQ(5, CallShort(L"UnzipFiles",
+                         controltest::UnzipAllArgs(archive, destination.path(), "", true)));
   std::vector<EntryEvents> groups = GroupByEntry(sink_.records);
   ASSERT_EQ(2u, groups.size()) << Describe(sink_.records);
   const auto& bad = sink_.records;

@@ -318,17 +318,8 @@ TEST_F(ReaderMethods, UnzipFilesGivesWhatThePeerExtracts) {
   for (const std::string& archive : archives) {
     SCOPED_TRACE(archive);
     testutil::TempFolder destination;
-    // Folders rebuilt, read-only files kept, every file replaced, no password, no prompt.
-    EXPECT_EQ(0, Short(L"UnzipFiles", Args()
-                                          .Text(FixtureDir() + archive)
-                                          .Text("*.*")
-                                          .Text(destination.path())
-                                          .Bool(true)
-                                          .Bool(false)
-                                          .Short(1)
-                                          .Text("")
-                                          .Bool(false)
-                                          .Bool(false)));
+    EXPECT_EQ(0, Short(L"UnzipFiles",
+                       controltest::UnzipAllArgs(FixtureDir() + archive, destination.path())));
     for (const auto& row : rows) {
       if (row[0] != archive) continue;
       const std::vector<uint8_t> got = ReadBytes(destination / row[1]);

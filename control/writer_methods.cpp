@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
+#include "call_steps.h"
 #include "czzip.h"
-#include "engine_state.h"
-#include "modal_bracket.h"
-#include "zctrl.h"
 
 namespace qx30w32::writing {
 namespace {
@@ -13,13 +11,8 @@ namespace {
 using activex::ActiveXControl;
 using activex::DispatchCall;
 
-CZCtrl& Control(ActiveXControl& control) { return static_cast<CZCtrl&>(control); }
-
 // The writer; the table's requirement bit guarantees it exists before a handler runs.
 CZZip& Writer(ActiveXControl& control) { return *Control(control).writer(); }
-
-// F: the engine's foreground flag := not background processing.
-void StepForeground(bool background) { SetForegroundProcessing(background ? FALSE : TRUE); }
 
 // Z: the writer's cancel flag cleared, so that a cancel left from an earlier call does not stop
 // this one.
@@ -29,19 +22,8 @@ CZZip& StepClearCancel(ActiveXControl& control) {
   return writer;
 }
 
-// W: progress goes to the control window while processing in the background, else nowhere. A
-// control without a window (created by a script host) notifies no one.
-HWND NotifyWindow(ActiveXControl& control, bool background) {
-  return background ? control.window() : nullptr;
-}
-
-// The rewriting methods' common start, F and Z in the order their pattern gives.
-CZZip& PrepareRewrite(ActiveXControl& control, bool background, bool cancelFirst) {
-  if (cancelFirst) {
-    CZZip& writer = StepClearCancel(control);
-    StepForeground(background);
-    return writer;
-  }
+// F and Z of the rewriting methods (two independent flags: their order is not observable).
+CZZip& PrepareRewrite(ActiveXControl& control, bool background) {
   StepForeground(background);
   return StepClearCancel(control);
 }
@@ -59,30 +41,30 @@ void ZipGetReplaceFlag(ActiveXControl& control, DispatchCall& call) {
 // SetGlobalComment(szZipName, szComment, bBackGroundProcessing): F Z.
 void SetGlobalComment(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(2);
-  CZZip& writer = PrepareRewrite(control, background, false);
-  call.Return(writer.SetGlobalComment(call.Text(0), call.Text(1), NotifyWindow(control, background)));
+  CZZip& writer = PrepareRewrite(control, background);
+  call.Return(writer.SetGlobalComment(call.Text(0), call.Text(1), NotifyWindowFor(control, background)));
 }
 
 // SetLocalComment(szZipName, szMask, szComment, bBackGroundProcessing): F Z.
 void SetLocalComment(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(3);
-  CZZip& writer = PrepareRewrite(control, background, false);
+  CZZip& writer = PrepareRewrite(control, background);
   call.Return(writer.SetLocalComment(call.Text(0), call.Text(1), call.Text(2),
-                                     NotifyWindow(control, background)));
+                                     NotifyWindowFor(control, background)));
 }
 
 // Repare(szZipName, bBackGroundProcessing): F Z.
 void Repare(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(1);
-  CZZip& writer = PrepareRewrite(control, background, false);
-  call.Return(writer.Repare(call.Text(0), NotifyWindow(control, background)));
+  CZZip& writer = PrepareRewrite(control, background);
+  call.Return(writer.Repare(call.Text(0), NotifyWindowFor(control, background)));
 }
 
 // DeleteWithMask(szZipName, szMask, bBackGroundProcessing): Z F; the mask decides, no list.
 void DeleteWithMask(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(2);
-  CZZip& writer = PrepareRewrite(control, background, true);
-  call.Return(writer.DeleteEntries(call.Text(0), call.Text(1), NotifyWindow(control, background),
+  CZZip& writer = PrepareRewrite(control, background);
+  call.Return(writer.DeleteEntries(call.Text(0), call.Text(1), NotifyWindowFor(control, background),
                                    nullptr, nullptr, FALSE));
 }
 
@@ -101,9 +83,9 @@ void ZipFiles(ActiveXControl& control, DispatchCall& call) {
   CZZip& writer = StepClearCancel(control);
   writer.SetArchiveFlagOptions(call.Bool(6) ? TRUE : FALSE, call.Bool(7) ? TRUE : FALSE);
   writer.SetCompressionMode(call.Short(5));  // an unknown mode compresses normally
-  SetCurrentModalBracket(&Control(control));
+  StepCurrentControl(control);
   call.Return(writer.ZipFiles(call.Text(0), call.Text(1), call.Short(4), call.Short(3),
-                              call.Bool(2) ? TRUE : FALSE, NotifyWindow(control, background),
+                              call.Bool(2) ? TRUE : FALSE, NotifyWindowFor(control, background),
                               call.Text(8)));
 }
 

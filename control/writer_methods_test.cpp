@@ -85,16 +85,6 @@ Args ZipArgs(const std::string& archive, const std::string& mask, short overwrit
   return args;
 }
 
-// UnzipFiles(archive, "*.*", destination, rebuild folders, keep read-only files, replace all,
-// password, no prompt, foreground).
-Args UnzipArgs(const std::string& archive, const std::string& destination,
-               const std::string& password = "") {
-  Args args;
-  args.Text(archive).Text("*.*").Text(destination).Bool(true).Bool(false).Short(1);
-  args.Text(password).Bool(false).Bool(false);
-  return args;
-}
-
 // The registered control, reached through IDispatch by name.
 class WriterMethods : public testing::Test {
  protected:
@@ -113,7 +103,7 @@ class WriterMethods : public testing::Test {
   void ExpectExtractsTo(const std::string& archive, const std::vector<SourceFile>& files,
                         const std::string& password = "") {
     testutil::TempFolder destination;
-    EXPECT_EQ(0, Short(L"UnzipFiles", UnzipArgs(archive, destination.path(), password)));
+    EXPECT_EQ(0, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), password)));
     for (const SourceFile& file : files) {
       const std::vector<uint8_t> got = ReadBytes(destination / file.name);
       EXPECT_TRUE(got == std::vector<uint8_t>(file.data.begin(), file.data.end())) << file.name;
@@ -172,7 +162,7 @@ TEST_F(WriterMethods, APasswordArchiveExtractsOnlyWithItsPassword) {
   ExpectExtractsTo(archive, files, "open sesame");
   // A wrong password, with asking off, skips the encrypted entries (a warning) and writes none.
   testutil::TempFolder destination;
-  EXPECT_EQ(1, Short(L"UnzipFiles", UnzipArgs(archive, destination.path(), "wrong")));
+  EXPECT_EQ(1, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), "wrong")));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((destination / "src\\a.txt").c_str()));
 }
 

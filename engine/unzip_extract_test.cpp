@@ -473,33 +473,27 @@ struct Message {
   WPARAM wParam;
   std::string name;
 };
-std::vector<Message>* g_messages = nullptr;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= WM_USER + 38 && message <= WM_USER + 69 && g_messages != nullptr) {
-    g_messages->push_back({message, wParam, reinterpret_cast<const char*>(lParam)});
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+// Runs operation with a message-only window as the reader's notification window; the
+// extraction's progress messages (WM_USER+38..69) are appended to messages.
+template <class Operation>
+void RecordMessages(CZUnzip& unzip, std::vector<Message>& messages, Operation operation) {
+  testutil::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
+    if (message >= WM_USER + 38 && message <= WM_USER + 69) {
+      messages.push_back({message, wParam, text != nullptr ? text : ""});
+    }
+  });
+  ASSERT_NE(window.get(), nullptr);
+  ASSERT_TRUE(unzip.SetNotifyWindow(window.get()));
+  operation();
+  unzip.SetNotifyWindow(nullptr);
 }
 
 TEST_F(Extract, ProgressMessagesRiseToHundredForEachEntry) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = RecordingProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "ExtractRecorder";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowA("ExtractRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
   std::vector<Message> messages;
-  g_messages = &messages;
-  ASSERT_TRUE(unzip.SetNotifyWindow(window));
   const std::string dest = temp / "msg\\";
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("methods.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 10);
-  unzip.SetNotifyWindow(nullptr);
-  g_messages = nullptr;
-  DestroyWindow(window);
+  RecordMessages(unzip, messages, [&] {
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("methods.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 10);
+  });
 
   // a: begins, progress, 100, ends(1); b (bzip2): begins(0), ends(0).
   ASSERT_GE(messages.size(), 6u);
@@ -528,15 +522,8 @@ TEST_F(Extract, ProgressMessagesRiseToHundredForEachEntry) {
 
   // The test: no progress, and each entry's result after its end message.
   messages.clear();
-  window = CreateWindowA("ExtractRecorder", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  g_messages = &messages;
-  ASSERT_TRUE(unzip.SetNotifyWindow(window));
-  EXPECT_EQ(unzip.IsZIPFile(Fixture("crc_flip.zip").c_str(), FALSE), 5);
-  unzip.SetNotifyWindow(nullptr);
-  g_messages = nullptr;
-  DestroyWindow(window);
+  RecordMessages(unzip, messages,
+                 [&] { EXPECT_EQ(unzip.IsZIPFile(Fixture("crc_flip.zip").c_str(), FALSE), 5); });
   std::vector<std::pair<UINT, WPARAM>> seen;
   for (const Message& m : messages) seen.push_back({m.message - WM_USER, m.wParam});
   const std::vector<std::pair<UINT, WPARAM>> expected = {
@@ -647,22 +634,11 @@ TEST_F(Extract, CancelIsHonouredAtTheNextEntry) {
 }
 
 TEST_F(Extract, ProgressOfAHundredMegabyteEntryFollowsTheBytesWritten) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = RecordingProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "ExtractRecorderBig";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowA("ExtractRecorderBig", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
   std::vector<Message> messages;
-  g_messages = &messages;
-  ASSERT_TRUE(unzip.SetNotifyWindow(window));
   const std::string dest = temp / "big\\";
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("big.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
-  unzip.SetNotifyWindow(nullptr);
-  g_messages = nullptr;
-  DestroyWindow(window);
+  RecordMessages(unzip, messages, [&] {
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("big.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
+  });
   constexpr uint64_t kSize = 100ull * 1024 * 1024;
   std::vector<WPARAM> progress;
   for (const Message& m : messages) {

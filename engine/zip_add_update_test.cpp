@@ -232,7 +232,7 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
 
   // The handler cancels when the second entry is done.
   int entriesDone = 0;
-  writertest::MessageWindow window([&](UINT message, WPARAM, const char*) {
+  testutil::MessageWindow window([&](UINT message, WPARAM, const char*) {
     if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
   });
   ASSERT_NE(window.get(), nullptr);

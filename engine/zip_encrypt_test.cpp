@@ -353,7 +353,7 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
   int entriesDone = 0;
   int cancelled = 0;
   {
-    writertest::MessageWindow window([&](UINT message, WPARAM, const char*) {
+    testutil::MessageWindow window([&](UINT message, WPARAM, const char*) {
       if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
     });
     ASSERT_NE(window.get(), nullptr);
@@ -455,7 +455,7 @@ TEST_F(ZipEncryptTest, ProgressOfEveryEntryRisesTo100AndTheWritingIsAnnouncedOnc
   int result = 0;
   {
     // The pass's progress and its announcement of the writing.
-    writertest::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
+    testutil::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
       if (message == WM_USER + 66 || message == WM_USER + 48) {
         seen.push_back({message, wParam, text != nullptr ? text : ""});
       }

@@ -141,7 +141,7 @@ class ProgressWindow {
   HWND handle() const { return window_.get(); }
 
  private:
-  writertest::MessageWindow window_;
+  testutil::MessageWindow window_;
 };
 
 class ZipRewriteTest : public ::testing::Test {

@@ -520,7 +520,7 @@ class RecordingWindow {
 
  private:
   std::vector<Seen> seen_;  // before the window: it is filled while the window lives
-  writertest::MessageWindow window_;
+  testutil::MessageWindow window_;
 };
 
 TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {

@@ -1,6 +1,10 @@
 // Helpers for the Windows test programs that run under Wine.
 #pragma once
+
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,5 +52,45 @@ std::string SharedDir();
 // The build tree (where CTest fixtures made by the peer tools are written), as a Windows path
 // ending in '\'.
 std::string BinaryDir();
+
+// A message-only window that hands the engine's progress messages (WM_USER + 0..127) to a
+// handler while it lives; the engine sends them with SendMessage, so the handler runs inside the
+// operation.
+class MessageWindow {
+ public:
+  using Handler = std::function<void(UINT message, WPARAM wParam, const char* text)>;
+  explicit MessageWindow(Handler handler) : handler_(std::move(handler)) {
+    static const ATOM windowClass = [] {
+      WNDCLASSA c = {};
+      c.lpfnWndProc = Proc;
+      c.hInstance = GetModuleHandleA(nullptr);
+      c.lpszClassName = "TestMessageWindow";
+      return RegisterClassA(&c);
+    }();
+    window_ = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(windowClass)), "",
+                              0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                              nullptr);
+    if (window_ != nullptr) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~MessageWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+  }
+  MessageWindow(const MessageWindow&) = delete;
+  MessageWindow& operator=(const MessageWindow&) = delete;
+  HWND get() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self != nullptr && message >= WM_USER && message < WM_USER + 128) {
+      self->handler_(message, wParam, reinterpret_cast<const char*>(lParam));
+      return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  Handler handler_;
+  HWND window_ = nullptr;
+};
 
 }  // namespace testutil
