@@ -1,5 +1,6 @@
 #include "deflate_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -37,20 +38,31 @@ class HFileSink : public DeflateSink {
   HFILE file_;
 };
 
-// Sends the progress pair at the first refill and then at every tenth, and the closing pair.
-class ProgressMessages : public DeflateObserver {
+// Which refills are reported: the first and then every tenth, counted by a counter that goes from
+// 100 back to 1.
+class RefillReports {
+ public:
+  bool Next() {
+    const bool report = refills_ % kRefillsPerReport == 0;
+    refills_ = refills_ == kRefillCounterWrap ? 1 : refills_ + 1;
+    return report;
+  }
+
+ private:
+  unsigned refills_ = 0;
+};
+
+// Sends the progress pairs to the notification window (nothing when it is not a window).
+class ProgressMessages {
  public:
   ProgressMessages(HWND window, LPCSTR name, DWORD expectedSize)
       : window_(window), name_(reinterpret_cast<LPARAM>(name)), expectedSize_(expectedSize) {}
 
-  void Refilled(uint64_t compressedBits, uint64_t inputLength) override {
-    const bool report = refills_ % kRefillsPerReport == 0;
-    refills_ = refills_ == kRefillCounterWrap ? 1 : refills_ + 1;
-    if (!report || !IsWindow(window_)) return;
-    SendPair(static_cast<WPARAM>(compressedBits / 8192 + 1), Percent(inputLength));
+  void Report(uint64_t compressedBits, uint64_t inputLength) {
+    if (IsWindow(window_)) SendPair(static_cast<WPARAM>(compressedBits / 8192 + 1), Percent(inputLength));
   }
 
-  void InputDone() override {
+  void Closing() {
     if (IsWindow(window_)) SendPair(100, 100);
   }
 
@@ -70,7 +82,34 @@ class ProgressMessages : public DeflateObserver {
   HWND window_;
   LPARAM name_;
   DWORD expectedSize_;
-  unsigned refills_ = 0;
+};
+
+// Reports live, while compressing on the host's thread.
+class LiveProgress : public DeflateObserver {
+ public:
+  explicit LiveProgress(ProgressMessages& messages) : messages_(messages) {}
+  void Refilled(uint64_t compressedBits, uint64_t inputLength) override {
+    if (reports_.Next()) messages_.Report(compressedBits, inputLength);
+  }
+  void InputDone() override { messages_.Closing(); }
+
+ private:
+  ProgressMessages& messages_;
+  RefillReports reports_;
+};
+
+// Keeps the reports for later, while compressing off the host's thread.
+class RecordedProgress : public DeflateObserver {
+ public:
+  explicit RecordedProgress(std::vector<DeflateReport>& reports) : reports_(reports) {}
+  void Refilled(uint64_t compressedBits, uint64_t inputLength) override {
+    if (counter_.Next()) reports_.push_back({compressedBits, inputLength});
+  }
+  void InputDone() override {}
+
+ private:
+  std::vector<DeflateReport>& reports_;
+  RefillReports counter_;
 };
 
 // One compressor state for the process: compressions run one at a time on the host's thread.
@@ -89,7 +128,8 @@ DWORD DeflateFile(LPCSTR name, int mode, HFILE inputFile, HFILE outputFile, HWND
     if (DeflateCompressor* compressor = SharedCompressor()) {
       HFileSource source(inputFile);
       HFileSink sink(outputFile);
-      ProgressMessages progress(notifyWindow, name, expectedSize ? *expectedSize : 0);
+      ProgressMessages messages(notifyWindow, name, expectedSize ? *expectedSize : 0);
+      LiveProgress progress(messages);
       result = compressor->Compress(mode, source, sink, &progress);
     }
   } catch (...) {
@@ -100,4 +140,54 @@ DWORD DeflateFile(LPCSTR name, int mode, HFILE inputFile, HFILE outputFile, HWND
   if (bytesRead) *bytesRead = static_cast<DWORD>(result.bytesRead);
   if (crc) *crc = result.crc;
   return static_cast<DWORD>(result.compressedBytes);
+}
+
+bool PrecompressFile(DeflateCompressor& compressor, int mode, DeflateSource& source,
+                     PrecompressedFile* file) {
+  class VectorSink : public DeflateSink {
+   public:
+    explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    bool Write(const uint8_t* data, size_t n) override {
+      bytes_.insert(bytes_.end(), data, data + n);
+      return true;
+    }
+
+   private:
+    std::vector<uint8_t>& bytes_;
+  };
+  file->data.clear();
+  file->reports.clear();
+  VectorSink sink(file->data);
+  RecordedProgress progress(file->reports);
+  const DeflateResult result = compressor.Compress(mode, source, sink, &progress);
+  if (result.error) return false;
+  file->compressedBytes = result.compressedBytes;
+  file->bytesRead = result.bytesRead;
+  file->crc = result.crc;
+  // The caller stores what did not get smaller; the copy of the input is not needed.
+  if (file->compressedBytes >= file->bytesRead) std::vector<uint8_t>().swap(file->data);
+  return true;
+}
+
+DWORD WritePrecompressed(LPCSTR name, const PrecompressedFile& file, HFILE outputFile,
+                         HWND notifyWindow, BOOL* errorFlag, DWORD* bytesRead, DWORD* crc,
+                         const DWORD* expectedSize) {
+  bool failed = false;
+  if (file.compressedBytes < file.bytesRead) {
+    const uint8_t* data = file.data.data();
+    size_t left = file.data.size();
+    while (left > 0 && !failed) {
+      const UINT piece = static_cast<UINT>(std::min<size_t>(left, 1u << 20));
+      failed = _lwrite(outputFile, reinterpret_cast<LPCCH>(data), piece) != piece;
+      data += piece;
+      left -= piece;
+    }
+  }
+  ProgressMessages messages(notifyWindow, name, expectedSize ? *expectedSize : 0);
+  for (const DeflateReport& report : file.reports) messages.Report(report.compressedBits, report.inputLength);
+  messages.Closing();
+  if (errorFlag) *errorFlag = failed ? TRUE : FALSE;
+  if (bytesRead) *bytesRead = static_cast<DWORD>(file.bytesRead);
+  if (crc) *crc = file.crc;
+  return static_cast<DWORD>(file.compressedBytes);
 }

@@ -13,6 +13,8 @@
 
 #include "cztext.h"
 
+class DeflateAhead;
+
 // One archive entry, in archive order. The byte blocks are owned by the entry; their lengths are
 // the lengths the headers record.
 struct ZipEntry {
@@ -92,6 +94,9 @@ struct WriterState {
   CZText baseFolder;        // put in front of external names when storePathMethod is 1
   int compressionMode = 0;  // 0 normal, 1 fast, 2 maximum, 3 store only
   std::string password;
+  // Compressions made ahead on worker threads during a ZipFiles pass (owned by the pass; null
+  // when the writer compresses every file itself).
+  DeflateAhead* ahead = nullptr;
 
   // The compressing writer's running CRC-32 register and count of bytes read.
   DWORD runningCrc = 0xFFFFFFFF;

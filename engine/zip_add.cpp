@@ -8,10 +8,13 @@
 // stays as it was.
 #include <windows.h>
 
+#include <memory>
 #include <new>
+#include <vector>
 #include <string>
 
 #include "czzip.h"
+#include "deflate_ahead.h"
 #include "engine_utils.h"
 #include "file_ops.h"
 #include "file_time.h"
@@ -47,6 +50,32 @@ bool IsFolderName(const std::string& name) { return name.size() > 1 && name.back
 bool IsAbsolute(const std::string& path) {
   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
+
+// The files the passes below will deflate, in their order, for the workers to compress ahead.
+std::unique_ptr<DeflateAhead> StartDeflateAhead() {
+  const WriterState& writer = Writer();
+  if (writer.compressionMode < 0 || writer.compressionMode > 2) return nullptr;
+  std::vector<std::string> paths;
+  const auto add = [&paths](const std::string& externalName) {
+    if (IsFolderName(externalName)) return;
+    std::string path = SourcePath(externalName);
+    if (!IsZipName(path.c_str())) paths.push_back(std::move(path));
+  };
+  for (const ZipEntry& entry : writer.entries) {
+    if (entry.mark != 0) add(entry.externalName);
+  }
+  for (const FoundName& found : writer.found) add(found.externalName);
+  return DeflateAhead::Start(writer.compressionMode, paths);
+}
+
+// Lends the pass's workers to the writer for the scope of the pass.
+class AheadInWriter {
+ public:
+  explicit AheadInWriter(DeflateAhead* ahead) { Writer().ahead = ahead; }
+  ~AheadInWriter() { Writer().ahead = nullptr; }
+  AheadInWriter(const AheadInWriter&) = delete;
+  AheadInWriter& operator=(const AheadInWriter&) = delete;
+};
 
 }  // namespace
 
@@ -146,6 +175,8 @@ int CZZip::CompressFiles(const std::string& archive, const std::string& mask) {
     }
     result = BeginOutput();
     if (result != kWriterDone) return FailWriter(result);
+    const std::unique_ptr<DeflateAhead> ahead = StartDeflateAhead();
+    const AheadInWriter aheadInWriter(ahead.get());
 
     int perFile = kWriterDone;
     std::vector<std::string> written;

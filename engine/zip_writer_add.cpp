@@ -8,12 +8,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "core/crc32.h"
 #include "core/le_fields.h"
 #include "core/zip_records.h"
+#include "deflate_ahead.h"
 #include "deflate_file.h"
 #include "engine_utils.h"
 #include "entry_case.h"
@@ -157,14 +159,19 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
   bool folder = source.folder || name.back() == '/';
   if (folder && name.back() != '/') name += '/';
   if (folder) source.size = 0;
-  if (!folder) {
-    writer.inputFile = OpenWriterFile(path.c_str(), false);
-    if (writer.inputFile == HFILE_ERROR) return kWriterAccessDenied;
-  }
-
   WORD method = writer.compressionMode == 3 ? zip::kMethodStored : zip::kMethodDeflated;
   if (folder || source.size < kSmallestDeflated || IsZipName(path.c_str())) {
     method = zip::kMethodStored;
+  }
+  // Taken before the file is opened here, so that the worker is done with it.
+  std::unique_ptr<DeflateAhead::Result> ready;
+  if (method == zip::kMethodDeflated && writer.ahead != nullptr) {
+    ready = writer.ahead->Take(path, writer.notifyWindow);
+  }
+  if (!folder) {
+    writer.inputFile = OpenWriterFile(path.c_str(), false);
+    if (writer.inputFile == HFILE_ERROR) return kWriterAccessDenied;
+    if (ready && !ready->IsFrom(HandleFromHFile(writer.inputFile))) ready.reset();
   }
 
   DWORD compressed = 0;
@@ -180,8 +187,14 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
     DWORD read = 0;
     DWORD crc = 0;
     const DWORD expected = static_cast<DWORD>(source.size);
-    compressed = DeflateFile(entry.externalName.c_str(), writer.compressionMode, writer.inputFile,
-                             output, writer.notifyWindow, &error, &read, &crc, &expected);
+    if (ready) {
+      compressed = WritePrecompressed(entry.externalName.c_str(), ready->file, output, writer.notifyWindow,
+                                      &error, &read, &crc, &expected);
+      ready.reset();
+    } else {
+      compressed = DeflateFile(entry.externalName.c_str(), writer.compressionMode, writer.inputFile,
+                               output, writer.notifyWindow, &error, &read, &crc, &expected);
+    }
     // A file that could not be read to its end is the file's failure; an error with all of it
     // read is the compressor's (its output could not be written).
     if (read < source.size) return kWriterFileError;

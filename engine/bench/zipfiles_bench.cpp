@@ -1,7 +1,7 @@
 // ZipFiles benchmark: times CZZip::ZipFiles in each compression mode over a folder tree, a fresh
 // archive every time, and prints one line per mode for scripts/bench.sh to put beside the peers.
 //
-// Usage: zipfiles_bench.exe FOLDER [RUNS] [--mode M] [--window] [--breakdown]
+// Usage: zipfiles_bench.exe FOLDER [RUNS] [--mode M] [--window] [--breakdown] [--one-thread]
 //   FOLDER  holds the tree to add as FOLDER\tree; the archives are FOLDER\MODE<m>.ZIP (kept, so
 //           that they can be checked afterwards), with the paths stored relative to FOLDER.
 //   RUNS    runs per mode (default 1); every run is printed, the caller takes the median.
@@ -9,6 +9,8 @@
 //   --window     progress messages go to a message-only window, as they would to a host's.
 //   --breakdown  also times the parts of the work on their own: reading the tree's files the way
 //                the compressor does, and compressing them from memory.
+//   --one-thread also times mode 0 with every file compressed on the writer's thread (as
+//                "mode 0-one-thread"; the archive is MODE0T.ZIP).
 // Output lines: "mode M run R seconds S bytes B" and "part NAME seconds S bytes B".
 #include <windows.h>
 
@@ -22,6 +24,7 @@
 #include "core/deflate.h"
 #include "core/deflate_memory_io.h"
 #include "czzip.h"
+#include "deflate_ahead.h"
 
 namespace {
 
@@ -109,7 +112,7 @@ HWND MakeNotifyWindow() {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zipfiles_bench FOLDER [RUNS] [--mode M] [--window] [--breakdown]\n");
+    std::fprintf(stderr, "usage: zipfiles_bench FOLDER [RUNS] [--mode M] [--window] [--breakdown] [--one-thread]\n");
     return 2;
   }
   std::string folder = argv[1];
@@ -117,12 +120,14 @@ int main(int argc, char** argv) {
   int runs = 1;
   bool useWindow = false;
   bool breakdown = false;
+  bool oneThread = false;
   int firstMode = 0;
   int lastMode = 3;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc) firstMode = lastMode = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--window") == 0) useWindow = true;
     else if (std::strcmp(argv[i], "--breakdown") == 0) breakdown = true;
+    else if (std::strcmp(argv[i], "--one-thread") == 0) oneThread = true;
     else runs = std::max(1, std::atoi(argv[i]));
   }
   HWND window = nullptr;
@@ -136,12 +141,12 @@ int main(int argc, char** argv) {
 
   const std::string mask = folder + "tree\\*.*";
   int failures = 0;
-  for (int mode = firstMode; mode <= lastMode; ++mode) {
-    const std::string archive = folder + "MODE" + std::to_string(mode) + ".ZIP";
+  // Times `runs` fresh archives in one mode; false when the archive cannot be deleted.
+  const auto timeRuns = [&](int mode, const std::string& archive, const std::string& label) {
     for (int run = 1; run <= runs; ++run) {
       if (!DeleteFileA(archive.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
         std::fprintf(stderr, "%s cannot be deleted\n", archive.c_str());
-        return 1;
+        return false;
       }
       CZZip zip;
       zip.SetCompressionMode(static_cast<short>(mode));
@@ -149,12 +154,21 @@ int main(int argc, char** argv) {
       const int result = zip.ZipFiles(archive.c_str(), mask.c_str(), kZipReplace, 1, TRUE, window, nullptr);
       const double seconds = Now() - start;
       if (result != 0) {
-        std::fprintf(stderr, "mode %d: ZipFiles returned %d\n", mode, result);
+        std::fprintf(stderr, "mode %s: ZipFiles returned %d\n", label.c_str(), result);
         ++failures;
       }
-      std::printf("mode %d run %d seconds %.3f bytes %llu\n", mode, run, seconds, FileSize(archive));
+      std::printf("mode %s run %d seconds %.3f bytes %llu\n", label.c_str(), run, seconds, FileSize(archive));
       std::fflush(stdout);
     }
+    return true;
+  };
+  for (int mode = firstMode; mode <= lastMode; ++mode) {
+    if (!timeRuns(mode, folder + "MODE" + std::to_string(mode) + ".ZIP", std::to_string(mode))) return 1;
+  }
+  if (oneThread) {
+    DeflateAhead::SetWorkerLimit(0);
+    if (!timeRuns(0, folder + "MODE0T.ZIP", "0-one-thread")) return 1;
+    DeflateAhead::SetWorkerLimit(-1);
   }
   if (window != nullptr) DestroyWindow(window);
 
