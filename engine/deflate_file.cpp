@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/deflate.h"
+#include "core/deflate_memory_io.h"
 #include "engine_utils.h"
 
 namespace {
@@ -144,22 +145,14 @@ DWORD DeflateFile(LPCSTR name, int mode, HFILE inputFile, HFILE outputFile, HWND
 
 bool PrecompressFile(DeflateCompressor& compressor, int mode, DeflateSource& source,
                      PrecompressedFile* file) {
-  class VectorSink : public DeflateSink {
-   public:
-    explicit VectorSink(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool Write(const uint8_t* data, size_t n) override {
-      bytes_.insert(bytes_.end(), data, data + n);
-      return true;
-    }
-
-   private:
-    std::vector<uint8_t>& bytes_;
-  };
-  file->data.clear();
+  // The sink takes over file->data's storage, so that a caller's reservation is kept.
+  MemoryDeflateSink sink;
+  sink.bytes.swap(file->data);
+  sink.bytes.clear();
   file->reports.clear();
-  VectorSink sink(file->data);
   RecordedProgress progress(file->reports);
   const DeflateResult result = compressor.Compress(mode, source, sink, &progress);
+  file->data.swap(sink.bytes);
   if (result.error) return false;
   file->compressedBytes = result.compressedBytes;
   file->bytesRead = result.bytesRead;
