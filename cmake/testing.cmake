@@ -1,10 +1,11 @@
-# pelloro_add_test(NAME <name> SOURCES <files...> LIBS <libs...> LABELS <labels...>)
+# pelloro_add_test(NAME <name> SOURCES <files...> LIBS <libs...> LABELS <labels...>
+#                  [FIXTURE_DIRS <subfolders...>])
 # Native tests are listed case by case; Windows test programs run whole through Wine, each as one
 # CTest test (one Wine start per program, not per case).
 include(GoogleTest)
 
 function(pelloro_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;FIXTURE_DIRS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
@@ -19,9 +20,14 @@ function(pelloro_add_test)
       set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK virtual_display)
     endif()
     # Fixtures made by the peer tools (zip, 7z, python's zipfile) before the program runs: each
-    # <name>_fixtures.sh beside the tests is run natively with its own output folder,
-    # <build>/<folder>/fixtures/<name>/, which the tests read through testutil::BinaryDir().
-    file(GLOB fixture_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fixtures.sh)
+    # <name>_fixtures.sh beside the tests (in this folder, or in the FIXTURE_DIRS subfolders) is
+    # run natively with its own output folder, <build>/<folder>/fixtures/<name>/, which the tests
+    # read through testutil::BinaryDir().
+    set(fixture_globs ${CMAKE_CURRENT_SOURCE_DIR}/*_fixtures.sh)
+    foreach(dir ${T_FIXTURE_DIRS})
+      list(APPEND fixture_globs ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*_fixtures.sh)
+    endforeach()
+    file(GLOB fixture_scripts CONFIGURE_DEPENDS ${fixture_globs})
     foreach(script ${fixture_scripts})
       get_filename_component(fname ${script} NAME_WE)
       string(REGEX REPLACE "_fixtures$" "" fname ${fname})

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "activex/activex_control.h"
-#include "engine_state.h"
+#include "base/engine_state.h"
 #include "modal_bracket.h"
 #include "zctrl.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "call_steps.h"
-#include "czunzip.h"
+#include "reading/czunzip.h"
 #include "dialog_prompts.h"
 #include "password_settings.h"
 #include "process_state.h"

@@ -6,8 +6,8 @@
 
 #include <new>
 
-#include "czunzip.h"
-#include "czzip.h"
+#include "reading/czunzip.h"
+#include "writing/czzip.h"
 
 namespace qx30w32 {
 

@@ -9,7 +9,7 @@
 #include "activex/server_module.h"
 #include "activex/server_registration.h"
 #include "dialog_prompts.h"
-#include "module_state.h"
+#include "base/module_state.h"
 #include "qx30w32_guids.h"
 #include "zctrl.h"
 #include "zproppage.h"

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "control_test_support.h"
-#include "czunzip.h"
+#include "reading/czunzip.h"
 #include "dispatch_members.h"
 #include "engine_objects.h"
-#include "engine_state.h"
+#include "base/engine_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "zctrl.h"

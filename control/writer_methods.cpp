@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "call_steps.h"
-#include "czzip.h"
+#include "writing/czzip.h"
 
 namespace qx30w32::writing {
 namespace {

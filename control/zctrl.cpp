@@ -3,11 +3,11 @@
 #include <new>
 
 #include "activex/server_module.h"
-#include "czzip.h"
+#include "writing/czzip.h"
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "event_messages.h"
-#include "module_state.h"
+#include "base/module_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "resource.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
-#include "module_state.h"
+#include "base/module_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "zctrl.h"

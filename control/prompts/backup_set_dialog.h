@@ -3,7 +3,7 @@
 // full name of the chosen set's first file.
 #pragma once
 
-#include "cztext.h"
+#include "base/cztext.h"
 #include "prompt_dialog.h"
 
 class CZBackupSetDlg : public PromptDialog {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "dialog_prompts.h"
-#include "module_state.h"
+#include "base/module_state.h"
 #include "prompt_resources.h"
-#include "prompts.h"
+#include "base/prompts.h"
 #include "test_prompt_support.h"
 #include "win_test_util.h"
 

@@ -2,7 +2,7 @@
 // bracketed by the current control's PreModalDialog and PostModalDialog.
 #pragma once
 
-#include "prompts.h"
+#include "base/prompts.h"
 
 class DialogPrompts : public EnginePrompts {
  public:

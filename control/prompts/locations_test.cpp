@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cztext.h"
-#include "module_state.h"
+#include "base/cztext.h"
+#include "base/module_state.h"
 #include "win_test_util.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "module_state.h"
+#include "base/module_state.h"
 #include "password_settings.h"
 #include "prompt_resources.h"
 

@@ -2,7 +2,7 @@
 // when the show and save flags are both set; Retry hands the typed password on (OEM).
 #pragma once
 
-#include "cztext.h"
+#include "base/cztext.h"
 #include "dialog_position.h"
 #include "prompt_dialog.h"
 

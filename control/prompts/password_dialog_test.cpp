@@ -9,10 +9,10 @@
 
 #include "dialog_prompts.h"
 #include "modal_bracket.h"
-#include "module_state.h"
+#include "base/module_state.h"
 #include "password_settings.h"
 #include "prompt_resources.h"
-#include "prompts.h"
+#include "base/prompts.h"
 #include "test_prompt_support.h"
 
 namespace {

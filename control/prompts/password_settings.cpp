@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "module_state.h"
+#include "base/module_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "prompt_dialog.h"
 
-#include "module_state.h"
+#include "base/module_state.h"
 
 INT_PTR PromptDialog::Run(HWND owner, int templateId) {
   window_ = nullptr;

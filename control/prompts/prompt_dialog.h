@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "cztext.h"
+#include "base/cztext.h"
 
 class PromptDialog {
  public:

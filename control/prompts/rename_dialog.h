@@ -2,7 +2,7 @@
 // name in its full canonical form that no file has yet.
 #pragma once
 
-#include "cztext.h"
+#include "base/cztext.h"
 #include "prompt_dialog.h"
 
 class CZRenameDlg : public PromptDialog {

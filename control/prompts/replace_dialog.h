@@ -2,7 +2,7 @@
 // when one is given, ends with kRename and the new name in fileName.
 #pragma once
 
-#include "cztext.h"
+#include "base/cztext.h"
 #include "dialog_position.h"
 #include "prompt_dialog.h"
 

@@ -23,8 +23,8 @@
 
 #include "core/deflate.h"
 #include "core/deflate_memory_io.h"
-#include "czzip.h"
-#include "deflate_ahead.h"
+#include "writing/czzip.h"
+#include "writing/deflate_ahead.h"
 
 namespace {
 

@@ -1,0 +1,42 @@
+// State of the control module shared by every control instance in the process: the module's
+// instance handle (recorded by the DLL's start-up), the control folder, the settings-file name,
+// the two password-mode flags and the 22 replaceable prompt texts. A second instance in the same
+// process sees what the first one set.
+#pragma once
+
+#include <windows.h>
+
+#include "base/cztext.h"
+
+// ---- module ------------------------------------------------------------------------------------
+// Records the module's instance handle and sets the control folder from it (LocateFile without a
+// name). Null forgets the handle: the control folder becomes "".
+void RecordModuleInstance(HINSTANCE instance);
+HINSTANCE ModuleInstance();  // null when none was recorded
+// The module that holds the dialog templates: the recorded one, else the program itself.
+HINSTANCE ResourceModule();
+// Folder of the control's module file, OEM, ending in '\'; "" when no module is recorded.
+const CZText& ControlFolder();
+
+// ---- settings file and password modes -----------------------------------------------------------
+// Full name of the settings file, in the ANSI form the profile functions take.
+const CZText& IniName();
+void SetIniName(const char* name);  // null gives ""
+// What a new control sets up: both flags on, the settings file "QX30.INI" beside the module (the
+// bare name when the module folder is unknown).
+void ResetSettingsForNewControl();
+
+BOOL ShowPasswords();
+BOOL SavePasswords();
+void SetPasswordFlags(BOOL show, BOOL save);
+
+// ---- replaceable texts -------------------------------------------------------------------------
+constexpr int kPromptTextCount = 22;
+constexpr int kUnusedPromptText = 18;
+// The text of index (0..21); "" for any other index.
+const CZText& PromptText(int index);
+// Replaces a text for the life of the module; index 18 and indexes outside 0..21 change nothing.
+// Null gives "".
+void SetPromptText(int index, const char* value);
+// Puts every text back to its default (the state when the module loads).
+void ResetPromptTexts();

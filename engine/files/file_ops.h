@@ -1,0 +1,84 @@
+// The engine's free path and file functions: name normalising, the file-system calls that every
+// path operation goes through (code-page conversion and the failure seam), 64-bit size and
+// free-space helpers, and the temporary-archive routines of the archive writer.
+//
+// Paths are held in the OEM code page; each file-system call gets a temporary ANSI copy.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/cztext.h"
+#include "writing/writer_state.h"
+
+// ---- code pages -------------------------------------------------------------------------------
+std::string AnsiFromOem(const char* oemText);
+CZText OemFromAnsi(const char* ansiText);
+
+// ---- file-system calls on engine paths (each passes the failure seam) -------------------------
+BOOL FsMoveFile(const char* oemFrom, const char* oemTo);     // fails when oemTo exists
+BOOL FsReplaceFile(const char* oemFrom, const char* oemTo);  // replaces an existing oemTo
+BOOL FsDeleteFile(const char* oemPath);
+BOOL FsSetAttributes(const char* oemPath, DWORD attributes);
+DWORD FsGetAttributes(const char* oemPath);  // INVALID_FILE_ATTRIBUTES when unreadable
+
+// ---- sizes and free space, in 64 bits ---------------------------------------------------------
+// Size of the first file the path (or pattern) finds; FALSE when none is found.
+BOOL GetFileSize64(const char* oemPath, ULONGLONG* size);
+// Free kilobytes on the drive of a path that begins with a drive letter, less 8 KB kept in reserve;
+// 0 when the drive cannot be asked or has less than the reserve.
+ULONGLONG GetFreeSpaceKB64(const char* oemPath);
+// TRUE when bytes / 1,024 (truncated) does not exceed the free kilobytes; bytes 0 asks only for
+// some free space.
+BOOL HasFreeSpace64(const char* oemPath, ULONGLONG bytes);
+
+// ---- names ------------------------------------------------------------------------------------
+// Replace name by its valid long form: upper case, without the characters a file name cannot hold
+// (and without '*' and '?' when stripWildcards), one leading '.' dropped, at most 256 characters.
+// A name made only of dots (and blanks) is refused: it would climb out of its folder. FALSE for an
+// empty or refused name (which then becomes empty).
+BOOL NormalizeFileName(CZText& name, BOOL stripWildcards);
+// The same with 8.3 limits.
+BOOL NormalizeShortName(CZText& name, BOOL stripWildcards);
+
+// ---- open files -------------------------------------------------------------------------------
+// Closes each given handle that is not HFILE_ERROR and sets it to HFILE_ERROR.
+void CloseFileHandles(HFILE* a, HFILE* b, HFILE* c);
+// Gives target the attributes of source; FALSE when they cannot be read or set.
+BOOL CopyFileAttributes(const char* oemSource, const char* oemTarget);
+
+// ---- temporary archives of the writer ---------------------------------------------------------
+// Results of ReplaceArchiveFile and CopyFileData.
+enum ReplaceResult {
+  kReplaceDone = 0,
+  kReplaceFileError = 2,  // a file cannot be opened, read, written, moved or closed
+  kReplaceNoBuffer = 5,
+  kReplaceWriteProtected = 15,  // the archive's diskette is write-protected
+  kReplaceNoSpace = 16,         // not enough free space on the archive's drive
+};
+
+// Makes an empty temporary file (prefix "ZIP") in the temporary folder and records its name as
+// writer.temporaryName. TRUE when the file exists. Leaves the temporary folder current.
+BOOL MakeTempArchiveName(WriterState& writer);
+
+// Puts the finished temporary archive in the place of writer.archiveName. First by one rename
+// that replaces the old archive (the temporary archive lies beside it), so that a process killed
+// at any moment leaves either the complete old or the complete new archive under its name. Where
+// the system refuses that rename, the old archive is moved aside and deleted only once the new one
+// is in place; on any failure it is put back byte for byte. Only when it cannot be put back does
+// writer.keepTemporary become true (the temporary file then holds the only copy of the new
+// archive, the old one lies at writer.displacedArchiveName, and neither may be deleted).
+int ReplaceArchiveFile(WriterState& writer);
+
+// A hook for tests that stop the process around the one-step rename of ReplaceArchiveFile: called
+// right before it is tried and right after it succeeded. Null (no hook) unless a test sets one.
+enum class ReplaceStage { kBeforeRename, kAfterRename };
+using ReplaceStageHook = void (*)(ReplaceStage stage);
+void SetReplaceStageHook(ReplaceStageHook hook);
+
+// Copies length bytes (0xFFFFFFFF: to the end) from source to target, both open. targetName, when
+// given, names the target: its drive must have room for the data, and it is the text of the
+// progress messages sent during the writer's encryption pass.
+int CopyFileData(WriterState& writer, HFILE source, HFILE target, DWORD length,
+                 const CZText* targetName);

@@ -1,8 +1,0 @@
-#include "prompts.h"
-
-namespace {
-EnginePrompts* g_prompts = nullptr;
-}  // namespace
-
-EnginePrompts* GetEnginePrompts() { return g_prompts; }
-void SetEnginePrompts(EnginePrompts* prompts) { g_prompts = prompts; }

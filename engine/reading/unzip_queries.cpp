@@ -1,0 +1,219 @@
+// The queries of CZUnzip: entry count and total sizes, archive information, the archive and
+// entry comments, and the name tests. Each query opens the archive, reads what it needs and
+// closes it again on every path (ArchiveSession).
+#include <cstring>
+#include <string>
+
+#include "core/le_fields.h"
+#include "core/wildcard.h"
+#include "core/zip_records.h"
+#include "reading/czunzip.h"
+#include "base/engine_state.h"
+#include "base/engine_utils.h"
+#include "base/entry_case.h"
+
+namespace {
+
+// One query's use of the archive: ends it (close, free, reset) whichever way the query leaves.
+class ArchiveSession {
+ public:
+  explicit ArchiveSession(CZUnzip& unzip) : unzip_(unzip) {}
+  ~ArchiveSession() { unzip_.EndArchive(); }
+  ArchiveSession(const ArchiveSession&) = delete;
+  ArchiveSession& operator=(const ArchiveSession&) = delete;
+
+  // Prepares and opens the archive and finds its directory: the end-record search's result, or
+  // 2 when the archive does not exist or cannot be opened.
+  int Begin(const char* archiveName) {
+    if (!unzip_.InitArchive(archiveName) || !unzip_.OpenArchiveFile()) return kUnzipCannotOpen;
+    return unzip_.FindEndCentralDir();
+  }
+
+ private:
+  CZUnzip& unzip_;
+};
+
+bool Accepted(int searchResult) { return searchResult < 2 || searchResult == kUnzipExtraBytes; }
+
+std::string UpperCopy(const char* text) {
+  std::string copy(text);
+  UpperCaseOem(copy);
+  return copy;
+}
+
+// Walks the central directory from the input position until found returns true (the input then
+// stands on the entry's comment). A damaged record or a failed read ends the walk; a cut name
+// does not.
+template <typename Test>
+bool FindEntry(CZUnzip& unzip, BOOL fullHeader, Test found) {
+  if (!unzip.IsArchiveOpen()) return false;
+  for (unsigned i = 0; i < unzip.EndRecord().totalEntries; ++i) {
+    char signature[4];
+    if (unzip.ReadBytes(signature, 4) != 4 ||
+        !zip::HasSignature(signature, zip::kCentralSignature)) {
+      return false;
+    }
+    if (unzip.ReadCentralHeader(fullHeader) != kUnzipOk) return false;
+    const int name = unzip.ReadFileName(unzip.CentralHeader().nameLength);
+    if (name != kUnzipOk && name != kUnzipNameTooLong) return false;
+    if (unzip.ReadExtraField(unzip.CentralHeader().extraLength) > 1) return false;
+    if (found()) return true;
+    if (unzip.SkipBytes(unzip.CentralHeader().commentLength) != kUnzipOk) return false;
+  }
+  return false;
+}
+
+// Lets the host's messages run between the steps of a call made with background processing.
+void PumpWhenInBackground() {
+  if (!IsForegroundProcessing()) PumpMessages(nullptr);
+}
+
+}  // namespace
+
+int CZUnzip::IsZIPFileQuick(const char* archiveName) {
+  ArchiveSession session(*this);
+  const int result = session.Begin(archiveName);
+  if (result == kUnzipOk || result == kUnzipWarning) return kUnzipOk;
+  return result;
+}
+
+long CZUnzip::GetCountAndSize(const char* archiveName, ULONGLONG* totalKB,
+                              ULONGLONG* compressedKB, BOOL* hasComment) {
+  ArchiveSession session(*this);
+  const int search = session.Begin(archiveName);
+  if (!Accepted(search)) return -1;
+  if (hasComment != nullptr) *hasComment = end_.commentLength != 0 ? TRUE : FALSE;
+  const long count = end_.totalEntries;
+  if (totalKB == nullptr && compressedKB == nullptr) return count;
+
+  // 64-bit sums: 65,535 entries of up to 4 GiB each cannot overflow them.
+  uint64_t uncompressedTotal = 0;
+  uint64_t compressedTotal = 0;
+  for (unsigned i = 0; i < end_.totalEntries; ++i) {
+    uint8_t record[zip::central::kSize];
+    if (ReadBytes(record, sizeof record) != static_cast<long>(sizeof record) ||
+        !zip::HasSignature(record, zip::kCentralSignature)) {
+      // Behind a self-extractor the walk just ends; elsewhere the directory is damaged.
+      if (search == kUnzipExtraBytes) break;
+      return -1;
+    }
+    compressedTotal += GetLE32(record + zip::central::kCompressedSize);
+    uncompressedTotal += GetLE32(record + zip::central::kUncompressedSize);
+    if (SkipBytes(GetLE16(record + zip::central::kNameLength)) != kUnzipOk) return -1;
+    if (ReadExtraField(GetLE16(record + zip::central::kExtraLength)) != kUnzipOk) return -1;
+    if (SkipBytes(GetLE16(record + zip::central::kCommentLength)) != kUnzipOk) return -1;
+  }
+  if (totalKB != nullptr) *totalKB = uncompressedTotal / 1024 + 1;
+  if (compressedKB != nullptr) *compressedKB = compressedTotal / 1024 + 1;
+  return count;
+}
+
+BOOL CZUnzip::GetZIPINFO(const char* archiveName, int* madeUnder, int* versionMajor,
+                         int* versionMinor, long* entryCount, int* diskNumber,
+                         long* commentLength) {
+  ArchiveSession session(*this);
+  if (!Accepted(session.Begin(archiveName))) return FALSE;
+  if (diskNumber != nullptr) *diskNumber = end_.thisDisk;
+  if (commentLength != nullptr) *commentLength = end_.commentLength;
+  if (entryCount != nullptr) *entryCount = end_.totalEntries;
+  if (end_.totalEntries == 0) return TRUE;
+  char signature[4];
+  if (ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature) ||
+      ReadCentralHeader(TRUE) != kUnzipOk) {
+    return FALSE;
+  }
+  if (madeUnder != nullptr) *madeUnder = zip::ReportedHost(central_.hostSystem);
+  if (versionMajor != nullptr) *versionMajor = central_.versionMadeBy / 10;
+  if (versionMinor != nullptr) *versionMinor = central_.versionMadeBy % 10;
+  return TRUE;
+}
+
+long CZUnzip::GetGlobalCommentSize(const char* archiveName) {
+  ArchiveSession session(*this);
+  if (!InitArchive(archiveName) || !OpenArchiveFile()) return 0;
+  uint16_t length = 0;
+  if (FindEndRecordForComment(&length) != kUnzipOk) return 0;
+  return length;
+}
+
+BOOL CZUnzip::GetGlobalComment(const char* archiveName, char* out) {
+  if (out == nullptr) return FALSE;
+  ArchiveSession session(*this);
+  if (!InitArchive(archiveName)) return FALSE;
+  PumpWhenInBackground();
+  if (!OpenArchiveFile()) return FALSE;
+  PumpWhenInBackground();
+  uint16_t length = 0;
+  if (FindEndRecordForComment(&length) != kUnzipOk) return FALSE;
+  PumpWhenInBackground();
+  const long wanted = length < kUnzipMaxComment ? length : kUnzipMaxComment;
+  if (ReadBytes(comment_, wanted) != wanted) return FALSE;
+  comment_[wanted] = '\0';
+  std::memcpy(out, comment_, static_cast<size_t>(wanted) + 1);
+  return TRUE;
+}
+
+long CZUnzip::GetLocalCommentSize(const char* archiveName, const char* entryName) {
+  if (entryName == nullptr) return -1;
+  ArchiveSession session(*this);
+  if (!Accepted(session.Begin(archiveName))) return -1;
+  const std::string sought = UpperCopy(entryName);
+  if (!FindEntry(*this, FALSE, [&] { return fullEntryName_ == sought; })) return -1;
+  return central_.commentLength;
+}
+
+BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, char* out) {
+  if (entryName == nullptr || out == nullptr) return FALSE;
+  ArchiveSession session(*this);
+  if (!Accepted(session.Begin(archiveName))) return FALSE;
+  const std::string sought = UpperCopy(entryName);
+  if (!FindEntry(*this, TRUE, [&] { return fullEntryName_ == sought; })) return FALSE;
+  const long wanted =
+      central_.commentLength < kUnzipMaxComment ? central_.commentLength : kUnzipMaxComment;
+  if (ReadBytes(comment_, wanted) != wanted) return FALSE;
+  comment_[wanted] = '\0';
+  std::memcpy(out, comment_, static_cast<size_t>(wanted) + 1);
+  return TRUE;
+}
+
+BOOL CZUnzip::IsFileInTheZIPFile(const char* archiveName, const char* mask) {
+  if (mask == nullptr) return FALSE;
+  ArchiveSession session(*this);
+  if (!Accepted(session.Begin(archiveName))) return FALSE;
+  const std::string upperMask = UpperCopy(mask);
+  // The whole name is matched, also when it is longer than the name block keeps.
+  return FindEntry(*this, FALSE, [&] { return MatchEntryFilter(fullEntryName_, upperMask); })
+             ? TRUE
+             : FALSE;
+}
+
+BOOL CZUnzip::MatchFileFilter(const char* name, const char* pattern) {
+  if (name == nullptr || pattern == nullptr) return FALSE;
+  return MatchEntryFilter(UpperCopy(name), UpperCopy(pattern)) ? TRUE : FALSE;
+}
+
+BOOL CZUnzip::MatchWildcard(const char* name, const char* pattern) {
+  if (name == nullptr || pattern == nullptr) return FALSE;
+  return WildcardMatch(UpperCopy(name), UpperCopy(pattern)) ? TRUE : FALSE;
+}
+
+void CZUnzip::SplitItemPath(const char* path, CZText& folder, CZText& name) {
+  folder.Empty();
+  name = " ";
+  if (path == nullptr) return;
+  std::string text(path);
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  UpperCaseOem(text);
+  const size_t slash = text.rfind('\\');
+  if (slash == std::string::npos) {
+    name = text;
+    return;
+  }
+  std::string folderPart = text.substr(0, slash + 1);
+  if (folderPart.size() >= static_cast<size_t>(kUnzipMaxNameLength)) folderPart.resize(1022);
+  folder = folderPart;
+  // A folder entry has nothing behind its last '\': its name part stays a single blank.
+  if (slash + 1 < text.size()) name = text.substr(slash + 1);
+}

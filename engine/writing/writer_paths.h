@@ -1,0 +1,30 @@
+// Path helpers shared by the writing operations (adding files, the rewrites): the caller's
+// current folder kept across a call, an engine path made absolute, and the check that an
+// existing archive may be replaced.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/cztext.h"
+
+// Puts the caller's current folder back when the object goes, whichever way the call ends.
+class CurrentFolderKeeper {
+ public:
+  CurrentFolderKeeper();
+  ~CurrentFolderKeeper();
+  CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+  CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+ private:
+  std::string saved_;  // ANSI; empty when it could not be read
+};
+
+// The full path of an engine path (OEM, '/' or '\' separators) against the current folder, with
+// '\' separators; empty when it has none.
+std::string FullEnginePath(const char* oemPath);
+
+// An archive is replaced by renaming: one that cannot be opened for writing (read only, locked
+// by someone) must be refused before anything is built for it. Nothing is created or truncated.
+bool ArchiveIsWritable(const CZText& archive);
