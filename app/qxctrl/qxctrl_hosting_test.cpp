@@ -8,6 +8,7 @@
 
 #include "control_test_support.h"
 #include "qxctrl.h"
+#include "screenshot_test_support.h"
 #include "win_test_util.h"
 
 namespace {
@@ -72,6 +73,20 @@ TEST_F(RealControl, HwndIsTheInPlaceWindow) {
   EXPECT_NE(nullptr, window);
   EXPECT_EQ(window, hwnd);
   EXPECT_EQ(parent_, GetParent(window));
+
+  // Once painted the control has no visible size: 0 x 0 at (-1,-1) in its parent.
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(parent_);
+  controltest::PumpFor(300);
+  RECT area;
+  ASSERT_TRUE(GetWindowRect(window, &area));
+  POINT corner = {area.left, area.top};
+  ScreenToClient(parent_, &corner);
+  EXPECT_EQ(-1, corner.x);
+  EXPECT_EQ(-1, corner.y);
+  EXPECT_EQ(0, area.right - area.left);
+  EXPECT_EQ(0, area.bottom - area.top);
+  testsupport::SaveScreenshot(parent_, "app\\qxctrl\\olehost_real_control.bmp");
 }
 
 TEST_F(RealControl, CountsWhatPythonsZipfileWrote) {
