@@ -89,7 +89,11 @@ const std::string& E = kEmpty;
 
 const std::vector<MethodRow>& Rows() {
   static const std::vector<MethodRow> rows = {
-      {"ZipCancel", 4, "O", 'N', [](TQXCtrl& c) { c.ZipCancel(true); return std::string(); }},
+      {"ZipCancel", 4, "O", 'N',
+       [](TQXCtrl& c) {
+         c.ZipCancel(true);
+         return std::string();
+       }},
       {"SetGlobalComment", 7, "BBO", 'S',
        [](TQXCtrl& c) { return Shown(c.SetGlobalComment(T, E, true)); }},
       {"Repare", 9, "BO", 'S', [](TQXCtrl& c) { return Shown(c.Repare(T, true)); }},
@@ -115,22 +119,20 @@ const std::vector<MethodRow>& Rows() {
       {"Join", 43, "BBBBO", 'S', [](TQXCtrl& c) { return Shown(c.Join(T, E, T, E, true)); }},
       {"Restore", 44, "BBSOOBBO", 'S',
        [](TQXCtrl& c) { return Shown(c.Restore(T, E, -2, true, false, T, E, true)); }},
-      {"UnzipCancel", 45, "O", 'N', [](TQXCtrl& c) { c.UnzipCancel(true); return std::string(); }},
-      {"Backup", 49, "BBOOOOBBSO", 'S',
+      {"UnzipCancel", 45, "O", 'N',
        [](TQXCtrl& c) {
-         return Shown(c.Backup(T, E, true, false, true, false, T, E, -2, true));
+         c.UnzipCancel(true);
+         return std::string();
        }},
+      {"Backup", 49, "BBOOOOBBSO", 'S',
+       [](TQXCtrl& c) { return Shown(c.Backup(T, E, true, false, true, false, T, E, -2, true)); }},
       {"GetZIPINFOVersionMajor", 59, "BO", 'S',
        [](TQXCtrl& c) { return Shown(c.GetZIPINFOVersionMajor(T, true)); }},
       {"GetNewZIPName", 62, "", 'B', [](TQXCtrl& c) { return Shown(c.GetNewZIPName()); }},
       {"UnzipFiles", 63, "BBBOOSBOO", 'S',
-       [](TQXCtrl& c) {
-         return Shown(c.UnzipFiles(T, E, T, true, false, -2, E, true, false));
-       }},
+       [](TQXCtrl& c) { return Shown(c.UnzipFiles(T, E, T, true, false, -2, E, true, false)); }},
       {"ZipFiles", 64, "BBOSSSOOBO", 'S',
-       [](TQXCtrl& c) {
-         return Shown(c.ZipFiles(T, E, true, -2, -3, -4, false, true, T, false));
-       }},
+       [](TQXCtrl& c) { return Shown(c.ZipFiles(T, E, true, -2, -3, -4, false, true, T, false)); }},
       {"BuildZIPITEMList", 65, "BLOBOSO", 'S',
        [](TQXCtrl& c) {
          return Shown(c.BuildZIPITEMList(T, Handle(0), true, E, false, -2, true));
@@ -401,8 +403,8 @@ HRESULT FireTyped(IDispatch* sink, int i, VARIANT_BOOL boolValue) {
 }
 
 std::string Expected(int i) {
-  std::string line = std::string(qxctrl::kEventNames[i], qxctrl::kEventNames[i] +
-                                                             wcslen(qxctrl::kEventNames[i]));
+  std::string line =
+      std::string(qxctrl::kEventNames[i], qxctrl::kEventNames[i] + wcslen(qxctrl::kEventNames[i]));
   line += "(";
   const olehost::TEventBinding& binding = qxctrl::kEventBindings[i];
   for (int p = 0; p < binding.ArgCount; ++p) {

@@ -34,8 +34,8 @@ class RealControl : public testing::Test {
  protected:
   void SetUp() override {
     if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
-    parent_ = CreateWindowExA(0, "STATIC", "Pelloro host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80,
-                              80, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    parent_ = CreateWindowExA(0, "STATIC", "Pelloro host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80,
+                              400, 300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, parent_);
   }
   void TearDown() override {
@@ -108,15 +108,12 @@ TEST_F(RealControl, AReplacePromptIsBracketedOnTheFrame) {
   testutil::TempFolder folder;
   ASSERT_TRUE(testutil::WriteWholeFile(folder / "note.txt", std::string("kept\r\n")));
   std::vector<std::string> closed;
-  control_.OnZNCloseFile = [&](TQXCtrl&, const std::string& name, bool) {
-    closed.push_back(name);
-  };
+  control_.OnZNCloseFile = [&](TQXCtrl&, const std::string& name, bool) { closed.push_back(name); };
   std::vector<bool> modelessWhilePrompting;
   {
     // Answers "&No" for note.txt: the file on disk stays.
-    controltest::DialogWatcher watcher("Replace...", kReplaceNo, [&](HWND) {
-      modelessWhilePrompting = control_.modeless;
-    });
+    controltest::DialogWatcher watcher("Replace...", kReplaceNo,
+                                       [&](HWND) { modelessWhilePrompting = control_.modeless; });
     // Mode 2 asks for each existing file; in the background, so events fire.
     control_.UnzipFiles(FixturePath("replace.zip"), "*.*", folder.path(), true, false, 2, "", false,
                         true);

@@ -15,8 +15,7 @@ STDMETHODIMP ControlSite::QueryInterface(REFIID riid, void** object) {
     *object = static_cast<IDispatch*>(this);
   } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite)) {
     *object = static_cast<IOleInPlaceSite*>(this);
-  } else if (IsEqualIID(riid, IID_IOleInPlaceFrame) ||
-             IsEqualIID(riid, IID_IOleInPlaceUIWindow)) {
+  } else if (IsEqualIID(riid, IID_IOleInPlaceFrame) || IsEqualIID(riid, IID_IOleInPlaceUIWindow)) {
     *object = static_cast<IOleInPlaceFrame*>(&frame_);
   } else {
     return E_NOINTERFACE;
@@ -93,9 +92,9 @@ STDMETHODIMP ControlSite::CanInPlaceActivate() { return owner_ != nullptr ? S_OK
 STDMETHODIMP ControlSite::OnInPlaceActivate() { return S_OK; }
 STDMETHODIMP ControlSite::OnUIActivate() { return S_OK; }
 
-STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame,
-                                           IOleInPlaceUIWindow** document, LPRECT posRect,
-                                           LPRECT clipRect, LPOLEINPLACEFRAMEINFO frameInfo) {
+STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                           LPRECT posRect, LPRECT clipRect,
+                                           LPOLEINPLACEFRAMEINFO frameInfo) {
   if (frame == nullptr || document == nullptr || posRect == nullptr || clipRect == nullptr ||
       frameInfo == nullptr) {
     return E_POINTER;

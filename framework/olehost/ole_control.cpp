@@ -52,9 +52,9 @@ HRESULT StreamOf(const TControlDataStream& data, IStream** stream) {
     if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
     std::string description = AnsiFromBstr(info.bstrDescription);
     std::string source = AnsiFromBstr(info.bstrSource);
-    const HRESULT code =
-        info.scode != 0 ? info.scode : (info.wCode != 0 ? MAKE_HRESULT(1, FACILITY_ITF, info.wCode)
-                                                        : hr);
+    const HRESULT code = info.scode != 0
+                             ? info.scode
+                             : (info.wCode != 0 ? MAKE_HRESULT(1, FACILITY_ITF, info.wCode) : hr);
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrHelpFile);
@@ -204,9 +204,9 @@ TInvokeResult TOleControl::InvokeMethod(const TInvokeStub& stub,
   TInvokeResult result;
   EXCEPINFO info = {};
   UINT argError = 0;
-  HRESULT hr = dispatch_->Invoke(stub.DispID, IID_NULL, LOCALE_USER_DEFAULT, stub.CallKind, &params,
-                                 stub.ResultType != VT_EMPTY ? result.get() : nullptr, &info,
-                                 &argError);
+  HRESULT hr =
+      dispatch_->Invoke(stub.DispID, IID_NULL, LOCALE_USER_DEFAULT, stub.CallKind, &params,
+                        stub.ResultType != VT_EMPTY ? result.get() : nullptr, &info, &argError);
   if (FAILED(hr)) ThrowInvokeFailure(hr, info);
   if (stub.ResultType != VT_EMPTY && V_VT(result.get()) != stub.ResultType) {
     OleCheck(VariantChangeType(result.get(), result.get(), 0, stub.ResultType));

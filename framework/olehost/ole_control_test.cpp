@@ -134,8 +134,8 @@ TEST_F(Container, CreatesSiteFirstLoadsAdvisesActivatesAndTearsDownInOrder) {
   binding_.DestroyControl();
   EXPECT_FALSE(binding_.HandleAllocated());
   std::vector<std::string> all = created;
-  for (const char* step : {"Unadvise", "InPlaceDeactivate", "Close(NOSAVE)", "SetClientSite(NULL)",
-                           "destroyed"}) {
+  for (const char* step :
+       {"Unadvise", "InPlaceDeactivate", "Close(NOSAVE)", "SetClientSite(NULL)", "destroyed"}) {
     all.push_back(step);
   }
   EXPECT_EQ(all, server_.state.log);
@@ -179,13 +179,13 @@ TEST_F(Container, TheSiteSaysUserModeAndNothingElse) {
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   VARIANT value;
   VariantInit(&value);
-  ASSERT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET,
-                                  &none, &value, nullptr, nullptr));
+  ASSERT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                                  &value, nullptr, nullptr));
   EXPECT_EQ(VT_BOOL, V_VT(&value));
   EXPECT_EQ(VARIANT_TRUE, V_BOOL(&value));
-  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, 0,
-                                                   DISPATCH_PROPERTYGET, &none, &value, nullptr,
-                                                   nullptr));
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+            ambient->Invoke(DISPID_AMBIENT_DISPLAYNAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                            &value, nullptr, nullptr));
   EXPECT_TRUE(server_.state.control->AmbientUserMode());
 }
 
@@ -233,8 +233,8 @@ TEST_F(Container, EventArgumentsAreConvertedInDeclarationOrder) {
   SysFreeString(text);
   std::wstring wide = L"Gr\u00FC\u00DFe";
   std::string ansi(16, '\0');
-  ansi.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(),
-                                                      16, nullptr, nullptr) - 1));
+  ansi.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), 16, nullptr, nullptr) - 1));
   const std::vector<std::string> expected = {"0@7:-1,TRUE", "0@7:-32768,TRUE", "0@7:12,FALSE",
                                              "0@7:-7,TRUE", "1@3:" + ansi};
   EXPECT_EQ(expected, binding_.events);
@@ -262,7 +262,8 @@ TEST_F(Container, AHandlersExceptionStaysOnTheHostSide) {
 
 TEST_F(Container, AnUnregisteredControlFailsCreationWithClassNotRegistered) {
   // {3F1B2C4D-0000-4E5F-8A9B-0C1D2E3F4A5B}: registered nowhere.
-  const CLSID missing = {0x3f1b2c4d, 0x0000, 0x4e5f, {0x8a, 0x9b, 0x0c, 0x1d, 0x2e, 0x3f, 0x4a, 0x5b}};
+  const CLSID missing = {
+      0x3f1b2c4d, 0x0000, 0x4e5f, {0x8a, 0x9b, 0x0c, 0x1d, 0x2e, 0x3f, 0x4a, 0x5b}};
   TestBinding binding(missing);
   try {
     binding.CreateControl(parent_, RECT{0, 0, 10, 10}, nullptr);
