@@ -9,6 +9,7 @@
 
 #include "control_test_support.h"
 #include "qx30w32_guids.h"
+#include "qxctrl.h"
 #include "qxctrl_records.h"
 
 namespace {
@@ -54,6 +55,31 @@ std::map<std::wstring, FuncShape> FunctionsOf(const IID& iid) {
   }
   info->ReleaseTypeAttr(attr);
   return shapes;
+}
+
+// Shows the record TQXCtrl hands the container.
+class RecordProbe : public TQXCtrl {
+ public:
+  using TQXCtrl::TQXCtrl;
+  const olehost::TControlData& Record() { return InitControlData(); }
+};
+
+TEST(BindingRecords, ControlDataNamesTheControlAndItsEvents) {
+  RecordProbe binding;
+  const olehost::TControlData& data = binding.Record();
+  EXPECT_TRUE(IsEqualCLSID(qx30w32::kControlClassId, data.ClassID));
+  EXPECT_TRUE(IsEqualIID(qx30w32::kEventsId, data.EventIID));
+  EXPECT_EQ(24, data.EventCount);
+  EXPECT_EQ(qxctrl::kEventDispIDs, data.EventDispIDs);
+  EXPECT_EQ(qxctrl::kEventBindings, data.Events);
+  EXPECT_EQ(0u, data.Flags);
+  EXPECT_EQ(nullptr, data.Reserved);
+
+  // Tests put another control with the same interfaces in its place.
+  const CLSID other = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  RecordProbe replaced(other);
+  EXPECT_TRUE(IsEqualCLSID(other, replaced.Record().ClassID));
+  EXPECT_TRUE(IsEqualIID(qx30w32::kEventsId, replaced.Record().EventIID));
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }

@@ -214,6 +214,24 @@ TEST_F(Container, TheFrameAnswersTheModalBracket) {
   EXPECT_EQ(56, pos.bottom);
 }
 
+TEST_F(Container, APositionTheControlAsksForIsGranted) {
+  Create();
+  Ptr<IOleClientSite> site;
+  ASSERT_EQ(S_OK, binding_.OleObject()->GetClientSite(site.Out()));
+  Ptr<IOleInPlaceSite> inPlaceSite;
+  ASSERT_EQ(S_OK, site->QueryInterface(IID_IOleInPlaceSite, inPlaceSite.OutVoid()));
+  const RECT wanted = {10, 20, 40, 35};
+  EXPECT_EQ(S_OK, inPlaceSite->OnPosRectChange(&wanted));
+  RECT rect;
+  GetWindowRect(binding_.Hwnd(), &rect);
+  MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(10, rect.left);
+  EXPECT_EQ(20, rect.top);
+  EXPECT_EQ(30, rect.right - rect.left);
+  EXPECT_EQ(15, rect.bottom - rect.top);
+  EXPECT_EQ(10, binding_.Bounds().left);
+}
+
 TEST_F(Container, EventArgumentsAreConvertedInDeclarationOrder) {
   Create();
   // Exact types; last argument first.
