@@ -146,6 +146,17 @@ void TOleControl::ReleaseAll() noexcept {
   }
 }
 
+void TOleControl::HandleEventException(std::exception_ptr error) noexcept {
+  if (!error) return;
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    OutputDebugStringA(e.what());
+  } catch (...) {
+    OutputDebugStringA("unknown exception in an event handler");
+  }
+}
+
 HWND TOleControl::Hwnd() {
   if (dispatch_ == nullptr) throw std::logic_error("the control does not exist");
   DISPPARAMS none = {nullptr, nullptr, 0, 0};

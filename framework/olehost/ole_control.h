@@ -133,8 +133,9 @@ class TOleControl {
   // The control's bracket around a modal prompt (FALSE before, TRUE after). The frame answers
   // S_OK in any case.
   virtual void EnableModeless(bool enable) {}
-  // An exception that left an event handler; it never reaches the control.
-  virtual void HandleEventException(std::exception_ptr error) noexcept {}
+  // An exception that left an event handler; it never reaches the control. A form reports it
+  // with its standard exception message; this default only writes it to the debugger.
+  virtual void HandleEventException(std::exception_ptr error) noexcept;
 
  private:
   friend class ControlSite;
