@@ -274,7 +274,7 @@ TEST_F(CodePageNames, BothSpellingsGiveTheSameResults) {
   for (const std::string& line : Latin().lines) text += line + "\n";
   SCOPED_TRACE(text);
   for (const char* line : expected) {
-    EXPECT_NE(Latin().lines.end(), std::find(Latin().lines.begin(), Latin().lines.end(), line))
+    EXPECT_TRUE(std::find(Latin().lines.begin(), Latin().lines.end(), line) != Latin().lines.end())
         << line;
   }
 }
@@ -394,7 +394,8 @@ TEST_F(CodePageNames, PythonReadsTheLatinNamesAndCommentsInCp437) {
     const auto archive = archives.find(Upper(Spell("caf{e}\\caf{e2}.zip", run.latin)));
     ASSERT_NE(archives.end(), archive);
     EXPECT_EQ(Spell("Gr{u}{ss}e, caf{e}", run.latin), archive->second.comment);
-    const auto comment = archive->second.comments.find(Upper(Spell("SRC/R{E}SUM{E}.TXT", run.latin)));
+    const auto comment =
+        archive->second.comments.find(Upper(Spell("SRC/R{E}SUM{E}.TXT", run.latin)));
     ASSERT_NE(archive->second.comments.end(), comment);
     EXPECT_EQ(Spell("{A}rger {u}ber caf{e2}", run.latin), comment->second);
   }
