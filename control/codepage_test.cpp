@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "control_test_support.h"
+#include "dispatch_members.h"
 #include "hosted_control_test_support.h"
 #include "qx30w32_guids.h"
 
@@ -231,6 +232,32 @@ TEST(CodePages, TheTestsRunWithAnsi1252AndOem437) {
   // Everything below spells its expectations in these two code pages.
   EXPECT_EQ(1252u, GetACP());
   EXPECT_EQ(437u, GetOEMCP());
+}
+
+TEST(CodePages, EveryNameParameterIsMarkedForTheEngineCodePage) {
+  // The texts that reach their work as the caller gave them: passwords (the prompt converts its
+  // own answer), comments (the comment setters convert them), captions and messages, the
+  // self-extractor's program to launch (run by the stub in ANSI), prompt texts, the help file
+  // and the settings file (both used by ANSI calls outside the engine). Every other text
+  // parameter names an archive, file, folder, drive, mask or entry, so a new one is marked too.
+  const std::set<std::string> asGiven = {"szPassword", "szComment",  "szTitle",
+                                         "szMsg",      "szEXETitle", "szProgramToLaunch",
+                                         "szValue",    "szHelpFile", "szFile"};
+  int marked = 0;
+  for (const activex::DispatchMember& member : qx30w32::DispatchMembers()) {
+    for (int p = 0; p < member.ParamCount(); ++p) {
+      const activex::ParamSpec& param = member.params[p];
+      if (param.type != activex::ArgType::kText) {
+        EXPECT_EQ(activex::TextForm::kAnsi, param.form) << member.name << " " << param.name;
+        continue;
+      }
+      const bool name = asGiven.count(param.name) == 0;
+      EXPECT_EQ(name ? activex::TextForm::kOem : activex::TextForm::kAnsi, param.form)
+          << member.name << " " << param.name;
+      if (name) ++marked;
+    }
+  }
+  EXPECT_GE(marked, 40);
 }
 
 TEST_F(CodePageNames, BothSpellingsGiveTheSameResults) {
