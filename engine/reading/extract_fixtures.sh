@@ -329,7 +329,7 @@ PY
 # The shared corpus of encrypted archives, extracted by the peer for comparison:
 #   corpus.txt   archive|password|file (one row per file the peer extracted)
 corpus=""
-for dir in "$(dirname "$0")/../../shared/corpus/crypt" /work/shared/corpus/crypt; do
+for dir in "$(dirname "$0")/../../../shared/corpus/crypt" /work/shared/corpus/crypt; do
   if [ -d "$dir" ]; then corpus="$dir"; break; fi
 done
 : > "$out/corpus.txt"
