@@ -26,6 +26,11 @@ constexpr ArgType I4 = ArgType::kLong;
 constexpr ArgType R8 = ArgType::kDouble;
 constexpr ArgType B = ArgType::kBool;
 constexpr ArgType V = ArgType::kVoid;
+// The mark of a text parameter that names an archive, file, folder, drive, mask or entry: the
+// caller's ANSI text reaches the handler in OEM, the engine's code page for names. Passwords,
+// comments (the comment setters convert them themselves), captions and settings-file names
+// stay unmarked.
+constexpr activex::TextForm OEM = activex::TextForm::kOem;
 
 constexpr int N = CZCtrl::kNeedsNothing;
 constexpr int R = CZCtrl::kNeedsReader;
@@ -61,7 +66,7 @@ void SetStringResourceMember(activex::ActiveXControl&, DispatchCall& call) {
 }
 
 void GetNewZipName(activex::ActiveXControl& control, DispatchCall& call) {
-  call.ReturnText(Control(control).TakeNewZipName().c_str());
+  call.ReturnOemText(Control(control).TakeNewZipName().c_str());
 }
 
 void AboutBox(activex::ActiveXControl& control, DispatchCall&) { Control(control).AboutBox(); }
@@ -182,7 +187,7 @@ void GetGlobalComment(activex::ActiveXControl& control, DispatchCall& call) {
     return;
   }
   const long kept = static_cast<long>(std::min<unsigned long>(length, kUnzipMaxComment));
-  call.ReturnText(CutComment(block.get(), kept).c_str());
+  call.ReturnOemText(CutComment(block.get(), kept).c_str());  // stored in OEM
 }
 
 // GetLocalComment(szZipName, szMask, iMaxLength, bBackGroundProcessing): as GetGlobalComment for
@@ -205,7 +210,7 @@ void GetLocalComment(activex::ActiveXControl& control, DispatchCall& call) {
     return;
   }
   const long kept = std::min<long>(length, kUnzipMaxComment);
-  call.ReturnText(CutComment(block.get(), kept).c_str());
+  call.ReturnOemText(CutComment(block.get(), kept).c_str());  // stored in OEM
 }
 
 void GetGlobalCommentSize(activex::ActiveXControl& control, DispatchCall& call) {
@@ -219,9 +224,13 @@ void GetLocalCommentSize(activex::ActiveXControl& control, DispatchCall& call) {
   call.Return(reader.GetLocalCommentSize(call.Text(0), call.Text(1)));
 }
 
+// The count is capped at the largest I2: a larger archive would otherwise read as a negative
+// count, which a caller cannot tell from the error -1.
 void GetCount(activex::ActiveXControl& control, DispatchCall& call) {
+  constexpr long kLargestCount = 32767;
   CZUnzip& reader = PrepareFUW(control, call, 1);
-  call.Return(reader.GetCountAndSize(call.Text(0), nullptr, nullptr, nullptr));
+  const long count = reader.GetCountAndSize(call.Text(0), nullptr, nullptr, nullptr);
+  call.Return(std::min(count, kLargestCount));
 }
 
 // GetTotalSize(szZipName, bOriginalSize, bBackGroundProcessing): the KB total of the original or
@@ -333,32 +342,33 @@ constexpr activex::DispatchHandler Status = WhenIdle<handler, true>;
 #define ITEM_PARAMS {I4, "hListZIPITEM"}, {I2, "iIndex"}, {B, "bListCtrlMode"}
 
 const DispatchMember kMembers[] = {
-    {1, "IsFileNameInFilter", B, {{T, "szName"}, {T, "szPattern"}}, Query<IsFileNameInFilter>, 0,
-     R},
+    {1, "IsFileNameInFilter", B, {{T, "szName", OEM}, {T, "szPattern", OEM}},
+     Query<IsFileNameInFilter>, 0, R},
     {2, "GetZipBufferSize", I2, {}, ZipBufferSize, 0, N},
     {3, "GetUnzipBufferSize", I2, {}, UnzipBufferSize, 0, N},
     {4, "ZipCancel", V, {{B, "bCancel"}}, writing::ZipCancel, 0, W},
     {5, "ZipGetReplaceFlag", I2, {}, Query<writing::ZipGetReplaceFlag>, 0, W},
     {6, "Split", I2,
-     {{T, "szZipName"}, {T, "szDestDir"}, {I4, "lFirstBlockSizeInBytes"},
+     {{T, "szZipName", OEM}, {T, "szDestDir", OEM}, {I4, "lFirstBlockSizeInBytes"},
       {I4, "lNextBlockSizeInBytes"}, {B, "bBackGroundProcessing"}, {T, "szTitle"}, {T, "szMsg"}},
      Pending, 2, W},
     {7, "SetGlobalComment", I2,
-     {{T, "szZipName"}, {T, "szComment"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {T, "szComment"}, {B, "bBackGroundProcessing"}},
      Status<writing::SetGlobalComment>, 5, W},
     {8, "SetLocalComment", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {T, "szComment"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {T, "szComment"}, {B, "bBackGroundProcessing"}},
      Status<writing::SetLocalComment>, 5, W},
-    {9, "Repare", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {9, "Repare", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Status<writing::Repare>, 5, W},
     {10, "MakeEXEFile", I2,
-     {{T, "szZipName"}, {T, "szEXEName"}, {T, "szProgramToLaunch"}, {T, "szEXETitle"},
-      {T, "szELFFile"}, {I2, "iOverwriteMode"}, {B, "bAskDirectory"}, {B, "bWin32Target"},
+     {{T, "szZipName", OEM}, {T, "szEXEName", OEM}, {T, "szProgramToLaunch"}, {T, "szEXETitle"},
+      {T, "szELFFile", OEM}, {I2, "iOverwriteMode"}, {B, "bAskDirectory"}, {B, "bWin32Target"},
       {B, "bBackGroundProcessing"}},
      Pending, 4, W},
-    {11, "DeleteWithMask", I2, {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
+    {11, "DeleteWithMask", I2,
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {B, "bBackGroundProcessing"}},
      Status<writing::DeleteWithMask>, 5, W},
-    {12, "CreateBlankZIPFile", B, {{T, "szZipName"}, {B, "bOpenDialog"}},
+    {12, "CreateBlankZIPFile", B, {{T, "szZipName", OEM}, {B, "bOpenDialog"}},
      Query<writing::CreateBlankZipFile>, 0, W},
     {13, "GetZIPITEMIsDir", B, {ITEM_PARAMS}, Pending, 0, R},
     {14, "GetZIPITEMIsEncrypted", B, {ITEM_PARAMS}, Pending, 0, R},
@@ -381,87 +391,90 @@ const DispatchMember kMembers[] = {
     {31, "BuildZIPITEMImageList", B, {}, Pending, 0, R},
     {32, "DestroyZIPITEMImageList", B, {}, Pending, 0, R},
     {33, "DestroyZIPITEMLParam", V, {{I4, "hListZIPITEM"}}, Pending, 0, R},
-    {34, "GetZIPINFOMadeUnder", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {34, "GetZIPINFOMadeUnder", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetZipInfoMadeUnder>, 9, R},
-    {35, "GetZIPINFOVersionMinor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {35, "GetZIPINFOVersionMinor", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetZipInfoVersionMinor>, 0, R},
     {36, "GetGlobalComment", T,
-     {{T, "szZipName"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
      Query<GetGlobalComment>, 0, R},
-    {37, "GetGlobalCommentSize", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {37, "GetGlobalCommentSize", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetGlobalCommentSize>, 0, R},
     {38, "GetLocalComment", T,
-     {{T, "szZipName"}, {T, "szMask"}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {I2, "iMaxLength"}, {B, "bBackGroundProcessing"}},
      Query<GetLocalComment>, 0, R},
-    {39, "GetCount", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}}, Query<GetCount>, -1, R},
+    {39, "GetCount", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}}, Query<GetCount>,
+     -1, R},
     {40, "GetTotalSize", R8,
-     {{T, "szZipName"}, {B, "bOriginalSize"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {B, "bOriginalSize"}, {B, "bBackGroundProcessing"}},
      Query<GetTotalSize>, 0, R},
-    {41, "IsFileInTheZIPFile", B, {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
+    {41, "IsFileInTheZIPFile", B,
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {B, "bBackGroundProcessing"}},
      Query<IsFileInTheZipFile>, 0, R},
     {42, "SortZIPITEMList", B,
      {{I4, "hListZIPITEM"}, {I2, "iSortMode"}, {B, "bBackGroundProcessing"}}, Pending, 0, R},
     {43, "Join", I2,
-     {{T, "szPartFileName"}, {T, "szDestDirectory"}, {T, "szTitle"}, {T, "szMsg"},
+     {{T, "szPartFileName", OEM}, {T, "szDestDirectory", OEM}, {T, "szTitle"}, {T, "szMsg"},
       {B, "bBackGroundProcessing"}},
      Pending, 2, R},
     {44, "Restore", I2,
-     {{T, "szSourceDirectory"}, {T, "szDestinationDirectory"}, {I2, "iOverwriteMode"},
+     {{T, "szSourceDirectory", OEM}, {T, "szDestinationDirectory", OEM}, {I2, "iOverwriteMode"},
       {B, "bDisplayDialog"}, {B, "bEraseReadOnlyFiles"}, {T, "szTitle"}, {T, "szMsg"},
       {B, "bBackGroundProcessing"}},
      Pending, 12, R},
     {45, "UnzipCancel", V, {{B, "bCancel"}}, UnzipCancel, 0, R},
     {46, "UnzipToFile", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {T, "szDestFile"}, {B, "bEraseReadOnlyFiles"},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {T, "szDestFile", OEM}, {B, "bEraseReadOnlyFiles"},
       {T, "szPassword"}, {B, "bAskPassword"}, {B, "bAckGroundProcessing"}},
      Status<UnzipToFile>, 6, R},
-    {47, "IsZIPFileQuick", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {47, "IsZIPFileQuick", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Status<IsZipFileQuick>, 6, R},
     {48, "IsZIPFileSlow", I2,
-     {{T, "szZipName"}, {T, "szPassword"}, {B, "bAskPassword"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {T, "szPassword"}, {B, "bAskPassword"}, {B, "bBackGroundProcessing"}},
      Status<IsZipFileSlow>, 6, R},
     {49, "Backup", I2,
-     {{T, "szMask"}, {T, "szDestDrive"}, {B, "bRecurse"}, {B, "bUseArchiveFlag"},
+     {{T, "szMask", OEM}, {T, "szDestDrive", OEM}, {B, "bRecurse"}, {B, "bUseArchiveFlag"},
       {B, "bRemoveArchiveFlag"}, {B, "bForceSingleBackup"}, {T, "szTitle"}, {T, "szMsg"},
       {I2, "iCompressionMode"}, {B, "bBackGroundProcessing"}},
      Pending, 15, W},
     {50, "View", B,
-     {{T, "szZipName"}, {T, "szMask"}, {B, "bUseTextEditor"}, {B, "bRunEXE"},
-      {T, "szPrivateTempDir"}, {T, "szPassword"}, {B, "bAskPassword"},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {B, "bUseTextEditor"}, {B, "bRunEXE"},
+      {T, "szPrivateTempDir", OEM}, {T, "szPassword"}, {B, "bAskPassword"},
       {B, "bBackGroundProcessing"}},
      Pending, 0, R},
     {51, "SetStringResource", V, {{I2, "iStringID"}, {T, "szValue"}}, SetStringResourceMember, 0, N},
-    {52, "IsDisketteReady", B, {{T, "szDiskette"}}, Pending, 0, N},
-    {53, "IsDriveWriteable", B, {{T, "szDrive"}}, Pending, 0, N},
-    {54, "IsWriteable", B, {{T, "szDestFile"}, {I4, "lSizeInBytes"}}, Pending, 0, N},
+    {52, "IsDisketteReady", B, {{T, "szDiskette", OEM}}, Pending, 0, N},
+    {53, "IsDriveWriteable", B, {{T, "szDrive", OEM}}, Pending, 0, N},
+    {54, "IsWriteable", B, {{T, "szDestFile", OEM}, {I4, "lSizeInBytes"}}, Pending, 0, N},
     {55, "SetHelpFile", V, {{T, "szHelpFile"}}, SetHelpFile, 0, N},
     {56, "SetIniFile", V, {{T, "szFile"}}, SetIniFileMember, 0, N},
     {57, "SetPasswordMode", V, {{B, "bShow"}, {B, "bSave"}}, SetPasswordModeMember, 0, N},
     {58, "DeletePasswords", V, {}, DeletePasswordsMember, 0, N},
-    {59, "GetZIPINFOVersionMajor", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {59, "GetZIPINFOVersionMajor", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetZipInfoVersionMajor>, 0, R},
-    {60, "GetZIPINFODiskID", I2, {{T, "szZipName"}, {B, "bBackGroundProcessing"}},
+    {60, "GetZIPINFODiskID", I2, {{T, "szZipName", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetZipInfoDiskId>, 0, R},
     {61, "GetLocalCommentSize", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {B, "bBackGroundProcessing"}},
      Query<GetLocalCommentSize>, -1, R},
     {62, "GetNewZIPName", T, {}, GetNewZipName, 0, N},
     {63, "UnzipFiles", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {T, "szDestDirectory"}, {B, "bRebuildDir"},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {T, "szDestDirectory", OEM}, {B, "bRebuildDir"},
       {B, "bEraseReadOnlyFiles"}, {I2, "iOverwriteMode"}, {T, "szPassword"}, {B, "bAskPassword"},
       {B, "bBackGroundProcessing"}},
      Status<UnzipFiles>, 6, R},
     {64, "ZipFiles", I2,
-     {{T, "szZipName"}, {T, "szMask"}, {B, "bRecurseSubDirs"}, {I2, "iStorePathMethod"},
+     {{T, "szZipName", OEM}, {T, "szMask", OEM}, {B, "bRecurseSubDirs"}, {I2, "iStorePathMethod"},
       {I2, "iOverwriteMode"}, {I2, "iCompressionMode"}, {B, "bUseArchiveFlag"},
       {B, "bRemoveArchiveFlag"}, {T, "szPassword"}, {B, "bBackGroundProcessing"}},
      Status<writing::ZipFiles>, 5, W},
     {65, "BuildZIPITEMList", I2,
-     {{T, "szZipName"}, {I4, "hListZIPITEM"}, {B, "bListCtrlMode"}, {T, "szPrivateTempDirectory"},
-      {B, "bWindowsIcons"}, {I2, "iSortMode"}, {B, "bBackGroundProcessing"}},
+     {{T, "szZipName", OEM}, {I4, "hListZIPITEM"}, {B, "bListCtrlMode"},
+      {T, "szPrivateTempDirectory", OEM}, {B, "bWindowsIcons"}, {I2, "iSortMode"},
+      {B, "bBackGroundProcessing"}},
      Pending, -1, R},
     {66, "DeleteWithSelection", I2,
-     {{T, "szZipName"}, {I4, "hListZIPITEM"}, {I4, "hListSelected"}, {B, "bListIsListCtrl"},
+     {{T, "szZipName", OEM}, {I4, "hListZIPITEM"}, {I4, "hListSelected"}, {B, "bListIsListCtrl"},
       {B, "bBackGroundProcessing"}},
      Pending, 5, W},
     {67, "GetZIPITEMName", T, {ITEM_PARAMS}, Pending, 0, R},

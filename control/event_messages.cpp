@@ -41,7 +41,9 @@ const EventMember kEvents[] = {
 // Where an event parameter comes from.
 enum class Source : unsigned char {
   kNone,
-  kTextFromL,     // lParam as a zero-terminated ANSI string; null gives ""
+  // lParam as a zero-terminated engine name (an entry, file, part or archive, in OEM), handed to
+  // the host in ANSI as every text of the interface; null gives "".
+  kNameFromL,
   kShortFromW,    // the low 16 bits of wParam, signed
   kLongFromL,     // lParam, 32 bits
   kBoolWNonZero,  // wParam != 0
@@ -57,25 +59,25 @@ struct MessageRoute {
 constexpr UINT U(UINT n) { return WM_USER + n; }
 
 const MessageRoute kRoutes[] = {
-    {U(41), 5, {Source::kShortFromW, Source::kTextFromL}},
+    {U(41), 5, {Source::kShortFromW, Source::kNameFromL}},
     {U(43), 7, {Source::kLongFromL}},
-    {U(44), 8, {Source::kTextFromL}},
-    {U(61), 22, {Source::kShortFromW, Source::kTextFromL}},
+    {U(44), 8, {Source::kNameFromL}},
+    {U(61), 22, {Source::kShortFromW, Source::kNameFromL}},
     {U(62), 23, {Source::kShortFromW, Source::kLongFromL}},
-    {U(38), 1, {Source::kTextFromL}},
-    {U(39), 2, {Source::kTextFromL, Source::kShortFromW}},
-    {U(40), 3, {Source::kTextFromL, Source::kBoolWNonZero}},
-    {U(46), 15, {Source::kTextFromL, Source::kShortFromW}},
-    {U(50), 16, {Source::kTextFromL, Source::kShortFromW}},
-    {U(45), 17, {Source::kTextFromL, Source::kShortFromW}},
-    {U(48), 18, {Source::kTextFromL}},
-    {U(47), 24, {Source::kTextFromL}},
-    {U(49), 19, {Source::kTextFromL, Source::kShortFromW}},
-    {U(66), 21, {Source::kTextFromL, Source::kShortFromW}},
-    {U(69), 4, {Source::kTextFromL, Source::kBoolWBelow2}},
-    {U(80), 11, {Source::kTextFromL}},
+    {U(38), 1, {Source::kNameFromL}},
+    {U(39), 2, {Source::kNameFromL, Source::kShortFromW}},
+    {U(40), 3, {Source::kNameFromL, Source::kBoolWNonZero}},
+    {U(46), 15, {Source::kNameFromL, Source::kShortFromW}},
+    {U(50), 16, {Source::kNameFromL, Source::kShortFromW}},
+    {U(45), 17, {Source::kNameFromL, Source::kShortFromW}},
+    {U(48), 18, {Source::kNameFromL}},
+    {U(47), 24, {Source::kNameFromL}},
+    {U(49), 19, {Source::kNameFromL, Source::kShortFromW}},
+    {U(66), 21, {Source::kNameFromL, Source::kShortFromW}},
+    {U(69), 4, {Source::kNameFromL, Source::kBoolWBelow2}},
+    {U(80), 11, {Source::kNameFromL}},
     {U(81), 12, {Source::kLongFromL}},
-    {U(82), 9, {Source::kTextFromL}},
+    {U(82), 9, {Source::kNameFromL}},
     {U(83), 10, {Source::kLongFromL}},
     {U(90), 13, {}},
     {U(91), 14, {Source::kShortFromW}},
@@ -84,9 +86,9 @@ const MessageRoute kRoutes[] = {
 bool MakeArgument(Source source, WPARAM wParam, LPARAM lParam, VARIANT* arg) {
   VariantInit(arg);
   switch (source) {
-    case Source::kTextFromL:
+    case Source::kNameFromL:
       V_VT(arg) = VT_BSTR;
-      V_BSTR(arg) = activex::AllocStringFromAnsi(reinterpret_cast<const char*>(lParam));
+      V_BSTR(arg) = activex::AllocStringFromOem(reinterpret_cast<const char*>(lParam));
       return V_BSTR(arg) != nullptr;
     case Source::kShortFromW:
       V_VT(arg) = VT_I2;

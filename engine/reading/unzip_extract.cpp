@@ -274,6 +274,10 @@ int CZUnzip::ExtractMatching(const char* mask) {
   int walkFailure = 0;
   bool passwordSkipped = false;
   const bool exact = std::strpbrk(mask, "*?") == nullptr;
+  // Entry names are upper case in OEM; the mask is upper-cased by the same rules (a comparison
+  // by the ANSI code page would miss every letter outside ASCII).
+  std::string exactName = mask;
+  UpperCaseOem(exactName);
   std::vector<UnzipBatchEntry> batch;
   batch.reserve(kBatchSize);
 
@@ -291,7 +295,7 @@ int CZUnzip::ExtractMatching(const char* mask) {
         remaining = 0;
         break;
       }
-      const bool selected = exact ? lstrcmpiA(FullEntryName().c_str(), mask) == 0
+      const bool selected = exact ? FullEntryName() == exactName
                                   : MatchFileFilter(FullEntryName().c_str(), mask) != FALSE;
       if (!selected) continue;
       if (exact) remaining = 0;  // an exact name stops at its first match

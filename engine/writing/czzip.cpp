@@ -85,7 +85,8 @@ int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMo
     UpperCaseOem(archive);
     ChangeToFolder(archiveFolder);
 
-    std::string scanMask = mask;
+    // "." and ".." resolved first: the stored names are then the paths the files are read from.
+    std::string scanMask = ResolveMaskFolder(mask);
     storePathMethod_ = storePathMethod;
     CZText baseFolder;
     if (storePathMethod_ == 1) MakeMaskRelative(scanMask, archiveFolder, baseFolder);

@@ -25,6 +25,13 @@ class CurrentFolderKeeper {
 // '\' separators; empty when it has none.
 std::string FullEnginePath(const char* oemPath);
 
+// The mask with "." and ".." resolved in its folder part (before its last separator), so that
+// the names stored for the files it finds are the paths they were read from: "." goes, ".."
+// cancels the folder before it, and a ".." with nothing before it to cancel stays (relative
+// masks climb so; the stored name drops it, and at the root the system does). The pattern after
+// the last separator stays as given, and a mask without such components is returned unchanged.
+std::string ResolveMaskFolder(const std::string& mask);
+
 // An archive is replaced by renaming: one that cannot be opened for writing (read only, locked
 // by someone) must be refused before anything is built for it. Nothing is created or truncated.
 bool ArchiveIsWritable(const CZText& archive);

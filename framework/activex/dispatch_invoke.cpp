@@ -52,6 +52,20 @@ BSTR AllocStringFromAnsi(const char* ansi) {
   return text;
 }
 
+std::string OemFromAnsiText(std::string text) {
+  if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::string AnsiFromOemText(std::string text) {
+  if (!text.empty()) OemToCharBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+BSTR AllocStringFromOem(const char* oem) {
+  return AllocStringFromAnsi(AnsiFromOemText(oem == nullptr ? "" : oem).c_str());
+}
+
 DispatchCall::DispatchCall(const DispatchMember& member) : member_(member) {
   for (VARIANT& arg : args_) VariantInit(&arg);
   VariantInit(&result_);
@@ -88,6 +102,9 @@ HRESULT DispatchCall::Convert(const DISPPARAMS& params, UINT* argError) {
     if (wanted == VT_BSTR) {
       BSTR text = V_BSTR(&args_[i]);
       texts_[i] = AnsiFromWide(text, text == nullptr ? 0 : static_cast<int>(SysStringLen(text)));
+      if (member_.params[i].form == TextForm::kOem) {
+        texts_[i] = OemFromAnsiText(std::move(texts_[i]));
+      }
     }
   }
   return S_OK;
@@ -130,6 +147,10 @@ void DispatchCall::ReturnText(const char* ansi) {
   }
   V_VT(&result_) = VT_BSTR;
   V_BSTR(&result_) = text;
+}
+
+void DispatchCall::ReturnOemText(const char* oem) {
+  ReturnText(AnsiFromOemText(oem == nullptr ? "" : oem).c_str());
 }
 
 void DispatchCall::ReturnFailure() {

@@ -18,9 +18,16 @@ enum class ArgType : unsigned char { kVoid, kShort, kLong, kDouble, kBool, kText
 // The automation type of a parameter or result (VT_VOID for kVoid).
 VARTYPE VariantTypeOf(ArgType type);
 
+// How a text argument reaches the handler. The engine holds every name (archive, file, folder,
+// mask, entry) in the OEM code page while callers speak ANSI: a parameter marked kOem is
+// converted once, here, so that no handler can forget it. Other texts (passwords, comments,
+// captions) arrive as the caller gave them.
+enum class TextForm : unsigned char { kAnsi, kOem };
+
 struct ParamSpec {
   ArgType type = ArgType::kVoid;
   const char* name = nullptr;
+  TextForm form = TextForm::kAnsi;  // only for kText
 };
 
 constexpr int kMaxParams = 12;
@@ -74,7 +81,8 @@ class DispatchCall {
   // mismatch returns DISP_E_TYPEMISMATCH with *argError the caller's index of the argument.
   HRESULT Convert(const DISPPARAMS& params, UINT* argError);
 
-  // Text arguments as zero-terminated ANSI; a null string gives "".
+  // Text arguments as zero-terminated ANSI, or OEM where the parameter is marked kOem; a null
+  // string gives "".
   const char* Text(int index) const { return texts_[index].c_str(); }
   short Short(int index) const { return args_[index].iVal; }
   long Long(int index) const { return args_[index].lVal; }
@@ -85,6 +93,8 @@ class DispatchCall {
   // The result, narrowed to the member's result type (a BOOL becomes VARIANT_TRUE or 0).
   void Return(double value);
   void ReturnText(const char* ansi);
+  // A text the engine holds in OEM (a name, a path, a comment), handed back in ANSI.
+  void ReturnOemText(const char* oem);
   // The member's failure value.
   void ReturnFailure();
   // Makes the call fail with DISP_E_EXCEPTION and this description.
@@ -118,5 +128,10 @@ const DispatchMember* FindMember(std::span<const DispatchMember> table, DISPID i
 // ANSI <-> automation string helpers.
 std::string AnsiFromWide(const wchar_t* text, int length);
 BSTR AllocStringFromAnsi(const char* ansi);
+// An engine text (OEM code page) as an automation string; null gives "".
+BSTR AllocStringFromOem(const char* oem);
+// The text in the OEM code page / back in ANSI (CharToOemBuffA / OemToCharBuffA; ASCII stays).
+std::string OemFromAnsiText(std::string text);
+std::string AnsiFromOemText(std::string text);
 
 }  // namespace activex
