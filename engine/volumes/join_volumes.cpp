@@ -48,8 +48,10 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return kJoinNoVolume;
   }
+  // The file name itself must be a volume name of at least 4 characters ("A_1" is none).
   const int length = volume.GetLength();
-  if (length < 4 || volume.GetAt(length - 2) != '_' ||
+  const int nameLength = length - 1 - volume.ReverseFind('\\');
+  if (nameLength < 4 || volume.GetAt(length - 2) != '_' ||
       !std::isalnum(static_cast<unsigned char>(volume.GetAt(length - 1)))) {
     return kJoinNotVolumeName;
   }
