@@ -11,6 +11,7 @@
 #include "password_settings.h"
 #include "process_state.h"
 #include "writer_methods.h"
+#include "volume_methods.h"
 #include "zctrl.h"
 
 namespace qx30w32 {
@@ -342,7 +343,7 @@ const DispatchMember kMembers[] = {
     {6, "Split", I2,
      {{T, "szZipName"}, {T, "szDestDir"}, {I4, "lFirstBlockSizeInBytes"},
       {I4, "lNextBlockSizeInBytes"}, {B, "bBackGroundProcessing"}, {T, "szTitle"}, {T, "szMsg"}},
-     Pending, 2, W},
+     Status<volume_methods::Split>, 2, W},
     {7, "SetGlobalComment", I2,
      {{T, "szZipName"}, {T, "szComment"}, {B, "bBackGroundProcessing"}},
      Status<writing::SetGlobalComment>, 5, W},
@@ -355,7 +356,7 @@ const DispatchMember kMembers[] = {
      {{T, "szZipName"}, {T, "szEXEName"}, {T, "szProgramToLaunch"}, {T, "szEXETitle"},
       {T, "szELFFile"}, {I2, "iOverwriteMode"}, {B, "bAskDirectory"}, {B, "bWin32Target"},
       {B, "bBackGroundProcessing"}},
-     Pending, 4, W},
+     Status<volume_methods::MakeExeFile>, 4, W},
     {11, "DeleteWithMask", I2, {{T, "szZipName"}, {T, "szMask"}, {B, "bBackGroundProcessing"}},
      Status<writing::DeleteWithMask>, 5, W},
     {12, "CreateBlankZIPFile", B, {{T, "szZipName"}, {B, "bOpenDialog"}},
@@ -404,12 +405,12 @@ const DispatchMember kMembers[] = {
     {43, "Join", I2,
      {{T, "szPartFileName"}, {T, "szDestDirectory"}, {T, "szTitle"}, {T, "szMsg"},
       {B, "bBackGroundProcessing"}},
-     Pending, 2, R},
+     Status<volume_methods::Join>, 2, R},
     {44, "Restore", I2,
      {{T, "szSourceDirectory"}, {T, "szDestinationDirectory"}, {I2, "iOverwriteMode"},
       {B, "bDisplayDialog"}, {B, "bEraseReadOnlyFiles"}, {T, "szTitle"}, {T, "szMsg"},
       {B, "bBackGroundProcessing"}},
-     Pending, 12, R},
+     Status<volume_methods::Restore>, 12, R},
     {45, "UnzipCancel", V, {{B, "bCancel"}}, UnzipCancel, 0, R},
     {46, "UnzipToFile", I2,
      {{T, "szZipName"}, {T, "szMask"}, {T, "szDestFile"}, {B, "bEraseReadOnlyFiles"},
@@ -424,16 +425,17 @@ const DispatchMember kMembers[] = {
      {{T, "szMask"}, {T, "szDestDrive"}, {B, "bRecurse"}, {B, "bUseArchiveFlag"},
       {B, "bRemoveArchiveFlag"}, {B, "bForceSingleBackup"}, {T, "szTitle"}, {T, "szMsg"},
       {I2, "iCompressionMode"}, {B, "bBackGroundProcessing"}},
-     Pending, 15, W},
+     Status<volume_methods::Backup>, 15, W},
     {50, "View", B,
      {{T, "szZipName"}, {T, "szMask"}, {B, "bUseTextEditor"}, {B, "bRunEXE"},
       {T, "szPrivateTempDir"}, {T, "szPassword"}, {B, "bAskPassword"},
       {B, "bBackGroundProcessing"}},
      Pending, 0, R},
     {51, "SetStringResource", V, {{I2, "iStringID"}, {T, "szValue"}}, SetStringResourceMember, 0, N},
-    {52, "IsDisketteReady", B, {{T, "szDiskette"}}, Pending, 0, N},
-    {53, "IsDriveWriteable", B, {{T, "szDrive"}}, Pending, 0, N},
-    {54, "IsWriteable", B, {{T, "szDestFile"}, {I4, "lSizeInBytes"}}, Pending, 0, N},
+    {52, "IsDisketteReady", B, {{T, "szDiskette"}}, Query<volume_methods::IsDisketteReady>, 0, N},
+    {53, "IsDriveWriteable", B, {{T, "szDrive"}}, Query<volume_methods::IsDriveWriteable>, 0, N},
+    {54, "IsWriteable", B, {{T, "szDestFile"}, {I4, "lSizeInBytes"}},
+     Query<volume_methods::IsWriteable>, 0, N},
     {55, "SetHelpFile", V, {{T, "szHelpFile"}}, SetHelpFile, 0, N},
     {56, "SetIniFile", V, {{T, "szFile"}}, SetIniFileMember, 0, N},
     {57, "SetPasswordMode", V, {{B, "bShow"}, {B, "bSave"}}, SetPasswordModeMember, 0, N},
