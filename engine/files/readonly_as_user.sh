@@ -17,7 +17,7 @@ readonly kSkip=77
 program=$1
 prefix=$2
 filter=$3
-source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 skip() {
   echo "SKIPPED: $*"
