@@ -342,6 +342,14 @@ TEST_F(SelfExtractor, ProgressRisesToHundred) {
     previous = seen[i].second;
   }
   EXPECT_EQ(seen.back().second, 100u);
+  // The copy's half: one message per entry, count x 100 / (2 x entries), so up to 50; then the
+  // append's chunks above 50.
+  const size_t entries = writertest::Parse(Bytes(archive)).items.size();
+  ASSERT_GT(seen.size(), entries + 1);
+  for (size_t i = 1; i <= entries; ++i) {
+    EXPECT_EQ(seen[i].second, i * 100 / (2 * entries)) << "entry " << i;
+  }
+  for (size_t i = entries + 1; i < seen.size(); ++i) EXPECT_GT(seen[i].second, 50u);
 }
 
 }  // namespace
