@@ -166,7 +166,9 @@ TEST_F(BackupRestore, BackupCodes) {
   EXPECT_EQ(Backup(volumes.path(), TRUE), kBackupNotEmpty);
   DeleteFileA((volumes / "old.txt").c_str());
   // A CD-ROM destination, and a protected diskette.
-  if (GetDriveTypeA("M:\\") == DRIVE_CDROM) EXPECT_EQ(Backup("M:\\"), kBackupReadOnlyDestination);
+  if (GetDriveTypeA("M:\\") == DRIVE_CDROM) {
+    EXPECT_EQ(Backup("M:\\"), kBackupReadOnlyDestination);
+  }
   {
     ScopedSimulatedDrives drives;
     drives.MakeWriteProtectedDiskette(volumes.path()[0]);
@@ -176,14 +178,14 @@ TEST_F(BackupRestore, BackupCodes) {
   if (GetDriveTypeA("S:\\") != DRIVE_NO_ROOT_DIR) {
     ScopedSimulatedDrives drives;
     drives.MakeFull('S');
-    EXPECT_EQ(Backup("S:\\"), kBackupSplitFailed + kSplitRefused);
+    EXPECT_EQ(Backup("S:\\"), kBackupSplitFailed + int{kSplitRefused});
     EXPECT_FALSE(Exists(BackupArchive()));
   }
   // Nothing to compress: ZipFiles' 6 becomes 16.
   testutil::TempFolder empty;
   EXPECT_EQ(zip.BackupToDiskettes((empty.path() + "*.*").c_str(), volumes.path().c_str(), TRUE,
                                   nullptr, "t", "m", FALSE),
-            kBackupZipFailed + kWriterNothingToDo);
+            kBackupZipFailed + int{kWriterNothingToDo});
   EXPECT_TRUE(testutil::FolderNames(empty.path()).empty()) << "no backup archive left";
 
   // A locked file: the others are backed up and the result is 6.
@@ -246,7 +248,7 @@ TEST_F(BackupRestore, RestoreCodes) {
                                   "t", "m"),
             kSplitDone);
   DeleteFileA((twoVolumes / "PLAIN.1_1").c_str());
-  EXPECT_EQ(Restore(twoVolumes.path(), into.path()), kRestoreJoinFailed + kJoinDiskRefused);
+  EXPECT_EQ(Restore(twoVolumes.path(), into.path()), kRestoreJoinFailed + int{kJoinDiskRefused});
   EXPECT_EQ(prompts.texts.back(), "Insert disk 2 of 2");
   EXPECT_TRUE(testutil::FolderNames(into.path()).empty()) << "the partial archive is deleted";
 

@@ -256,6 +256,14 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   const std::string aside = sources / "DATA.1_2";
   ASSERT_TRUE(MoveFileA(middle.c_str(), aside.c_str()));
 
+  {
+    // Without a prompt handler the answer is No.
+    ASSERT_EQ(GetEnginePrompts(), nullptr);
+    testutil::TempFolder unanswered;
+    EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
+                                unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
+              kJoinDiskRefused);
+  }
   volumetest::ScriptedDiskPrompts prompts;
   // No: 5, the partial archive stays (it can be repaired), and a retry gives 8.
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
