@@ -238,7 +238,8 @@ TEST_F(Dispatch, EveryMethodAnswersWithItsResultTypeAndFailureValue) {
         EXPECT_EQ(0u, SysStringLen(V_BSTR(&result)));
         break;
       case activex::ArgType::kBool:
-        EXPECT_EQ(VARIANT_FALSE, V_BOOL(&result));
+        // IsDriveWriteable refuses only CD-ROM drives and protected diskettes: "" is neither.
+        EXPECT_EQ(member.id == 53 ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&result));
         break;
       case activex::ArgType::kShort:
         EXPECT_EQ(static_cast<short>(member.failure), V_I2(&result));

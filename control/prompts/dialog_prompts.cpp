@@ -83,6 +83,24 @@ bool DialogPrompts::AskBackupSet(CZText& pattern) {
   return true;
 }
 
+bool DialogPrompts::AskNextDisk(HWND window, const CZText& title, const CZText& text) {
+  return MessageBoxA(window, text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+EnginePrompts::BackupSetChoice DialogPrompts::ChooseBackupSet(CZText& pattern) {
+  CZBackupSetDlg dialog;
+  dialog.searchPattern = pattern;
+  INT_PTR result = -1;
+  {
+    ModalScope scope;
+    result = dialog.Show(scope.Owner());
+  }
+  if (result == -1) return BackupSetChoice::kUnavailable;
+  if (result != IDOK) return BackupSetChoice::kCancelled;
+  pattern = dialog.searchPattern;
+  return BackupSetChoice::kChosen;
+}
+
 void InstallDialogPrompts() {
   static DialogPrompts prompts;
   SetEnginePrompts(&prompts);

@@ -11,6 +11,10 @@ class DialogPrompts : public EnginePrompts {
                            bool nameComplete) override;
   bool AskRename(CZText& name, bool centreOnParent) override;
   bool AskBackupSet(CZText& pattern) override;
+  // The volumes' questions: the next disk in a Yes/No message box owned by window, and the
+  // chooser telling Cancel from a chooser that could not be made.
+  bool AskNextDisk(HWND window, const CZText& title, const CZText& text) override;
+  BackupSetChoice ChooseBackupSet(CZText& pattern) override;
 };
 
 // Makes the dialogs the engine's prompt handler (the module's start-up calls it once).

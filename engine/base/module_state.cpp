@@ -70,6 +70,12 @@ HINSTANCE ResourceModule() {
 
 const CZText& ControlFolder() { return State().controlFolder; }
 
+ScopedControlFolder::ScopedControlFolder(const char* folder) : saved_(State().controlFolder) {
+  State().controlFolder = folder != nullptr ? folder : "";
+}
+
+ScopedControlFolder::~ScopedControlFolder() { State().controlFolder = saved_; }
+
 const CZText& IniName() { return State().iniName; }
 
 void SetIniName(const char* name) { State().iniName = name != nullptr ? name : ""; }

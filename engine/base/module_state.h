@@ -17,6 +17,17 @@ HINSTANCE ModuleInstance();  // null when none was recorded
 HINSTANCE ResourceModule();
 // Folder of the control's module file, OEM, ending in '\'; "" when no module is recorded.
 const CZText& ControlFolder();
+// Tests: the control folder is folder (OEM, ending in '\') while the object lives.
+class ScopedControlFolder {
+ public:
+  explicit ScopedControlFolder(const char* folder);
+  ~ScopedControlFolder();
+  ScopedControlFolder(const ScopedControlFolder&) = delete;
+  ScopedControlFolder& operator=(const ScopedControlFolder&) = delete;
+
+ private:
+  CZText saved_;
+};
 
 // ---- settings file and password modes -----------------------------------------------------------
 // Full name of the settings file, in the ANSI form the profile functions take.

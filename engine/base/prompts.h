@@ -4,6 +4,8 @@
 // scripted answers. With no handler installed every question gets its cautious answer.
 #pragma once
 
+#include <windows.h>
+
 #include "base/cztext.h"
 
 enum PasswordAnswer { kPasswordRetry = 0, kPasswordBypass = 1, kPasswordNever = 2 };
@@ -35,6 +37,20 @@ class EnginePrompts {
   // pattern: the backup folder and the pattern of backup-set files; on true it receives the
   // chosen set's first file.
   virtual bool AskBackupSet(CZText& pattern) = 0;
+
+  // ---- volumes: the next disk and the backup-set chooser's three outcomes ----------------------
+  // The disk prompt of split, join and restore: title and text with the disk numbers filled in,
+  // owned by window. true for Yes (the disk is in the drive), false for No (give up).
+  virtual bool AskNextDisk(HWND window, const CZText& title, const CZText& text) {
+    (void)window, (void)title, (void)text;
+    return false;
+  }
+  // The chooser as Restore asks it: chosen (pattern receives the set's first file), cancelled,
+  // or not shown at all because it could not be made.
+  enum class BackupSetChoice { kChosen, kCancelled, kUnavailable };
+  virtual BackupSetChoice ChooseBackupSet(CZText& pattern) {
+    return AskBackupSet(pattern) ? BackupSetChoice::kChosen : BackupSetChoice::kCancelled;
+  }
 };
 
 // The handler the engine asks; null when none is installed. Not owned.

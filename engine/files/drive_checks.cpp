@@ -44,6 +44,7 @@ bool IsDisketteWriteProtected(const char* path) {
     return true;
   // Writing a label is the cheapest write that fails on a protected disk; the old label goes back.
   if (!SetVolumeLabelA(root.c_str(), "1")) return true;
-  SetVolumeLabelA(root.c_str(), label[0] ? label : nullptr);
+  // An empty label goes back as "": a null label crashes Wine on a folder typed "floppy".
+  SetVolumeLabelA(root.c_str(), label);
   return false;
 }

@@ -14,6 +14,7 @@
 //   zip_add_scan.cpp      the folder scan (masks, recursion, stored names, duplicates)
 //   zip_add_folders.cpp   the folder helpers of the split and backup operations
 //   zip_encrypt.cpp       the encryption pass
+//   volumes/              the self-extractor builder, split and backup
 #pragma once
 
 #include <windows.h>
@@ -123,6 +124,38 @@ class CZZip {
   // its last character replaced by '?'. FALSE when there is none.
   static BOOL ResolvePartFile(const char* name, CZText& path);
 
+  // ---- self-extractors, split and backup (engine/volumes) ---------------------------------------
+  // The stub program (the control folder's "RAVELIN.32", or "RAVELIN.16" without win32Target),
+  // the 682-byte settings block and a copy of the archive whose offsets count from the start of
+  // the new file. Result: SelfExtractorResult. The archive itself is never changed; the caller's
+  // current folder stays. exeName null or "": the archive's name with ".EXE"; a name without '\'
+  // lies in the archive's folder. languageFile null: "ENGLISH.ELF"; without '\': in the control
+  // folder. WM_USER+90 once, then WM_USER+91 with the percentage done.
+  int BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const char* exeName,
+                         const char* programToLaunch, const char* exeTitle,
+                         const char* languageFile, short overwriteMode, BOOL askDirectory,
+                         BOOL win32Target);
+  // A copy of the archive in a temporary file whose stored offsets are moved up by shift bytes
+  // (the bytes in front of the archive are kept). copyName receives the copy's name as soon as
+  // it exists; on FALSE the copy is already deleted.
+  static BOOL CopyArchiveShifted(const char* archiveName, HWND notifyWindow, DWORD shift,
+                                 CZText& copyName);
+  // Cuts sourceName into volumes NAME.V_S in destination: the first of firstSize bytes, the
+  // others of nextSize. On a removable or full destination the disk prompt asks for the next
+  // disk whenever one lacks room. Result: SplitResult.
+  int SplitArchive(HWND notifyWindow, const char* sourceName, const char* destination,
+                   long firstSize, long nextSize, const char* title, const char* text);
+  // Compresses mask into a backup archive in the mask's folder and splits it onto destination
+  // (volumes as large as the destination's free space); the backup archive is always deleted.
+  // Result: BackupResult.
+  int BackupToDiskettes(const char* mask, const char* destination, BOOL recurse,
+                        HWND notifyWindow, const char* title, const char* text,
+                        BOOL forceSingleBackup);
+  // folder + '\' + the name part of sourceName with the extension V "_" S (base-36 digits, "~"
+  // beyond 35), upper case.
+  static void MakeVolumeName(const char* sourceName, CZText& out, const char* folder, int volume,
+                             int last);
+
  private:
   // The compressing pass (zip_add.cpp). archive: full path; mask: as the scan takes it.
   int CompressFiles(const std::string& archive, const std::string& mask);
@@ -143,6 +176,44 @@ class CZZip {
   bool archiveWritten_ = false;
   // The source files written into the new archive, for the archive-attribute option.
   std::vector<std::string> written_;
+};
+
+// ---- results of the self-extractor builder, split and backup (engine/volumes) ------------------
+enum SelfExtractorResult : int {
+  kSfxDone = 0,
+  kSfxNoLanguageFile = 1,
+  kSfxNoStub = 2,
+  kSfxBadArchive = 4,     // no name, not found, the output would be the archive, the copy failed
+  kSfxWriteFailed = 5,    // stub copy, settings block or append failed; copy not openable
+  kSfxCannotOpen = 6,     // the output cannot be opened after the stub copy
+  kSfxDriveFull = 7,      // no free space at all on the output's drive
+  kSfxReadOnlyDrive = 9,  // CD-ROM drive or write-protected diskette
+  kSfxNoSpace = 10,       // less room than the archive plus 50,000 bytes, or for a chunk
+  kSfxNoMemory = 11,
+};
+
+enum SplitResult : int {
+  kSplitDone = 0,
+  kSplitNoSource = 1,
+  kSplitNoMemory = 2,
+  kSplitReadError = 3,
+  kSplitRefused = 4,  // more than 36 volumes, bad sizes, or the source on the swapped disk
+  kSplitCannotCreate = 5,
+  kSplitDiskRefused = 6,  // No to the disk prompt
+  kSplitDestinationFull = 10,
+  kSplitProtectedRefused = 11,  // No while the disk was write-protected
+};
+
+enum BackupResult : int {
+  kBackupDone = 0,
+  kBackupNoName = 1,
+  kBackupNotEmpty = 3,
+  kBackupWarningNoArchive = 4,
+  kBackupDeniedNoArchive = 5,
+  kBackupDoneWithDenied = 6,
+  kBackupReadOnlyDestination = 24,
+  kBackupZipFailed = 10,    // + the adding code
+  kBackupSplitFailed = 40,  // + the split code
 };
 
 // ---- the folder scan (zip_add_scan.cpp), used by the compressing pass -------------------------

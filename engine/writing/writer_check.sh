@@ -8,7 +8,9 @@
 set -uo pipefail
 folder="${1:?folder of the written archives}"
 shopt -s nullglob
-archives=("$folder"/*.zip)
+# Self-extractors (*.exe: a program in front of the archive) are checked the same way, and unzip
+# must find their offsets exact (no "extra bytes" warning).
+archives=("$folder"/*.zip "$folder"/*.exe)
 if [ ${#archives[@]} -eq 0 ]; then
   echo "no archives in $folder: run the engine tests first" >&2
   exit 1
@@ -75,6 +77,12 @@ PY
     fi
     if ! timeout 120 7z t -bd "$archive" </dev/null >/dev/null 2>&1; then
       echo "FAIL 7z t: $archive"; ok=0
+    fi
+  fi
+  if [ "${archive##*.}" = exe ] && [ "$entries" -gt 0 ]; then
+    warnings=$(timeout 120 unzip -t ${password:+-P "$password"} "$archive" </dev/null 2>&1)
+    if [ $? -ne 0 ] || printf '%s' "$warnings" | grep -q "extra bytes"; then
+      echo "FAIL unzip -t of a self-extractor (exit code or extra bytes): $archive"; ok=0
     fi
   fi
   if [ $ok -eq 1 ]; then
