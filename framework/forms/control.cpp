@@ -147,7 +147,8 @@ void Control::WndProc(Message& message) {
       if (!IsWindowed() && (ControlStyle & csCaptureMouse)) SetMouseCapture(true);
       if (ControlStyle & csClickEvents) clicked_ = true;
       if (message.msg == WM_LBUTTONDBLCLK && (ControlStyle & csDoubleClicks)) DblClick();
-      MouseDown(MouseButton::mbLeft, KeysToShiftState(message.wParam), x, y);
+      MouseDown(MouseButton::mbLeft,
+                KeysToShiftState(message.wParam) | (message.msg == WM_LBUTTONDBLCLK ? static_cast<ShiftState>(ssDouble) : 0u), x, y);
       break;
     case WM_LBUTTONUP: {
       const bool wasClicked = clicked_;

@@ -59,13 +59,6 @@ class WinControl : public Control {
   bool CanFocus() const;
   bool TabStop = false;
 
-  NotifyEvent OnEnter;
-  NotifyEvent OnExit;
-  KeyEvent OnKeyDown;
-  KeyEvent OnKeyUp;
-  KeyPressEvent OnKeyPress;
-
- protected:
   struct CreateParams {
     const char* className = nullptr;  // null: the framework's own window class
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -74,6 +67,14 @@ class WinControl : public Control {
     int x = 0, y = 0, width = 0, height = 0;
     HWND parentWindow = nullptr;  // for top-level windows: the owner
   };
+
+  NotifyEvent OnEnter;
+  NotifyEvent OnExit;
+  KeyEvent OnKeyDown;
+  KeyEvent OnKeyUp;
+  KeyPressEvent OnKeyPress;
+
+ protected:
   // Creates and subclasses the window; called by each concrete class's constructor.
   void CreateHandle(const CreateParams& params);
   // Fills the background of a window of the framework's own class.
