@@ -33,7 +33,10 @@ bool IsFrameworkMessage(UINT msg) { return msg >= CM_BASE && msg < CN_BASE + 0x4
 
 }  // namespace
 
-WinControl::WinControl(Component* owner, WinControl* parent) : Control(owner, parent) {}
+WinControl::WinControl(Component* owner, WinControl* parent) : Control(owner, parent) {
+  // The system's controls report their own clicks (BN_CLICKED, NM_CLICK, ...).
+  ControlStyle = csSetCaption;
+}
 
 WinControl::~WinControl() {
   DestroyComponents();
