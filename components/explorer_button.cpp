@@ -200,7 +200,11 @@ void DrawEmbossed(HDC dc, int x, int y, forms::Bitmap& image) {
   HBITMAP mono = CreateBitmap(w, h, 1, 1, nullptr);
   HGDIOBJ oldMono = SelectObject(monoDC, mono);
   const COLORREF oldBack = SetBkColor(source, background);
-  BitBlt(monoDC, 0, 0, w, h, source, 0, 0, SRCCOPY);  // black where the image is not the background
+  // 1 where the background is; inverted, the image's own pixels are the set bits, which a blit
+  // to a colour context turns into the background colour (white) and 0xE20746 (source ? pattern :
+  // destination) paints with the brush.
+  BitBlt(monoDC, 0, 0, w, h, source, 0, 0, SRCCOPY);
+  BitBlt(monoDC, 0, 0, w, h, nullptr, 0, 0, DSTINVERT);
   SetBkColor(source, oldBack);
   const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));

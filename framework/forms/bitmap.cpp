@@ -74,15 +74,13 @@ void Bitmap::Assign(const Bitmap& other) {
     if (handle_ == nullptr) throw std::runtime_error("Out of system resources");
     width_ = other.width_;
     height_ = other.height_;
-    HDC source = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldSource = SelectObject(source, other.handle_);
+    // A bitmap can be selected into one device context only: use the other's own.
+    HDC source = const_cast<Bitmap&>(other).GetCanvas().Handle();
     HDC target = CreateCompatibleDC(nullptr);
     HGDIOBJ oldTarget = SelectObject(target, handle_);
     BitBlt(target, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
     SelectObject(target, oldTarget);
     DeleteDC(target);
-    SelectObject(source, oldSource);
-    DeleteDC(source);
   }
   Changed();
 }

@@ -258,12 +258,13 @@ bool WinControl::RouteMouse(Message& message) {
   if (message.msg == WM_MOUSEMOVE) {
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, handle_, 0};
     TrackMouseEvent(&track);
-    if (under != mouseControl_) {
-      Control* left = mouseControl_;
-      mouseControl_ = under;
-      if (left != nullptr) left->Perform(CM_MOUSELEAVE);
-      if (under != nullptr && mouseControl_ == under) under->Perform(CM_MOUSEENTER);
-    }
+  }
+  // Any mouse message tells where the mouse is (a press may come without a move before it).
+  if (under != mouseControl_) {
+    Control* left = mouseControl_;
+    mouseControl_ = under;
+    if (left != nullptr) left->Perform(CM_MOUSELEAVE);
+    if (under != nullptr && mouseControl_ == under) under->Perform(CM_MOUSEENTER);
   }
   Control* target = captureControl_ != nullptr ? captureControl_ : under;
   if (target == nullptr) return false;
