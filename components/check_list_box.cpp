@@ -177,6 +177,8 @@ TCheckListBox::TCheckListBox(Component* owner, WinControl* parent, const CreateA
   };
   UpdateItemHeight();
   UpdateRowCount();
+  // The window's first WM_SIZE came before the framework saw its messages.
+  if (integralHeight_) FitHeight();
 }
 
 void TCheckListBox::CheckIndex(int index) const {
