@@ -142,12 +142,10 @@ void ScrollBox::ScrollTo(int bar, int position) {
   const int dx = bar == SB_HORZ ? old - position : 0;
   const int dy = bar == SB_VERT ? old - position : 0;
   for (Control* c : Controls()) {
-    if (!c->IsWindowed()) {
-      const RECT r = c->BoundsRect();
-      c->SetBounds(r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top);
-    }
+    const RECT r = c->BoundsRect();
+    c->SetBounds(r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top);
   }
-  ScrollWindowEx(Handle(), dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  Invalidate();
   SetScrollPos(Handle(), bar, position, TRUE);
 }
 
