@@ -124,4 +124,14 @@ TEST_F(BoundaryTest, ThingsThatAreNotStandardExceptions) {
   EXPECT_EQ(exceptions.size(), 2u);
 }
 
+TEST_F(BoundaryTest, ThreadStart) {
+  HANDLE thread = CreateGuardedThread([] { throw std::runtime_error("thread"); });
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  ASSERT_EQ(exceptions.size(), 1u);
+  EXPECT_EQ(exceptions[0], "thread");
+  ExpectFormAnswers();
+}
+
 }  // namespace

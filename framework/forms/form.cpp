@@ -144,12 +144,16 @@ int Form::ShowModal() {
   Show();
   if (auto hook = app.TakeModalHook()) hook(*this);
   for (;;) {
-    if (modalResult_ == mrNone) app.HandleMessage();
-    if (app.Terminated() && modalResult_ == mrNone) modalResult_ = mrCancel;
-    if (modalResult_ != mrNone) {
-      CloseModal();
-      if (modalResult_ != mrNone) break;
+    if (app.Terminated()) {  // the program is ending: every modal loop stops
+      if (modalResult_ == mrNone) modalResult_ = mrCancel;
+      break;
     }
+    if (modalResult_ == mrNone) {
+      app.HandleMessage();
+      continue;
+    }
+    CloseModal();
+    if (modalResult_ != mrNone) break;
   }
   return modalResult_;
 }

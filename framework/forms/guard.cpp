@@ -1,5 +1,7 @@
 #include "forms/guard.h"
 
+#include <windows.h>
+
 #include <stdexcept>
 
 #include "forms/application.h"
@@ -14,6 +16,29 @@ std::string ExceptionText(std::exception_ptr error) {
   } catch (...) {
     return "Unknown exception";
   }
+}
+
+namespace {
+
+DWORD WINAPI GuardedThreadStart(LPVOID parameter) {
+  auto* body = static_cast<std::function<void()>*>(parameter);
+  Guard([&] { (*body)(); });
+  delete body;
+  return 0;
+}
+
+}  // namespace
+
+void* CreateGuardedThread(std::function<void()> body, unsigned long* threadId) {
+  auto* owned = new std::function<void()>(std::move(body));
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, GuardedThreadStart, owned, 0, &id);
+  if (thread == nullptr) {
+    delete owned;
+    return nullptr;
+  }
+  if (threadId != nullptr) *threadId = id;
+  return thread;
 }
 
 void ReportCurrentException() noexcept {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,9 @@ namespace forms {
 void ReportCurrentException() noexcept;
 // The text an exception shows in the standard exception message.
 std::string ExceptionText(std::exception_ptr error);
+
+// Starts a thread whose body runs inside the boundary; the handle is the caller's to close.
+void* CreateGuardedThread(std::function<void()> body, unsigned long* threadId = nullptr);
 
 template <class F>
 void Guard(F&& body) noexcept {

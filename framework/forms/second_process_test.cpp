@@ -65,6 +65,44 @@ TEST(SecondProcess, ChildServesForm) {
   EXPECT_EQ(presses, 2);
 }
 
+// Runs only as a child: a WM_QUIT met by ProcessMessages is kept, and modal loops then end.
+TEST(SecondProcess, ChildKeepsQuit) {
+  if (getenv(kChildVariable) == nullptr) GTEST_SKIP() << "runs only as the child of QuitIsKeptByProcessMessages";
+  Application& app = Application::Instance();
+  app.Initialize();
+  PostQuitMessage(3);
+  app.ProcessMessages();
+  EXPECT_TRUE(app.Terminated());
+  Form form(nullptr, FormCreateArgs{"After quit"});
+  EXPECT_EQ(form.ShowModal(), mrCancel);
+}
+
+// Runs this program again with one test and the child variable set; its exit code.
+DWORD RunChild(const char* test, DWORD limitMs, PROCESS_INFORMATION* started = nullptr) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, sizeof(self));
+  std::string command = std::string("\"") + self + "\" --gtest_filter=" + test;
+  SetEnvironmentVariableA(kChildVariable, "1");
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  const BOOL ok = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableA(kChildVariable, nullptr);
+  if (!ok) return static_cast<DWORD>(-1);
+  if (started != nullptr) {
+    *started = process;
+    return 0;
+  }
+  if (WaitForSingleObject(process.hProcess, limitMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+TEST(SecondProcess, QuitIsKeptByProcessMessages) { EXPECT_EQ(RunChild("SecondProcess.ChildKeepsQuit", 30000), 0u); }
+
 TEST(SecondProcess, RobotPressesWindowlessButton) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof(self));
