@@ -82,13 +82,13 @@ TEST_F(MSListViewTest, TextsComeFromOnGetDispInfo) {
     auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
     ++asked;
     if (info->item.mask & LVIF_TEXT) {
-      buffer = "Grüße " + std::to_string(info->item.iItem) + "." + std::to_string(info->item.iSubItem);
+      buffer = "Gr\xFC\xDF" "e " + std::to_string(info->item.iItem) + "." + std::to_string(info->item.iSubItem);
       lstrcpynA(info->item.pszText, buffer.c_str(), info->item.cchTextMax);
     }
   };
   InsertDirect(3);
-  EXPECT_EQ(view->ItemText(1, 0), "Grüße 1.0");
-  EXPECT_EQ(view->ItemText(2, 1), "Grüße 2.1");
+  EXPECT_EQ(view->ItemText(1, 0), "Gr\xFC\xDF" "e 1.0");
+  EXPECT_EQ(view->ItemText(2, 1), "Gr\xFC\xDF" "e 2.1");
   EXPECT_GT(asked, 0);
   guitest::SaveScreenshot(form->Handle(), "ms_list_view.bmp");
   EXPECT_EQ(frameworkTexts, 0);  // the framework's own supply is never consulted

@@ -111,6 +111,7 @@ class Control : public Component {
   void TakeParentFont();
 
  protected:
+  friend class WinControl;  // forgets itself as the parent of controls that outlive it
   virtual void MouseDown(MouseButton button, ShiftState shift, int x, int y);
   virtual void MouseUp(MouseButton button, ShiftState shift, int x, int y);
   virtual void MouseMove(ShiftState shift, int x, int y);

@@ -363,6 +363,28 @@ TEST_F(FormsTest, MessageDialogsAnswerByButtonName) {
   EXPECT_EQ(MessageDlg("Escape", MsgDlgType::mtWarning, mbYesNoCancel), mrCancel);
 }
 
+TEST_F(FormsTest, HelpButtonCallsTheReplaceableHelp) {
+  Application& app = Application::Instance();
+  app.HelpFile = "Pelloro.hlp";
+  std::vector<std::string> calls;
+  app.WinHelpHook = [&](HWND, const char* file, UINT command, ULONG_PTR data) {
+    calls.push_back(std::string(file) + " " + std::to_string(command) + " " + std::to_string(data));
+    return TRUE;
+  };
+  guitest::OnModal([](Form& form) {
+    guitest::Click(form, "Help");
+    guitest::Click(form, "OK");
+  });
+  EXPECT_EQ(MessageDlg("With help", MsgDlgType::mtInformation, mbOK | mbHelp, 77), mrOk);
+  app.WinHelpHook = nullptr;
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0], "Pelloro.hlp " + std::to_string(HELP_CONTEXT) + " 77");
+  app.SetScreenCursor(crHourGlass);
+  EXPECT_EQ(app.ScreenCursor(), crHourGlass);
+  EXPECT_EQ(GetCursor(), app.Cursor(crHourGlass));
+  app.SetScreenCursor(crDefault);
+}
+
 TEST_F(FormsTest, InputBoxGivesTheTypedTextOrTheDefault) {
   guitest::OnModal([](Form& form) {
     EXPECT_EQ(guitest::Get<Edit>(form, "Value").Text(), "old");

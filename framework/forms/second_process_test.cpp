@@ -9,6 +9,7 @@
 #include "forms/form_test_fixture.h"
 #include "forms/canvas.h"
 #include "forms/label.h"
+#include "forms/timer.h"
 #include "gui_driver.h"
 
 namespace {
@@ -100,6 +101,25 @@ DWORD RunChild(const char* test, DWORD limitMs, PROCESS_INFORMATION* started = n
   CloseHandle(process.hProcess);
   return code;
 }
+
+// Runs only as a child: Run shows the main form and returns once it is closed.
+TEST(SecondProcess, ChildRunsMainForm) {
+  if (getenv(kChildVariable) == nullptr) GTEST_SKIP() << "runs only as the child of RunEndsWithTheMainForm";
+  Application& app = Application::Instance();
+  app.Initialize();
+  Form form(nullptr, FormCreateArgs{"Main form"});
+  app.MainForm = &form;
+  bool shown = false;
+  form.OnShow = [&](Component&) { shown = true; };
+  auto* timer = new Timer(&form, 50);
+  timer->SetOnTimer([&form](Component&) { form.Close(); });
+  app.Run();
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(app.Terminated());
+  EXPECT_FALSE(IsWindowVisible(form.Handle()));
+}
+
+TEST(SecondProcess, RunEndsWithTheMainForm) { EXPECT_EQ(RunChild("SecondProcess.ChildRunsMainForm", 30000), 0u); }
 
 TEST(SecondProcess, QuitIsKeptByProcessMessages) { EXPECT_EQ(RunChild("SecondProcess.ChildKeepsQuit", 30000), 0u); }
 

@@ -40,7 +40,10 @@ WinControl::WinControl(Component* owner, WinControl* parent) : Control(owner, pa
 
 WinControl::~WinControl() {
   DestroyComponents();
-  for (Control* child : std::vector<Control*>(controls_)) RemoveControl(child);
+  for (Control* child : std::vector<Control*>(controls_)) {
+    RemoveControl(child);
+    child->parent_ = nullptr;  // owned elsewhere: it outlives this parent
+  }
   if (handle_ != nullptr) {
     HWND window = handle_;
     Detach();
