@@ -237,4 +237,18 @@ TEST_F(CheckListBoxTest, FrameAndTickPixels) {
   guitest::SaveScreenshot(form->Handle(), "check_list_box.bmp");
 }
 
+TEST_F(CheckListBoxTest, EmptyListDrawsOneRowWithoutACheckBox) {
+  EXPECT_EQ(box->RowCount(), 1);
+  RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = GetDC(box->Handle());
+  const int h = box->ItemHeight();
+  const int x0 = (h - 13) / 2, y0 = (h - 13) / 2;
+  const COLORREF window = ColorToRGB(clWindow) & 0xFFFFFF;
+  EXPECT_EQ(GetPixel(dc, x0, y0 + 5) & 0xFFFFFF, window);
+  EXPECT_EQ(GetPixel(dc, x0 + 1, y0 + 5) & 0xFFFFFF, window);
+  ReleaseDC(box->Handle(), dc);
+  box->Toggle(0);  // nothing to toggle
+  EXPECT_TRUE(changes.empty());
+}
+
 }  // namespace

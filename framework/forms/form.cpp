@@ -119,6 +119,39 @@ void Form::SetClientSize(int width, int height) {
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 
+WindowState Form::GetWindowState() const {
+  if (IsIconic(Handle())) return WindowState::wsMinimized;
+  if (IsZoomed(Handle())) return WindowState::wsMaximized;
+  return WindowState::wsNormal;
+}
+
+void Form::SetWindowState(WindowState state) {
+  const int show = state == WindowState::wsMinimized   ? SW_MINIMIZE
+                   : state == WindowState::wsMaximized ? SW_MAXIMIZE
+                                                       : SW_RESTORE;
+  if (IsWindowVisible(Handle())) {
+    ShowWindow(Handle(), show);
+  } else {
+    // Not shown yet: the state is what the next show gives.
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(Handle(), &placement);
+    placement.showCmd = state == WindowState::wsMaximized ? SW_SHOWMAXIMIZED
+                        : state == WindowState::wsMinimized ? SW_SHOWMINIMIZED
+                                                            : SW_SHOWNORMAL;
+    placement.flags = 0;
+    SetWindowPlacement(Handle(), &placement);
+    ShowWindow(Handle(), SW_HIDE);
+  }
+}
+
+void Form::BringToFront() {
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+  SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(Handle());
+  SetActiveWindow(Handle());
+}
+
 int Form::ShowModal() {
   if (modal_ || IsWindowVisible(Handle())) throw std::logic_error("Cannot make a visible window modal");
   Application& app = Application::Instance();

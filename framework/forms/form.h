@@ -18,6 +18,7 @@ class MainMenu;
 enum class BorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
 enum class FormPosition { poDesigned, poScreenCenter };
 enum class CloseAction { caNone, caHide, caFree, caMinimize };
+enum class WindowState { wsNormal, wsMinimized, wsMaximized };
 
 constexpr int mrNone = 0;
 constexpr int mrOk = 1;
@@ -60,6 +61,10 @@ class Form : public WinControl {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
   void SetClientSize(int width, int height);
+  forms::WindowState GetWindowState() const;
+  void SetWindowState(forms::WindowState state);
+  // Brings the form to the front and activates it.
+  void BringToFront();
 
   bool KeyPreview = false;
   MainMenu* Menu() const { return menu_; }

@@ -363,6 +363,23 @@ TEST_F(FormsTest, MessageDialogsAnswerByButtonName) {
   EXPECT_EQ(MessageDlg("Escape", MsgDlgType::mtWarning, mbYesNoCancel), mrCancel);
 }
 
+TEST_F(FormsTest, WindowStateAndPlacement) {
+  Form form(nullptr, FormCreateArgs{"Placement", 30, 40, 300, 200});
+  EXPECT_EQ(form.Left(), 30);
+  EXPECT_EQ(form.Top(), 40);
+  EXPECT_EQ(form.Width(), 300);
+  form.SetClientSize(200, 100);
+  EXPECT_EQ(form.ClientRect().right, 200);
+  EXPECT_EQ(form.ClientRect().bottom, 100);
+  form.Show();
+  form.SetWindowState(WindowState::wsMaximized);
+  EXPECT_EQ(form.GetWindowState(), WindowState::wsMaximized);
+  form.SetWindowState(WindowState::wsNormal);
+  EXPECT_EQ(form.GetWindowState(), WindowState::wsNormal);
+  form.BringToFront();
+  EXPECT_EQ(GetActiveWindow(), form.Handle());
+}
+
 TEST_F(FormsTest, HelpButtonCallsTheReplaceableHelp) {
   Application& app = Application::Instance();
   app.HelpFile = "Pelloro.hlp";
