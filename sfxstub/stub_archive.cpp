@@ -2,6 +2,7 @@
 
 #include "core/le_fields.h"
 #include "core/zip_records.h"
+#include "stub_settings.h"
 
 namespace {
 
@@ -111,6 +112,9 @@ int StubArchive::FindEndRecord(uint32_t* entries, uint32_t* directoryStart, uint
   uint32_t at = 0;
   blockLength_ = 0;  // the search uses the block as scratch
   if (!FindEndRecordSignature(reader, size_, block_, &at)) return kEndRecordDamaged;
+  // The stub's own image holds the signature bytes among its constants: a record can only stand
+  // in the archive, behind the stub and its settings block.
+  if (at < kStubSize + kSettingsBlockSize) return kEndRecordDamaged;
   uint8_t record[zip::end::kSize];
   if (reader.ReadAt(at, record, sizeof record) != static_cast<int64_t>(sizeof record)) {
     return kEndRecordDamaged;

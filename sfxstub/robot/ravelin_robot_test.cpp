@@ -78,6 +78,24 @@ void Screenshot(const std::string& name) {
   ReleaseDC(nullptr, screen);
 }
 
+// The text static of a message box (id 0xFFFF; a 32-bit process's id can read back sign-extended).
+HWND MessageTextControl(HWND box) {
+  struct Search {
+    HWND found;
+  } search = {nullptr};
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM p) -> BOOL {
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && GetWindowTextLengthA(child) > 0) {
+          reinterpret_cast<Search*>(p)->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // One self-extractor process and its windows.
 class Robot {
  public:
@@ -95,9 +113,28 @@ class Robot {
     CloseHandle(process_.hProcess);
   }
   bool started() const { return started_; }
+  // The process's top-level windows, for failure messages.
+  std::string Describe() {
+    struct Search {
+      DWORD pid;
+      std::string text;
+    } search = {process_.dwProcessId, ""};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid == s->pid) {
+            s->text += "[" + ClassOf(w) + " '" + WindowText(w) + "'" + (IsWindowVisible(w) ? " visible" : "") + "] ";
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.text;
+  }
 
   // The process's visible top-level dialog for which accept holds, waited for up to ms.
-  HWND WaitWindow(const std::function<bool(HWND)>& accept, DWORD ms = 20000) {
+  HWND WaitWindow(const std::function<bool(HWND)>& accept, DWORD ms = 60000) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
       HWND found = Find(accept);
       if (found != nullptr) return found;
@@ -108,8 +145,11 @@ class Robot {
   HWND WaitMain(const std::string& title) {
     return WaitWindow([&](HWND w) { return WindowText(w) == title && GetDlgItem(w, kTarget) != nullptr; });
   }
-  HWND WaitMessageBox(DWORD ms = 20000) {
-    return WaitWindow([](HWND w) { return GetDlgItem(w, kMessageText) != nullptr; }, ms);
+  HWND WaitMessageBox(DWORD ms = 60000) {
+    return WaitWindow([](HWND w) {
+      return MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr &&
+             GetDlgItem(w, kPromptText) == nullptr;
+    }, ms);
   }
   HWND WaitPrompt(int distinctControl) {
     return WaitWindow([&](HWND w) {
@@ -157,7 +197,8 @@ void SetField(HWND dialog, int id, const std::string& text) {
 // WM_GETTEXT: GetWindowText does not ask a control of another process (an edit's text stays unread).
 std::string ControlText(HWND dialog, int id) {
   char text[1024] = {};
-  SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  HWND control = id == kMessageText ? MessageTextControl(dialog) : GetDlgItem(dialog, id);
+  SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -212,7 +253,7 @@ TEST(RavelinRobot, NothingAppendedOrABlockAlone) {
     Robot robot(Sfx("bare"));
     ASSERT_TRUE(robot.started());
     HWND box = robot.WaitMessageBox();
-    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box, nullptr) << robot.Describe();
     EXPECT_EQ(ControlText(box, kMessageText), "Self-Extracting ZIP file corrupted.");
     EXPECT_EQ(WindowText(box), "");
     Screenshot("bare");
@@ -222,7 +263,8 @@ TEST(RavelinRobot, NothingAppendedOrABlockAlone) {
   {
     Robot robot(Sfx("block_only"));
     HWND box = robot.WaitMessageBox();
-    ASSERT_NE(box, nullptr);
+    Screenshot("block_only");
+    ASSERT_NE(box, nullptr) << robot.Describe();
     EXPECT_EQ(ControlText(box, kMessageText), "Can' t perform the required action (I/O error).");
     EXPECT_EQ(WindowText(box), Title("block_only"));
     Click(box, IDOK);
