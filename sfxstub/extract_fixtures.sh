@@ -39,6 +39,8 @@ PY
 wrap stored "$work/stored.zip"
 (cd "$src" && peer zip -q -r -9 "$work/deflated.zip" .)
 wrap deflated "$work/deflated.zip"
+(cd "$src" && peer 7z a -tzip -mx=9 "$work/sevenzip.zip" .)
+wrap sevenzip "$work/sevenzip.zip"
 wrap unshifted "$work/deflated.zip" --unshifted
 (cd "$src" && peer zip -q -r -P secret "$work/password_deflated.zip" .)
 UNZIP_PASSWORD=secret wrap password_deflated "$work/password_deflated.zip"

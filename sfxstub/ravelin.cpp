@@ -442,19 +442,8 @@ void CancelPressed(HWND dialog) {
 }
 
 void ShowEntryProgress(HWND dialog, int percent, const char* name) {
-  const char* last = name;
-  for (const char* p = name; *p != '\0'; ++p) {
-    if (*p == '/') last = p + 1;
-  }
-  if (last == name) {
-    for (const char* p = name; *p != '\0'; ++p) {
-      if (*p == '\\') last = p + 1;
-    }
-  }
-  char component[kStubPathCapacity];
-  ToAnsiText(last, component, sizeof component);
   char title[kStubPathCapacity + 16];
-  wsprintfA(title, "%s [%i %%]", component, percent);
+  ProgressTitle(name, percent, title, sizeof title);
   SetWindowTextA(dialog, title);
 }
 

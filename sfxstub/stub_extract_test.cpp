@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "stub_archive.h"
+#include "stub_settings.h"
+#include "stub_text.h"
 #include "win_test_util.h"
 
 namespace {
@@ -157,7 +159,7 @@ TEST(StubExtract, ExtractsWhatUnzipExtracts) {
     const char* name;
     int result;
   };
-  const Row rows[] = {{"stored", 0},  {"deflated", 0},    {"names", 0},
+  const Row rows[] = {{"stored", 0},  {"deflated", 0},    {"sevenzip", 0}, {"names", 0},
                       {"piped", 0},   {"python_pipe", 0}, {"unshifted", 1}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -419,6 +421,86 @@ TEST(StubExtract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
     }
     EXPECT_EQ(ReadText(file) == "old", !row.replaced);
     EXPECT_EQ(testutil::FolderNames(target + "\\", true), std::vector<std::string>{"README.TXT"});
+  }
+}
+
+TEST(StubText, ProgressTitlePromptSubstitutionAndSettings) {
+  char title[300];
+  ProgressTitle("DOCS\\GUIDE.TXT", 50, title, sizeof title);
+  EXPECT_STREQ(title, "GUIDE.TXT [50 %]");
+  ProgressTitle("A/B\\C.TXT", 100, title, sizeof title);
+  EXPECT_STREQ(title, "B\\C.TXT [100 %]");
+  ProgressTitle("PLAIN", 0, title, sizeof title);
+  EXPECT_STREQ(title, "PLAIN [0 %]");
+
+  struct Row {
+    const char* text;
+    const char* value;
+    size_t capacity;
+    const char* result;
+  };
+  const Row rows[] = {
+      {"Replace %1?", "C:\\README.TXT", 450, "Replace C:\\README.TXT?"},
+      {"No marker %d", "X", 450, "No marker %d"},       // without "%1" the text stays
+      {"%1 and %2", "V", 450, "V and V"},               // every '%' takes the value
+      {"%1 at the end %", "V", 450, "V at the end %"},  // a final '%' stays
+      {"%1%1%1", "ABCD", 7, "ABCDAB"},                  // cut at the end of the buffer
+  };
+  for (const Row& row : rows) {
+    char out[450];
+    SubstituteValue(row.text, row.value, out, row.capacity);
+    EXPECT_STREQ(out, row.result) << row.text;
+  }
+
+  uint8_t block[kSettingsBlockSize];
+  for (uint8_t& b : block) b = ' ';
+  const char* title3 = "Setup of Grüße";
+  block[0] = '7';
+  block[1] = '0';
+  for (size_t i = 0; title3[i] != '\0'; ++i) block[2 + i] = static_cast<uint8_t>(title3[i]);
+  StubSettings settings;
+  ParseSettings(block, &settings);
+  EXPECT_EQ(settings.overwriteMode, 2);
+  EXPECT_FALSE(settings.askDirectory);
+  EXPECT_STREQ(settings.field[kTitleField], title3);
+  EXPECT_STREQ(settings.field[kProgramField], "");  // all blanks
+  for (const char mode : {'0', '1', '3', '2', 'x'}) {
+    block[0] = static_cast<uint8_t>(mode);
+    ParseSettings(block, &settings);
+    EXPECT_EQ(settings.overwriteMode, mode == 'x' ? 2 : mode - '0');
+  }
+  size_t total = 0;
+  for (int f = 0; f < kSettingsFieldCount; ++f) total += SettingsFieldWidth(f);
+  EXPECT_EQ(total, kSettingsBlockSize);
+}
+
+TEST(StubText, EntryNamesBecomeSafeRelativePaths) {
+  struct Row {
+    const char* name;
+    const char* path;
+    bool folderOnly;
+  };
+  const Row rows[] = {
+      {"A:B\\C.TXT", "A_B\\C.TXT", false}, {"..\\..\\X", "X", false},
+      {"\\ABS.TXT", "ABS.TXT", false},     {"DIR\\", "DIR", true},
+      {"DIR\\..", "DIR", true},            {"CON.TXT", "_CON.TXT", false},
+      {"A\\B<>|?*.TXT", "A\\B_____.TXT", false}, {"TRAIL. .", "TRAIL", false},
+      {"", "", true},
+  };
+  for (const Row& row : rows) {
+    char path[kStubPathCapacity];
+    bool folderOnly = false;
+    EXPECT_TRUE(CleanEntryPath(row.name, path, sizeof path, &folderOnly)) << row.name;
+    EXPECT_STREQ(path, row.path) << row.name;
+    EXPECT_EQ(folderOnly, row.folderOnly) << row.name;
+  }
+  char small[8];
+  bool folderOnly;
+  EXPECT_FALSE(CleanEntryPath("LONGER\\NAME.TXT", small, sizeof small, &folderOnly));
+  char text[] = "caf\x82 gr\x81\xe1" "e";  // OEM (code page 437): café grüße
+  UpperCaseOemText(text);
+  if (GetOEMCP() == 437) {
+    EXPECT_STREQ(text, "CAF\x90 GR\x9a\xe1" "E");  // ß has no single capital
   }
 }
 

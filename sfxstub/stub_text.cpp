@@ -44,6 +44,8 @@ bool TextEnsureBackslash(char* text, size_t capacity) {
 
 namespace {
 
+constexpr size_t kComponentCapacity = 261;
+
 // The OEM code page's upper case of every byte and its lead bytes, built on first use. Plain data
 // (no constructor) so that the stub needs no start-up code for it.
 struct OemCase {
@@ -195,4 +197,23 @@ void SubstituteValue(const char* text, const char* value, char* out, size_t capa
     out[n++] = *p;
   }
   out[n] = '\0';
+}
+
+void ProgressTitle(const char* entryName, int percent, char* out, size_t capacity) {
+  const char* last = entryName;
+  for (const char* p = entryName; *p != '\0'; ++p) {
+    if (*p == '/') last = p + 1;
+  }
+  if (last == entryName) {
+    for (const char* p = entryName; *p != '\0'; ++p) {
+      if (*p == '\\') last = p + 1;
+    }
+  }
+  char component[kComponentCapacity];
+  TextCopy(component, sizeof component, last);
+  OemToCharBuffA(component, component, static_cast<DWORD>(TextLength(component)));
+  char number[16];
+  wsprintfA(number, " [%i %%]", percent);
+  TextCopy(out, capacity, component);
+  TextAppend(out, capacity, number);
 }

@@ -28,3 +28,7 @@ bool CleanEntryPath(const char* name, char* path, size_t capacity, bool* folderO
 // replaced by value (a '%' at the very end stays as it is); otherwise the text as it is. Cut at the
 // end of the buffer.
 void SubstituteValue(const char* text, const char* value, char* out, size_t capacity);
+
+// The window title while an entry is written: "NAME [p %]", NAME the entry name's last component
+// (after the last '/', else after the last '\\', else the whole name), turned from OEM to ANSI.
+void ProgressTitle(const char* entryName, int percent, char* out, size_t capacity);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -68,9 +69,10 @@ void Screenshot(const std::string& name) {
   file.bfType = 0x4D42;
   file.bfSize = static_cast<DWORD>(sizeof file + sizeof info + pixels.size());
   file.bfOffBits = sizeof file + sizeof info;
-  std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(&file), reinterpret_cast<uint8_t*>(&file) + sizeof file);
-  bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&info), reinterpret_cast<uint8_t*>(&info) + sizeof info);
-  bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+  std::vector<uint8_t> bytes(file.bfSize);
+  std::memcpy(bytes.data(), &file, sizeof file);
+  std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+  std::memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
   CreateDirectoryA((testutil::BinaryDir() + "sfxstub\\robot\\screenshots").c_str(), nullptr);
   testutil::WriteWholeFile(testutil::BinaryDir() + "sfxstub\\robot\\screenshots\\" + name + ".bmp", bytes);
   DeleteObject(bitmap);
@@ -249,14 +251,15 @@ std::string ReadMarker() {
 }
 
 TEST(RavelinRobot, NothingAppendedOrABlockAlone) {
-  {
-    Robot robot(Sfx("bare"));
+  for (const char* name : {"bare", "short_block"}) {
+    SCOPED_TRACE(name);
+    Robot robot(Sfx(name));
     ASSERT_TRUE(robot.started());
     HWND box = robot.WaitMessageBox();
     ASSERT_NE(box, nullptr) << robot.Describe();
     EXPECT_EQ(ControlText(box, kMessageText), "Self-Extracting ZIP file corrupted.");
     EXPECT_EQ(WindowText(box), "");
-    Screenshot("bare");
+    Screenshot(name);
     Click(box, IDOK);
     EXPECT_EQ(robot.WaitExit(), 0);
   }

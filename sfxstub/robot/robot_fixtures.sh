@@ -30,6 +30,7 @@ printf 'below\r\n' > "$work/tree/sub/below.txt"
 mkdir -p "$out/bare"
 cp "$stub" "$out/bare/sfx.exe"
 sfx block_only /dev/null --no-archive
+sfx short_block "$work/small.zip" --short-block 600 --no-archive
 sfx temp_noprogram "$work/small.zip" --ask 0
 cp "$marker" "$work/MARKER.EXE"
 cp "$marker" "$work/EXIT259.EXE"
