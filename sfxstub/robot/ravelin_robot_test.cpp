@@ -127,7 +127,8 @@ class Robot {
           DWORD pid = 0;
           GetWindowThreadProcessId(w, &pid);
           if (pid == s->pid) {
-            s->text += "[" + ClassOf(w) + " '" + WindowText(w) + "'" + (IsWindowVisible(w) ? " visible" : "") + "] ";
+            s->text.append("[").append(ClassOf(w)).append(" '").append(WindowText(w)).append("'");
+            s->text.append(IsWindowVisible(w) ? " visible] " : "] ");
           }
           return TRUE;
         },
