@@ -395,6 +395,13 @@ TEST(StubExtract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
   };
   char zone[64] = {};
   GetEnvironmentVariableA("TZ", zone, sizeof zone);
+  TIME_ZONE_INFORMATION info = {};
+  const DWORD zoneKind = GetTimeZoneInformation(&info);
+  if (std::string(zone) == "Europe/Berlin") {
+    // The run is meant for a zone with summer time: July is in it.
+    ASSERT_NE(zoneKind, TIME_ZONE_ID_UNKNOWN);
+    ASSERT_NE(info.DaylightBias, 0);
+  }
   for (const Row& row : rows) {
     SCOPED_TRACE("TZ " + std::string(zone) + " mode " + std::to_string(row.mode) + " state " +
                  std::to_string(row.state) + " answer " + std::to_string(row.answer));
