@@ -293,6 +293,29 @@ TEST(RavelinRobot, ExtractsIntoTheChosenFolder) {
   EXPECT_EQ(Files(target), Expected("long_path"));
 }
 
+TEST(RavelinRobot, TargetThatCannotBeMadeGetsNothing) {
+  testutil::TempFolder temp;
+  for (const std::string& target : {temp / "NO\\SUCH\\FOLDER", std::string()}) {
+    SCOPED_TRACE("target '" + target + "'");
+    Robot robot(Sfx("long_path"));
+    ASSERT_NE(StartInto(robot, "long_path", target), nullptr);
+    HWND box = robot.WaitMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ControlText(box, kMessageText), "Can' t create this directory.");
+    EXPECT_EQ(WindowText(box), Title("long_path"));
+    Click(box, IDOK);
+    // Then the run's failure.
+    HWND failure = robot.WaitWindow([&](HWND w) {
+      return w != box && MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr;
+    });
+    ASSERT_NE(failure, nullptr);
+    EXPECT_EQ(ControlText(failure, kMessageText), "Can' t perform the required action (I/O error).");
+    Click(failure, IDOK);
+    EXPECT_EQ(robot.WaitExit(), 0);
+  }
+  EXPECT_TRUE(testutil::FolderNames(temp.path()).empty());
+}
+
 TEST(RavelinRobot, TemporaryFolderStaysWithoutAProgram) {
   Robot robot(Sfx("temp_noprogram"));
   HWND main = robot.WaitMain(Title("temp_noprogram"));
