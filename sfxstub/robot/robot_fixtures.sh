@@ -1,0 +1,59 @@
+#!/bin/bash
+# Self-extractors for the robot tests, made from the real stub by make_sfx.py; each case's title is
+# "Ravelin robot <case>", so that the robot finds its window by caption.
+# Layout: <out>/<case>/sfx.exe and, where compared, <out>/<case>/expected/ (unzip -d).
+set -euo pipefail
+out=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+make_sfx=$here/../make_sfx.py
+build=$(cd "$out/../../../.." && pwd)
+stub=${RAVELIN_STUB:-$build/control/RAVELIN.32}
+marker=$build/sfxstub/robot/ravelin_marker.exe
+[ -f "$stub" ] && [ -f "$marker" ] || { echo "stub or marker program missing" >&2; exit 1; }
+work=$out/work
+mkdir -p "$work/tree/sub"
+sfx() {  # sfx <case> <archive> [make_sfx options]
+  local name=$1 archive=$2; shift 2
+  mkdir -p "$out/$name"
+  python3 "$make_sfx" "$stub" "$archive" "$out/$name/sfx.exe" --title "Ravelin robot $name" "$@"
+  if [ -f "$archive" ]; then
+    mkdir -p "$out/$name/expected"
+    timeout 120 unzip -qq -o ${UNZIP_PASSWORD:+-P "$UNZIP_PASSWORD"} "$archive" -d "$out/$name/expected" \
+      </dev/null >/dev/null 2>&1 || true
+  fi
+}
+zipq() { timeout 120 zip -q "$@" </dev/null >/dev/null; }
+
+printf 'top\r\n' > "$work/tree/top.txt"
+printf 'below\r\n' > "$work/tree/sub/below.txt"
+(cd "$work/tree" && zipq -r "$work/small.zip" .)
+mkdir -p "$out/bare"
+cp "$stub" "$out/bare/sfx.exe"
+sfx block_only /dev/null --no-archive
+sfx short_block "$work/small.zip" --short-block 600 --no-archive
+sfx temp_noprogram "$work/small.zip" --ask 0
+cp "$marker" "$work/MARKER.EXE"
+cp "$marker" "$work/EXIT259.EXE"
+cp "$work/small.zip" "$work/marker.zip"
+(cd "$work" && zipq marker.zip MARKER.EXE)
+sfx marker "$work/marker.zip" --ask 0 --program MARKER.EXE
+(cd "$work" && zipq exit259.zip EXIT259.EXE)
+sfx exit259 "$work/exit259.zip" --ask 0 --program EXIT259.EXE
+python3 - "$work" <<'PY'
+import os, sys, zipfile
+work = sys.argv[1]
+with zipfile.ZipFile(os.path.join(work, "readme.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr(zipfile.ZipInfo("README.TXT", (2021, 7, 15, 10, 30, 0)), "new readme\n")
+# Many entries, the marker program first: time to press Cancel while the run goes on.
+with zipfile.ZipFile(os.path.join(work, "many.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.write(os.path.join(work, "MARKER.EXE"), "MARKER.EXE")
+    for i in range(400):
+        z.writestr("MANY/F%03d.TXT" % i, ("entry %d " % i) * 4000)
+PY
+sfx replace "$work/readme.zip" --mode 2 --set "19=Replace %1?"
+sfx pairs50 "$work/readme.zip" --mode 2 --set "19=$(printf '%%1%.0s' $(seq 50))"
+sfx cancel "$work/many.zip" --mode 1 --program MARKER.EXE
+(cd "$work/tree" && zipq -r -P secret "$work/password.zip" .)
+UNZIP_PASSWORD=secret sfx password "$work/password.zip" --mode 1
+sfx long_path "$work/small.zip" --mode 1
+rm -rf "$work"
