@@ -25,7 +25,7 @@ timeout 60 zipnote -w "$out/zip_noted.zip" < "$work/notes" >/dev/null
 for n in 100 101 500; do
   mkdir -p "$work/many$n"
   for i in $(seq 1 $n); do printf 'f%s\n' "$i" > "$work/many$n/f$i.doc"; done
-  (cd "$work/many$n" && timeout 60 zip -q -X "$out/many_$n.zip" . -i '*.doc' </dev/null)
+  (cd "$work/many$n" && timeout 60 zip -q -X -r "$out/many_$n.zip" . -i '*.doc' </dev/null)
 done
 
 python3 - "$out" <<'PY'
