@@ -53,6 +53,15 @@ with zipfile.ZipFile(path("python_stored.zip"), "w", zipfile.ZIP_STORED) as z:
 with zipfile.ZipFile(path("empty.zip"), "w") as z:
     pass
 
+# A program stub in front and an archive comment: both stay when every entry is deleted.
+with zipfile.ZipFile(path("plain_comment.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("one.txt", b"one" * 100)
+    z.writestr("two/three.txt", b"three" * 100)
+    z.comment = b"kept comment"
+stub = b"MZ" + bytes(range(256)) * 2
+open(path("stub_comment.zip"), "wb").write(stub + open(path("plain_comment.zip"), "rb").read())
+os.remove(path("plain_comment.zip"))
+
 # Patched with struct: a CRC of 0xFFFFFFFF and attribute bytes (read-only, hidden, system,
 # archive) in the central directory.
 data = bytearray(open(path("python_stored.zip"), "rb").read())
