@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the item list's own icons (folder, encrypted, program, spare, associated, other file) as
-16-colour .ico files, one large (32x32) and one small (16x16) each, named by resource number.
-Run from this folder; the .ico files are committed beside it."""
+"""Draws the item list's own icons (folder, encrypted, program, spare, associated, other file) in
+16 colours, one large (32x32) and one small (16x16) each, named by resource number.
+
+Each icon is written as the two raw resources an icon consists of: item_N.img, the image (type 3,
+RT_ICON, resource number 1000 + N), and item_N.grp, the directory that names it (type 14,
+RT_GROUP_ICON, resource number N). Written out this way the image numbers are ours: the numbers
+the resource compiler gives the images of ICON statements start at 1 in every script, and the
+control's other scripts already use those. Run from this folder; the files are committed."""
 import struct
 
 # The 16 colours of the standard palette, so that any display depth shows them unchanged.
@@ -92,7 +97,7 @@ def other(n):
     return c
 
 
-def ico(c):
+def image(c):
     n = len(c)
     xor_row = ((n * 4 + 31) // 32) * 4
     and_row = ((n + 31) // 32) * 4
@@ -111,9 +116,14 @@ def ico(c):
         mask += bits
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
     header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
-    image = header + palette + bytes(xor) + bytes(mask)
-    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", n, n, 16, 0, 1, 4, len(image),
-                                                        22) + image
+    return header + palette + bytes(xor) + bytes(mask)
+
+
+def group(n, size, image_number):
+    # GRPICONDIR with one GRPICONDIRENTRY: width, height, colours, reserved, planes, bit count,
+    # bytes of the image, the image's resource number.
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHIH", n, n, 16, 0, 1, 4, size,
+                                                        image_number)
 
 
 # resource number: drawing, size (the table of the icon cache: large, small per pair)
@@ -122,5 +132,8 @@ ICONS = {209: (folder, 32), 210: (folder, 16), 212: (encrypted, 32), 211: (encry
          220: (associated, 32), 219: (associated, 16), 218: (other, 32), 217: (other, 16)}
 
 for number, (draw, size) in ICONS.items():
-    with open(f"item_{number}.ico", "wb") as f:
-        f.write(ico(draw(size)))
+    data = image(draw(size))
+    with open(f"item_{number}.img", "wb") as f:
+        f.write(data)
+    with open(f"item_{number}.grp", "wb") as f:
+        f.write(group(size, len(data), 1000 + number))
