@@ -323,3 +323,58 @@ TEST_F(ItemListControl, TemporaryFoldersOfTheControlFolderAreRemovedAPrivateOneS
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ItemListControl, ViewCreatesItsFolderAndGivesTrueWhenNothingMatched) {
+  testutil::TempFolder own;
+  const std::string privateFolder = own / "MY VIEW";
+  auto view = [&](const std::string& folder) {
+    DispatchArgs args;
+    args.Text(FixtureDir() + "zip_nested.zip").Text("*.NONE").Bool(false).Bool(false).Text(folder);
+    args.Text("").Bool(false).Bool(true);
+    return calls().Bool(L"View", args);
+  };
+  EXPECT_TRUE(view(privateFolder));
+  EXPECT_NE(GetFileAttributesA(privateFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(view(""));
+  const std::string dll = testutil::UnixToWindowsPath(QX30W32_DLL_PATH);
+  const std::string viewFolder = dll.substr(0, dll.rfind('\\') + 1) + "QXVIEW";
+  EXPECT_NE(GetFileAttributesA(viewFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+  DispatchArgs missing;
+  missing.Text(FixtureDir() + "no_such.zip").Text("*.*").Bool(false).Bool(false).Text("");
+  missing.Text("").Bool(false).Bool(false);
+  EXPECT_FALSE(calls().Bool(L"View", missing));
+  EXPECT_TRUE(calls().Bool(L"DeleteTempDirectories", DispatchArgs()));
+  EXPECT_EQ(GetFileAttributesA(viewFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ItemListControl, WhileAnOperationRunsOnlyTheAccessorsAndTheHandlesAnswer) {
+  ListHost lists;
+  ASSERT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listBox(), false), 0);
+  testutil::TempFolder destination;
+  bool asked = false;
+  host_.sink.onEvent = [&](const controltest::EventRecord& record) {
+    if (asked || record.id != 1) return;  // the first ZNOpenFile
+    asked = true;
+    EXPECT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), -1);
+    DispatchArgs del;
+    del.Text(FixtureDir() + "zip_nested.zip").Long(Handle(lists.listBox()));
+    del.Long(Handle(lists.listBox())).Bool(false).Bool(true);
+    EXPECT_EQ(calls().Short(L"DeleteWithSelection", del), 18);
+    EXPECT_FALSE(calls().Bool(L"SortZIPITEMList",
+                              DispatchArgs().Long(Handle(lists.listBox())).Short(1).Bool(true)));
+    EXPECT_FALSE(calls().Bool(L"BuildZIPITEMImageList", DispatchArgs()));
+    EXPECT_EQ(calls().Text(L"GetZIPITEMName", ItemArgs(lists.listBox(), 1, false)), "SETUP.EXE");
+    EXPECT_EQ(ImageListHandle(false), 0);
+  };
+  EXPECT_EQ(calls().Short(L"UnzipFiles",
+                          controltest::UnzipAllArgs(FixtureDir() + "zip_nested.zip",
+                                                    destination.path(), "", true)),
+            0);
+  host_.sink.onEvent = nullptr;
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
+}
+
+}  // namespace
