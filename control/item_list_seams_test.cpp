@@ -86,7 +86,9 @@ TEST_F(ItemListSeams, NoMemoryForARecordStopsTheBuild) {
   EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 2);
   EXPECT_EQ(LiveZipItemRecords(), baseRecords_ + 2);
   // Rebuilds free the earlier records first.
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
+  }
   EXPECT_EQ(LiveZipItemRecords(), baseRecords_ + 7);
   qx30w32::DestroyZIPITEMLParam(lists.listView());
   EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);

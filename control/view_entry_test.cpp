@@ -55,7 +55,8 @@ INT_PTR RecordShellExecute(const char* file, const char*) {
 // A WIN.INI association in section "Extensions" for the life of the object.
 class Association {
  public:
-  Association(std::string extension, const std::string& program) : extension_(std::move(extension)) {
+  Association(std::string extension, const std::string& program)
+      : extension_(std::move(extension)) {
     char old[1024] = {};
     had_ = GetProfileStringA("Extensions", extension_.c_str(), "", old, sizeof old) > 0;
     old_ = old;
