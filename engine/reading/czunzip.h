@@ -137,6 +137,7 @@ class UnzipDecoderOutput;
 
 class CZUnzip {
   friend class UnzipDecoderOutput;
+  friend class UnzipDecoderInput;
 
  public:
   CZUnzip();
@@ -422,7 +423,8 @@ class UnzipDecoderOutput : public DecoderOutput {
 class UnzipDecoderInput : public DecoderInput {
  public:
   explicit UnzipDecoderInput(CZUnzip& unzip) : unzip_(unzip) {}
-  size_t NextRun(const uint8_t** run) override { return unzip_.NextInputRun(run); }
+  // The next run of the entry's data; the host's queue is served before each (once per block).
+  size_t NextRun(const uint8_t** run) override;
 
  private:
   CZUnzip& unzip_;

@@ -42,6 +42,11 @@ WPARAM Percent(uint32_t written, uint32_t size) {
 
 void UnzipDecoderOutput::BlockDone() { unzip_.PumpIfAllowed(); }
 
+size_t UnzipDecoderInput::NextRun(const uint8_t** run) {
+  unzip_.PumpIfAllowed();
+  return unzip_.NextInputRun(run);
+}
+
 int CZUnzip::CreateOutputFile() {
   CZText name;
   if (testMode_) {
@@ -121,8 +126,4 @@ void CZUnzip::Notify(UINT message, WPARAM wParam) {
   if (notifyWindow_ == nullptr || !IsWindow(notifyWindow_)) return;
   SendMessageA(notifyWindow_, message, wParam, reinterpret_cast<LPARAM>(messageName_.c_str()));
   PumpIfAllowed();
-}
-
-void CZUnzip::PumpIfAllowed() {
-  if (pump_) PumpMessages(nullptr);
 }
