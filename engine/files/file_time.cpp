@@ -67,6 +67,12 @@ BOOL SetFileModTime(const FILETIME& time, const char* oemName) {
   return set && closed;
 }
 
+BOOL SetOpenFileModTime(const FILETIME& time, HANDLE file) {
+  if (file == INVALID_HANDLE_VALUE || file == nullptr) return FALSE;
+  if (FileStepFails(FileStep::kSetTime)) return FALSE;
+  return SetFileTime(file, nullptr, nullptr, &time);
+}
+
 BOOL CopyFileTime(const char* oemSource, const char* oemTarget) {
   FILETIME time;
   return GetFileModTime(time, oemSource) && SetFileModTime(time, oemTarget);

@@ -134,6 +134,7 @@ struct OverwriteFlags {
 };
 
 class UnzipDecoderOutput;
+class InflateAhead;
 
 class CZUnzip {
   friend class UnzipDecoderOutput;
@@ -306,7 +307,7 @@ class CZUnzip {
   int MakeEntryFolders(BOOL lastIsFolder);
   void Notify(UINT message, WPARAM wParam);
   void PumpIfAllowed();
-  // Gives the closed output file the entry's time and attributes.
+  // Gives the closed output file the entry's attributes (its time is set before the close).
   void StampOutputFile();
   // The common first steps of both end-record searches: finds the record, reads and decodes it
   // and gives its file position. 0, or 3 with the archive closed.
@@ -407,6 +408,19 @@ class CZUnzip {
   CZText messageName_;
   uint32_t entryAttributes_ = 0;
   uint8_t* holdBytes_ = nullptr;  // input block + kInputBlockSize
+
+  // ---- extraction speed (unzip_extract.cpp, inflate_ahead.cpp) ----------------------------------
+  // The destination folder as the file system spells it (OEM): the folder destinationFolder_
+  // names in the messages, in the case of the names on disk. File calls use this spelling, which
+  // the system finds at once (under Wine a path in another case is searched for level by level).
+  // Empty: file calls use destinationFolder_.
+  CZText destinationOnDisk_;
+  const CZText& FileSystemFolder() const {
+    return destinationOnDisk_.IsEmpty() ? destinationFolder_ : destinationOnDisk_;
+  }
+  // The deflated entries of the current batch decoded ahead on worker threads (owned by the
+  // directory walk), or null.
+  InflateAhead* inflateAhead_ = nullptr;
 };
 
 // The entry's compressed data as the decoders take it: runs of the current input block.

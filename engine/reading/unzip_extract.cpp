@@ -47,6 +47,33 @@ CZText CurrentFolder() {
   return result;
 }
 
+// folder (OEM, "X:\\...\\") as the file system spells it: each level in the case of its name on
+// disk. folder itself when a level cannot be found or is not the same name in another case (a
+// short name that stands for a longer one).
+CZText SpelledOnDisk(const CZText& folder) {
+  const std::string ansi = AnsiFromOem(folder);
+  if (ansi.size() < 3 || ansi[1] != ':' || ansi[2] != '\\') return folder;
+  std::string spelled = ansi.substr(0, 3);
+  for (size_t at = 3; at < ansi.size();) {
+    size_t end = ansi.find('\\', at);
+    if (end == std::string::npos) end = ansi.size();
+    const std::string level = ansi.substr(at, end - at);
+    if (level.empty() || level.find_first_of("*?") != std::string::npos) return folder;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((spelled + level).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return folder;
+    FindClose(find);
+    if (std::strlen(found.cFileName) != level.size()) return folder;
+    spelled += found.cFileName;
+    spelled += '\\';
+    at = end + 1;
+  }
+  CZText result = OemFromAnsi(spelled.c_str());
+  CZText upper = result;
+  upper.MakeUpper();
+  return upper == folder ? result : folder;
+}
+
 // Makes path (OEM) the current folder; with create, a missing last level is made.
 BOOL ChangeToFolder(const std::string& path, BOOL create) {
   std::string folder = path;
@@ -152,6 +179,7 @@ class ExtractionSession {
     unzip_.outputPath_.Empty();
     unzip_.messageName_.Empty();
     unzip_.destinationFile_.Empty();
+    unzip_.destinationOnDisk_.Empty();
   }
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
@@ -199,6 +227,7 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
   }
   destinationFolder_ = CurrentFolder();
   if (destinationFolder_.IsEmpty()) return kExtractBadData;
+  destinationOnDisk_ = SpelledOnDisk(destinationFolder_);
   if (target.size() >= 2) {
     if (!HasFreeSpace64(destinationFolder_, 0)) return kExtractNoSpace;
     if (GetDriveKind(destinationFolder_) == kDriveCdRom) return kExtractCdRom;
@@ -445,7 +474,7 @@ int CZUnzip::MakeEntryFolders(BOOL lastIsFolder) {
     const size_t separator = path.find('\\', end);
     if (separator == std::string::npos && !lastIsFolder) break;
     end = separator == std::string::npos ? path.size() : separator;
-    const CZText folder = destinationFolder_ + path.substr(0, end).c_str();
+    const CZText folder = FileSystemFolder() + path.substr(0, end).c_str();
     const DWORD attributes = FsGetAttributes(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       if (!CreateDirectoryA(AnsiFromOem(folder).c_str(), nullptr) &&
@@ -477,8 +506,11 @@ int CZUnzip::CompareWithExisting(const char* oemName, uint16_t dosDate, uint16_t
 }
 
 int CZUnzip::DecideOverwrite() {
+  // Replacing always, whatever the existing file's time: no question, no comparison to make.
+  if (alwaysOverwrite_ && overwriteAll_ && !neverOverwrite_ && !updateOnly_) return 0;
   CZText existing = singleFileMode_ ? destinationFile_ : destinationFolder_ + mappedName_;
-  const int compared = CompareWithExisting(existing, local_.date, local_.time);
+  const CZText onDisk = singleFileMode_ ? destinationFile_ : FileSystemFolder() + mappedName_;
+  const int compared = CompareWithExisting(onDisk, local_.date, local_.time);
   if (compared < 0) return 0;
   bool ask = false;
   if (compared == 0) {
@@ -630,6 +662,12 @@ int CZUnzip::ExtractEntry() {
   }
   if (outputErrorLevel_ == 1) result = kExtractSkipped;
   if (!testMode_ && result == kUnzipOk) Notify(kProgressMessage, 100);
+  // The entry's time goes on through the open handle: the file was just created, nothing writes
+  // to it any more, and reopening it by name would cost three more calls per file.
+  FILETIME time;
+  if (!testMode_ && FileTimeFromDosDateTime(local_.date, local_.time, &time)) {
+    SetOpenFileModTime(time, output_.Handle());
+  }
   if (!output_.Close() && result == kUnzipOk) result = kExtractSkipped;
   if (testMode_) {
     FsDeleteFile(temporaryName_);
@@ -648,9 +686,8 @@ int CZUnzip::ExtractEntry() {
 }
 
 void CZUnzip::StampOutputFile() {
+  // The time is already set (through the handle, before it was closed).
   const CZText& target = singleFileMode_ ? destinationFile_ : outputPath_;
-  FILETIME time;
-  if (FileTimeFromDosDateTime(local_.date, local_.time, &time)) SetFileModTime(time, target);
   const DWORD attributes = entryAttributes_ & kFileAttributeBits;
   if ((entryAttributes_ & 0x7F) != 0 && attributes != 0) FsSetAttributes(target, attributes);
 }

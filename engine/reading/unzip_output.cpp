@@ -59,8 +59,10 @@ int CZUnzip::CreateOutputFile() {
   } else if (singleFileMode_) {
     name = destinationFile_;
   } else {
-    name = destinationFolder_ + mappedName_;
-    messageName_ = name;  // the messages of normal extraction carry the full output path
+    // The messages of normal extraction carry the full output path; the file is created by the
+    // same path as the file system spells it.
+    messageName_ = destinationFolder_ + mappedName_;
+    name = FileSystemFolder() + mappedName_;
   }
   outputPath_ = name;
   if (IsFullPath(name) && !HasFreeSpace64(name, uncompressedSize_)) {
