@@ -25,6 +25,7 @@
 #include "core/decoder_io.h"
 #include "core/inflate.h"
 #include "reading/czunzip.h"
+#include "reading/inflate_ahead.h"
 
 namespace {
 
@@ -287,7 +288,12 @@ int main(int argc, char** argv) {
     timeUnzip("STORED.ZIP", "stored-window", window);
     timeUnzip("DEFLATED.ZIP", "deflated-window", window);
   }
-  (void)oneThread;
+  if (oneThread) {
+    InflateAhead::SetWorkerLimit(0);
+    if (wanted("stored")) timeUnzip("STORED.ZIP", "stored-one-thread", nullptr);
+    if (wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated-one-thread", nullptr);
+    InflateAhead::SetWorkerLimit(-1);
+  }
 
   if (parts) {
     // The copy floor with the reader's block size, with a seek before every read, with a

@@ -421,6 +421,8 @@ class CZUnzip {
   // The deflated entries of the current batch decoded ahead on worker threads (owned by the
   // directory walk), or null.
   InflateAhead* inflateAhead_ = nullptr;
+  // Writes the current entry from its decoding made ahead; false when there is none.
+  bool WriteInflatedAhead();
 };
 
 // The entry's compressed data as the decoders take it: runs of the current input block.

@@ -18,6 +18,7 @@
 #include "core/unshrink.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
+#include "reading/inflate_ahead.h"
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
@@ -160,6 +161,29 @@ bool IsSupportedMethod(uint16_t method) {
 }
 
 }  // namespace
+
+// The decoding ahead of one batch: started with the batch, stopped (and the reader's pointer to it
+// cleared) on every path out of it.
+class BatchAhead {
+ public:
+  BatchAhead(CZUnzip& unzip, const std::vector<UnzipBatchEntry>& batch) : unzip_(unzip) {
+    std::vector<InflateAhead::Entry> entries;
+    entries.reserve(batch.size());
+    for (const UnzipBatchEntry& entry : batch) {
+      entries.push_back({unzip.ExtraBytes() + entry.localHeaderOffset, entry.flags, entry.crc32,
+                         entry.compressedSize, entry.uncompressedSize});
+    }
+    ahead_ = InflateAhead::Start(AnsiFromOem(unzip.ArchiveName()), unzip.archive_.Handle(), entries);
+    unzip_.inflateAhead_ = ahead_.get();
+  }
+  ~BatchAhead() { unzip_.inflateAhead_ = nullptr; }
+  BatchAhead(const BatchAhead&) = delete;
+  BatchAhead& operator=(const BatchAhead&) = delete;
+
+ private:
+  CZUnzip& unzip_;
+  std::unique_ptr<InflateAhead> ahead_;
+};
 
 // Ends an extraction operation on every path out: the output file closed, the test file
 // deleted, the window freed, the saved current folder restored, the archive closed and the
@@ -343,6 +367,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
     }
     const int64_t directoryPosition = InputPosition();
 
+    // The batch's deflated entries are decoded ahead on worker threads while this thread writes.
+    BatchAhead ahead(*this, batch);
     for (const UnzipBatchEntry& entry : batch) {
       if (cancel_) break;
       outputErrorLevel_ = 0;
@@ -641,7 +667,7 @@ int CZUnzip::ExtractEntry() {
       Explode(in, out, window_, local_.flags, dataSize, uncompressedSize_);
       break;
     case zip::kMethodDeflated:
-      Inflate(in, out, window_);
+      if (!WriteInflatedAhead()) Inflate(in, out, window_);
       break;
     default:  // 2 to 5
       Unreduce(in, out, window_, method - 1, uncompressedSize_);
@@ -683,6 +709,32 @@ int CZUnzip::ExtractEntry() {
   Notify(kEntryEndsMessage, result <= 0 ? 1 : 0);
   if (testMode_) Notify(kTestResultMessage, static_cast<WPARAM>(result));
   return result;
+}
+
+// Writes the entry as decoded ahead by a worker, when one decoded this very entry: the same bytes
+// through the output buffer in the pieces the decoder gave them, the queue served at the points
+// where the reader's own decoding serves it. False when there is no such decoding.
+bool CZUnzip::WriteInflatedAhead() {
+  if (inflateAhead_ == nullptr || (local_.flags & zip::kFlagEncrypted) != 0 || decryptRefills_) {
+    return false;
+  }
+  const int64_t dataPosition = InputPosition();
+  const int64_t localHeader = dataPosition - zip::local::kSize - local_.nameLength - local_.extraLength;
+  const std::unique_ptr<InflateAhead::Result> ahead = inflateAhead_->Take(localHeader);
+  if (!ahead || ahead->dataPosition != dataPosition || ahead->compressedSize != compressedLeft_) {
+    return false;
+  }
+  size_t written = 0;
+  for (const size_t point : ahead->pumpPoints) {
+    if (point > written) {
+      WriteOutput(ahead->data.data() + written, point - written);
+      written = point;
+    }
+    PumpIfAllowed();
+  }
+  if (written < ahead->data.size()) WriteOutput(ahead->data.data() + written, ahead->data.size() - written);
+  compressedLeft_ = 0;
+  return true;
 }
 
 void CZUnzip::StampOutputFile() {

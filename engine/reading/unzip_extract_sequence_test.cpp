@@ -11,6 +11,7 @@
 
 #include "files/file_time.h"
 #include "reading/czunzip.h"
+#include "reading/inflate_ahead.h"
 #include "reading/unzip_pump.h"
 #include "win_test_util.h"
 
@@ -97,13 +98,39 @@ std::string MessagePath(const std::string& destination, const std::string& name)
   return path + Upper(WithBackslashes(name));
 }
 
-class ExtractSequence : public ::testing::Test {
+// Every case runs twice: with the deflated entries decoded ahead on worker threads (where the
+// machine has a second processor) and with every entry decoded on the caller's thread. Both must
+// give the caller exactly the same.
+class ExtractSequence : public ::testing::TestWithParam<int> {
  protected:
+  void SetUp() override {
+    InflateAhead::SetWorkerLimit(GetParam());
+    takenBefore_ = InflateAhead::TakenForTesting();
+  }
+  void TearDown() override {
+    InflateAhead::SetWorkerLimit(-1);
+    // With workers, decodings made ahead were used (the cases are not all the caller's own).
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    if (GetParam() != 0 && info.dwNumberOfProcessors > 1) {
+      EXPECT_GT(InflateAhead::TakenForTesting(), takenBefore_);
+    } else {
+      EXPECT_EQ(InflateAhead::TakenForTesting(), takenBefore_);
+    }
+  }
   CZUnzip unzip;
   testutil::TempFolder temp;
+
+ private:
+  unsigned long takenBefore_ = 0;
 };
 
-TEST_F(ExtractSequence, EveryEntrySendsItsMessagesInOrder) {
+INSTANTIATE_TEST_SUITE_P(Decoding, ExtractSequence, ::testing::Values(-1, 0),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 0 ? "OnTheCallersThread" : "AheadOnWorkers";
+                         });
+
+TEST_P(ExtractSequence, EveryEntrySendsItsMessagesInOrder) {
   const auto entries = Entries();
   ASSERT_FALSE(entries.empty());
   const std::string dest = temp / "messages\\";
@@ -125,7 +152,7 @@ TEST_F(ExtractSequence, EveryEntrySendsItsMessagesInOrder) {
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(seen[i], expected[i]) << "message " << i;
 }
 
-TEST_F(ExtractSequence, FilesKeepTheirBytesTimesAttributesAndUpperCaseNames) {
+TEST_P(ExtractSequence, FilesKeepTheirBytesTimesAttributesAndUpperCaseNames) {
   const auto entries = Entries();
   // The destination exists in lower case and is named in mixed case: the files go into that very
   // folder, in upper case, and no second folder appears.
@@ -159,7 +186,7 @@ TEST_F(ExtractSequence, FilesKeepTheirBytesTimesAttributesAndUpperCaseNames) {
 
 // The host's cancel request arrives as a message while an entry is extracted: the entry in
 // progress is finished, no later one is begun.
-TEST_F(ExtractSequence, APostedCancelEndsTheOperationAfterTheEntryInProgress) {
+TEST_P(ExtractSequence, APostedCancelEndsTheOperationAfterTheEntryInProgress) {
   struct Case {
     const char* mask;
     std::vector<std::string> complete;  // the entries extracted, the one in progress last
@@ -207,19 +234,28 @@ void CountPump(const CZUnzip& unzip) {
 
 // Without a notification window (a host that does not ask for background processing) the queue
 // is still served at least once for every 24,576-byte block of each entry's data.
-TEST_F(ExtractSequence, TheQueueIsServedAtLeastOncePerInputBlock) {
+TEST_P(ExtractSequence, TheQueueIsServedAtLeastOncePerInputBlock) {
   const auto entries = Entries();
-  const std::string dest = temp / "pumps\\";
-  std::map<std::string, int> pumps;
-  pumpsByEntry = &pumps;
-  SetUnzipPumpHookForTesting(CountPump);
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("sequence.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 5);
-  SetUnzipPumpHookForTesting(nullptr);
-  pumpsByEntry = nullptr;
+  // Pumps per entry, here and with every entry decoded on the caller's thread: the same counts.
+  const auto countPumps = [&](const std::string& dest) {
+    std::map<std::string, int> pumps;
+    pumpsByEntry = &pumps;
+    SetUnzipPumpHookForTesting(CountPump);
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("sequence.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 5);
+    SetUnzipPumpHookForTesting(nullptr);
+    pumpsByEntry = nullptr;
+    std::map<std::string, int> byName;
+    for (const Entry& entry : entries) byName[entry.name] = pumps[MessagePath(dest, entry.name)];
+    return byName;
+  };
+  const auto pumps = countPumps(temp / "pumps\\");
   for (const Entry& entry : entries) {
     const int blocks = static_cast<int>((entry.compressedSize + kBlock - 1) / kBlock);
-    EXPECT_GE(pumps[MessagePath(dest, entry.name)], blocks) << entry.name;
+    EXPECT_GE(pumps.at(entry.name), blocks) << entry.name;
   }
+  InflateAhead::SetWorkerLimit(0);
+  EXPECT_EQ(pumps, countPumps(temp / "pumps-one-thread\\"));
+  InflateAhead::SetWorkerLimit(GetParam());
 }
 
 }  // namespace
