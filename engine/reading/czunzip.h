@@ -135,6 +135,7 @@ struct OverwriteFlags {
 
 class UnzipDecoderOutput;
 class InflateAhead;
+class FreeSpaceEstimate;
 
 class CZUnzip {
   friend class UnzipDecoderOutput;
@@ -423,6 +424,9 @@ class CZUnzip {
   InflateAhead* inflateAhead_ = nullptr;
   // Writes the current entry from its decoding made ahead; false when there is none.
   bool WriteInflatedAhead();
+  // The free space of the destination's drive as known since the last query (owned by the
+  // operation), or null: each output file asks the drive.
+  FreeSpaceEstimate* freeSpace_ = nullptr;
 };
 
 // The entry's compressed data as the decoders take it: runs of the current input block.

@@ -17,6 +17,7 @@ constexpr unsigned kHeldPerWorker = 2;
 
 int g_workerLimit = -1;
 volatile LONG g_taken = 0;
+bool g_patient = false;
 
 unsigned WorkerCount() {
   if (g_workerLimit >= 0) return static_cast<unsigned>(g_workerLimit);
@@ -71,8 +72,7 @@ class BlockRuns : public DecoderInput {
   volatile LONG* stop_;
 };
 
-// Collects the decoded bytes, never more than the entry declares; after each block the reader
-// serves its queue.
+// Collects the decoded bytes, never more than the entry declares.
 class Collect : public DecoderOutput {
  public:
   Collect(InflateAhead::Result& result, size_t limit, bool& overflow)
@@ -84,7 +84,6 @@ class Collect : public DecoderOutput {
     }
     result_.data.insert(result_.data.end(), data, data + n);
   }
-  void BlockDone() override { result_.pumpPoints.push_back(result_.data.size()); }
 
  private:
   InflateAhead::Result& result_;
@@ -116,6 +115,7 @@ struct InflateAhead::Job {
 
 void InflateAhead::SetWorkerLimit(int workers) { g_workerLimit = workers; }
 unsigned long InflateAhead::TakenForTesting() { return static_cast<unsigned long>(g_taken); }
+void InflateAhead::SetPatientForTesting(bool patient) { g_patient = patient; }
 
 std::unique_ptr<InflateAhead> InflateAhead::Start(const std::string& archivePath, HANDLE archive,
                                                   const std::vector<Entry>& entries) {
@@ -295,7 +295,7 @@ std::unique_ptr<InflateAhead::Result> InflateAhead::Take(int64_t localHeaderPosi
   for (size_t skipped = cursor_; skipped < index; ++skipped) Drop(skipped);
   cursor_ = index + 1;
   Job& job = jobs_[index];
-  if (job.state == Job::kPending) {
+  if (job.state == Job::kPending && !g_patient) {
     job.dropped = true;  // no worker reached it: the reader is as quick
     return nullptr;
   }

@@ -6,9 +6,10 @@
 // writes every byte through its output buffer (CRC-32, progress, write errors) as before. Only the
 // decoding moves: a worker reads the entry's data through a handle of its own and inflates it in
 // memory, handing the data to the decoder in the runs the reader's 24,576-byte blocks would give
-// and noting how much had been decoded each time the reader would have served the host's queue.
-// The reader then writes the decoded bytes in the same pieces and serves the queue at the same
-// points. Entries the workers did not reach, could not read, found encrypted, too large or
+// and noting how much had been decoded as each run began. The reader then writes the decoded
+// bytes and serves the host's queue at those points: once per block of input, as its own decoding
+// does (which also serves it after each deflate block; under Wine every visit to the queue is a
+// round trip to the server, so the once per block is kept, not the extra ones). Entries the workers did not reach, could not read, found encrypted, too large or
 // damaged are decoded by the reader itself, as before. Workers never send messages and never
 // touch the reader's state; at most a few results wait in memory at any time.
 #pragma once
@@ -39,8 +40,8 @@ class InflateAhead {
     int64_t dataPosition = 0;  // file position of the entry's first data byte
     uint32_t compressedSize = 0;
     std::vector<uint8_t> data;  // the bytes the decoder gave, in order
-    // Decoded bytes so far each time the reader would have served its queue (before each run of
-    // input and after each deflate block), in order.
+    // Decoded bytes so far as each run of input began (the reader serves its queue there), in
+    // order.
     std::vector<size_t> pumpPoints;
   };
 
@@ -63,8 +64,11 @@ class InflateAhead {
   // The number of workers Start uses: -1 (the default) as many as there are processors, at most
   // four; 0 none (the benchmark and the tests compare the two).
   static void SetWorkerLimit(int workers);
-  // Test seam: how many decodings made ahead Take has handed out in this process.
+  // Test seams: how many decodings made ahead Take has handed out in this process; with patient
+  // set, Take also waits for an entry no worker has begun yet (instead of leaving it to the
+  // reader), so that tests see the workers' results used whatever the machine's timing.
   static unsigned long TakenForTesting();
+  static void SetPatientForTesting(bool patient);
 
  private:
   struct Job;

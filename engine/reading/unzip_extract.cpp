@@ -24,6 +24,7 @@
 #include "base/entry_case.h"
 #include "files/file_ops.h"
 #include "files/file_time.h"
+#include "files/free_space_estimate.h"
 #include "base/prompts.h"
 
 namespace {
@@ -190,8 +191,9 @@ class BatchAhead {
 // object reset.
 class ExtractionSession {
  public:
-  explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) {}
+  explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) { unzip_.freeSpace_ = &freeSpace_; }
   ~ExtractionSession() {
+    unzip_.freeSpace_ = nullptr;
     if (unzip_.output_.IsOpen()) unzip_.output_.Close();
     if (!unzip_.temporaryName_.IsEmpty()) FsDeleteFile(unzip_.temporaryName_);
     unzip_.windowBlock_.Free();
@@ -217,6 +219,7 @@ class ExtractionSession {
  private:
   CZUnzip& unzip_;
   std::string savedFolder_;  // ANSI, as the system gave it
+  FreeSpaceEstimate freeSpace_;
 };
 
 void CZUnzip::SetOverwriteFlags(const OverwriteFlags& flags) {
@@ -695,6 +698,7 @@ int CZUnzip::ExtractEntry() {
     SetOpenFileModTime(time, output_.Handle());
   }
   if (!output_.Close() && result == kUnzipOk) result = kExtractSkipped;
+  if (freeSpace_ != nullptr) freeSpace_->Written(bytesWritten_);
   if (testMode_) {
     FsDeleteFile(temporaryName_);
     temporaryName_.Empty();
@@ -712,8 +716,8 @@ int CZUnzip::ExtractEntry() {
 }
 
 // Writes the entry as decoded ahead by a worker, when one decoded this very entry: the same bytes
-// through the output buffer in the pieces the decoder gave them, the queue served at the points
-// where the reader's own decoding serves it. False when there is no such decoding.
+// through the output buffer, the queue served where each block of the entry's input began, as the
+// reader's own decoding serves it there. False when there is no such decoding.
 bool CZUnzip::WriteInflatedAhead() {
   if (inflateAhead_ == nullptr || (local_.flags & zip::kFlagEncrypted) != 0 || decryptRefills_) {
     return false;

@@ -105,10 +105,12 @@ class ExtractSequence : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
     InflateAhead::SetWorkerLimit(GetParam());
+    InflateAhead::SetPatientForTesting(true);
     takenBefore_ = InflateAhead::TakenForTesting();
   }
   void TearDown() override {
     InflateAhead::SetWorkerLimit(-1);
+    InflateAhead::SetPatientForTesting(false);
     // With workers, decodings made ahead were used (the cases are not all the caller's own).
     SYSTEM_INFO info;
     GetSystemInfo(&info);
@@ -236,7 +238,8 @@ void CountPump(const CZUnzip& unzip) {
 // is still served at least once for every 24,576-byte block of each entry's data.
 TEST_P(ExtractSequence, TheQueueIsServedAtLeastOncePerInputBlock) {
   const auto entries = Entries();
-  // Pumps per entry, here and with every entry decoded on the caller's thread: the same counts.
+  // Pumps per entry, here and with every entry decoded on the caller's thread (which also serves
+  // the queue after each deflate block): never more than there.
   const auto countPumps = [&](const std::string& dest) {
     std::map<std::string, int> pumps;
     pumpsByEntry = &pumps;
@@ -254,7 +257,8 @@ TEST_P(ExtractSequence, TheQueueIsServedAtLeastOncePerInputBlock) {
     EXPECT_GE(pumps.at(entry.name), blocks) << entry.name;
   }
   InflateAhead::SetWorkerLimit(0);
-  EXPECT_EQ(pumps, countPumps(temp / "pumps-one-thread\\"));
+  const auto alone = countPumps(temp / "pumps-one-thread\\");
+  for (const Entry& entry : entries) EXPECT_LE(pumps.at(entry.name), alone.at(entry.name)) << entry.name;
   InflateAhead::SetWorkerLimit(GetParam());
 }
 

@@ -7,6 +7,7 @@
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "files/file_ops.h"
+#include "files/free_space_estimate.h"
 
 namespace {
 
@@ -65,7 +66,8 @@ int CZUnzip::CreateOutputFile() {
     name = FileSystemFolder() + mappedName_;
   }
   outputPath_ = name;
-  if (IsFullPath(name) && !HasFreeSpace64(name, uncompressedSize_)) {
+  if (IsFullPath(name) && !(freeSpace_ != nullptr ? freeSpace_->HasRoomFor(name, uncompressedSize_)
+                                                  : HasFreeSpace64(name, uncompressedSize_))) {
     outputErrorLevel_ = 2;
     return kExtractWriteFailed;
   }
