@@ -10,10 +10,10 @@
 //   --window     also times both archives with progress messages going to a message-only window,
 //                as they would to a host that asked for background processing.
 //   --parts      also times the pieces that extraction is made of, each alone over the tree's
-//                files, to show where the time goes, and the stored archive without the message
-//                pump.
+//                files, to show where the time goes, and both archives without the message pump.
 //   --one-thread also times both archives with every entry decoded on the caller's thread.
 //   --only WHAT  times only "floor", "stored" or "deflated" (for profiling one of them).
+//   --workers N  decodes ahead on at most N worker threads (default: one per processor, at most 4).
 // Output lines: "unzip NAME run R seconds S", "floor run R seconds S", "part NAME seconds S".
 #include <windows.h>
 
@@ -223,13 +223,16 @@ int main(int argc, char** argv) {
   bool parts = false;
   bool oneThread = false;
   std::string only;
+  int workerLimit = -1;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
+    else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc) workerLimit = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--window") == 0) withWindow = true;
     else if (std::strcmp(argv[i], "--parts") == 0) parts = true;
     else if (std::strcmp(argv[i], "--one-thread") == 0) oneThread = true;
     else runs = std::max(1, std::atoi(argv[i]));
   }
+  InflateAhead::SetWorkerLimit(workerLimit);
   const std::string tree = folder + "tree\\";
   const std::string out = folder + "OUT";
   std::vector<std::string> files;
@@ -251,66 +254,67 @@ int main(int argc, char** argv) {
       std::exit(1);
     }
   };
-  const auto timeUnzip = [&](const char* archive, const std::string& label, HWND notify, bool pump = true) {
-    for (int run = 1; run <= runs; ++run) {
-      fresh();
-      CZUnzip unzip;
-      unzip.pump_ = pump ? TRUE : FALSE;
-      unzip.SetNotifyWindow(notify);
-      unzip.SetCancel(FALSE);
-      unzip.SetPassword("");
-      const double start = Now();
-      const int result = unzip.UnzipFiles((folder + archive).c_str(), "*.*", out.c_str(), 1, TRUE);
-      const double seconds = Now() - start;
-      if (result != 0) {
-        std::fprintf(stderr, "%s: UnzipFiles returned %d\n", label.c_str(), result);
-        ++failures;
-      }
-      std::printf("unzip %s run %d seconds %.3f\n", label.c_str(), run, seconds);
-      std::fflush(stdout);
+  // One timed extraction into a fresh folder; workers: the decoding-ahead limit for this run.
+  const auto timeUnzip = [&](const char* archive, const std::string& label, HWND notify, int run,
+                             bool pump = true, int workers = -2) {
+    fresh();
+    if (workers != -2) InflateAhead::SetWorkerLimit(workers);
+    CZUnzip unzip;
+    unzip.pump_ = pump ? TRUE : FALSE;
+    unzip.SetNotifyWindow(notify);
+    unzip.SetCancel(FALSE);
+    unzip.SetPassword("");
+    const double start = Now();
+    const int result = unzip.UnzipFiles((folder + archive).c_str(), "*.*", out.c_str(), 1, TRUE);
+    const double seconds = Now() - start;
+    if (workers != -2) InflateAhead::SetWorkerLimit(workerLimit);
+    if (result != 0) {
+      std::fprintf(stderr, "%s: UnzipFiles returned %d\n", label.c_str(), result);
+      ++failures;
     }
+    std::printf("unzip %s run %d seconds %.3f\n", label.c_str(), run, seconds);
+    std::fflush(stdout);
   };
-  const auto timeFloor = [&](const char* label, const CopyOptions& options, bool asPart) {
-    for (int run = 1; run <= (asPart ? 1 : runs); ++run) {
-      fresh();
-      const double start = Now();
-      if (!CopyFiles(tree, out + "\\", files, options)) ++failures;
-      const double seconds = Now() - start;
-      if (asPart) std::printf("part %s seconds %.4f\n", label, seconds);
-      else std::printf("floor run %d seconds %.3f\n", run, seconds);
-      std::fflush(stdout);
-    }
+  const auto timeFloor = [&](const char* label, const CopyOptions& options, bool asPart, int run) {
+    fresh();
+    const double start = Now();
+    if (!CopyFiles(tree, out + "\\", files, options)) ++failures;
+    const double seconds = Now() - start;
+    if (asPart) std::printf("part %s seconds %.4f\n", label, seconds);
+    else std::printf("floor run %d seconds %.3f\n", run, seconds);
+    std::fflush(stdout);
   };
 
+  // The runs of every kind take turns, so that each kind meets the machine in the same states.
   const auto wanted = [&](const char* what) { return only.empty() || only == what; };
-  if (wanted("floor")) timeFloor("floor", CopyOptions{}, false);
-  if (wanted("stored")) timeUnzip("STORED.ZIP", "stored", nullptr);
-  if (wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated", nullptr);
-  if (withWindow) {
-    timeUnzip("STORED.ZIP", "stored-window", window);
-    timeUnzip("DEFLATED.ZIP", "deflated-window", window);
-  }
-  if (oneThread) {
-    InflateAhead::SetWorkerLimit(0);
-    if (wanted("stored")) timeUnzip("STORED.ZIP", "stored-one-thread", nullptr);
-    if (wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated-one-thread", nullptr);
-    InflateAhead::SetWorkerLimit(-1);
+  for (int run = 1; run <= runs; ++run) {
+    if (wanted("floor")) timeFloor("floor", CopyOptions{}, false, run);
+    if (wanted("stored")) timeUnzip("STORED.ZIP", "stored", nullptr, run);
+    if (wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated", nullptr, run);
+    if (withWindow && wanted("stored")) timeUnzip("STORED.ZIP", "stored-window", window, run);
+    if (withWindow && wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated-window", window, run);
+    if (oneThread && wanted("stored")) timeUnzip("STORED.ZIP", "stored-one-thread", nullptr, run, true, 0);
+    if (oneThread && wanted("deflated")) {
+      timeUnzip("DEFLATED.ZIP", "deflated-one-thread", nullptr, run, true, 0);
+    }
+    // With the message pump off: what serving the queue once per block costs.
+    if (parts && wanted("stored")) timeUnzip("STORED.ZIP", "stored-without-pump", nullptr, run, false);
+    if (parts && wanted("deflated")) {
+      timeUnzip("DEFLATED.ZIP", "deflated-without-pump", nullptr, run, false);
+    }
   }
 
   if (parts) {
-    // Extraction with its message pump off: what serving the queue once per block costs.
-    timeUnzip("STORED.ZIP", "stored-without-pump", nullptr, false);
-    timeUnzip("DEFLATED.ZIP", "deflated-without-pump", nullptr, false);
     // The copy floor with the reader's block size, with a seek before every read, with a
     // message pump after every block.
     CopyOptions options;
-    timeFloor("copy-64k", options, true);
+    timeFloor("copy-64k", options, true, 1);
     options.block = 24576;
-    timeFloor("copy-24k", options, true);
+    timeFloor("copy-24k", options, true, 1);
     options.seekEachRead = true;
-    timeFloor("copy-24k-seek", options, true);
+    timeFloor("copy-24k-seek", options, true, 1);
     options.peekEachBlock = true;
-    timeFloor("copy-24k-seek-peek", options, true);
+    timeFloor("copy-24k-seek-peek", options, true, 1);
     // The per-file calls alone, one per file of the extracted tree (which exists now).
     const std::string base = out + "\\";
     TimePart("free-space-query", files, [&](const std::string&) {
@@ -357,6 +361,9 @@ int main(int argc, char** argv) {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
       }
       std::printf("part peek-x%d seconds %.4f\n", blocks, Now() - start);
+      const double statusStart = Now();
+      for (int i = 0; i < blocks; ++i) GetQueueStatus(QS_ALLINPUT);
+      std::printf("part queue-status-x%d seconds %.4f\n", blocks, Now() - statusStart);
     }
     std::vector<uint8_t> zip;
     if (LoadFile(folder + "DEFLATED.ZIP", zip)) {
