@@ -424,6 +424,8 @@ class CZUnzip {
   InflateAhead* inflateAhead_ = nullptr;
   // Writes the current entry from its decoding made ahead; false when there is none.
   bool WriteInflatedAhead();
+  // Gives the open output file the entry's attributes; false when they must be set by name.
+  bool SetEntryAttributesThroughHandle();
   // The free space of the destination's drive as known since the last query (owned by the
   // operation), or null: each output file asks the drive.
   FreeSpaceEstimate* freeSpace_ = nullptr;

@@ -23,6 +23,7 @@
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
 #include "files/file_ops.h"
+#include "files/file_fault.h"
 #include "files/file_time.h"
 #include "files/free_space_estimate.h"
 #include "base/prompts.h"
@@ -697,12 +698,14 @@ int CZUnzip::ExtractEntry() {
   if (!testMode_ && FileTimeFromDosDateTime(local_.date, local_.time, &time)) {
     SetOpenFileModTime(time, output_.Handle());
   }
+  // So do its attributes where the system allows; otherwise they are set by name after the close.
+  const bool attributesSet = !testMode_ && SetEntryAttributesThroughHandle();
   if (!output_.Close() && result == kUnzipOk) result = kExtractSkipped;
   if (freeSpace_ != nullptr) freeSpace_->Written(bytesWritten_);
   if (testMode_) {
     FsDeleteFile(temporaryName_);
     temporaryName_.Empty();
-  } else {
+  } else if (!attributesSet) {
     StampOutputFile();
   }
   const uint32_t crc = crc32_ ^ 0xFFFFFFFFu;
@@ -739,6 +742,14 @@ bool CZUnzip::WriteInflatedAhead() {
   if (written < ahead->data.size()) WriteOutput(ahead->data.data() + written, ahead->data.size() - written);
   compressedLeft_ = 0;
   return true;
+}
+
+bool CZUnzip::SetEntryAttributesThroughHandle() {
+  const DWORD attributes = entryAttributes_ & kFileAttributeBits;
+  if ((entryAttributes_ & 0x7F) == 0 || attributes == 0) return true;  // none to give
+  // The failure seam of setting attributes is asked once, as the call by name would ask it.
+  if (FileStepFails(FileStep::kSetAttributes)) return true;
+  return SetOpenFileAttributes(output_.Handle(), attributes) != FALSE;
 }
 
 void CZUnzip::StampOutputFile() {
