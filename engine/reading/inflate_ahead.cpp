@@ -220,10 +220,17 @@ bool InflateAhead::NextJob(size_t* index) {
     }
     // Reset under the lock, so that a change made after this check sets it again.
     ResetEvent(wake_);
+    ++waitingWorkers_;
     LeaveCriticalSection(&lock_);
     WaitForSingleObject(wake_, INFINITE);
     EnterCriticalSection(&lock_);
+    --waitingWorkers_;
   }
+}
+
+void InflateAhead::Release() {
+  --held_;
+  if (waitingWorkers_ > 0 && held_ <= maxHeld_ / 2) SetEvent(wake_);
 }
 
 std::unique_ptr<InflateAhead::Result> InflateAhead::Decode(HANDLE file, const Job& job) {
@@ -271,10 +278,9 @@ void InflateAhead::Finish(size_t index, std::unique_ptr<Result> result) {
   if (result && !job.dropped) {
     job.result = std::move(result);
   } else {
-    --held_;
-    SetEvent(wake_);
+    Release();
   }
-  SetEvent(jobDone_);
+  if (readerWaiting_) SetEvent(jobDone_);
 }
 
 void InflateAhead::Drop(size_t index) {
@@ -282,8 +288,7 @@ void InflateAhead::Drop(size_t index) {
   job.dropped = true;
   if (job.result) {
     job.result.reset();
-    --held_;
-    SetEvent(wake_);
+    Release();
   }
 }
 
@@ -304,16 +309,17 @@ std::unique_ptr<InflateAhead::Result> InflateAhead::Take(int64_t localHeaderPosi
       job.dropped = true;
       return nullptr;
     }
+    readerWaiting_ = true;
     LeaveCriticalSection(&lock_);
     WaitForSingleObject(jobDone_, INFINITE);
     EnterCriticalSection(&lock_);
+    readerWaiting_ = false;
   }
   job.dropped = true;
   std::unique_ptr<Result> result;
   if (job.result) {
     result = std::move(job.result);
-    --held_;
-    SetEvent(wake_);
+    Release();
     InterlockedIncrement(&g_taken);
   }
   return result;

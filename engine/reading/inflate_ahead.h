@@ -79,6 +79,8 @@ class InflateAhead {
   std::unique_ptr<Result> Decode(HANDLE file, const Job& job);
   void Finish(size_t index, std::unique_ptr<Result> result);
   void Drop(size_t index);
+  // One held result fewer; wakes the waiting workers once half the results are taken.
+  void Release();
 
   std::string archivePath_;
   BY_HANDLE_FILE_INFORMATION archiveIdentity_{};
@@ -94,5 +96,9 @@ class InflateAhead {
   unsigned held_ = 0;   // jobs running or holding a result the reader has not taken
   unsigned maxHeld_ = 0;
   unsigned liveWorkers_ = 0;
+  // Every signal is a call into the system (under Wine a round trip to the server, which the
+  // reader's own calls wait behind): events are set only for someone waiting on them.
+  unsigned waitingWorkers_ = 0;
+  bool readerWaiting_ = false;
   volatile LONG stop_ = 0;
 };
