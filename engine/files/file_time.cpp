@@ -67,6 +67,33 @@ BOOL SetFileModTime(const FILETIME& time, const char* oemName) {
   return set && closed;
 }
 
+BOOL SetOpenFileModTime(const FILETIME& time, HANDLE file) {
+  if (file == INVALID_HANDLE_VALUE || file == nullptr) return FALSE;
+  if (FileStepFails(FileStep::kSetTime)) return FALSE;
+  return SetFileTime(file, nullptr, nullptr, &time);
+}
+
+BOOL SetOpenFileAttributes(HANDLE file, DWORD attributes) {
+  // The basic information of a file: times (0: unchanged) and attributes.
+  struct BasicInformation {
+    LARGE_INTEGER creationTime;
+    LARGE_INTEGER lastAccessTime;
+    LARGE_INTEGER lastWriteTime;
+    LARGE_INTEGER changeTime;
+    DWORD fileAttributes;
+  };
+  using SetInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+  constexpr int kFileBasicInfo = 0;
+  static const auto setInformation = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+  if (setInformation == nullptr || file == INVALID_HANDLE_VALUE || file == nullptr || attributes == 0) {
+    return FALSE;
+  }
+  BasicInformation information = {};
+  information.fileAttributes = attributes;
+  return setInformation(file, kFileBasicInfo, &information, sizeof information);
+}
+
 BOOL CopyFileTime(const char* oemSource, const char* oemTarget) {
   FILETIME time;
   return GetFileModTime(time, oemSource) && SetFileModTime(time, oemTarget);

@@ -11,6 +11,12 @@ BOOL GetFileModTime(FILETIME& out, const char* oemName);
 // Sets the last-modification time; a read-only file loses that attribute first (it becomes an
 // archive file; a folder keeps only its folder attribute), so that the time can be written.
 BOOL SetFileModTime(const FILETIME& time, const char* oemName);
+// Sets the last-modification time of a file open for writing, through its handle (no second open
+// by name). The caller's file was just created, so it is never read-only.
+BOOL SetOpenFileModTime(const FILETIME& time, HANDLE file);
+// Gives a file open for writing these attributes (not 0) through its handle. FALSE when that
+// failed or the system has no call for it (before Vista): the caller sets them by name then.
+BOOL SetOpenFileAttributes(HANDLE file, DWORD attributes);
 // TRUE when the source's modification time was read and given to the target.
 BOOL CopyFileTime(const char* oemSource, const char* oemTarget);
 

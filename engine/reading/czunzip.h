@@ -158,9 +158,12 @@ struct OverwriteFlags {
 };
 
 class UnzipDecoderOutput;
+class InflateAhead;
+class FreeSpaceEstimate;
 
 class CZUnzip {
   friend class UnzipDecoderOutput;
+  friend class UnzipDecoderInput;
 
  public:
   CZUnzip();
@@ -345,7 +348,7 @@ class CZUnzip {
   int MakeEntryFolders(BOOL lastIsFolder);
   void Notify(UINT message, WPARAM wParam);
   void PumpIfAllowed();
-  // Gives the closed output file the entry's time and attributes.
+  // Gives the closed output file the entry's attributes (its time is set before the close).
   void StampOutputFile();
   // The common first steps of both end-record searches: finds the record, reads and decodes it
   // and gives its file position. 0, or 3 with the archive closed.
@@ -452,6 +455,26 @@ class CZUnzip {
   int systemIconCount_ = 0;      // n: system images copied at the last image-list build
   BOOL runExecutables_ = FALSE;  // View: programs (EXE, COM) are run rather than opened
   BOOL viewEntryWritten_ = FALSE;  // View: the entry just processed was written (launch it)
+
+  // ---- extraction speed (unzip_extract.cpp, inflate_ahead.cpp) ----------------------------------
+  // The destination folder as the file system spells it (OEM): the folder destinationFolder_
+  // names in the messages, in the case of the names on disk. File calls use this spelling, which
+  // the system finds at once (under Wine a path in another case is searched for level by level).
+  // Empty: file calls use destinationFolder_.
+  CZText destinationOnDisk_;
+  const CZText& FileSystemFolder() const {
+    return destinationOnDisk_.IsEmpty() ? destinationFolder_ : destinationOnDisk_;
+  }
+  // The deflated entries of the current batch decoded ahead on worker threads (owned by the
+  // directory walk), or null.
+  InflateAhead* inflateAhead_ = nullptr;
+  // Writes the current entry from its decoding made ahead; false when there is none.
+  bool WriteInflatedAhead();
+  // Gives the open output file the entry's attributes; false when they must be set by name.
+  bool SetEntryAttributesThroughHandle();
+  // The free space of the destination's drive as known since the last query (owned by the
+  // operation), or null: each output file asks the drive.
+  FreeSpaceEstimate* freeSpace_ = nullptr;
 };
 
 // The entry's compressed data as the decoders take it: runs of the current input block.
@@ -468,7 +491,8 @@ class UnzipDecoderOutput : public DecoderOutput {
 class UnzipDecoderInput : public DecoderInput {
  public:
   explicit UnzipDecoderInput(CZUnzip& unzip) : unzip_(unzip) {}
-  size_t NextRun(const uint8_t** run) override { return unzip_.NextInputRun(run); }
+  // The next run of the entry's data; the host's queue is served before each (once per block).
+  size_t NextRun(const uint8_t** run) override;
 
  private:
   CZUnzip& unzip_;

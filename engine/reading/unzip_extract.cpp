@@ -19,11 +19,14 @@
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
 #include "reading/view_launch.h"
+#include "reading/inflate_ahead.h"
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
 #include "files/file_ops.h"
+#include "files/file_fault.h"
 #include "files/file_time.h"
+#include "files/free_space_estimate.h"
 #include "base/prompts.h"
 
 namespace {
@@ -46,6 +49,33 @@ CZText CurrentFolder() {
   result.MakeUpper();
   if (!result.IsEmpty() && result[result.GetLength() - 1] != '\\') result += '\\';
   return result;
+}
+
+// folder (OEM, "X:\\...\\") as the file system spells it: each level in the case of its name on
+// disk. folder itself when a level cannot be found or is not the same name in another case (a
+// short name that stands for a longer one).
+CZText SpelledOnDisk(const CZText& folder) {
+  const std::string ansi = AnsiFromOem(folder);
+  if (ansi.size() < 3 || ansi[1] != ':' || ansi[2] != '\\') return folder;
+  std::string spelled = ansi.substr(0, 3);
+  for (size_t at = 3; at < ansi.size();) {
+    size_t end = ansi.find('\\', at);
+    if (end == std::string::npos) end = ansi.size();
+    const std::string level = ansi.substr(at, end - at);
+    if (level.empty() || level.find_first_of("*?") != std::string::npos) return folder;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((spelled + level).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return folder;
+    FindClose(find);
+    if (std::strlen(found.cFileName) != level.size()) return folder;
+    spelled += found.cFileName;
+    spelled += '\\';
+    at = end + 1;
+  }
+  CZText result = OemFromAnsi(spelled.c_str());
+  CZText upper = result;
+  upper.MakeUpper();
+  return upper == folder ? result : folder;
 }
 
 // Makes path (OEM) the current folder; with create, a missing last level is made.
@@ -135,13 +165,37 @@ bool IsSupportedMethod(uint16_t method) {
 
 }  // namespace
 
+// The decoding ahead of one batch: started with the batch, stopped (and the reader's pointer to it
+// cleared) on every path out of it.
+class BatchAhead {
+ public:
+  BatchAhead(CZUnzip& unzip, const std::vector<UnzipBatchEntry>& batch) : unzip_(unzip) {
+    std::vector<InflateAhead::Entry> entries;
+    entries.reserve(batch.size());
+    for (const UnzipBatchEntry& entry : batch) {
+      entries.push_back({unzip.ExtraBytes() + entry.localHeaderOffset, entry.flags, entry.crc32,
+                         entry.compressedSize, entry.uncompressedSize});
+    }
+    ahead_ = InflateAhead::Start(AnsiFromOem(unzip.ArchiveName()), unzip.archive_.Handle(), entries);
+    unzip_.inflateAhead_ = ahead_.get();
+  }
+  ~BatchAhead() { unzip_.inflateAhead_ = nullptr; }
+  BatchAhead(const BatchAhead&) = delete;
+  BatchAhead& operator=(const BatchAhead&) = delete;
+
+ private:
+  CZUnzip& unzip_;
+  std::unique_ptr<InflateAhead> ahead_;
+};
+
 // Ends an extraction operation on every path out: the output file closed, the test file
 // deleted, the window freed, the saved current folder restored, the archive closed and the
 // object reset.
 class ExtractionSession {
  public:
-  explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) {}
+  explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) { unzip_.freeSpace_ = &freeSpace_; }
   ~ExtractionSession() {
+    unzip_.freeSpace_ = nullptr;
     if (unzip_.output_.IsOpen()) unzip_.output_.Close();
     if (!unzip_.temporaryName_.IsEmpty()) FsDeleteFile(unzip_.temporaryName_);
     unzip_.windowBlock_.Free();
@@ -153,6 +207,7 @@ class ExtractionSession {
     unzip_.outputPath_.Empty();
     unzip_.messageName_.Empty();
     unzip_.destinationFile_.Empty();
+    unzip_.destinationOnDisk_.Empty();
   }
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
@@ -166,6 +221,7 @@ class ExtractionSession {
  private:
   CZUnzip& unzip_;
   std::string savedFolder_;  // ANSI, as the system gave it
+  FreeSpaceEstimate freeSpace_;
 };
 
 void CZUnzip::SetOverwriteFlags(const OverwriteFlags& flags) {
@@ -200,6 +256,7 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
   }
   destinationFolder_ = CurrentFolder();
   if (destinationFolder_.IsEmpty()) return kExtractBadData;
+  destinationOnDisk_ = SpelledOnDisk(destinationFolder_);
   if (target.size() >= 2) {
     if (!HasFreeSpace64(destinationFolder_, 0)) return kExtractNoSpace;
     if (GetDriveKind(destinationFolder_) == kDriveCdRom) return kExtractCdRom;
@@ -345,6 +402,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
     }
     const int64_t directoryPosition = InputPosition();
 
+    // The batch's deflated entries are decoded ahead on worker threads while this thread writes.
+    BatchAhead ahead(*this, batch);
     for (const UnzipBatchEntry& entry : batch) {
       if (cancel_) break;
       outputErrorLevel_ = 0;
@@ -488,7 +547,7 @@ int CZUnzip::MakeEntryFolders(BOOL lastIsFolder) {
     const size_t separator = path.find('\\', end);
     if (separator == std::string::npos && !lastIsFolder) break;
     end = separator == std::string::npos ? path.size() : separator;
-    const CZText folder = destinationFolder_ + path.substr(0, end).c_str();
+    const CZText folder = FileSystemFolder() + path.substr(0, end).c_str();
     const DWORD attributes = FsGetAttributes(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       if (!CreateDirectoryA(AnsiFromOem(folder).c_str(), nullptr) &&
@@ -520,8 +579,11 @@ int CZUnzip::CompareWithExisting(const char* oemName, uint16_t dosDate, uint16_t
 }
 
 int CZUnzip::DecideOverwrite() {
+  // Replacing always, whatever the existing file's time: no question, no comparison to make.
+  if (alwaysOverwrite_ && overwriteAll_ && !neverOverwrite_ && !updateOnly_) return 0;
   CZText existing = singleFileMode_ ? destinationFile_ : destinationFolder_ + mappedName_;
-  const int compared = CompareWithExisting(existing, local_.date, local_.time);
+  const CZText onDisk = singleFileMode_ ? destinationFile_ : FileSystemFolder() + mappedName_;
+  const int compared = CompareWithExisting(onDisk, local_.date, local_.time);
   if (compared < 0) return 0;
   bool ask = false;
   if (compared == 0) {
@@ -652,7 +714,7 @@ int CZUnzip::ExtractEntry() {
       Explode(in, out, window_, local_.flags, dataSize, uncompressedSize_);
       break;
     case zip::kMethodDeflated:
-      Inflate(in, out, window_);
+      if (!WriteInflatedAhead()) Inflate(in, out, window_);
       break;
     default:  // 2 to 5
       Unreduce(in, out, window_, method - 1, uncompressedSize_);
@@ -673,11 +735,20 @@ int CZUnzip::ExtractEntry() {
   }
   if (outputErrorLevel_ == 1) result = kExtractSkipped;
   if (!testMode_ && result == kUnzipOk) Notify(kProgressMessage, 100);
+  // The entry's time goes on through the open handle: the file was just created, nothing writes
+  // to it any more, and reopening it by name would cost three more calls per file.
+  FILETIME time;
+  if (!testMode_ && FileTimeFromDosDateTime(local_.date, local_.time, &time)) {
+    SetOpenFileModTime(time, output_.Handle());
+  }
+  // So do its attributes where the system allows; otherwise they are set by name after the close.
+  const bool attributesSet = !testMode_ && SetEntryAttributesThroughHandle();
   if (!output_.Close() && result == kUnzipOk) result = kExtractSkipped;
+  if (freeSpace_ != nullptr) freeSpace_->Written(bytesWritten_);
   if (testMode_) {
     FsDeleteFile(temporaryName_);
     temporaryName_.Empty();
-  } else {
+  } else if (!attributesSet) {
     StampOutputFile();
   }
   const uint32_t crc = crc32_ ^ 0xFFFFFFFFu;
@@ -690,10 +761,43 @@ int CZUnzip::ExtractEntry() {
   return result;
 }
 
+// Writes the entry as decoded ahead by a worker, when one decoded this very entry: the same bytes
+// through the output buffer, the queue served where each block of the entry's input began, as the
+// reader's own decoding serves it there. False when there is no such decoding.
+bool CZUnzip::WriteInflatedAhead() {
+  if (inflateAhead_ == nullptr || (local_.flags & zip::kFlagEncrypted) != 0 || decryptRefills_) {
+    return false;
+  }
+  const int64_t dataPosition = InputPosition();
+  const int64_t localHeader = dataPosition - zip::local::kSize - local_.nameLength - local_.extraLength;
+  const std::unique_ptr<InflateAhead::Result> ahead = inflateAhead_->Take(localHeader);
+  if (!ahead || ahead->dataPosition != dataPosition || ahead->compressedSize != compressedLeft_) {
+    return false;
+  }
+  size_t written = 0;
+  for (const size_t point : ahead->pumpPoints) {
+    if (point > written) {
+      WriteOutput(ahead->data.data() + written, point - written);
+      written = point;
+    }
+    PumpIfAllowed();
+  }
+  if (written < ahead->data.size()) WriteOutput(ahead->data.data() + written, ahead->data.size() - written);
+  compressedLeft_ = 0;
+  return true;
+}
+
+bool CZUnzip::SetEntryAttributesThroughHandle() {
+  const DWORD attributes = entryAttributes_ & kFileAttributeBits;
+  if ((entryAttributes_ & 0x7F) == 0 || attributes == 0) return true;  // none to give
+  // The failure seam of setting attributes is asked once, as the call by name would ask it.
+  if (FileStepFails(FileStep::kSetAttributes)) return true;
+  return SetOpenFileAttributes(output_.Handle(), attributes) != FALSE;
+}
+
 void CZUnzip::StampOutputFile() {
+  // The time is already set (through the handle, before it was closed).
   const CZText& target = singleFileMode_ ? destinationFile_ : outputPath_;
-  FILETIME time;
-  if (FileTimeFromDosDateTime(local_.date, local_.time, &time)) SetFileModTime(time, target);
   const DWORD attributes = entryAttributes_ & kFileAttributeBits;
   if ((entryAttributes_ & 0x7F) != 0 && attributes != 0) FsSetAttributes(target, attributes);
 }

@@ -7,6 +7,7 @@
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "files/file_ops.h"
+#include "files/free_space_estimate.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ WPARAM Percent(uint32_t written, uint32_t size) {
 
 void UnzipDecoderOutput::BlockDone() { unzip_.PumpIfAllowed(); }
 
+size_t UnzipDecoderInput::NextRun(const uint8_t** run) {
+  unzip_.PumpIfAllowed();
+  return unzip_.NextInputRun(run);
+}
+
 int CZUnzip::CreateOutputFile() {
   CZText name;
   if (testMode_) {
@@ -54,11 +60,14 @@ int CZUnzip::CreateOutputFile() {
   } else if (singleFileMode_) {
     name = destinationFile_;
   } else {
-    name = destinationFolder_ + mappedName_;
-    messageName_ = name;  // the messages of normal extraction carry the full output path
+    // The messages of normal extraction carry the full output path; the file is created by the
+    // same path as the file system spells it.
+    messageName_ = destinationFolder_ + mappedName_;
+    name = FileSystemFolder() + mappedName_;
   }
   outputPath_ = name;
-  if (IsFullPath(name) && !HasFreeSpace64(name, uncompressedSize_)) {
+  if (IsFullPath(name) && !(freeSpace_ != nullptr ? freeSpace_->HasRoomFor(name, uncompressedSize_)
+                                                  : HasFreeSpace64(name, uncompressedSize_))) {
     outputErrorLevel_ = 2;
     return kExtractWriteFailed;
   }
@@ -121,8 +130,4 @@ void CZUnzip::Notify(UINT message, WPARAM wParam) {
   if (notifyWindow_ == nullptr || !IsWindow(notifyWindow_)) return;
   SendMessageA(notifyWindow_, message, wParam, reinterpret_cast<LPARAM>(messageName_.c_str()));
   PumpIfAllowed();
-}
-
-void CZUnzip::PumpIfAllowed() {
-  if (pump_) PumpMessages(nullptr);
 }
