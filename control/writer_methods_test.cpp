@@ -22,12 +22,6 @@ constexpr DISPID kWriting = 18;
 constexpr DISPID kEncrypt = 21;
 constexpr DISPID kDeleting = 24;
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign({'<', 'n', 'o', 'n', 'e', '>'});
-  return data;
-}
-
 std::string Patterned(size_t size, unsigned seed) {
   std::string text;
   text.reserve(size);
@@ -105,7 +99,7 @@ class WriterMethods : public testing::Test {
     testutil::TempFolder destination;
     EXPECT_EQ(0, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), password)));
     for (const SourceFile& file : files) {
-      const std::vector<uint8_t> got = ReadBytes(destination / file.name);
+      const std::vector<uint8_t> got = testutil::FileBytes(destination / file.name);
       EXPECT_TRUE(got == std::vector<uint8_t>(file.data.begin(), file.data.end())) << file.name;
     }
   }
@@ -146,12 +140,12 @@ TEST_F(WriterMethods, ACancelLeftFromBeforeDoesNotStopZipFilesAndTheOverwriteMod
   EXPECT_EQ(EntryCount(files), Short(L"GetCount", Args().Text(archive).Bool(false)));
   EXPECT_EQ(3, Short(L"ZipGetReplaceFlag", Args()));
   // Freshening with nothing newer changes nothing and says the mode it was given.
-  const std::vector<uint8_t> before = ReadBytes(archive);
+  const std::vector<uint8_t> before = testutil::FileBytes(archive);
   Short(L"ZipFiles", ZipArgs(archive, work / "src\\*.*", 4));
   EXPECT_EQ(4, Short(L"ZipGetReplaceFlag", Args()));
   EXPECT_EQ(EntryCount(files), Short(L"GetCount", Args().Text(archive).Bool(false)));
   ExpectExtractsTo(archive, files);
-  EXPECT_EQ(before.size(), ReadBytes(archive).size());
+  EXPECT_EQ(before.size(), testutil::FileBytes(archive).size());
 }
 
 TEST_F(WriterMethods, APasswordArchiveExtractsOnlyWithItsPassword) {
@@ -210,7 +204,7 @@ TEST_F(WriterMethods, RepareTurnsAnArchiveBehindAStubIntoAPlainOne) {
   std::vector<uint8_t> stubbed(3000, 'x');
   stubbed[0] = 'M';
   stubbed[1] = 'Z';
-  const std::vector<uint8_t> archiveBytes = ReadBytes(plain);
+  const std::vector<uint8_t> archiveBytes = testutil::FileBytes(plain);
   stubbed.insert(stubbed.end(), archiveBytes.begin(), archiveBytes.end());
   const std::string archive = work / "stubbed.zip";
   ASSERT_TRUE(testutil::WriteWholeFile(archive, stubbed));
@@ -227,7 +221,7 @@ TEST_F(WriterMethods, CreateBlankZIPFileHandsItsNameToOneGetNewZIPName) {
   testutil::TempFolder work;
   const std::string name = work / "blank.zip";
   EXPECT_TRUE(Bool(L"CreateBlankZIPFile", Args().Text(name).Bool(false)));
-  EXPECT_EQ(22u, ReadBytes(name).size());
+  EXPECT_EQ(22u, testutil::FileBytes(name).size());
   EXPECT_EQ(0, Short(L"GetCount", Args().Text(name).Bool(false)));
   EXPECT_EQ(0, lstrcmpiA(name.c_str(), Text(L"GetNewZIPName", Args()).c_str()));
   EXPECT_EQ("", Text(L"GetNewZIPName", Args()));

@@ -17,7 +17,7 @@ readonly kSkip=77
 program=$1
 prefix=$2
 filter=$3
-source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 skip() {
   echo "SKIPPED: $*"
@@ -52,7 +52,7 @@ if limited bash -c ': >"$1"' _ "$probe_dir/probe" 2>/dev/null; then
 fi
 
 export PELLORO_WINEPREFIX=$prefix
-# shellcheck source=../scripts/wine-env.sh
+# shellcheck source=../../scripts/wine-env.sh
 source "$source_dir/scripts/wine-env.sh"
 unset DISPLAY  # the read-only cases need no window; a missing display cannot make them flaky
 

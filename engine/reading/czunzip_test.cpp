@@ -28,12 +28,6 @@ std::vector<std::vector<std::string>> Manifest(const std::string& name) {
   return rows;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(path, &bytes)) << path;
-  return bytes;
-}
-
 // True when nothing holds the file open any more (an exclusive open succeeds).
 bool IsClosed(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -141,7 +135,7 @@ TEST_F(Reader, BothSearchesFindEndRecordsAroundEveryBlockBoundary) {
 
 TEST_F(Reader, CommentOf65535BytesGivesItsFirst24576) {
   const std::string path = Fixture("python_comments.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_GT(bytes.size(), 65535u);
   const std::string expected(bytes.end() - 65535, bytes.end() - 65535 + kUnzipMaxComment);
   EXPECT_EQ(unzip.GetGlobalCommentSize(path.c_str()), 65535);
@@ -467,7 +461,7 @@ TEST_F(Reader, EveryQueryLeavesTheArchiveClosedAndTheObjectReset) {
 
 TEST_F(Reader, SeeksSkipsAndReadsThroughTheBlocks) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_GT(bytes.size(), 2u * kInputBlockSize);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
@@ -509,7 +503,7 @@ TEST_F(Reader, SeeksSkipsAndReadsThroughTheBlocks) {
 
 TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 100), 0);
@@ -548,7 +542,7 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
 
 TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 40), 0);
@@ -574,7 +568,7 @@ TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
 
 int g_posted = 0;
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 7) ++g_posted;
+  if (message == WM_APP + 7) ++g_posted;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -591,7 +585,7 @@ TEST_F(Reader, GlobalCommentPumpsMessagesOnlyInTheBackground) {
 
   g_posted = 0;
   SetForegroundProcessing(TRUE);
-  PostMessageA(window, WM_USER + 7, 0, 0);
+  PostMessageA(window, WM_APP + 7, 0, 0);
   EXPECT_TRUE(unzip.GetGlobalComment(path.c_str(), comment.data()));
   EXPECT_EQ(g_posted, 0);
   SetForegroundProcessing(FALSE);

@@ -24,14 +24,11 @@
 #include "files/file_ops.h"
 #include "files/file_time.h"
 #include "base/prompts.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 constexpr unsigned kBatchSize = 64;
-constexpr UINT kEntryBeginsMessage = WM_USER + 38;
-constexpr UINT kProgressMessage = WM_USER + 39;
-constexpr UINT kEntryEndsMessage = WM_USER + 40;
-constexpr UINT kTestResultMessage = WM_USER + 69;
 // Attribute bits an extracted file may take from its entry: read-only, hidden, system, archive
 // (the folder and volume bits describe no file).
 constexpr DWORD kFileAttributeBits = 0x27;
@@ -572,21 +569,21 @@ int CZUnzip::ExtractEntry() {
   // The method is checked before any file is created, so an unsupported entry never truncates
   // an existing file.
   if (!IsSupportedMethod(method)) {
-    Notify(kEntryBeginsMessage, 0);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryOpened, 0);
+    Notify(progress::kEntryClosed, 0);
     return kExtractSkipped;
   }
   window_ = static_cast<uint8_t*>(windowBlock_.Alloc(kUnzipWindowSize, kZeroFilledMovable));
   if (window_ == nullptr) return kExtractNoMemory;
   const int created = CreateOutputFile();
   if (created != kUnzipOk) {
-    Notify(kEntryBeginsMessage, 1);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryOpened, 1);
+    Notify(progress::kEntryClosed, 0);
     windowBlock_.Free();
     window_ = nullptr;
     return created;
   }
-  Notify(kEntryBeginsMessage, 1);
+  Notify(progress::kEntryOpened, 1);
 
   UnzipDecoderInput in(*this);
   UnzipDecoderOutput out(*this);
@@ -625,11 +622,11 @@ int CZUnzip::ExtractEntry() {
   if (outputErrorLevel_ > 1) {
     output_.Close();
     if (testMode_) FsDeleteFile(temporaryName_);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryClosed, 0);
     return kExtractWriteFailed;
   }
   if (outputErrorLevel_ == 1) result = kExtractSkipped;
-  if (!testMode_ && result == kUnzipOk) Notify(kProgressMessage, 100);
+  if (!testMode_ && result == kUnzipOk) Notify(progress::kEntryExpanding, 100);
   if (!output_.Close() && result == kUnzipOk) result = kExtractSkipped;
   if (testMode_) {
     FsDeleteFile(temporaryName_);
@@ -642,8 +639,8 @@ int CZUnzip::ExtractEntry() {
       (local_.uncompressedSize != 0 || bytesWritten_ != 0)) {
     result = kExtractBadData;
   }
-  Notify(kEntryEndsMessage, result <= 0 ? 1 : 0);
-  if (testMode_) Notify(kTestResultMessage, static_cast<WPARAM>(result));
+  Notify(progress::kEntryClosed, result <= 0 ? 1 : 0);
+  if (testMode_) Notify(progress::kEntryTested, static_cast<WPARAM>(result));
   return result;
 }
 

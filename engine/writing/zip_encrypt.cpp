@@ -21,10 +21,10 @@
 #include "files/zfile.h"
 #include "writing/zip_encrypt.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kCopyProgressMessage = WM_USER + 66;
 constexpr DWORD kPieceSize = 16384;
 // Traditional encryption needs a reader of version 2.0 at least.
 constexpr WORD kVersionEncrypted = 20;
@@ -134,7 +134,7 @@ int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
     if (!WriteHFile(pass.output, buffer.data(), got)) return OutputFailed();
     done += got;
     if (IsWindowSet(pass.window)) {
-      SendMessageA(pass.window, kCopyProgressMessage, static_cast<WPARAM>(done * 100 / dataLength),
+      SendMessageA(pass.window, progress::kEncrypting, static_cast<WPARAM>(done * 100 / dataLength),
                    reinterpret_cast<LPARAM>(entry.externalName.c_str()));
       PumpMessages(nullptr);
     }

@@ -17,12 +17,12 @@
 #include "files/file_ops.h"
 #include "writing/writer_paths.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace ziprewrite {
 
 namespace {
 
-constexpr UINT kDeletingMessage = WM_USER + 47;
 
 bool IsWindowSet(HWND window) { return window != nullptr && IsWindow(window); }
 
@@ -124,7 +124,7 @@ int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyW
   return ziprewrite::RewriteArchive([](const ZipEntry& entry) {
     // Once cancelled, every entry left is kept and the archive is still completed.
     if (entry.mark == 0 || Writer().cancel) return EntryAction::kCopy;
-    ziprewrite::Notify(ziprewrite::kDeletingMessage, 0, entry.storedName.c_str());
+    ziprewrite::Notify(progress::kDeleting, 0, entry.storedName.c_str());
     return EntryAction::kDrop;
   });
 }

@@ -128,8 +128,8 @@ int AddEntryData(HFILE output, ZipEntry& entry);
 // TRUE when an AddEntryData result lets the operation go on without that file.
 bool IsPerFileFailure(int code);
 // Writes the central directory and end record, closes the output and the input archive, sends
-// WM_USER+48 with the archive title, and replaces the archive by the temporary file. 0 or the
-// failing step's code (the caller then ends with FailWriter).
+// progress::kWriting with the archive title, and replaces the archive by the temporary file. 0 or
+// the failing step's code (the caller then ends with FailWriter).
 int CompleteArchive();
 
 // The compressing writer's CRC register: a null buffer resets it.

@@ -18,17 +18,16 @@
 #include "writing/deflate_ahead.h"
 #include "writing/deflate_file.h"
 #include "base/engine_utils.h"
+#include "base/exact_numbers.h"
 #include "base/entry_case.h"
 #include "files/file_ops.h"
 #include "files/file_time.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kEntryDoneMessage = WM_USER + 45;  // wParam: percentage kept of the input
-constexpr UINT kKilobytesMessage = WM_USER + 46;
-constexpr UINT kPercentMessage = WM_USER + 50;
 constexpr DWORD kStoreBlock = 24576;
 // Files shorter than this are stored: deflating them cannot pay for itself.
 constexpr uint64_t kSmallestDeflated = 37;
@@ -65,10 +64,10 @@ void Send(UINT message, WPARAM wParam, const char* text) {
 void SendStoreProgress(uint64_t done, uint64_t total, bool finished, const char* name) {
   WPARAM percent = 100;
   if (!finished && total != 0) {
-    percent = static_cast<WPARAM>(static_cast<double>(done) * 100.0 / static_cast<double>(total));
+    percent = static_cast<WPARAM>(PercentOf(done, total));
   }
-  Send(kPercentMessage, percent, name);
-  Send(kKilobytesMessage, static_cast<WPARAM>(done / 1024 + 1), name);
+  Send(progress::kZippingPercent, percent, name);
+  Send(progress::kZippingKilobytes, static_cast<WPARAM>(done / 1024 + 1), name);
 }
 
 // What the file-status query says about the file to add.
@@ -251,7 +250,7 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
   }
 
   const uint64_t kept = compressed == 0 ? 0 : std::min<uint64_t>(100, writer.bytesRead * 100 / compressed);
-  Send(kEntryDoneMessage, static_cast<WPARAM>(kept), entry.externalName.c_str());
+  Send(progress::kFileZipped, static_cast<WPARAM>(kept), entry.externalName.c_str());
   return kWriterDone;
 }
 

@@ -10,10 +10,10 @@
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kWritingMessage = WM_USER + 48;
 
 }  // namespace
 
@@ -83,7 +83,7 @@ int CopyFront(WriterState& writer) {
 
 void NotifyWriting(WriterState& writer) {
   if (writer.notifyWindow == nullptr || !IsWindow(writer.notifyWindow)) return;
-  SendMessageA(writer.notifyWindow, kWritingMessage, 0,
+  SendMessageA(writer.notifyWindow, progress::kWriting, 0,
                reinterpret_cast<LPARAM>(writer.archiveTitle.c_str()));
   PumpMessages(nullptr);
 }

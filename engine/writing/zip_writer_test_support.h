@@ -29,12 +29,6 @@ inline std::string PeerCheckDir() {
   return dir;
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.clear();
-  return data;
-}
-
 inline std::vector<uint8_t> Text(const std::string& text) {
   return std::vector<uint8_t>(text.begin(), text.end());
 }
