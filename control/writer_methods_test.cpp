@@ -237,6 +237,35 @@ TEST_F(WriterMethods, CreateBlankZIPFileHandsItsNameToOneGetNewZIPName) {
   EXPECT_FALSE(Bool(L"CreateBlankZIPFile", Args().NullText().Bool(false)));
 }
 
+// With bOpenDialog the control's save dialog asks for the name (the engine asks through the
+// control's prompts); the typed name is completed with the dialog's folder and kept.
+TEST_F(WriterMethods, CreateBlankZIPFileWithTheDialogTakesTheTypedName) {
+  if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
+  testutil::TempFolder work;
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  bool created = false;
+  bool answered = false;
+  {
+    testutil::DialogAnswerer answer("", IDOK, [](HWND dialog) {
+      HWND box = GetDlgItem(dialog, 0x47C);
+      if (box == nullptr) box = GetDlgItem(dialog, 0x480);
+      if (box != nullptr) {
+        SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("chosen.zip"));
+      }
+    });
+    created = Bool(L"CreateBlankZIPFile", Args().Text(work.path()).Bool(true));
+    answered = answer.found();
+  }
+  SetCurrentDirectoryA(before);
+  ASSERT_TRUE(answered) << "no save dialog appeared";
+  ASSERT_TRUE(created);
+  std::string expected = work / "CHOSEN.ZIP";
+  CharUpperA(expected.data());
+  EXPECT_EQ(0, lstrcmpiA(expected.c_str(), Text(L"GetNewZIPName", Args()).c_str()));
+  EXPECT_EQ(22u, testutil::FileBytes(work / "CHOSEN.ZIP", true).size());
+}
+
 // ---- hosted: events, cancel and refusal from a handler ----------------------------------------
 
 class HostedWriting : public testing::Test {

@@ -11,6 +11,7 @@ class DialogPrompts : public EnginePrompts {
                            bool nameComplete) override;
   bool AskRename(CZText& name, bool centreOnParent) override;
   bool AskBackupSet(CZText& pattern) override;
+  bool AskArchiveName(CZText& name) override;
 };
 
 // Makes the dialogs the engine's prompt handler (the module's start-up calls it once).

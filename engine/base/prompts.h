@@ -35,6 +35,11 @@ class EnginePrompts {
   // pattern: the backup folder and the pattern of backup-set files; on true it receives the
   // chosen set's first file.
   virtual bool AskBackupSet(CZText& pattern) = 0;
+
+  // The name of a new archive, asked in a save dialog that starts in the current folder. name:
+  // the proposed name (ANSI; "" for none); on true it receives the chosen name as typed (ANSI,
+  // possibly without a folder). A handler that offers no such dialog answers false, as a cancel.
+  virtual bool AskArchiveName(CZText& name) { return false; }
 };
 
 // The handler the engine asks; null when none is installed. Not owned.
