@@ -24,8 +24,8 @@ std::string DialogFilter(const CZText& text) {
 bool ShowSaveArchiveDialog(CZText& name) {
   char chosen[MAX_PATH * 4] = {};
   lstrcpynA(chosen, name.c_str(), sizeof chosen);
-  const std::string filter = DialogFilter(PromptText(20));
-  CZText title = PromptText(21);
+  const std::string filter = DialogFilter(PromptText(kTextSaveFilter));
+  CZText title = PromptText(kTextSaveTitle);
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.lpstrFilter = filter.c_str();

@@ -42,8 +42,9 @@ TEST_F(SaveArchiveDialogTest, GivesTheTypedNameInTheCurrentFolder) {
   CZText name("PROPOSED.ZIP");
   bool chosen = false;
   PromptThread prompt([&] { chosen = DialogPrompts().AskArchiveName(name); });
-  HWND dialog = WaitForDialog(prompt.Id(), PromptText(21).c_str());
-  ASSERT_NE(dialog, nullptr) << "no save dialog titled \"" << PromptText(21).str() << "\"";
+  HWND dialog = WaitForDialog(prompt.Id(), PromptText(kTextSaveTitle).c_str());
+  ASSERT_NE(dialog, nullptr) << "no save dialog titled \"" << PromptText(kTextSaveTitle).str()
+                             << "\"";
   HWND box = NameBox(dialog);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ("PROPOSED.ZIP", WindowText(box));  // the proposal is offered
@@ -59,7 +60,7 @@ TEST_F(SaveArchiveDialogTest, CancelGivesFalse) {
   CZText name("");
   bool chosen = true;
   PromptThread prompt([&] { chosen = DialogPrompts().AskArchiveName(name); });
-  HWND dialog = WaitForDialog(prompt.Id(), PromptText(21).c_str());
+  HWND dialog = WaitForDialog(prompt.Id(), PromptText(kTextSaveTitle).c_str());
   ASSERT_NE(dialog, nullptr);
   Press(dialog, IDCANCEL);
   ASSERT_TRUE(prompt.Wait());

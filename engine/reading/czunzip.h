@@ -154,8 +154,8 @@ class CZUnzip {
   int GetReplaceFlag() const;
 
   // ---- queries (unzip_queries.cpp) ---------------------------------------------------------------
-  // Quick test: 0 valid, 17 valid with bytes in front, 2 cannot be opened, else the end-record
-  // search's failure code (3).
+  // Quick test: kUnzipOk valid, kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen
+  // cannot be opened, else the end-record search's failure code (kUnzipBadArchive).
   int IsZIPFileQuick(const char* archiveName);
   // quick not 0: IsZIPFileQuick; otherwise the slow test of the extraction side (TestArchive).
   // Defined with the extraction driver.
@@ -194,9 +194,11 @@ class CZUnzip {
   // The slow test: every entry is decoded into a temporary file, which is deleted again.
   int TestArchive(const char* archiveName);
   BOOL View(const char* archiveName, const char* mask, BOOL useTextEditor, const char* folder);
-  // 0 created, or 8, 10, 11, 12, 13, 14, 15 (ExtractResult).
+  // 0 created, or kExtractWriteFailed, kExtractSkipped, kExtractCannotOpen, kExtractCannotCreate,
+  // kExtractNoSpace, kExtractCdRom or kExtractWriteProtected.
   int CreateOutputFile();
-  // 0 written; 8 when the write failed or an earlier one did (output error level 2).
+  // 0 written; kExtractWriteFailed when the write failed or an earlier one did (output error
+  // level 2).
   int FlushOutput();
   // Copies count bytes from the start of the window into the output buffer.
   void FlushWindow(size_t count);
@@ -213,7 +215,7 @@ class CZUnzip {
   // The entry's name as a path below the destination (upper case, '\' separators): empty, "."
   // and dot-only components, drive colons and leading separators cannot climb out of it.
   // folderEntry receives whether the name ends with a separator (no file part).
-  // 0; 10 when the joined path would be longer than the system allows.
+  // 0; kExtractSkipped when the joined path would be longer than the system allows.
   int MapOutputName(BOOL* folderEntry);
   // The last replace answer survives the operation (GetReplaceFlag).
 
@@ -232,26 +234,28 @@ class CZUnzip {
   // are no entries; 3 (archive closed) when no usable end record or directory is found.
   int FindEndCentralDir();
   // The end-record search alone, for the archive comment: 0 with the input just behind the record
-  // and *commentLength set; 3 (archive closed) when there is none.
+  // and *commentLength set; kUnzipBadArchive (archive closed) when there is none.
   int FindEndRecordForComment(uint16_t* commentLength);
   // After the signature: reads the 42 bytes that follow. The partial form leaves the version and
-  // host bytes, the disk number start and the internal attributes as they were. 0 or 3.
+  // host bytes, the disk number start and the internal attributes as they were. kUnzipOk or
+  // kUnzipBadArchive.
   int ReadCentralHeader(BOOL full);
   // Reads an entry name of length bytes: the first 1,023 into the entry-name block (upper case,
-  // '\' separators), the whole into FullEntryName() for matching. 0; 10 when the name was cut;
-  // 3 when the read failed.
+  // '\' separators), the whole into FullEntryName() for matching. kUnzipOk; kUnzipNameTooLong
+  // when the name was cut; kUnzipBadArchive when the read failed.
   int ReadFileName(unsigned length);
 
   // ---- buffered input (unzip_input.cpp) ----------------------------------------------------------
   // Copies up to n bytes; returns the count (fewer when the file ends or a read fails).
   long ReadBytes(void* destination, long n);
-  // Moves the input to file position target (extra bytes already added). 0; 1 for a negative
-  // target; 3 when the block cannot be read or target lies past its data.
+  // Moves the input to file position target (extra bytes already added). kUnzipOk; kUnzipWarning
+  // for a negative target; kUnzipBadArchive when the block cannot be read or target lies past its
+  // data.
   int SeekTo(int64_t target);
-  // Moves the input n bytes forward (0 does nothing). 0, 1 or 3 as SeekTo.
+  // Moves the input n bytes forward (0 does nothing). The results of SeekTo.
   int SkipBytes(long n);
   // Reads n bytes into the extra-field block (0 does nothing); skips them when the block cannot
-  // be allocated. 0, 1 or 3 as SkipBytes; 3 when the read fails.
+  // be allocated. The results of SkipBytes; kUnzipBadArchive when the read fails.
   int ReadExtraField(unsigned n);
   void FreeExtraField();
   // The next data byte of the current entry: 8 with *byte set; 0 at the end of the entry's data
@@ -301,14 +305,14 @@ class CZUnzip {
   // 0 when the entry may be written (mappedName_ may change on Rename), 1 when it is skipped.
   int DecideOverwrite();
   int AskForPassword(const uint8_t (&header)[kEncryptionHeaderSize], bool* skipped);
-  // Creates the folders of mappedName_ below the destination; 0 or 5.
+  // Creates the folders of mappedName_ below the destination; 0 or kExtractBadData.
   int MakeEntryFolders(BOOL lastIsFolder);
   void Notify(UINT message, WPARAM wParam);
   void PumpIfAllowed();
   // Gives the closed output file the entry's time and attributes.
   void StampOutputFile();
   // The common first steps of both end-record searches: finds the record, reads and decodes it
-  // and gives its file position. 0, or 3 with the archive closed.
+  // and gives its file position. kUnzipOk, or kUnzipBadArchive with the archive closed.
   int LocateEndRecord(int64_t* recordPosition);
   // The directory checks after the record was found (extra bytes, directory signature).
   int CheckDirectory(int64_t recordPosition);
@@ -408,7 +412,9 @@ class CZUnzip {
   uint8_t* holdBytes_ = nullptr;  // input block + kInputBlockSize
 };
 
-// The entry's compressed data as the decoders take it: runs of the current input block.
+// Where the decoders put an entry's bytes: the reader's output block, which is written to the
+// target (its CRC-32 carried on) each time it fills; after each decoded block the thread's
+// messages are pumped when the operation allows it.
 class UnzipDecoderOutput : public DecoderOutput {
  public:
   explicit UnzipDecoderOutput(CZUnzip& unzip) : unzip_(unzip) {}
@@ -419,6 +425,7 @@ class UnzipDecoderOutput : public DecoderOutput {
   CZUnzip& unzip_;
 };
 
+// The entry's compressed data as the decoders take it: runs of the current input block.
 class UnzipDecoderInput : public DecoderInput {
  public:
   explicit UnzipDecoderInput(CZUnzip& unzip) : unzip_(unzip) {}

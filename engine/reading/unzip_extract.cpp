@@ -18,6 +18,7 @@
 #include "core/unshrink.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
+#include "files/current_folder.h"
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
@@ -35,26 +36,21 @@ constexpr DWORD kFileAttributeBits = 0x27;
 
 // The current folder, OEM, upper case, ending in '\'.
 CZText CurrentFolder() {
-  char folder[1025] = {};
-  const DWORD length = GetCurrentDirectoryA(1024, folder);
-  if (length == 0 || length > 1024) return CZText();
-  CZText result = OemFromAnsi(folder);
+  const std::string folder = CurrentFolderAnsi();
+  if (folder.empty()) return CZText();
+  CZText result = OemFromAnsi(folder.c_str());
   result.MakeUpper();
   if (!result.IsEmpty() && result[result.GetLength() - 1] != '\\') result += '\\';
   return result;
 }
 
-// Makes path (OEM) the current folder; with create, a missing last level is made.
-BOOL ChangeToFolder(const std::string& path, BOOL create) {
+// Makes the destination (OEM) the current folder, upper case; a missing last level is made.
+BOOL EnterDestination(const std::string& path) {
   std::string folder = path;
   UpperCaseOem(folder);
   if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-  if (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  const std::string ansi = AnsiFromOem(folder.c_str());
-  if (SetCurrentDirectoryA(ansi.c_str())) return TRUE;
-  if (!create || folder.size() <= 3) return FALSE;
-  CreateDirectoryA(ansi.c_str(), nullptr);  // one level: the parent must exist
-  return SetCurrentDirectoryA(ansi.c_str());
+  if (folder.size() > 3 && folder.back() == '/') folder.pop_back();
+  return ChangeToFolder(folder, MissingFolder::kMakeLastLevel);
 }
 
 // The mask list's one mask: "*.*" for an empty mask, '\' as separator.
@@ -153,11 +149,7 @@ class ExtractionSession {
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
 
-  void SaveCurrentFolder() {
-    char folder[1025] = {};
-    const DWORD length = GetCurrentDirectoryA(1024, folder);
-    if (length > 0 && length <= 1024) savedFolder_ = folder;
-  }
+  void SaveCurrentFolder() { savedFolder_ = CurrentFolderAnsi(); }
 
  private:
   CZUnzip& unzip_;
@@ -192,7 +184,7 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
     session.SaveCurrentFolder();
     // A destination that cannot be made current (for example two missing levels) stops the
     // operation before anything is written anywhere else.
-    if (!ChangeToFolder(target, TRUE)) return kExtractBadData;
+    if (!EnterDestination(target)) return kExtractBadData;
   }
   destinationFolder_ = CurrentFolder();
   if (destinationFolder_.IsEmpty()) return kExtractBadData;

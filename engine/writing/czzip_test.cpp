@@ -373,7 +373,7 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
                           nullptr, "secret"),
             kWriterDone);
   EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}}));
-  EXPECT_TRUE(Writer().password.empty());  // not left in memory
+  EXPECT_TRUE(WriteOperation().password.empty());  // not left in memory
 
   // No password, or an empty one: no pass.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipReplace, 0, FALSE,

@@ -1,12 +1,9 @@
 #include "writing/writer_paths.h"
 
+#include "files/current_folder.h"
 #include "files/file_ops.h"
 
-CurrentFolderKeeper::CurrentFolderKeeper() {
-  char folder[MAX_PATH * 4] = {};
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  if (length != 0 && length < sizeof folder) saved_.assign(folder, length);
-}
+CurrentFolderKeeper::CurrentFolderKeeper() : saved_(CurrentFolderAnsi()) {}
 
 CurrentFolderKeeper::~CurrentFolderKeeper() {
   if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());

@@ -242,7 +242,7 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
   EXPECT_EQ(layout.items.size(), 4u);  // the two old entries and the two new ones written first
   EXPECT_EQ(Stored(layout, "KEEP1.DAT"), "kept entry one");
   EXPECT_EQ(Stored(layout, "KEEP2.DAT"), "kept entry two");
-  EXPECT_FALSE(Writer().cancel);  // the next call starts afresh
+  EXPECT_FALSE(WriteOperation().cancel);  // the next call starts afresh
   writertest::KeepForPeers(archive_, "add_cancelled.zip");
 }
 

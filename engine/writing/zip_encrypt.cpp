@@ -75,7 +75,7 @@ struct PassContext {
 };
 
 int OutputFailed() {
-  Writer().outputFailed = true;
+  WriteOperation().outputFailed = true;
   return kWriterFileError;
 }
 
@@ -85,7 +85,7 @@ int OutputFailed() {
 // sizes come from the directory, which has them for such entries too). 0, 2 (output) or 4 (the
 // input cannot be positioned or ends before the entry does).
 int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const uint64_t oldData = static_cast<uint64_t>(entry.localHeaderOffset) + kLocalHeaderSize +
                            entry.NameLength() + entry.LocalExtraLength();
   const uint64_t dataLength = entry.compressedSize;
@@ -147,7 +147,7 @@ int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
 }
 
 int RunPass(HWND notifyWindow, const char* archiveName) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.encryptionPass = true;
   // An empty password would leave the data readable by anyone while marking it encrypted.
   if (writer.password.empty()) return FailWriter(kWriterNothingToDo);

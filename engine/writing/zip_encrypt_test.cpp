@@ -387,7 +387,7 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
             kZipCannotEncrypt);
   EXPECT_EQ(GetFileAttributesA(archive_.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
-  EXPECT_TRUE(Writer().password.empty());
+  EXPECT_TRUE(WriteOperation().password.empty());
 }
 
 // ---- failures ----------------------------------------------------------------------------------

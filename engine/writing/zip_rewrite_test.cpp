@@ -290,7 +290,7 @@ TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
     const Layout after = Read(archive);
     EXPECT_EQ(Names(after), c.left);
     ExpectEntriesUnchanged(ReadFixture("names.zip"), after);
-    EXPECT_FALSE(Writer().cancel);  // the next call starts afresh
+    EXPECT_FALSE(WriteOperation().cancel);  // the next call starts afresh
     writertest::KeepForPeers(archive, "rewrite_delete_progress_" + std::to_string(n++) + ".zip", c.left);
   }
 }
@@ -711,8 +711,8 @@ TEST_F(ZipRewriteTest, RepareReportsItsProgressAndACancelLeavesTheArchiveAsItWas
       EXPECT_EQ(testutil::FileBytes(archive), original);
     }
     EXPECT_TRUE(NoTemporaryFiles());
-    EXPECT_FALSE(Writer().cancel);
-    EXPECT_FALSE(Writer().repair);
+    EXPECT_FALSE(WriteOperation().cancel);
+    EXPECT_FALSE(WriteOperation().repair);
   }
 }
 

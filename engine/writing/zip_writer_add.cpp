@@ -55,7 +55,7 @@ std::vector<uint8_t> WithoutStaleBlocks(const std::vector<uint8_t>& extra) {
 }
 
 void Send(UINT message, WPARAM wParam, const char* text) {
-  const HWND window = Writer().notifyWindow;
+  const HWND window = WriteOperation().notifyWindow;
   if (window == nullptr || !IsWindow(window)) return;
   SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
   PumpMessages(nullptr);
@@ -119,7 +119,7 @@ void FillEntry(ZipEntry& entry, const ZipEntry& before, const std::string& name,
 // Copies the file's size bytes into the output. 0, 2 (per file: the file could not be read
 // whole; per operation when writer.outputFailed) or 5.
 int StoreData(HFILE output, uint64_t size, const char* progressName) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   std::vector<uint8_t> block;
   try {
     block.resize(kStoreBlock);
@@ -143,7 +143,7 @@ int StoreData(HFILE output, uint64_t size, const char* progressName) {
 
 // Writes the entry's header and data; the caller restores everything on failure.
 int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   std::string path = entry.externalName;
   if (writer.storePathMethod == 1 && !writer.baseFolder.IsEmpty()) {
     path = writer.baseFolder.str() + path;
@@ -257,7 +257,7 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
 }  // namespace
 
 void UpdateCrc(const void* buffer, size_t length) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (buffer == nullptr) {
     writer.runningCrc = kCrc32Initial;
     return;
@@ -266,7 +266,7 @@ void UpdateCrc(const void* buffer, size_t length) {
 }
 
 long ReadInput(DWORD length, void* buffer) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   DWORD got = 0;
   if (!ReadHFile(writer.inputFile, buffer, length, &got)) return -1;
   if (got == 0) return 0;
@@ -276,11 +276,12 @@ long ReadInput(DWORD length, void* buffer) {
 }
 
 bool IsPerFileFailure(int code) {
-  return (code == kWriterFileError || code == kWriterAccessDenied) && !Writer().outputFailed;
+  return (code == kWriterFileError || code == kWriterAccessDenied) &&
+         !WriteOperation().outputFailed;
 }
 
 int AddEntryData(HFILE output, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const uint64_t start = writer.outputOffset;
   int result;
   try {

@@ -223,7 +223,7 @@ bool ReadLocalRecord(ArchiveReader& file, uint64_t position, bool requirePlausib
 }
 
 void Notify(UINT message, WPARAM wParam, const char* text) {
-  const HWND window = Writer().notifyWindow;
+  const HWND window = WriteOperation().notifyWindow;
   if (window == nullptr || !IsWindow(window)) return;
   SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
   PumpMessages(nullptr);
@@ -231,7 +231,7 @@ void Notify(UINT message, WPARAM wParam, const char* text) {
 
 // Repair: every plausible local header from start on, each one whole inside the file.
 int ReadRepairing(ArchiveReader& file, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   uint64_t position = start;
   bool first = true;
   uint64_t candidate = 0;
@@ -271,7 +271,7 @@ bool SameLocalAndCentral(const ZipEntry& local, const uint8_t* c) {
 }
 
 int ReadNormal(ArchiveReader& file, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.bytesInFront = static_cast<DWORD>(start);
   uint64_t position = start;
   char signature[4];
@@ -356,7 +356,7 @@ int ReadNormal(ArchiveReader& file, uint64_t start) {
 }
 
 int ReadDirectory() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.bytesInFront = 0;
   writer.centralStart = 0;
   writer.archiveComment.clear();
@@ -408,7 +408,7 @@ int ReadArchiveDirectory() {
     result = kWriterNoMemory;
   }
   if (result != kWriterDone) {
-    WriterState& writer = Writer();
+    WriterState& writer = WriteOperation();
     writer.entries.clear();
     writer.sortedIndex.clear();
     writer.archiveComment.clear();

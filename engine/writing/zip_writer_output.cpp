@@ -91,7 +91,7 @@ void NotifyWriting(WriterState& writer) {
 }  // namespace
 
 int BeginOutput() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.outputFailed = false;
   writer.outputOffset = 0;
   if (!writer.entries.empty() || writer.bytesInFront != 0) {
@@ -110,7 +110,7 @@ int BeginOutput() {
 }
 
 int CompleteArchive() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (writer.outputFailed) return kWriterFileError;
   const int directory = WriteCentralDirectory(writer.outputFile);
   if (directory != kWriterDone) return directory;

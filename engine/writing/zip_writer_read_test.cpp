@@ -62,7 +62,7 @@ TEST_F(WriterReadTest, ReadsPeerArchivesAndRefusesDamagedOnes) {
     SCOPED_TRACE(c.fixture);
     ASSERT_NE(SetArchiveName(Fixture(c.fixture).c_str()), nullptr);
     EXPECT_EQ(ReadArchiveDirectory(), c.result);
-    const WriterState& writer = Writer();
+    const WriterState& writer = WriteOperation();
     EXPECT_EQ(writer.entries.size(), c.entries);
     if (c.result == kWriterDone) {
       EXPECT_EQ(writer.bytesInFront, c.inFrontIsStub ? StubSize() : 0u);
@@ -88,7 +88,7 @@ TEST_F(WriterReadTest, DataDescriptorsGiveTheSizesOfStreamedEntries) {
 TEST_F(WriterReadTest, MissingAndEmptyFilesAreNewArchivesButUnopenableOnesAreNot) {
   ASSERT_NE(SetArchiveName((folder_ / "missing.zip").c_str()), nullptr);
   EXPECT_EQ(ReadArchiveDirectory(), kWriterDone);
-  EXPECT_TRUE(Writer().entries.empty());
+  EXPECT_TRUE(WriteOperation().entries.empty());
   ASSERT_NE(SetArchiveName((folder_ / "nofolder\\missing.zip").c_str()), nullptr);
   EXPECT_EQ(ReadArchiveDirectory(), kWriterDone);
 
@@ -211,7 +211,7 @@ TEST_F(WriterReadTest, RepairRecoversWholeEntriesOnly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.archive);
     ASSERT_NE(SetArchiveName(c.archive.c_str()), nullptr);
-    WriterState& writer = Writer();
+    WriterState& writer = WriteOperation();
     writer.repair = true;
     ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
     ASSERT_EQ(writer.entries.size(), c.names.size());
@@ -237,9 +237,9 @@ TEST_F(WriterReadTest, ARepairThatCannotReadTheWholeFileFails) {
   ScopedFileFaults faults;
   FailFileStep(FileStep::kRead, 12);
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
-  Writer().repair = true;
+  WriteOperation().repair = true;
   EXPECT_EQ(ReadArchiveDirectory(), kWriterFileError);
-  EXPECT_TRUE(Writer().entries.empty());
+  EXPECT_TRUE(WriteOperation().entries.empty());
 }
 
 TEST_F(WriterReadTest, AFailedReplacementLeavesTheOriginalAndAFallbackCopyCompletes) {
@@ -273,7 +273,7 @@ TEST_F(WriterReadTest, ACopyThatRunsShortIsAnError) {
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   // The archive loses its end after it was read.
   ASSERT_TRUE(CopyFileA((FixtureDir() + "past_end.zip").c_str(), archive.c_str(), FALSE));
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ASSERT_EQ(BeginOutput(), kWriterDone);
   int result = kWriterDone;
   for (ZipEntry& entry : writer.entries) {
@@ -291,7 +291,7 @@ TEST_F(WriterReadTest, RelocatedEntriesLoseTheirDataDescriptorAndBit3) {
   ASSERT_EQ(before.error, "");
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ASSERT_EQ(BeginOutput(), kWriterDone);
   for (ZipEntry& entry : writer.entries) {
     ASSERT_EQ(RelocateEntry(writer.archiveFile, writer.outputFile, entry), kWriterDone);

@@ -124,14 +124,14 @@ TEST_F(WriterTest, RecordWritersReportAFailedWrite) {
   EXPECT_FALSE(WriteCentralHeader(out.AsHFile(), e));
   FailFileStep(FileStep::kWrite, 3);
   EXPECT_FALSE(WriteEndRecord(out.AsHFile(), 0, 0, 0, nullptr, 0));
-  EXPECT_TRUE(Writer().outputFailed);
+  EXPECT_TRUE(WriteOperation().outputFailed);
 }
 
 TEST_F(WriterTest, DirectoryOfMoreThan65535EntriesOrPast2GiBIsRefused) {
   const std::string path = folder_ / "dir.bin";
   CZFile out;
   ASSERT_TRUE(out.Create(path.c_str()));
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ZipEntry e;
   e.storedName = "A";
   writer.entries.assign(kMaxEntries + 1, e);
@@ -150,7 +150,7 @@ TEST_F(WriterTest, DirectoryOfMoreThan65535EntriesOrPast2GiBIsRefused) {
 // ---- names and lookup -------------------------------------------------------------------------------
 
 TEST_F(WriterTest, SortedIndexFindsNamesWithoutRegardToCaseFirstInArchiveOrder) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   for (const char* name : {"zeta.txt", "Alpha/b.txt", "alpha/B.TXT", "m_n", "MAIN.C"}) {
     ZipEntry e;
     e.storedName = name;
@@ -196,7 +196,8 @@ TEST_F(WriterTest, ArchiveNameIsMadeFullAndRecognisedInEveryForm) {
   ASSERT_NE(title, nullptr);
   EXPECT_STREQ(title, "rel.zip");
   const std::string full = folder_ / "rel.zip";
-  EXPECT_EQ(_stricmp(Writer().archiveName.c_str(), full.c_str()), 0) << Writer().archiveName.c_str();
+  EXPECT_EQ(_stricmp(WriteOperation().archiveName.c_str(), full.c_str()), 0)
+      << WriteOperation().archiveName.c_str();
   ASSERT_TRUE(testutil::WriteWholeFile(full, "x"));
   std::string upper = full;
   CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
@@ -303,11 +304,11 @@ TEST_F(WriterTest, SmallAndZipFilesAreStoredOthersDeflatedIncompressibleStoredAf
 
 TEST_F(WriterTest, StoreOnlyModeAndDotComponentsInNames) {
   const std::vector<uint8_t> data = writertest::Text(std::string(5000, 'z'));
-  Writer().compressionMode = 3;
+  WriteOperation().compressionMode = 3;
   ASSERT_EQ(SetArchiveName((folder_ / "store.zip").c_str()) != nullptr, true);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.compressionMode = 3;
   ZipEntry entry;
   entry.externalName = File("z.txt", data);
@@ -356,7 +357,7 @@ TEST_F(WriterTest, PerFileFailuresRestoreTheEntryAndTheOutputPosition) {
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ZipEntry first;
   first.externalName = good;
   first.storedName = "good.txt";
@@ -424,7 +425,7 @@ TEST_F(WriterTest, FailedWritesToTheTemporaryArchiveLeaveTheOriginalIntact) {
     {
       ScopedFileFaults faults;
       FailFileStep(FileStep::kWrite, nth);
-      Writer().compressionMode = 3;
+      WriteOperation().compressionMode = 3;
       const int result = writertest::UpdateArchive(archive, {{source, "second.txt"}});
       EXPECT_EQ(result, kWriterFileError);
     }
@@ -438,7 +439,7 @@ TEST_F(WriterTest, AnArchiveThatWouldReach2GiBIsRefused) {
   ASSERT_NE(SetArchiveName((folder_ / "big.zip").c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.outputOffset = kMaxArchiveSize - 500;  // the output is sparse up to here
   ASSERT_TRUE(SeekFile(writer.outputFile, writer.outputOffset));
   writer.compressionMode = 3;
@@ -462,17 +463,17 @@ TEST_F(WriterTest, TemporaryArchiveLiesBesideTheArchiveAndTheCurrentFolderStays)
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
   EXPECT_EQ(writertest::CurrentFolder(), before);
-  const std::string temporary = Writer().temporaryName.c_str();
+  const std::string temporary = WriteOperation().temporaryName.c_str();
   EXPECT_EQ(_strnicmp(temporary.c_str(), folder_.path().c_str(), folder_.path().size()), 0)
       << temporary;
   EXPECT_EQ(temporary.find('\\', folder_.path().size()), std::string::npos);
   EXPECT_NE(GetFileAttributesA(temporary.c_str()), INVALID_FILE_ATTRIBUTES);
-  Writer().storePaths = false;
-  Writer().repair = true;
+  WriteOperation().storePaths = false;
+  WriteOperation().repair = true;
   EXPECT_EQ(FailWriter(17), 17);
   EXPECT_EQ(GetFileAttributesA(temporary.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(GetFileAttributesA((folder_ / "beside.zip").c_str()) != INVALID_FILE_ATTRIBUTES);
-  const WriterState& writer = Writer();
+  const WriterState& writer = WriteOperation();
   EXPECT_TRUE(writer.archiveName.IsEmpty());
   EXPECT_TRUE(writer.temporaryName.IsEmpty());
   EXPECT_TRUE(writer.storePaths);
@@ -483,7 +484,7 @@ TEST_F(WriterTest, TemporaryArchiveLiesBesideTheArchiveAndTheCurrentFolderStays)
 TEST_F(WriterTest, EmptyArchiveKeepsItsCommentAndPassesPython) {
   ASSERT_NE(SetArchiveName((folder_ / "empty.zip").c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
-  Writer().archiveComment = writertest::Text("just a comment");
+  WriteOperation().archiveComment = writertest::Text("just a comment");
   ASSERT_EQ(BeginOutput(), kWriterDone);
   ASSERT_EQ(CompleteArchive(), kWriterDone);
   FinishWriter(0);
@@ -529,7 +530,7 @@ TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
   const std::string stored = File("stored.bin", writertest::RandomBytes(60000, 3));
   const std::string text = File("text.txt", writertest::Text(std::string(100000, 't')));
   ASSERT_NE(SetArchiveName((folder_ / "progress.zip").c_str()), nullptr);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.notifyWindow = recorder.window();
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);

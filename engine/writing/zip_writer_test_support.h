@@ -186,7 +186,7 @@ inline int UpdateArchive(const std::string& archive, const std::vector<NewFile>&
   if (SetArchiveName(archive.c_str()) == nullptr) return FailWriter(kWriterNoMemory);
   int result = ReadArchiveDirectory();
   if (result != kWriterDone) return FailWriter(result);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   for (const NewFile& file : recompress) {
     ZipEntry* entry = FindEntry(file.stored.c_str());
     if (entry == nullptr) return FailWriter(kWriterNothingToDo);
