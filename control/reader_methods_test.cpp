@@ -11,6 +11,7 @@
 
 #include "control_test_support.h"
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "base/engine_state.h"
@@ -411,33 +412,33 @@ TEST_F(CallPattern, CancelWindowAndPasswordSteps) {
   const std::string archive = FixtureDir() + "zip_deflated.zip";
   // U: the cancel flag set by UnzipCancel is cleared by the next query.
   Call(45, Args().Bool(true));
-  EXPECT_TRUE(reader().cancel_);
+  EXPECT_TRUE(CZUnzipTestAccess::Cancel(reader()));
   Call(39, Args().Text(archive).Bool(false));
-  EXPECT_FALSE(reader().cancel_);
+  EXPECT_FALSE(CZUnzipTestAccess::Cancel(reader()));
   // W: a control without a window (as a script host makes it) notifies no one, also when asked
   // to process in the background.
   ASSERT_EQ(nullptr, control_->window());
   Call(39, Args().Text(archive).Bool(true));
-  EXPECT_EQ(nullptr, reader().notifyWindow_);
+  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));
   // P0: IsZIPFileQuick and GetLocalCommentSize ask no password and forget the last answer.
   for (DISPID id : {47, 61}) {
-    reader().askPassword_ = TRUE;
-    reader().lastPasswordAnswer_ = 2;
+    CZUnzipTestAccess::AskPassword(reader()) = TRUE;
+    CZUnzipTestAccess::LastPasswordAnswer(reader()) = 2;
     if (id == 47) {
       EXPECT_EQ(0, V_I2(&Call(id, Args().Text(archive).Bool(false)).value));
     } else {
       EXPECT_EQ(0, V_I2(&Call(id, Args().Text(archive).Text("A.TXT").Bool(false)).value));
     }
-    EXPECT_EQ(-1, reader().lastPasswordAnswer_) << id;
+    EXPECT_EQ(-1, CZUnzipTestAccess::LastPasswordAnswer(reader())) << id;
     // The ask flag itself is back to 1 once the operation has reset the reader.
-    EXPECT_TRUE(reader().askPassword_) << id;
+    EXPECT_TRUE(CZUnzipTestAccess::AskPassword(reader())) << id;
   }
 }
 
 TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
   testutil::TempFolder destination;
   SetCurrentModalBracket(nullptr);
-  reader().lastPasswordAnswer_ = 2;
+  CZUnzipTestAccess::LastPasswordAnswer(reader()) = 2;
   // UnzipFiles with bEraseReadOnlyFiles TRUE and a password; in the background.
   EXPECT_EQ(0, V_I2(&Call(63, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -451,10 +452,10 @@ TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
                                   .Bool(true))
                          .value));
   EXPECT_EQ(static_cast<ModalBracket*>(control_), CurrentModalBracket());  // M
-  EXPECT_TRUE(reader().eraseReadOnly_);            // E
+  EXPECT_TRUE(CZUnzipTestAccess::EraseReadOnly(reader()));            // E
   EXPECT_STREQ("secret", reader().Password());     // P
   EXPECT_EQ(FALSE, IsForegroundProcessing());      // F
-  EXPECT_EQ(nullptr, reader().notifyWindow_);      // W without a window
+  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));      // W without a window
   // UnzipToFile clears the erase flag when told so; IsZIPFileSlow takes a new password.
   EXPECT_EQ(0, V_I2(&Call(46, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -465,7 +466,7 @@ TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
                                   .Bool(false)
                                   .Bool(false))
                          .value));
-  EXPECT_FALSE(reader().eraseReadOnly_);
+  EXPECT_FALSE(CZUnzipTestAccess::EraseReadOnly(reader()));
   EXPECT_EQ(TRUE, IsForegroundProcessing());
   EXPECT_EQ(0, V_I2(&Call(48, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -547,10 +548,10 @@ TEST_F(CallPattern, ASecondOperationFromAMessageHandlerIsRefusedAndCancelGetsThr
   EXPECT_FALSE(nested.filter);
   EXPECT_EQ(24576, nested.bufferSize);
   EXPECT_EQ(VT_EMPTY, nested.cancel);
-  EXPECT_TRUE(reader().cancel_);  // the cancel reached the reader
+  EXPECT_TRUE(CZUnzipTestAccess::Cancel(reader()));  // the cancel reached the reader
   // Once the operation is over the methods work again (and clear the cancel flag).
   EXPECT_EQ(9, V_I2(&Call(39, Args().Text(nested.archive).Bool(false)).value));
-  EXPECT_FALSE(reader().cancel_);
+  EXPECT_FALSE(CZUnzipTestAccess::Cancel(reader()));
 }
 
 // The texts of a dialog's child windows, joined.

@@ -137,6 +137,8 @@ class UnzipDecoderOutput;
 
 class CZUnzip {
   friend class UnzipDecoderOutput;
+  friend class ExtractionSession;  // ends an extraction on every path out (unzip_extract.cpp)
+  friend struct CZUnzipTestAccess;  // the tests' view of the fields (czunzip_test_access.h)
 
  public:
   CZUnzip();
@@ -152,6 +154,11 @@ class CZUnzip {
   BOOL SetPassword(const char* password);
   // 1 when the last replace answer was Always, 0 when it was Never, 2 otherwise.
   int GetReplaceFlag() const;
+  // Whether a wrong password is asked again (the password prompt) or the entry skipped; the last
+  // password answer is forgotten, so that none is carried into the next operation.
+  void SetAskPassword(BOOL ask);
+  // Whether extraction may replace a read-only file (its attribute is cleared first).
+  void SetEraseReadOnly(BOOL erase);
 
   // ---- queries (unzip_queries.cpp) ---------------------------------------------------------------
   // Quick test: kUnzipOk valid, kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen
@@ -325,6 +332,7 @@ class CZUnzip {
   HIMAGELIST smallImages_ = nullptr;
   int itemListState_ = 0;
 
+ private:
   char password_[kUnzipPasswordSize] = {};
   BOOL updateOnly_ = FALSE;
   int currentResult_ = 0;

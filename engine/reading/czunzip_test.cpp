@@ -1,6 +1,7 @@
 // The archive reader over archives made by zip, 7z and python's zipfile (reader_fixtures.sh),
 // checked against what the peers read from them.
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 
 #include <gtest/gtest.h>
 
@@ -394,16 +395,28 @@ TEST(ReaderSettings, PasswordWindowAndReplaceFlag) {
                                 nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(unzip.SetNotifyWindow(window));
-  EXPECT_EQ(unzip.notifyWindow_, window);
+  EXPECT_EQ(CZUnzipTestAccess::NotifyWindow(unzip), window);
   DestroyWindow(window);
   EXPECT_FALSE(unzip.SetNotifyWindow(window));  // no longer a window: unchanged
-  EXPECT_EQ(unzip.notifyWindow_, window);
+  EXPECT_EQ(CZUnzipTestAccess::NotifyWindow(unzip), window);
 
   EXPECT_EQ(unzip.GetReplaceFlag(), 2);
-  unzip.lastReplaceAnswer_ = 3;
+  CZUnzipTestAccess::LastReplaceAnswer(unzip) = 3;
   EXPECT_EQ(unzip.GetReplaceFlag(), 1);
-  unzip.lastReplaceAnswer_ = 2;
+  CZUnzipTestAccess::LastReplaceAnswer(unzip) = 2;
   EXPECT_EQ(unzip.GetReplaceFlag(), 0);
+
+  // Asking for passwords or not, the last password answer is forgotten either way.
+  for (BOOL ask : {FALSE, TRUE, TRUE}) {
+    CZUnzipTestAccess::LastPasswordAnswer(unzip) = 2;  // "never"
+    unzip.SetAskPassword(ask);
+    EXPECT_EQ(CZUnzipTestAccess::AskPassword(unzip), ask);
+    EXPECT_EQ(CZUnzipTestAccess::LastPasswordAnswer(unzip), -1);
+  }
+  unzip.SetEraseReadOnly(7);  // any non-zero value counts as TRUE
+  EXPECT_EQ(CZUnzipTestAccess::EraseReadOnly(unzip), TRUE);
+  unzip.SetEraseReadOnly(FALSE);
+  EXPECT_EQ(CZUnzipTestAccess::EraseReadOnly(unzip), FALSE);
 }
 
 // ---- the archive is closed on every path -----------------------------------------------------
@@ -508,7 +521,7 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 100), 0);
   // Byte by byte: 150 bytes across the block boundary, then the end.
-  unzip.compressedLeft_ = 150;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 150;
   for (int i = 0; i < 150; ++i) {
     uint16_t byte = 0xFFFF;
     ASSERT_EQ(unzip.FillInputBuffer(&byte), 8);
@@ -519,7 +532,7 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   EXPECT_EQ(byte, 0x1234);
   // In runs: the rest of the block, then the rest of the entry.
   ASSERT_EQ(unzip.SeekTo(2 * kInputBlockSize - 40), 0);
-  unzip.compressedLeft_ = 100;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 100;
   const uint8_t* run = nullptr;
   ASSERT_EQ(unzip.NextInputRun(&run), 40u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + 2 * kInputBlockSize - 40, 40), 0);
@@ -528,15 +541,16 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   EXPECT_EQ(unzip.NextInputRun(&run), 0u);
   // The bit buffer takes bytes low first and reports the end of the entry's data.
   ASSERT_EQ(unzip.SeekTo(0), 0);
-  unzip.compressedLeft_ = 3;
-  unzip.bitBuffer_ = 0;
-  unzip.bitCount_ = 0;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 3;
+  CZUnzipTestAccess::BitBuffer(unzip) = 0;
+  CZUnzipTestAccess::BitCount(unzip) = 0;
   unzip.FillBitBuffer();
-  EXPECT_EQ(unzip.bitCount_, 24);
-  EXPECT_EQ(unzip.bitBuffer_, static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)));
-  EXPECT_FALSE(unzip.endOfInput_);
+  EXPECT_EQ(CZUnzipTestAccess::BitCount(unzip), 24);
+  EXPECT_EQ(CZUnzipTestAccess::BitBuffer(unzip),
+            static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)));
+  EXPECT_FALSE(CZUnzipTestAccess::EndOfInput(unzip));
   unzip.FillBitBuffer();
-  EXPECT_TRUE(unzip.endOfInput_);
+  EXPECT_TRUE(CZUnzipTestAccess::EndOfInput(unzip));
   unzip.EndArchive();
 }
 
@@ -546,11 +560,11 @@ TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 40), 0);
-  unzip.compressedLeft_ = 100;
-  unzip.local_.flags = zip::kFlagEncrypted;
-  InitKeys(unzip.keys_, "secret");
-  CipherKeys expectedKeys = unzip.keys_;
-  unzip.decryptRefills_ = TRUE;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 100;
+  CZUnzipTestAccess::Local(unzip).flags = zip::kFlagEncrypted;
+  InitKeys(CZUnzipTestAccess::Keys(unzip), "secret");
+  CipherKeys expectedKeys = CZUnzipTestAccess::Keys(unzip);
+  CZUnzipTestAccess::DecryptRefills(unzip) = TRUE;
   const uint8_t* run = nullptr;
   // The bytes already in the block are the password check's to decrypt, not the refill's.
   ASSERT_EQ(unzip.NextInputRun(&run), 40u);

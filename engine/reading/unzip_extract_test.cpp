@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "base/engine_utils.h"
 #include "files/file_fault.h"
 #include "files/file_time.h"
@@ -286,7 +287,7 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
   {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceAlways};
-    unzip.eraseReadOnly_ = TRUE;
+    unzip.SetEraseReadOnly(TRUE);
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE),
               0);
     EXPECT_EQ(prompts.replaceAsks, 1);
@@ -311,7 +312,7 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
     for (int i = 0; i < 10; ++i) expected += "plain.txt";
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   for (const char* name : {"READONLY.TXT", "HIDDEN.TXT"}) {
     SetFileAttributesA((dest + name).c_str(), FILE_ATTRIBUTE_NORMAL);
   }
@@ -348,7 +349,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
     const bool peer = row[1] == "secret";
     const std::string dest = temp / ("pw" + std::to_string(index++) + "\\");
     unzip.SetPassword(row[1].c_str());
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     ASSERT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
     if (peer) {
       EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
@@ -369,7 +370,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
     // A wrong password (one that fails the header check) with asking off: skipped, 1.
     const std::string wrongDest = temp / ("wrong" + std::to_string(index) + "\\");
     unzip.SetPassword(row[2].c_str());
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", wrongDest.c_str(), 1, TRUE), 1);
     EXPECT_FALSE(Exists(wrongDest + (peer ? "README.TXT" : "RULE.BIN")));
 
@@ -379,7 +380,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
       ScriptedPrompts prompts;
       prompts.passwordAnswers = {{kPasswordRetry, row[1]}};
       unzip.SetPassword(row[2].c_str());
-      unzip.askPassword_ = TRUE;
+      CZUnzipTestAccess::AskPassword(unzip) = TRUE;
       EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", retryDest.c_str(), 1, TRUE), 0);
       EXPECT_EQ(prompts.passwordAsks, 1);
       EXPECT_EQ(testutil::FileBytes(retryDest + (peer ? "README.TXT" : "RULE.BIN"), true),
@@ -390,14 +391,14 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
       ScriptedPrompts prompts;
       prompts.passwordAnswers = {{kPasswordNever, ""}};
       unzip.SetPassword(row[2].c_str());
-      unzip.askPassword_ = TRUE;
+      CZUnzipTestAccess::AskPassword(unzip) = TRUE;
       const std::string neverDest = temp / ("never" + std::to_string(index) + "\\");
       EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", neverDest.c_str(), 1, TRUE), 1);
       EXPECT_EQ(prompts.passwordAsks, 1);
     }
   }
   unzip.SetPassword("");
-  unzip.askPassword_ = FALSE;
+  CZUnzipTestAccess::AskPassword(unzip) = FALSE;
   EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_crcword.zip").c_str(), "*.*",
                              (temp / "nopw\\").c_str(), 1, TRUE), 1);
   // Whichever entry was skipped for its password, the result says so; later entries extract.
@@ -410,7 +411,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
   const auto lucky = Manifest("lucky.txt");
   ASSERT_EQ(lucky.size(), 1u);
   unzip.SetPassword(lucky[0][1].c_str());
-  unzip.askPassword_ = FALSE;
+  CZUnzipTestAccess::AskPassword(unzip) = FALSE;
   EXPECT_EQ(unzip.UnzipFiles(Fixture(lucky[0][0]).c_str(), "*.*", (temp / "lucky\\").c_str(), 1,
                              TRUE), 5);
   unzip.SetPassword("");
@@ -574,13 +575,13 @@ TEST_F(Extract, ReadOnlyTargetsGiveTenOrAreErased) {
     GTEST_SKIP() << "this prefix writes read-only files (Wine running as root ignores the "
                     "attribute); run as an unprivileged user to check results 10 and 11";
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                              TRUE), 10);
-  unzip.eraseReadOnly_ = TRUE;
+  unzip.SetEraseReadOnly(TRUE);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                              TRUE), 0);
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -595,11 +596,11 @@ TEST_F(Extract, ATargetHeldOpenGivesEleven) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   for (const BOOL erase : {FALSE, TRUE}) {
     SCOPED_TRACE(erase ? "erase read-only" : "keep read-only");
-    unzip.eraseReadOnly_ = erase;
+    unzip.SetEraseReadOnly(erase);
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                                TRUE), 11);
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   CloseHandle(held);
   EXPECT_EQ(testutil::FileBytes(file, true), std::vector<uint8_t>({'o', 'l', 'd'}));
   EXPECT_EQ(testutil::FolderNames(dest), std::vector<std::string>({"PLAIN.TXT"}));
@@ -668,7 +669,7 @@ TEST_F(Extract, SharedEncryptedCorpusMatchesThePeer) {
     const std::string dest = temp / (base + "\\");
     if (done != row[0]) {
       unzip.SetPassword(row[1].c_str());
-      unzip.askPassword_ = FALSE;
+      CZUnzipTestAccess::AskPassword(unzip) = FALSE;
       ASSERT_EQ(unzip.UnzipFiles((testutil::SharedDir() + "corpus\\crypt\\" + row[0]).c_str(),
                                  "*.*", dest.c_str(), 1, TRUE), 0);
       done = row[0];

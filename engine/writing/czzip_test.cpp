@@ -409,7 +409,7 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
             kWriterDone);
   CZUnzip reader;
   EXPECT_TRUE(reader.SetPassword(longest.c_str()));
-  reader.askPassword_ = FALSE;  // a wrong password fails instead of asking
+  reader.SetAskPassword(FALSE);  // a wrong password fails instead of asking
   EXPECT_EQ(reader.IsZIPFile(fresh.c_str(), FALSE), 0);
 }
 
