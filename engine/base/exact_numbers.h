@@ -6,9 +6,10 @@
 
 #include <cstdint>
 
-// value rounded to `decimals` places (0 to 9; other counts are taken as 0 or 9), halves upward
-// (2.5 -> 3, -2.5 -> -2), from the exact binary value of the double (1.25 -> 1.3, while 2.675,
-// which is 2.67499999... in binary, -> 2.67). The result is the double nearest to that decimal.
+// floor(value / p + 0.5) * p with p = 0.1 to the power decimals, every step rounded to the
+// nearest double as the 64-bit build's SSE arithmetic rounds it, and p as its pow gives it: the
+// same bits in every build (2.5 -> 3, -2.5 -> -2, 1.25 to one place -> 1.3, where the x87 unit
+// once gave 1.2). decimals -3 to 12; other counts are taken as the nearer of those two.
 double RoundTo(double value, int decimals);
 
 // done as a whole percentage of total, rounded down (above 100 when done exceeds total); 100 when
