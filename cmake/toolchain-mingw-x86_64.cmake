@@ -1,6 +1,6 @@
 # Cross compilation for 64-bit Windows with mingw-w64 (posix thread model). The deliverables are
-# 32-bit (toolchain-mingw-i686.cmake); this tree exists for the Windows tests on hosts whose
-# kernel cannot run 32-bit Linux programs, where only 64-bit Wine works. The sources are the same.
+# 32-bit (toolchain-mingw-i686.cmake); this tree exists for the Windows tests under 64-bit Wine,
+# which runs also on hosts whose kernel cannot run 32-bit Linux programs. The sources are the same.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -14,4 +14,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+# Test programs run through 64-bit Wine, in the build tree's own prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh 64)
+set(PELLORO_WINE_BITS 64)

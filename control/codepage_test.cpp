@@ -75,12 +75,6 @@ std::string AnsiFromUtf8(const std::string& utf8) {
   return ansi;
 }
 
-std::string ReadText(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (!testutil::ReadWholeFile(path, &bytes)) return "<unreadable " + path + ">";
-  return std::string(bytes.begin(), bytes.end());
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -124,7 +118,7 @@ std::string RunPeer(const std::string& folder, const std::string& script) {
     if (waited > 120000) return "the peer script did not end";
     Sleep(20);
   }
-  return ReadText(base + ".out");
+  return testutil::FileText(base + ".out");
 }
 
 // ---- the test tree -------------------------------------------------------------------------
@@ -323,13 +317,13 @@ TEST_F(CodePageNames, TheFilesMadeHaveTheNamesGiven) {
     for (const TreeFile& file : kTree) {
       const std::string name = Spell(file.name, run.latin);
       if (name.rfind("src\\", 0) != 0) continue;
-      EXPECT_EQ(file.content, ReadText(run.folder + Spell("d{e}st\\", run.latin) + name)) << name;
+      EXPECT_EQ(file.content, testutil::FileText(run.folder + Spell("d{e}st\\", run.latin) + name)) << name;
     }
     EXPECT_EQ(SpellAll({"r{e}sum{e}.txt"}, run.latin),
               UpperNames(run.folder + Spell("fl{a}t\\", run.latin)));
     EXPECT_EQ(kTree[4].content,
-              ReadText(run.folder + Spell("fl{a}t\\r{e}sum{e}.txt", run.latin)));
-    EXPECT_EQ(kTree[7].content, ReadText(run.folder + Spell("one{u}.txt", run.latin)));
+              testutil::FileText(run.folder + Spell("fl{a}t\\r{e}sum{e}.txt", run.latin)));
+    EXPECT_EQ(kTree[7].content, testutil::FileText(run.folder + Spell("one{u}.txt", run.latin)));
   }
 }
 
@@ -446,8 +440,8 @@ class CodePageControl : public testing::Test {
 
 TEST_F(CodePageControl, CommentsWrittenInCp437ReadBackAsTheSameText) {
   const std::string archive = FixtureDir() + "comments_cp437.zip";
-  const std::string global = AnsiFromUtf8(ReadText(FixtureDir() + "comment_global.txt"));
-  const std::string local = AnsiFromUtf8(ReadText(FixtureDir() + "comment_local.txt"));
+  const std::string global = AnsiFromUtf8(testutil::FileText(FixtureDir() + "comment_global.txt"));
+  const std::string local = AnsiFromUtf8(testutil::FileText(FixtureDir() + "comment_local.txt"));
   ASSERT_FALSE(global.empty());
   EXPECT_EQ(global, calls_.Text(L"GetGlobalComment", Args().Text(archive).Short(200).Bool(false)));
   EXPECT_EQ(local, calls_.Text(L"GetLocalComment",

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog_robot.h"
 #include "win_test_util.h"
 
 namespace controltest {
@@ -313,71 +314,6 @@ inline void PumpFor(int milliseconds) {
     Sleep(10);
   }
 }
-
-// Finds a top-level dialog of this process whose caption contains `caption` and presses its
-// button `buttonId`, from a thread of its own; gives up after the time limit.
-class DialogWatcher {
- public:
-  DialogWatcher(std::string caption, int buttonId, std::function<void(HWND)> inspect = nullptr)
-      : caption_(std::move(caption)), buttonId_(buttonId), inspect_(std::move(inspect)) {
-    thread_ = std::thread([this] { Watch(); });
-  }
-  ~DialogWatcher() {
-    stop_ = true;
-    thread_.join();
-  }
-  bool found() const { return found_; }
-
- private:
-  struct Search {
-    const std::string* caption;
-    HWND result;
-  };
-  static BOOL CALLBACK Visit(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId()) return TRUE;
-    char className[64] = {};
-    char title[256] = {};
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (std::string(className) == "#32770" && IsWindowVisible(window) &&
-        std::string(title).find(*search->caption) != std::string::npos) {
-      search->result = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  void Watch() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-      Search search{&caption_, nullptr};
-      EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-      if (search.result != nullptr) {
-        Sleep(200);  // let the dialog finish its start
-        if (inspect_) inspect_(search.result);
-        found_ = true;
-        HWND button = GetDlgItem(search.result, buttonId_);
-        if (button != nullptr) {
-          PostMessageW(search.result, WM_COMMAND, MAKEWPARAM(buttonId_, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(button));
-        } else {
-          PostMessageW(search.result, WM_COMMAND, MAKEWPARAM(buttonId_, BN_CLICKED), 0);
-        }
-        return;
-      }
-      Sleep(50);
-    }
-  }
-
-  std::string caption_;
-  int buttonId_;
-  std::function<void(HWND)> inspect_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> found_{false};
-  std::thread thread_;
-};
 
 // Whether this session can make windows (a display is present).
 inline bool CanCreateWindows() {

@@ -38,9 +38,6 @@ constexpr int N = CZCtrl::kNeedsNothing;
 constexpr int R = CZCtrl::kNeedsReader;
 constexpr int W = CZCtrl::kNeedsWriter;
 
-// Methods whose engine work is not part of the module yet give their failure value.
-void Pending(activex::ActiveXControl&, DispatchCall& call) { call.ReturnFailure(); }
-
 void ZipBufferSize(activex::ActiveXControl&, DispatchCall& call) {
   call.Return(CZCtrl::kZipBufferSize);
 }
@@ -94,8 +91,7 @@ void StepNotifyWindow(activex::ActiveXControl& control, CZUnzip& reader, bool ba
 
 // P0: no password prompt during the call, and no earlier answer carried into it.
 void StepNoPasswordPrompt(CZUnzip& reader) {
-  reader.askPassword_ = FALSE;
-  reader.lastPasswordAnswer_ = -1;
+  reader.SetAskPassword(FALSE);
 }
 
 // F U W on the reader, the background flag being argument `backgroundArg`.
@@ -268,8 +264,7 @@ void IsZipFileQuick(activex::ActiveXControl& control, DispatchCall& call) {
 // P: the password and whether to ask for another; the last password answer is forgotten.
 void StepPassword(CZUnzip& reader, const char* password, bool askPassword) {
   reader.SetPassword(password);  // a longer one is cut to what the reader holds
-  reader.askPassword_ = askPassword ? TRUE : FALSE;
-  reader.lastPasswordAnswer_ = -1;
+  reader.SetAskPassword(askPassword ? TRUE : FALSE);
 }
 
 // Where a method of this group has its arguments; -1: the method has no such argument.
@@ -286,7 +281,7 @@ CZUnzip& PrepareExtraction(activex::ActiveXControl& control, DispatchCall& call,
   CZUnzip& reader = Reader(control);
   StepForeground(background);
   StepClearCancel(reader);
-  if (at.eraseReadOnly >= 0) reader.eraseReadOnly_ = call.Bool(at.eraseReadOnly) ? TRUE : FALSE;
+  if (at.eraseReadOnly >= 0) reader.SetEraseReadOnly(call.Bool(at.eraseReadOnly) ? TRUE : FALSE);
   StepNotifyWindow(control, reader, background);
   StepPassword(reader, call.Text(at.password), call.Bool(at.askPassword));
   StepCurrentControl(control);

@@ -1,4 +1,5 @@
 #include "event_messages.h"
+#include "base/progress_messages.h"
 
 namespace qx30w32 {
 namespace {
@@ -56,31 +57,29 @@ struct MessageRoute {
   Source sources[2];
 };
 
-constexpr UINT U(UINT n) { return WM_USER + n; }
-
 const MessageRoute kRoutes[] = {
-    {U(41), 5, {Source::kShortFromW, Source::kNameFromL}},
-    {U(43), 7, {Source::kLongFromL}},
-    {U(44), 8, {Source::kNameFromL}},
-    {U(61), 22, {Source::kShortFromW, Source::kNameFromL}},
-    {U(62), 23, {Source::kShortFromW, Source::kLongFromL}},
-    {U(38), 1, {Source::kNameFromL}},
-    {U(39), 2, {Source::kNameFromL, Source::kShortFromW}},
-    {U(40), 3, {Source::kNameFromL, Source::kBoolWNonZero}},
-    {U(46), 15, {Source::kNameFromL, Source::kShortFromW}},
-    {U(50), 16, {Source::kNameFromL, Source::kShortFromW}},
-    {U(45), 17, {Source::kNameFromL, Source::kShortFromW}},
-    {U(48), 18, {Source::kNameFromL}},
-    {U(47), 24, {Source::kNameFromL}},
-    {U(49), 19, {Source::kNameFromL, Source::kShortFromW}},
-    {U(66), 21, {Source::kNameFromL, Source::kShortFromW}},
-    {U(69), 4, {Source::kNameFromL, Source::kBoolWBelow2}},
-    {U(80), 11, {Source::kNameFromL}},
-    {U(81), 12, {Source::kLongFromL}},
-    {U(82), 9, {Source::kNameFromL}},
-    {U(83), 10, {Source::kLongFromL}},
-    {U(90), 13, {}},
-    {U(91), 14, {Source::kShortFromW}},
+    {progress::kJoining, 5, {Source::kShortFromW, Source::kNameFromL}},
+    {progress::kJoinDoneSize, 7, {Source::kLongFromL}},
+    {progress::kJoinDoneName, 8, {Source::kNameFromL}},
+    {progress::kSplitting, 22, {Source::kShortFromW, Source::kNameFromL}},
+    {progress::kVolumeSplit, 23, {Source::kShortFromW, Source::kLongFromL}},
+    {progress::kEntryOpened, 1, {Source::kNameFromL}},
+    {progress::kEntryExpanding, 2, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kEntryClosed, 3, {Source::kNameFromL, Source::kBoolWNonZero}},
+    {progress::kZippingKilobytes, 15, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kZippingPercent, 16, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kFileZipped, 17, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kWriting, 18, {Source::kNameFromL}},
+    {progress::kDeleting, 24, {Source::kNameFromL}},
+    {progress::kRepairing, 19, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kEncrypting, 21, {Source::kNameFromL, Source::kShortFromW}},
+    {progress::kEntryTested, 4, {Source::kNameFromL, Source::kBoolWBelow2}},
+    {progress::kBackupBuildZip, 11, {Source::kNameFromL}},
+    {progress::kBackupZipDone, 12, {Source::kLongFromL}},
+    {progress::kRestoreBuildZip, 9, {Source::kNameFromL}},
+    {progress::kRestoreZipDone, 10, {Source::kLongFromL}},
+    {progress::kMakeExeStep1, 13, {}},
+    {progress::kMakeExeStep2, 14, {Source::kShortFromW}},
 };
 
 bool MakeArgument(Source source, WPARAM wParam, LPARAM lParam, VARIANT* arg) {

@@ -13,8 +13,8 @@ namespace qx30w32 {
 
 std::span<const activex::EventMember> EventMembers();
 
-// Fires the event of a progress message (WM_USER+38 .. WM_USER+91); false for any other
-// message (WM_USER+42 and WM_USER+52 included: they fire nothing).
+// Fires the event of a progress message (base/progress_messages.h); false for any other message
+// (progress::kVolumeJoined and progress::kEntriesRead included: they fire nothing).
 bool FireEventForMessage(activex::ActiveXControl& control, UINT message, WPARAM wParam,
                          LPARAM lParam);
 

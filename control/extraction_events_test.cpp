@@ -31,12 +31,6 @@ constexpr DISPID kTest = 4;
 
 std::string FixtureDir() { return testutil::BinaryDir() + "control\\fixtures\\control\\"; }
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign({'<', 'n', 'o', 'n', 'e', '>'});
-  return data;
-}
-
 // One file entry of an archive as python's zipfile extracted it (extract.txt), in directory
 // order: its name with '\' and its size.
 struct ExpectedFile {
@@ -46,17 +40,12 @@ struct ExpectedFile {
 
 std::vector<ExpectedFile> ExpectedFiles(const std::string& archive) {
   std::vector<ExpectedFile> files;
-  const std::vector<uint8_t> text = ReadBytes(FixtureDir() + "extract.txt");
-  std::istringstream lines(std::string(text.begin(), text.end()));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t first = line.find('|');
-    const size_t second = line.rfind('|');
-    if (first == std::string::npos || second == first) continue;
-    if (line.substr(0, first) != archive) continue;
-    files.push_back({line.substr(first + 1, second - first - 1),
-                     static_cast<size_t>(std::stoul(line.substr(second + 1)))});
+  // Rows: archive | name | size.
+  for (const std::vector<std::string>& row : testutil::ReadManifest(FixtureDir() + "extract.txt")) {
+    if (row.size() < 3 || row[0] != archive) continue;
+    std::string name = row[1];
+    for (size_t i = 2; i + 1 < row.size(); ++i) name += "|" + row[i];  // a '|' inside the name
+    files.push_back({name, static_cast<size_t>(std::stoul(row.back()))});
   }
   return files;
 }
@@ -170,8 +159,8 @@ TEST_F(HostedExtraction, UnzipFilesInTheBackgroundAnnouncesEveryEntryInOrder) {
       EXPECT_EQ(L"-1", close.args[1]);  // no error
       EXPECT_EQ(VT_BOOL, close.types[1]);
       // And the file is the one the peer extracts.
-      EXPECT_TRUE(ReadBytes(destination / files[e].name) ==
-                  ReadBytes(FixtureDir() + "expected\\" + archive + "\\" + files[e].name));
+      EXPECT_TRUE(testutil::FileBytes(destination / files[e].name) ==
+                  testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + files[e].name));
     }
   }
 }
@@ -187,7 +176,7 @@ TEST_F(HostedExtraction, ForegroundCallsFireNoEvent) {
   EXPECT_TRUE(sink_.records.empty()) << Describe(sink_.records);
   // Yet the extraction took place.
   for (const ExpectedFile& file : ExpectedFiles("zip_deflated.zip")) {
-    EXPECT_EQ(file.size, ReadBytes(destination / file.name).size()) << file.name;
+    EXPECT_EQ(file.size, testutil::FileBytes(destination / file.name).size()) << file.name;
   }
 }
 
@@ -230,7 +219,7 @@ TEST_F(HostedExtraction, IsZIPFileSlowInTheBackgroundReportsEachTestedEntry) {
 TEST_F(HostedExtraction, AnEntryThatFailsItsCheckIsReportedOnlyByItsCloseEvent) {
   // python's stored archive with the first data byte of its first entry (one.txt) changed:
   // the CRC no longer matches; the second entry is whole.
-  std::vector<uint8_t> data = ReadBytes(FixtureDir() + "python_stored.zip");
+  std::vector<uint8_t> data = testutil::FileBytes(FixtureDir() + "python_stored.zip");
   ASSERT_GT(data.size(), 64u);
   ASSERT_EQ(0, std::memcmp(data.data(), "PK\3\4", 4));
   const size_t dataStart = 30 + (data[26] | data[27] << 8) + (data[28] | data[29] << 8);
@@ -305,9 +294,9 @@ TEST(ExtractScript, ExtractsAnArchiveIntoTheFolderGivenOnItsCommandLine) {
     const std::vector<ExpectedFile> files = ExpectedFiles(archive);
     ASSERT_GE(files.size(), 2u);
     for (const ExpectedFile& file : files) {
-      const std::vector<uint8_t> got = ReadBytes(destination / file.name);
+      const std::vector<uint8_t> got = testutil::FileBytes(destination / file.name);
       EXPECT_EQ(file.size, got.size()) << file.name;
-      EXPECT_TRUE(got == ReadBytes(FixtureDir() + "expected\\" + archive + "\\" + file.name))
+      EXPECT_TRUE(got == testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + file.name))
           << file.name;
     }
   }

@@ -8,6 +8,7 @@
 
 #include "control_test_support.h"
 #include "qx30w32_guids.h"
+#include "base/progress_messages.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST_F(Hosted, SinkIsAdvisedAndUnadvisedThroughTheContainer) {
   EXPECT_GT(sink.references, 1);  // the control holds it
 
   const char name[] = "DOCS/README.TXT";
-  EXPECT_EQ(0, SendMessageA(window_, WM_USER + 38, 0, reinterpret_cast<LPARAM>(name)));
+  EXPECT_EQ(0, SendMessageA(window_, progress::kEntryOpened, 0, reinterpret_cast<LPARAM>(name)));
   ASSERT_EQ(1u, sink.records.size());
   EXPECT_EQ(1, sink.records[0].id);
   EXPECT_EQ(L"DOCS/README.TXT", sink.records[0].args.at(0));
@@ -111,7 +112,7 @@ TEST_F(Hosted, SinkIsAdvisedAndUnadvisedThroughTheContainer) {
   ASSERT_EQ(S_OK, point->Unadvise(cookie));
   EXPECT_EQ(1, sink.references);
   EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie));
-  SendMessageA(window_, WM_USER + 38, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageA(window_, progress::kEntryOpened, 0, reinterpret_cast<LPARAM>(name));
   EXPECT_EQ(1u, sink.records.size());  // nothing reaches an unadvised sink
 }
 
@@ -189,10 +190,10 @@ TEST_F(Hosted, FrozenEventsAreNotFired) {
   Ptr<IOleControl> oleControl;
   ASSERT_EQ(S_OK, control_->QueryInterface(IID_IOleControl, oleControl.OutVoid()));
   oleControl->FreezeEvents(TRUE);
-  SendMessageA(window_, WM_USER + 90, 0, 0);
+  SendMessageA(window_, progress::kMakeExeStep1, 0, 0);
   EXPECT_TRUE(sink.records.empty());
   oleControl->FreezeEvents(FALSE);
-  SendMessageA(window_, WM_USER + 90, 0, 0);
+  SendMessageA(window_, progress::kMakeExeStep1, 0, 0);
   EXPECT_EQ(1u, sink.records.size());
   ASSERT_EQ(S_OK, point->Unadvise(cookie));
 }
@@ -201,7 +202,7 @@ TEST_F(Hosted, AboutBoxOpensAndClosesWithOk) {
   Ptr<IDispatch> dispatch;
   ASSERT_EQ(S_OK, control_->QueryInterface(IID_IDispatch, dispatch.OutVoid()));
   std::string version;
-  controltest::DialogWatcher watcher("About QX30W32", IDOK, [&](HWND dialog) {
+  testutil::DialogAnswerer watcher("About QX30W32", IDOK, [&](HWND dialog) {
     char text[128] = {};
     GetDlgItemTextA(dialog, 1002, text, sizeof text);
     version = text;
@@ -221,11 +222,11 @@ TEST_F(Hosted, PropertyPageOpensInAPropertyFrameAndCloses) {
   IUnknown* objects[] = {control_.get()};
   const CLSID pages[] = {qx30w32::kPropertyPageClassId};
   bool sawPageText = false;
-  controltest::DialogWatcher watcher("QX30W32 properties", IDOK, [&](HWND frame) {
+  testutil::DialogAnswerer watcher("QX30W32 properties", IDOK, [&](HWND frame) {
     // The page is a child dialog somewhere inside the frame, showing the control's note.
     EnumChildWindows(
         frame,
-        [](HWND child, LPARAM found) -> BOOL {
+        [](HWND child, LPARAM found) CALLBACK -> BOOL {
           char text[256] = {};
           GetWindowTextA(child, text, sizeof text);
           if (std::string(text).find("doesn' t use properties but methods") != std::string::npos) {
@@ -247,7 +248,7 @@ TEST_F(Hosted, PropertiesVerbShowsThePropertyFrame) {
   ASSERT_EQ(S_OK, control_->QueryInterface(IID_IOleObject, ole.OutVoid()));
   Ptr<IOleClientSite> site;
   ASSERT_EQ(S_OK, ole->GetClientSite(site.Out()));
-  controltest::DialogWatcher watcher("QX30W32 Control", IDOK);
+  testutil::DialogAnswerer watcher("QX30W32 Control", IDOK);
   RECT area = {0, 0, 10, 10};
   EXPECT_EQ(S_OK, ole->DoVerb(OLEIVERB_PROPERTIES, nullptr, site.get(), 0, host_, &area));
   EXPECT_TRUE(watcher.found());

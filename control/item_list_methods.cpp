@@ -161,10 +161,9 @@ void BuildList(ActiveXControl& control, DispatchCall& call) {
 void View(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(7);
   CZUnzip& reader = PrepareFUW(control, background);
-  reader.eraseReadOnly_ = FALSE;
+  reader.SetEraseReadOnly(FALSE);
   reader.SetPassword(call.Text(5));
-  reader.askPassword_ = call.Bool(6) ? TRUE : FALSE;
-  reader.lastPasswordAnswer_ = -1;
+  reader.SetAskPassword(call.Bool(6) ? TRUE : FALSE);
   reader.runExecutables_ = call.Bool(3) ? TRUE : FALSE;
   const CZText folder = TemporaryFolder(call.Text(4), "QXVIEW\\");
   StepCurrentControl(control);

@@ -34,25 +34,14 @@ struct ExpectedEntry {
   uint32_t crc = 0;
 };
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::istringstream parts(line);
-  std::string field;
-  while (std::getline(parts, field, '\t')) fields.push_back(field);
-  return fields;
-}
-
 std::vector<ExpectedEntry> ReadExpected() {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(CorpusDir() + "EXPECTED.tsv", &bytes));
-  std::istringstream lines(std::string(bytes.begin(), bytes.end()));
-  std::string line;
+  bool readable = false;
+  const std::vector<std::vector<std::string>> lines =
+      testutil::ReadManifest(CorpusDir() + "EXPECTED.tsv", &readable, '\t');
+  EXPECT_TRUE(readable) << CorpusDir() << "EXPECTED.tsv";
   std::map<std::string, size_t> column;
   std::vector<ExpectedEntry> rows;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    const std::vector<std::string> fields = SplitTabs(line);
+  for (const std::vector<std::string>& fields : lines) {
     if (column.empty()) {
       for (size_t i = 0; i < fields.size(); ++i) column[fields[i]] = i;
       for (const char* name : {"archive", "entry", "method", "usize", "crc32"}) {
@@ -62,6 +51,8 @@ std::vector<ExpectedEntry> ReadExpected() {
       continue;
     }
     if (fields.size() < column.size()) {
+      std::string line;
+      for (const std::string& field : fields) line += field + "\t";
       ADD_FAILURE() << "short row: " << line;
       continue;
     }

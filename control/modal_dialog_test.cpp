@@ -126,7 +126,7 @@ TEST(ModalDialogs, AboutBoxIsBracketedByTheContainersFrame) {
 
     container.calls.clear();
     std::vector<std::string> callsWhileOpen;
-    controltest::DialogWatcher watcher("About QX30W32", IDOK,
+    testutil::DialogAnswerer watcher("About QX30W32", IDOK,
                                        [&](HWND) { callsWhileOpen = container.calls; });
     Ptr<IDispatch> dispatch;
     ASSERT_EQ(S_OK, ole->QueryInterface(IID_IDispatch, dispatch.OutVoid()));

@@ -36,9 +36,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     RecordModuleInstance(module);
     InstallDialogPrompts();
     DisableThreadLibraryCalls(module);
-    if (!activex::RegisterControlWindowClass(module)) return FALSE;
+    if (!activex::RegisterControlWindowClass(module, CZCtrl::ClassInfo())) return FALSE;
   } else if (reason == DLL_PROCESS_DETACH) {
-    activex::UnregisterControlWindowClass(module);
+    activex::UnregisterControlWindowClass(module, CZCtrl::ClassInfo());
   }
   return TRUE;
 }

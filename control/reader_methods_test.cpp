@@ -11,6 +11,7 @@
 
 #include "control_test_support.h"
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "base/engine_state.h"
@@ -23,16 +24,6 @@ namespace {
 using controltest::Ptr;
 
 std::string FixtureDir() { return testutil::BinaryDir() + "control\\fixtures\\control\\"; }
-
-std::string ReadText(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) return "<unreadable " + path + ">";
-  return std::string(data.begin(), data.end());
-}
-
-std::vector<std::vector<std::string>> ReadManifest(const std::string& name) {
-  return testutil::ReadManifest(FixtureDir() + name);
-}
 
 using Args = controltest::DispatchArgs;
 
@@ -111,7 +102,7 @@ class ReaderMethods : public testing::Test {
 };
 
 TEST_F(ReaderMethods, QueriesAgreeWithThePeers) {
-  const auto rows = ReadManifest("archives.txt");
+  const auto rows = testutil::ReadManifest(FixtureDir() + "archives.txt");
   ASSERT_GE(rows.size(), 13u) << "the fixtures were not made";
   for (const auto& row : rows) {
     ASSERT_EQ(10u, row.size());
@@ -177,7 +168,7 @@ TEST_F(ReaderMethods, GlobalCommentIsCutToTheSmallerOfItsSizeAndTheLimit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.archive) + " limit " + std::to_string(c.maxLength));
-    const std::string expected = ReadText(FixtureDir() + c.archive + ".global");
+    const std::string expected = testutil::FileText(FixtureDir() + c.archive + ".global");
     const size_t limit = c.maxLength < 0 ? expected.size() : static_cast<size_t>(c.maxLength);
     const size_t kept = std::min({expected.size(), limit, size_t{24576}});
     for (bool background : {false, true}) {
@@ -191,7 +182,7 @@ TEST_F(ReaderMethods, GlobalCommentIsCutToTheSmallerOfItsSizeAndTheLimit) {
 }
 
 TEST_F(ReaderMethods, LocalCommentsAgreeWithThePeers) {
-  const auto rows = ReadManifest("local.txt");
+  const auto rows = testutil::ReadManifest(FixtureDir() + "local.txt");
   ASSERT_GE(rows.size(), 100u);
   int withComment = 0;
   for (const auto& row : rows) {
@@ -202,7 +193,7 @@ TEST_F(ReaderMethods, LocalCommentsAgreeWithThePeers) {
     }
     SCOPED_TRACE(row[0] + " " + row[2]);
     const std::string archive = FixtureDir() + row[0];
-    const std::string expected = ReadText(FixtureDir() + row[0] + "." + row[1] + ".local");
+    const std::string expected = testutil::FileText(FixtureDir() + row[0] + "." + row[1] + ".local");
     EXPECT_EQ(std::stoi(row[3]),
               Short(L"GetLocalCommentSize", Args().Text(archive).Text(row[2]).Bool(false)));
     EXPECT_EQ(expected,
@@ -300,14 +291,8 @@ TEST_F(ReaderMethods, ReplaceFlagAndCancel) {
 
 // ---- extraction through the interface -------------------------------------------------------
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign({'<', 'n', 'o', 'n', 'e', '>'});
-  return data;
-}
-
 TEST_F(ReaderMethods, UnzipFilesGivesWhatThePeerExtracts) {
-  const auto rows = ReadManifest("extract.txt");
+  const auto rows = testutil::ReadManifest(FixtureDir() + "extract.txt");
   ASSERT_GE(rows.size(), 130u);
   std::vector<std::string> archives;
   for (const auto& row : rows) {
@@ -322,9 +307,9 @@ TEST_F(ReaderMethods, UnzipFilesGivesWhatThePeerExtracts) {
                        controltest::UnzipAllArgs(FixtureDir() + archive, destination.path())));
     for (const auto& row : rows) {
       if (row[0] != archive) continue;
-      const std::vector<uint8_t> got = ReadBytes(destination / row[1]);
+      const std::vector<uint8_t> got = testutil::FileBytes(destination / row[1]);
       EXPECT_EQ(static_cast<size_t>(std::stoul(row[2])), got.size()) << row[1];
-      EXPECT_TRUE(got == ReadBytes(FixtureDir() + "expected\\" + archive + "\\" + row[1]))
+      EXPECT_TRUE(got == testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + row[1]))
           << row[1];
     }
   }
@@ -341,8 +326,8 @@ TEST_F(ReaderMethods, UnzipToFileAndTheFullTest) {
                                          .Text("")
                                          .Bool(false)
                                          .Bool(false)));
-  EXPECT_TRUE(ReadBytes(target) ==
-              ReadBytes(FixtureDir() + "expected\\zip_deflated.zip\\docs\\readme.txt"));
+  EXPECT_TRUE(testutil::FileBytes(target) ==
+              testutil::FileBytes(FixtureDir() + "expected\\zip_deflated.zip\\docs\\readme.txt"));
   struct Case {
     const char* archive;
     short result;
@@ -427,33 +412,33 @@ TEST_F(CallPattern, CancelWindowAndPasswordSteps) {
   const std::string archive = FixtureDir() + "zip_deflated.zip";
   // U: the cancel flag set by UnzipCancel is cleared by the next query.
   Call(45, Args().Bool(true));
-  EXPECT_TRUE(reader().cancel_);
+  EXPECT_TRUE(CZUnzipTestAccess::Cancel(reader()));
   Call(39, Args().Text(archive).Bool(false));
-  EXPECT_FALSE(reader().cancel_);
+  EXPECT_FALSE(CZUnzipTestAccess::Cancel(reader()));
   // W: a control without a window (as a script host makes it) notifies no one, also when asked
   // to process in the background.
   ASSERT_EQ(nullptr, control_->window());
   Call(39, Args().Text(archive).Bool(true));
-  EXPECT_EQ(nullptr, reader().notifyWindow_);
+  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));
   // P0: IsZIPFileQuick and GetLocalCommentSize ask no password and forget the last answer.
   for (DISPID id : {47, 61}) {
-    reader().askPassword_ = TRUE;
-    reader().lastPasswordAnswer_ = 2;
+    CZUnzipTestAccess::AskPassword(reader()) = TRUE;
+    CZUnzipTestAccess::LastPasswordAnswer(reader()) = 2;
     if (id == 47) {
       EXPECT_EQ(0, V_I2(&Call(id, Args().Text(archive).Bool(false)).value));
     } else {
       EXPECT_EQ(0, V_I2(&Call(id, Args().Text(archive).Text("A.TXT").Bool(false)).value));
     }
-    EXPECT_EQ(-1, reader().lastPasswordAnswer_) << id;
+    EXPECT_EQ(-1, CZUnzipTestAccess::LastPasswordAnswer(reader())) << id;
     // The ask flag itself is back to 1 once the operation has reset the reader.
-    EXPECT_TRUE(reader().askPassword_) << id;
+    EXPECT_TRUE(CZUnzipTestAccess::AskPassword(reader())) << id;
   }
 }
 
 TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
   testutil::TempFolder destination;
   SetCurrentModalBracket(nullptr);
-  reader().lastPasswordAnswer_ = 2;
+  CZUnzipTestAccess::LastPasswordAnswer(reader()) = 2;
   // UnzipFiles with bEraseReadOnlyFiles TRUE and a password; in the background.
   EXPECT_EQ(0, V_I2(&Call(63, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -467,10 +452,10 @@ TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
                                   .Bool(true))
                          .value));
   EXPECT_EQ(static_cast<ModalBracket*>(control_), CurrentModalBracket());  // M
-  EXPECT_TRUE(reader().eraseReadOnly_);            // E
+  EXPECT_TRUE(CZUnzipTestAccess::EraseReadOnly(reader()));            // E
   EXPECT_STREQ("secret", reader().Password());     // P
   EXPECT_EQ(FALSE, IsForegroundProcessing());      // F
-  EXPECT_EQ(nullptr, reader().notifyWindow_);      // W without a window
+  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));      // W without a window
   // UnzipToFile clears the erase flag when told so; IsZIPFileSlow takes a new password.
   EXPECT_EQ(0, V_I2(&Call(46, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -481,7 +466,7 @@ TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
                                   .Bool(false)
                                   .Bool(false))
                          .value));
-  EXPECT_FALSE(reader().eraseReadOnly_);
+  EXPECT_FALSE(CZUnzipTestAccess::EraseReadOnly(reader()));
   EXPECT_EQ(TRUE, IsForegroundProcessing());
   EXPECT_EQ(0, V_I2(&Call(48, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -552,7 +537,7 @@ TEST_F(CallPattern, ASecondOperationFromAMessageHandlerIsRefusedAndCancelGetsThr
   ASSERT_TRUE(PostMessageA(window, WM_APP, 0, 0));
 
   // In the background the comment reader lets the queued message run between its steps.
-  const std::string expected = ReadText(FixtureDir() + "zip_deflated.zip.global");
+  const std::string expected = testutil::FileText(FixtureDir() + "zip_deflated.zip.global");
   EXPECT_EQ(expected, Call(36, Args().Text(nested.archive).Short(-1).Bool(true)).Text());
   DestroyWindow(window);
   ASSERT_TRUE(nested.ran);
@@ -563,10 +548,10 @@ TEST_F(CallPattern, ASecondOperationFromAMessageHandlerIsRefusedAndCancelGetsThr
   EXPECT_FALSE(nested.filter);
   EXPECT_EQ(24576, nested.bufferSize);
   EXPECT_EQ(VT_EMPTY, nested.cancel);
-  EXPECT_TRUE(reader().cancel_);  // the cancel reached the reader
+  EXPECT_TRUE(CZUnzipTestAccess::Cancel(reader()));  // the cancel reached the reader
   // Once the operation is over the methods work again (and clear the cancel flag).
   EXPECT_EQ(9, V_I2(&Call(39, Args().Text(nested.archive).Bool(false)).value));
-  EXPECT_FALSE(reader().cancel_);
+  EXPECT_FALSE(CZUnzipTestAccess::Cancel(reader()));
 }
 
 // The texts of a dialog's child windows, joined.
@@ -574,7 +559,7 @@ std::string DialogTexts(HWND dialog) {
   std::string texts;
   EnumChildWindows(
       dialog,
-      [](HWND child, LPARAM param) -> BOOL {
+      [](HWND child, LPARAM param) CALLBACK -> BOOL {
         char text[512] = {};
         GetWindowTextA(child, text, sizeof text);
         reinterpret_cast<std::string*>(param)->append(text).append("|");
@@ -598,7 +583,7 @@ void CheckMissingEngine(const MissingEngineCase& c) {
   std::string shown;
   {
     // The allocation message is a modal box with the system's error caption; OK closes it.
-    controltest::DialogWatcher watcher("Error", IDOK, [&](HWND box) { shown = DialogTexts(box); });
+    testutil::DialogAnswerer watcher("Error", IDOK, [&](HWND box) { shown = DialogTexts(box); });
     c.simulate(true);
     const HRESULT created = CZCtrl::Create(IID_IDispatch, object.OutVoid());
     c.simulate(false);
@@ -727,7 +712,7 @@ TEST(ReaderScript, AScriptReadsAnArchiveThroughTheControl) {
   EXPECT_NE(std::string::npos, run.output.find("GetCount=9")) << run.output;
   EXPECT_NE(std::string::npos,
             run.output.find("GetGlobalComment=" +
-                            ReadText(FixtureDir() + "zip_deflated.zip.global").substr(0, 27)))
+                            testutil::FileText(FixtureDir() + "zip_deflated.zip.global").substr(0, 27)))
       << run.output;
   EXPECT_NE(std::string::npos, run.output.find("IsZIPFileQuick=17")) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("IsFileInTheZIPFile=True")) << run.output;

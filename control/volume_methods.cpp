@@ -72,11 +72,10 @@ void Restore(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(7);
   CZUnzip& reader = Reader(control);
   StepForeground(background);
-  reader.eraseReadOnly_ = AsBool(call.Bool(4));
+  reader.SetEraseReadOnly(AsBool(call.Bool(4)));
   reader.SetCancel(FALSE);
   reader.SetNotifyWindow(NotifyWindowFor(control, background));
-  reader.askPassword_ = FALSE;
-  reader.lastPasswordAnswer_ = -1;
+  reader.SetAskPassword(FALSE);
   StepCurrentControl(control);
   call.Return(reader.RestoreBackupSet(NotifyWindowFor(control, background), call.Text(0),
                                       call.Text(1), call.Short(2), AsBool(call.Bool(3)),

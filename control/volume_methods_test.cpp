@@ -23,12 +23,6 @@ constexpr DISPID kJoining = 5, kJoinDoneSize = 7, kJoinDoneName = 8, kRestoreBui
 
 std::string FixtureDir() { return testutil::BinaryDir() + "control\\fixtures\\volume_methods\\"; }
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign({'<', 'n', 'o', 'n', 'e', '>'});
-  return data;
-}
-
 std::string Noise(size_t size, unsigned seed) {
   std::string data(size, '\0');
   for (char& c : data) {
@@ -55,7 +49,7 @@ class StubInControlFolder {
   ~StubInControlFolder() {
     if (placed_) DeleteFileA(stub_.c_str());
   }
-  std::vector<uint8_t> Bytes() const { return ::Bytes(stub_); }
+  std::vector<uint8_t> Bytes() const { return testutil::FileBytes(stub_); }
 
  private:
   std::string stub_;
@@ -137,7 +131,7 @@ TEST_F(VolumeMethods, SplitAndJoinGiveTheArchiveBack) {
   EXPECT_TRUE(testutil::FolderNames(joined.path()).empty());
 
   EXPECT_EQ(0, Short(L"Join", JoinArgs(volumes / "DATA.2_2", joined.path())));
-  EXPECT_TRUE(Bytes(joined / "DATA.ZIP") == std::vector<uint8_t>(data.begin(), data.end()));
+  EXPECT_TRUE(testutil::FileBytes(joined / "DATA.ZIP") == std::vector<uint8_t>(data.begin(), data.end()));
   EXPECT_EQ(8, Short(L"Join", JoinArgs(volumes / "DATA.0_2", joined.path())))
       << "Join takes no other name";
   EXPECT_EQ(7, Short(L"Join", JoinArgs(archive, joined.path())));
@@ -149,7 +143,7 @@ TEST_F(VolumeMethods, MakeExeFileBuildsASelfExtractorTheReaderAccepts) {
   const std::string archive = work / "PLAIN.ZIP";
   ASSERT_TRUE(CopyFileA((FixtureDir() + "plain.zip").c_str(), archive.c_str(), FALSE));
   EXPECT_EQ(0, Short(L"MakeEXEFile", MakeExeArgs(archive, "")));
-  const std::vector<uint8_t> exe = Bytes(work / "PLAIN.EXE");
+  const std::vector<uint8_t> exe = testutil::FileBytes(work / "PLAIN.EXE");
   const std::vector<uint8_t> front = stub.Bytes();
   ASSERT_GT(exe.size(), front.size() + 682);
   EXPECT_TRUE(std::equal(front.begin(), front.end(), exe.begin()));
@@ -167,7 +161,7 @@ TEST_F(VolumeMethods, BackupAndRestoreThroughTheControl) {
   EXPECT_EQ(3, Short(L"Backup", BackupArgs(work / "src\\*.*", volumes.path()))) << "not empty";
   EXPECT_EQ(0, Short(L"Restore", RestoreArgs(volumes.path(), restored.path())));
   for (const char* name : {"a.txt", "sub\\noise.bin", "sub\\b.txt"}) {
-    EXPECT_TRUE(Bytes(restored / name) == Bytes(work / (std::string("src\\") + name))) << name;
+    EXPECT_TRUE(testutil::FileBytes(restored / name) == testutil::FileBytes(work / (std::string("src\\") + name))) << name;
   }
   EXPECT_EQ(2u, testutil::FolderNames(restored.path()).size()) << "no joined archive left";
   testutil::TempFolder none;
@@ -204,7 +198,7 @@ TEST_F(VolumeMethods, AnIncrementalBackupTakesOnlyFilesWithTheArchiveAttribute) 
   EXPECT_EQ(0, backup(second));
   testutil::TempFolder restored;
   EXPECT_EQ(0, Short(L"Restore", RestoreArgs(second.path(), restored.path())));
-  EXPECT_TRUE(Bytes(restored / "sub\\b.txt") == Bytes(work / "src\\sub\\b.txt"));
+  EXPECT_TRUE(testutil::FileBytes(restored / "sub\\b.txt") == testutil::FileBytes(work / "src\\sub\\b.txt"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((restored / "a.txt").c_str()));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((restored / "sub\\noise.bin").c_str()));
 }
@@ -238,7 +232,7 @@ TEST(VolumeScript, SplitsAndJoinsThroughTheProgId) {
     path.pop_back();  // "C:\x\" would escape its closing quote
     return path;
   };
-  const ULONGLONG size = Bytes(archive).size();
+  const ULONGLONG size = testutil::FileBytes(archive).size();
   const char last = static_cast<char>('0' + (size - 1) / 3000);
   ASSERT_LE(last, '9');
   const std::string first = volumes.path() + "DATA.0_" + last;
@@ -248,7 +242,7 @@ TEST(VolumeScript, SplitsAndJoinsThroughTheProgId) {
       "\" \"" + quotable(joined) + "\" \"" + first + "\"");
   EXPECT_EQ(0u, run.exitCode) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("Split=0 Join=0")) << run.output;
-  EXPECT_TRUE(Bytes(joined / "DATA.ZIP") == Bytes(archive));
+  EXPECT_TRUE(testutil::FileBytes(joined / "DATA.ZIP") == testutil::FileBytes(archive));
   EXPECT_GE(testutil::FolderNames(volumes.path()).size(), 2u);
 }
 

@@ -22,12 +22,6 @@ constexpr DISPID kWriting = 18;
 constexpr DISPID kEncrypt = 21;
 constexpr DISPID kDeleting = 24;
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign({'<', 'n', 'o', 'n', 'e', '>'});
-  return data;
-}
-
 std::string Patterned(size_t size, unsigned seed) {
   std::string text;
   text.reserve(size);
@@ -105,7 +99,7 @@ class WriterMethods : public testing::Test {
     testutil::TempFolder destination;
     EXPECT_EQ(0, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), password)));
     for (const SourceFile& file : files) {
-      const std::vector<uint8_t> got = ReadBytes(destination / file.name);
+      const std::vector<uint8_t> got = testutil::FileBytes(destination / file.name);
       EXPECT_TRUE(got == std::vector<uint8_t>(file.data.begin(), file.data.end())) << file.name;
     }
   }
@@ -146,12 +140,12 @@ TEST_F(WriterMethods, ACancelLeftFromBeforeDoesNotStopZipFilesAndTheOverwriteMod
   EXPECT_EQ(EntryCount(files), Short(L"GetCount", Args().Text(archive).Bool(false)));
   EXPECT_EQ(3, Short(L"ZipGetReplaceFlag", Args()));
   // Freshening with nothing newer changes nothing and says the mode it was given.
-  const std::vector<uint8_t> before = ReadBytes(archive);
+  const std::vector<uint8_t> before = testutil::FileBytes(archive);
   Short(L"ZipFiles", ZipArgs(archive, work / "src\\*.*", 4));
   EXPECT_EQ(4, Short(L"ZipGetReplaceFlag", Args()));
   EXPECT_EQ(EntryCount(files), Short(L"GetCount", Args().Text(archive).Bool(false)));
   ExpectExtractsTo(archive, files);
-  EXPECT_EQ(before.size(), ReadBytes(archive).size());
+  EXPECT_EQ(before.size(), testutil::FileBytes(archive).size());
 }
 
 TEST_F(WriterMethods, APasswordArchiveExtractsOnlyWithItsPassword) {
@@ -210,7 +204,7 @@ TEST_F(WriterMethods, RepareTurnsAnArchiveBehindAStubIntoAPlainOne) {
   std::vector<uint8_t> stubbed(3000, 'x');
   stubbed[0] = 'M';
   stubbed[1] = 'Z';
-  const std::vector<uint8_t> archiveBytes = ReadBytes(plain);
+  const std::vector<uint8_t> archiveBytes = testutil::FileBytes(plain);
   stubbed.insert(stubbed.end(), archiveBytes.begin(), archiveBytes.end());
   const std::string archive = work / "stubbed.zip";
   ASSERT_TRUE(testutil::WriteWholeFile(archive, stubbed));
@@ -227,7 +221,7 @@ TEST_F(WriterMethods, CreateBlankZIPFileHandsItsNameToOneGetNewZIPName) {
   testutil::TempFolder work;
   const std::string name = work / "blank.zip";
   EXPECT_TRUE(Bool(L"CreateBlankZIPFile", Args().Text(name).Bool(false)));
-  EXPECT_EQ(22u, ReadBytes(name).size());
+  EXPECT_EQ(22u, testutil::FileBytes(name).size());
   EXPECT_EQ(0, Short(L"GetCount", Args().Text(name).Bool(false)));
   EXPECT_EQ(0, lstrcmpiA(name.c_str(), Text(L"GetNewZIPName", Args()).c_str()));
   EXPECT_EQ("", Text(L"GetNewZIPName", Args()));
@@ -241,6 +235,35 @@ TEST_F(WriterMethods, CreateBlankZIPFileHandsItsNameToOneGetNewZIPName) {
                     Args().Text(work / (std::string(1100, 'n') + ".zip")).Bool(false)));
   EXPECT_EQ("", Text(L"GetNewZIPName", Args()));
   EXPECT_FALSE(Bool(L"CreateBlankZIPFile", Args().NullText().Bool(false)));
+}
+
+// With bOpenDialog the control's save dialog asks for the name (the engine asks through the
+// control's prompts); the typed name is completed with the dialog's folder and kept.
+TEST_F(WriterMethods, CreateBlankZIPFileWithTheDialogTakesTheTypedName) {
+  if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
+  testutil::TempFolder work;
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  bool created = false;
+  bool answered = false;
+  {
+    testutil::DialogAnswerer answer("", IDOK, [](HWND dialog) {
+      HWND box = GetDlgItem(dialog, 0x47C);
+      if (box == nullptr) box = GetDlgItem(dialog, 0x480);
+      if (box != nullptr) {
+        SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("chosen.zip"));
+      }
+    });
+    created = Bool(L"CreateBlankZIPFile", Args().Text(work.path()).Bool(true));
+    answered = answer.found();
+  }
+  SetCurrentDirectoryA(before);
+  ASSERT_TRUE(answered) << "no save dialog appeared";
+  ASSERT_TRUE(created);
+  std::string expected = work / "CHOSEN.ZIP";
+  CharUpperA(expected.data());
+  EXPECT_EQ(0, lstrcmpiA(expected.c_str(), Text(L"GetNewZIPName", Args()).c_str()));
+  EXPECT_EQ(22u, testutil::FileBytes(work / "CHOSEN.ZIP", true).size());
 }
 
 // ---- hosted: events, cancel and refusal from a handler ----------------------------------------

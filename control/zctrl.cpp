@@ -14,14 +14,6 @@
 
 namespace {
 
-const activex::ControlClassInfo& ControlInfo() {
-  static const activex::ControlClassInfo info = {
-      &qx30w32::kControlClassId, &qx30w32::kLibraryId,  &qx30w32::kDispatchId,
-      &qx30w32::kEventsId,       &qx30w32::kPropertyPageClassId, CZCtrl::kMiscStatus,
-      qx30w32::DispatchMembers(), L"QX30W32 Control"};
-  return info;
-}
-
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   try {
     if (message == WM_INITDIALOG) return TRUE;
@@ -44,7 +36,15 @@ HRESULT CZCtrl::Create(REFIID riid, void** object) {
   return hr;
 }
 
-CZCtrl::CZCtrl() : ActiveXControl(ControlInfo()) {
+const activex::ControlClassInfo& CZCtrl::ClassInfo() {
+  static const activex::ControlClassInfo info = {
+      &qx30w32::kControlClassId, &qx30w32::kLibraryId,  &qx30w32::kDispatchId,
+      &qx30w32::kEventsId,       &qx30w32::kPropertyPageClassId, CZCtrl::kMiscStatus,
+      qx30w32::DispatchMembers(), L"QX30W32 Control", L"QX30W32ControlWindow", L"QX30W32"};
+  return info;
+}
+
+CZCtrl::CZCtrl() : ActiveXControl(ClassInfo()) {
   // The form size seen in the hosts (HIMETRIC).
   SetInitialExtent({820, 503});
   if (qx30w32::NewWriterEngine(&writer_) == qx30w32::Allocation::kOutOfMemory) {

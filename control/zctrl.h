@@ -30,6 +30,8 @@ class CZCtrl final : public activex::ActiveXControl, public ModalBracket {
   enum Requirement { kNeedsNothing = 0, kNeedsReader = 1, kNeedsWriter = 2 };
 
   static HRESULT Create(REFIID riid, void** object);
+  // The class's names and interfaces as the framework needs them (its window class included).
+  static const activex::ControlClassInfo& ClassInfo();
 
   CZCtrl();
   ~CZCtrl() override;

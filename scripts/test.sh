@@ -1,6 +1,8 @@
 #!/bin/bash
-# Installs what is missing, builds both trees and runs every test: the native core tests under
-# ASan/UBSan, then the Windows tests under Wine inside one virtual display.
+# Installs what is missing, builds the trees and runs every test: the native core tests under
+# ASan/UBSan, then the Windows tests under Wine inside a virtual display, against the 64-bit test
+# build (build/windows) and, where 32-bit Wine starts, against the i686 test build as well
+# (build/windows32, the architecture of the shipped programs, in a 32-bit prefix of its own).
 # Usage: scripts/test.sh [-L label]   (labels: native, wine, gui, core, ...)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -9,25 +11,45 @@ label=()
 if [ "${1:-}" = -L ]; then label=(-L "$2"); fi
 
 bash scripts/setup.sh
+# shellcheck source=wine-env.sh
+source scripts/wine-env.sh
+wine32=no
+if pelloro_wine32_works; then wine32=yes; fi
+
 bash scripts/build.sh all
+[ $wine32 = yes ] && bash scripts/build.sh windows32
 
 status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j "$(nproc)" "${label[@]}" || status=1
 
-echo "== Windows tests under Wine"
-source scripts/wine-env.sh
-ensure_wineprefix
-# The persistent wineserver must start inside the same virtual display as the tests: a server
-# started without one gives every later program of the prefix no windows.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$PELLORO_WINESERVER" -p
-  # Start Wine'"'"'s own services now, detached from ctest'"'"'s output pipes: started by the first test
-  # program they would hold those pipes open and ctest would wait for them forever.
-  "$PELLORO_WINE" wineboot </dev/null >/dev/null 2>&1
-  ctest --test-dir build/windows --output-on-failure -j 4 '"${label[*]}"'
-  rc=$?
-  "$PELLORO_WINESERVER" -k
-  exit $rc' || status=1
+# run_windows_tests <bits> <tree>: the tree's Windows tests in its own prefix and virtual display.
+run_windows_tests() {
+  export PELLORO_WINE_BITS=$1
+  unset PELLORO_WINEPREFIX
+  # shellcheck source=wine-env.sh
+  source scripts/wine-env.sh
+  ensure_wineprefix
+  # The persistent wineserver must start inside the same virtual display as the tests: a server
+  # started without one gives every later program of the prefix no windows.
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$PELLORO_WINESERVER" -p
+    # Start Wine'"'"'s own services now, detached from ctest'"'"'s output pipes: started by the first
+    # test program they would hold those pipes open and ctest would wait for them forever.
+    "$PELLORO_WINE" wineboot </dev/null >/dev/null 2>&1
+    ctest --test-dir "'"$2"'" --output-on-failure -j 4 '"${label[*]}"'
+    rc=$?
+    "$PELLORO_WINESERVER" -k
+    exit $rc'
+}
+
+echo "== Windows tests under 64-bit Wine (64-bit build, build/windows)"
+run_windows_tests 64 build/windows || status=1
+if [ $wine32 = yes ]; then
+  echo "== Windows tests under 32-bit Wine (i686 build, build/windows32, WINEARCH=win32 prefix)"
+  run_windows_tests 32 build/windows32 || status=1
+else
+  echo "== Only the 64-bit build was tested: 32-bit Wine does not start here ($PELLORO_WINE32_PROBLEM)"
+fi
 
 exit $status

@@ -1,14 +1,39 @@
-# Sourced: the environment of the build tree's private Wine prefix.
-# Wine's 64-bit loader is called directly: where the kernel cannot run 32-bit Linux programs
-# (as on the project's build machines) the 32-bit loader that /usr/bin/wine prefers fails with
-# "Exec format error".
+# Sourced: the environment of a build tree's private Wine prefix.
+# PELLORO_WINE_BITS chooses the Wine: 64 (the default) for the 64-bit test tree build/windows, 32
+# for the i686 test tree build/windows32, whose prefix is a 32-bit one (WINEARCH=win32) so that
+# the control, the test programs and the Wine programs they start (cscript, regsvr32) are all
+# 32-bit. The loader of that bitness is called directly: where the kernel cannot run 32-bit Linux
+# programs (as on some build machines) the 32-bit loader that /usr/bin/wine prefers fails with
+# "Exec format error" (pelloro_wine32_works tells whether it starts here).
 _pelloro_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${PELLORO_WINEPREFIX:-$_pelloro_root/build/windows/wineprefix}"
+export PELLORO_WINE_BITS="${PELLORO_WINE_BITS:-64}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
-export PELLORO_WINE=/usr/lib/wine/wine64
+if [ "$PELLORO_WINE_BITS" = 32 ]; then
+  export WINEPREFIX="${PELLORO_WINEPREFIX:-$_pelloro_root/build/windows32/wineprefix}"
+  export WINEARCH=win32
+  export PELLORO_WINE=/usr/lib/wine/wine
+  export PELLORO_WINESERVER=/usr/lib/wine/wineserver32
+else
+  export WINEPREFIX="${PELLORO_WINEPREFIX:-$_pelloro_root/build/windows/wineprefix}"
+  unset WINEARCH
+  export PELLORO_WINE=/usr/lib/wine/wine64
+  export PELLORO_WINESERVER=/usr/lib/wine/wineserver64
+fi
 export WINELOADER=$PELLORO_WINE
-export PELLORO_WINESERVER=/usr/lib/wine/wineserver64
+export WINESERVER=$PELLORO_WINESERVER
+
+# Whether 32-bit Wine starts on this machine (its server answers --version in time); the reason
+# when it does not is left in PELLORO_WINE32_PROBLEM.
+pelloro_wine32_works() {
+  local output
+  if ! output=$(timeout 10 /usr/lib/wine/wineserver32 --version 2>&1); then
+    PELLORO_WINE32_PROBLEM="/usr/lib/wine/wineserver32 --version failed: ${output:-no output}"
+    PELLORO_WINE32_PROBLEM=${PELLORO_WINE32_PROBLEM%%$'\n'*}
+    return 1
+  fi
+  return 0
+}
 ensure_wineprefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"

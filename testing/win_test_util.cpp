@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -45,7 +47,8 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
   return WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-std::vector<std::vector<std::string>> ReadManifest(const std::string& path, bool* readable) {
+std::vector<std::vector<std::string>> ReadManifest(const std::string& path, bool* readable,
+                                                   char separator) {
   std::vector<uint8_t> bytes;
   const bool read = ReadWholeFile(path, &bytes);
   if (readable != nullptr) *readable = read;
@@ -58,7 +61,7 @@ std::vector<std::vector<std::string>> ReadManifest(const std::string& path, bool
     std::vector<std::string> fields;
     std::istringstream parts(line);
     std::string field;
-    while (std::getline(parts, field, '|')) fields.push_back(field);
+    while (std::getline(parts, field, separator)) fields.push_back(field);
     rows.push_back(fields);
   }
   return rows;
@@ -150,6 +153,19 @@ ProgramRun RunCaptured(const std::string& commandLine, unsigned long timeoutMs) 
   }
   CloseHandle(readEnd);
   return run;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path, bool mustRead) {
+  std::vector<uint8_t> data;
+  if (ReadWholeFile(path, &data)) return data;
+  if (mustRead) ADD_FAILURE() << "cannot read " << path;
+  const std::string marker = "<unreadable " + path + ">";
+  return std::vector<uint8_t>(marker.begin(), marker.end());
+}
+
+std::string FileText(const std::string& path, bool mustRead) {
+  const std::vector<uint8_t> data = FileBytes(path, mustRead);
+  return std::string(data.begin(), data.end());
 }
 
 std::string UnixToWindowsPath(const std::string& unixPath) {

@@ -28,14 +28,19 @@ class TempFolder {
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data);
 bool WriteWholeFile(const std::string& path, const std::string& text);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
+// The whole file's bytes (or text). When it cannot be read: the bytes of "<unreadable PATH>",
+// which are no test's contents, and with mustRead also a test failure.
+std::vector<uint8_t> FileBytes(const std::string& path, bool mustRead = false);
+std::string FileText(const std::string& path, bool mustRead = false);
 bool RemoveTree(const std::string& path);
 // The names in a folder (path ending in '\'), without "." and "..", sorted; with upperCase in
 // upper case (for comparing without regard to case).
 std::vector<std::string> FolderNames(const std::string& folder, bool upperCase = false);
-// The rows of a manifest that a fixture script wrote: one row per non-empty line (a trailing CR
-// dropped), its fields separated by '|'. *readable is false when the file cannot be read.
+// The rows of a manifest that a fixture script wrote (or the corpus holds): one row per non-empty
+// line (a trailing CR dropped), its fields separated by `separator`. *readable is false when the
+// file cannot be read.
 std::vector<std::vector<std::string>> ReadManifest(const std::string& path,
-                                                   bool* readable = nullptr);
+                                                   bool* readable = nullptr, char separator = '|');
 
 // Runs a program with its output (and errors) captured through a pipe and its input closed; waits
 // at most timeoutMs for it to end.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control_test_support.h"
+#include "dialog_robot.h"
 #include "qxctrl.h"
 #include "screenshot_test_support.h"
 #include "win_test_util.h"
@@ -112,7 +113,7 @@ TEST_F(RealControl, AReplacePromptIsBracketedOnTheFrame) {
   std::vector<bool> modelessWhilePrompting;
   {
     // Answers "&No" for note.txt: the file on disk stays.
-    controltest::DialogWatcher watcher("Replace...", kReplaceNo,
+    testutil::DialogAnswerer watcher("Replace...", kReplaceNo,
                                        [&](HWND) { modelessWhilePrompting = control_.modeless; });
     // Mode 2 asks for each existing file; in the background, so events fire.
     control_.UnzipFiles(FixturePath("replace.zip"), "*.*", folder.path(), true, false, 2, "", false,

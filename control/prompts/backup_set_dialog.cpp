@@ -46,9 +46,9 @@ void CZBackupSetDlg::FillList() const {
 }
 
 BOOL CZBackupSetDlg::OnInit() {
-  SetItemText(IDOK, PromptText(6));
-  SetItemText(IDCANCEL, PromptText(7));
-  SetItemText(0, PromptText(19));
+  SetItemText(IDOK, PromptText(kTextOk));
+  SetItemText(IDCANCEL, PromptText(kTextCancel));
+  SetItemText(0, PromptText(kTextBackupSetCaption));
   FillList();
   SendMessageA(Item(IDC_BACKUP_SET_LIST), LB_SETCURSEL, 0, 0);
   return TRUE;

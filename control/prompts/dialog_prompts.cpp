@@ -6,6 +6,7 @@
 #include "password_dialog.h"
 #include "rename_dialog.h"
 #include "replace_dialog.h"
+#include "save_archive_dialog.h"
 
 // A dialog that cannot be shown (-1) gets the cautious answer: the entry or file is left alone.
 
@@ -100,6 +101,9 @@ EnginePrompts::BackupSetChoice DialogPrompts::ChooseBackupSet(CZText& pattern) {
   pattern = dialog.searchPattern;
   return BackupSetChoice::kChosen;
 }
+// Shown as the engine showed it before it asked: without owner and outside the container's modal
+// bracket.
+bool DialogPrompts::AskArchiveName(CZText& name) { return ShowSaveArchiveDialog(name); }
 
 void InstallDialogPrompts() {
   static DialogPrompts prompts;

@@ -15,6 +15,7 @@ class DialogPrompts : public EnginePrompts {
   // chooser telling Cancel from a chooser that could not be made.
   bool AskNextDisk(HWND window, const CZText& title, const CZText& text) override;
   BackupSetChoice ChooseBackupSet(CZText& pattern) override;
+  bool AskArchiveName(CZText& name) override;
 };
 
 // Makes the dialogs the engine's prompt handler (the module's start-up calls it once).

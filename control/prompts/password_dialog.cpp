@@ -37,12 +37,12 @@ CZText CZPasswordDlg::Message() const {
   name = OemToWindowText(name);
   CZText message;
   if (password.IsEmpty()) {
-    message = PromptText(0);
+    message = PromptText(kTextPasswordAsk);
     message.Replace("%1", name);
   } else {
     CZText tried = OemToWindowText(password);
     if (!ShowPasswords()) tried.Fill('*', tried.GetLength());
-    message = PromptText(1);
+    message = PromptText(kTextPasswordWrong);
     // One pass each: a name or password holding "%1" or "%2" is shown as it is.
     message.Replace("%1", name);
     message.Replace("%2", tried);
@@ -64,11 +64,11 @@ BOOL CZPasswordDlg::OnInit() {
   SendMessageA(combo, CB_LIMITTEXT, kPasswordLimit, 0);
 
   SetItemText(IDC_PASSWORD_MESSAGE, Message());
-  SetItemText(0, PromptText(14));
-  SetItemText(IDC_PASSWORD_LABEL, PromptText(15));
-  SetItemText(IDC_PASSWORD_RETRY, PromptText(16));
-  SetItemText(IDC_PASSWORD_BYPASS, PromptText(17));
-  SetItemText(IDC_PASSWORD_NEVER, PromptText(12));
+  SetItemText(0, PromptText(kTextPasswordCaption));
+  SetItemText(IDC_PASSWORD_LABEL, PromptText(kTextPasswordLabel));
+  SetItemText(IDC_PASSWORD_RETRY, PromptText(kTextRetry));
+  SetItemText(IDC_PASSWORD_BYPASS, PromptText(kTextBypass));
+  SetItemText(IDC_PASSWORD_NEVER, PromptText(kTextNever));
   UpdateRetry(OemToWindowText(password));
 
   SetFocus(combo);

@@ -41,7 +41,7 @@ BOOL CZRenameDlg::OnInit() {
   folder_ = currentName;
   folder_.GetDirPart();
 
-  CZText caption = PromptText(2);
+  CZText caption = PromptText(kTextRenameCaption);
   caption.Replace("%1", OemToWindowText(LastPart(currentName)));
   SetItemText(0, caption);
 
@@ -50,8 +50,8 @@ BOOL CZRenameDlg::OnInit() {
   const CZText shown = OemToWindowText(LastPart(proposal));
   SetItemText(IDC_RENAME_EDIT, shown);
 
-  SetItemText(IDOK, PromptText(6));
-  SetItemText(IDCANCEL, PromptText(7));
+  SetItemText(IDOK, PromptText(kTextOk));
+  SetItemText(IDCANCEL, PromptText(kTextCancel));
   shown.CaretToEndInDlgItem(Handle(), IDC_RENAME_EDIT);
   CheckName();
   return FALSE;

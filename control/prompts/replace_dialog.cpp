@@ -17,18 +17,18 @@ CZText CZReplaceDlg::FullName() const {
 
 BOOL CZReplaceDlg::OnInit() {
   RestorePosition(Handle(), position_);
-  CZText message = PromptText(5);
-  message.Replace("%2", PromptText(archiveCopyOlder ? 3 : 4));
+  CZText message = PromptText(kTextReplaceMessage);
+  message.Replace("%2", PromptText(archiveCopyOlder ? kTextArchiveOlder : kTextArchiveNewer));
   message.Replace("%1", OemToWindowText(FullName()));
   SetItemText(IDC_REPLACE_MESSAGE, message);
   if (!renameAllowed) EnableWindow(Item(IDC_REPLACE_RENAME), FALSE);
 
-  SetItemText(0, PromptText(8));
-  SetItemText(IDC_REPLACE_YES, PromptText(9));
-  SetItemText(IDC_REPLACE_NO, PromptText(10));
-  SetItemText(IDC_REPLACE_ALWAYS, PromptText(11));
-  SetItemText(IDC_REPLACE_NEVER, PromptText(12));
-  SetItemText(IDC_REPLACE_RENAME, PromptText(13));
+  SetItemText(0, PromptText(kTextReplaceCaption));
+  SetItemText(IDC_REPLACE_YES, PromptText(kTextYes));
+  SetItemText(IDC_REPLACE_NO, PromptText(kTextNo));
+  SetItemText(IDC_REPLACE_ALWAYS, PromptText(kTextAlways));
+  SetItemText(IDC_REPLACE_NEVER, PromptText(kTextNever));
+  SetItemText(IDC_REPLACE_RENAME, PromptText(kTextRenameButton));
 
   // Which answer Enter gives depends on how the caller names the file and which copy is older.
   const bool keepFile = (!nameComplete && archiveCopyOlder) || (nameComplete && !archiveCopyOlder);

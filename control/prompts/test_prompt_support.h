@@ -10,42 +10,24 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog_robot.h"
 #include "win_test_util.h"
 
 namespace prompttest {
 
-constexpr DWORD kDialogLimitMs = 10000;
+// The generic half (the prompt's own thread, finding a dialog, pressing a button) is shared by
+// every window-driving test: testing/dialog_robot.h.
+using testutil::kDialogLimitMs;
+using testutil::Press;
+using testutil::PromptThread;
+using testutil::WaitForDialog;
+using testutil::WindowText;
 
-class PromptThread {
- public:
-  explicit PromptThread(std::function<void()> call);
-  ~PromptThread();
-  PromptThread(const PromptThread&) = delete;
-  PromptThread& operator=(const PromptThread&) = delete;
-
-  DWORD Id() const { return id_; }
-  // True when the call returned within the limit.
-  bool Wait(DWORD limitMs = kDialogLimitMs);
-
- private:
-  static DWORD WINAPI Start(LPVOID self);
-  std::function<void()> call_;
-  HANDLE thread_ = nullptr;
-  DWORD id_ = 0;
-};
-
-// The visible dialog of the thread whose caption begins with captionPrefix (any dialog for "");
-// null when none appears within the limit.
-HWND WaitForDialog(DWORD threadId, const char* captionPrefix, DWORD limitMs = kDialogLimitMs);
-std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 // Replaces an edit control's text the way typing does (its change notification follows).
 void SetEditText(HWND edit, const std::string& text);
 // The edit part of a combo box.
 HWND ComboEdit(HWND dialog, int comboId);
-// Presses a button by posting its click command to the dialog (posted: a button that opens a
-// nested dialog does not block the test thread).
-void Press(HWND dialog, int id);
 int DefaultButton(HWND dialog);
 bool IsItemEnabled(HWND dialog, int id);
 

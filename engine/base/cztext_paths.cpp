@@ -14,6 +14,7 @@
 #include "base/cztext.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
+#include "files/current_folder.h"
 #include "files/file_fault.h"
 #include "files/file_ops.h"
 #include "files/file_time.h"
@@ -51,17 +52,6 @@ std::vector<std::string> SplitAt(const std::string& text, char separator) {
   }
 }
 
-// The current folder as the system gives it (ANSI), whatever its length.
-std::string CurrentFolderAnsi() {
-  DWORD needed = GetCurrentDirectoryA(0, nullptr);
-  if (needed == 0) return std::string();
-  std::string folder(needed, '\0');
-  const DWORD length = GetCurrentDirectoryA(needed, folder.data());
-  if (length == 0 || length >= needed) return std::string();
-  folder.resize(length);
-  return folder;
-}
-
 // The current folder in OEM, no trailing '\' except at a root.
 std::string CurrentFolderOem() { return OemFromAnsi(CurrentFolderAnsi().c_str()).str(); }
 
@@ -76,28 +66,6 @@ std::string WindowsFolderOem() {
 void SelectDrive(char letter) {
   const int drive = static_cast<unsigned char>(UpperOem(std::string(1, letter))[0]) - 64;
   if (drive >= 1 && drive <= 26 && _getdrive() != drive) _chdrive(drive);
-}
-
-// Creates every level of an "X:\A\B" path from the first folder below the drive on.
-void CreateLevels(const std::string& path) {
-  std::vector<std::string> fields = SplitAt(path, '\\');
-  std::string level = fields[0];
-  for (size_t i = 1; i < fields.size(); ++i) {
-    if (fields[i].empty()) break;
-    level += "\\" + fields[i];
-    CreateDirectoryA(AnsiFromOem(level.c_str()).c_str(), nullptr);
-  }
-}
-
-// SetCurrentDirectoryA on an OEM folder path; with create, the folder is made first when needed.
-BOOL EnterFolder(std::string path, BOOL create) {
-  SelectDrive(path[0]);
-  if (path.size() > 3 && EndsWith(path, '\\')) path.pop_back();
-  const std::string ansi = AnsiFromOem(path.c_str());
-  if (SetCurrentDirectoryA(ansi.c_str())) return TRUE;
-  if (!create) return FALSE;
-  if (!CreateDirectoryA(ansi.c_str(), nullptr)) CreateLevels(path);
-  return SetCurrentDirectoryA(ansi.c_str());
 }
 
 // The canonical full form of path: drive, ':' and '\' first, every component cleaned.
@@ -409,7 +377,8 @@ CZText CZText::ChangeExtension(const char* extension, BOOL replaceExisting) {
 BOOL CZText::ChangeDirectory(BOOL folderPartOnly, BOOL create) const {
   const std::string path = FolderArgument(text_, folderPartOnly);
   if (path.empty() || !CZText(path).IsValidPath()) return FALSE;
-  return EnterFolder(path, create);
+  SelectDrive(path[0]);
+  return ChangeToFolder(path, create ? MissingFolder::kMakeEveryLevel : MissingFolder::kFail);
 }
 
 BOOL CZText::CreateDirectoryTree(BOOL folderPartOnly) const {
@@ -417,7 +386,8 @@ BOOL CZText::CreateDirectoryTree(BOOL folderPartOnly) const {
   const std::string path = FolderArgument(text_, folderPartOnly);
   BOOL made = FALSE;
   if (!path.empty() && CZText(path).IsValidPath() && CZText(path).HasFreeSpace(0)) {
-    made = EnterFolder(path, TRUE);
+    SelectDrive(path[0]);
+    made = ChangeToFolder(path, MissingFolder::kMakeEveryLevel);
   }
   if (!saved.empty()) SetCurrentDirectoryA(saved.c_str());  // also selects the saved drive
   return made;

@@ -42,11 +42,6 @@ void PumpMessages(HWND skipWindow) {
   }
 }
 
-double RoundTo(double value, int decimals) {
-  double p = std::pow(0.1, decimals);
-  return std::floor(value / p + 0.5) * p;
-}
-
 BOOL IsValidDate(int year, int month, int day) {
   if (day <= 0 || month < 1 || month > 12) return FALSE;
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -1,7 +1,7 @@
 // Small services of the engine and the control surface: the message pump of long operations,
-// rounding, calendar checks, window centring, and conversions between file times (FILETIME, UTC)
-// and the MS-DOS local date and time that ZIP stores. The file-time helpers work on 64-bit
-// times, so they hold every date the MS-DOS form can (1980 to 2107), beyond 2038.
+// rounding (base/exact_numbers.h), calendar checks, window centring, and conversions between file
+// times (FILETIME, UTC) and the MS-DOS local date and time that ZIP stores. The file-time helpers
+// work on 64-bit times, so they hold every date the MS-DOS form can (1980 to 2107), beyond 2038.
 // The INI, formatting and path-compaction methods of CZText live in engine_utils.cpp as well.
 #pragma once
 
@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "base/exact_numbers.h"  // RoundTo, the same in every build
 #include "core/dos_time.h"
 
 // Removes every waiting message of the thread's queue and dispatches it. With skipWindow, input
@@ -17,8 +18,6 @@
 // own message loop still sees it.
 void PumpMessages(HWND skipWindow);
 
-// floor(value / p + 0.5) * p with p = 0.1 to the power decimals.
-double RoundTo(double value, int decimals);
 
 BOOL IsValidDate(int year, int month, int day);
 // A local date and time given as calendar fields (wSecond 60 is not valid).

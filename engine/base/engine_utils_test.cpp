@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -95,12 +96,12 @@ TEST(PumpMessages, DispatchesEverythingAndRepostsQuit) {
   Window a(0, HWND_MESSAGE, 0, 0, 0, 0);
   ASSERT_NE(a.get(), nullptr);
   DrainQueue();
-  PostMessageA(a.get(), WM_USER + 1, 0, 0);
-  PostMessageA(a.get(), WM_USER + 2, 0, 0);
+  PostMessageA(a.get(), WM_APP + 1, 0, 0);
+  PostMessageA(a.get(), WM_APP + 2, 0, 0);
   PostQuitMessage(7);
   PumpMessages(nullptr);
-  EXPECT_EQ(CountOf(a.get(), WM_USER + 1), 1);
-  EXPECT_EQ(CountOf(a.get(), WM_USER + 2), 1);
+  EXPECT_EQ(CountOf(a.get(), WM_APP + 1), 1);
+  EXPECT_EQ(CountOf(a.get(), WM_APP + 2), 1);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "WM_QUIT was swallowed";
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
@@ -130,15 +131,15 @@ TEST(PumpMessages, DropsInputForTheWindowAndItsParentOnly) {
   DrainQueue();
   for (HWND w : {child.get(), parent.get(), other.get()}) {
     PostMessageA(w, WM_LBUTTONDOWN, 0, 0);
-    PostMessageA(w, WM_USER + 5, 0, 0);
+    PostMessageA(w, WM_APP + 5, 0, 0);
   }
   PumpMessages(child.get());
   EXPECT_EQ(CountOf(child.get(), WM_LBUTTONDOWN), 0);
-  EXPECT_EQ(CountOf(child.get(), WM_USER + 5), 0);
+  EXPECT_EQ(CountOf(child.get(), WM_APP + 5), 0);
   EXPECT_EQ(CountOf(parent.get(), WM_LBUTTONDOWN), 0);
-  EXPECT_EQ(CountOf(parent.get(), WM_USER + 5), 0);
+  EXPECT_EQ(CountOf(parent.get(), WM_APP + 5), 0);
   EXPECT_EQ(CountOf(other.get(), WM_LBUTTONDOWN), 1);
-  EXPECT_EQ(CountOf(other.get(), WM_USER + 5), 1);
+  EXPECT_EQ(CountOf(other.get(), WM_APP + 5), 1);
   EXPECT_TRUE(QueueIsEmpty()) << "dropped messages are removed from the queue";
 }
 
@@ -314,6 +315,48 @@ TEST(EngineNumbers, RoundTo) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     EXPECT_NEAR(RoundTo(c.value, c.decimals), c.expected, 1e-9);
+  }
+}
+
+// The 32-bit build gives the 64-bit build's bits, also where the formula's own rounding shows
+// (0.125 / 0.01 is 12.4999... in doubles, and 0.01 as pow gives it is above 0.01).
+TEST(EngineNumbers, RoundToGivesTheSameBitsInEveryBuild) {
+  struct Case {
+    double value;
+    int decimals;
+    double expected;
+  } cases[] = {
+      {1.25, 1, 0x1.4cccccccccccdp+0},          {6.55, 1, 0x1.a666666666667p+2},
+      {2.675, 2, 0x1.55c28f5c28f5dp+1},         {0.125, 2, 0x1.eb851eb851ebap-4},
+      {-0.125, 2, -0x1.eb851eb851ebap-4},       {1.005, 2, 0x1.0000000000001p+0},
+      {47.445, 2, 0x1.7b851eb851ebap+5},        {0.49999999999999994, 0, 1.0},
+      {1e-300, 9, 0.0},                         {123456789.125, 2, 0x1.d6f34547ae149p+26},
+      {1234.5678, 2, 0x1.34a47ae147ae2p+10},    {-0.4, 0, 0.0},
+      {1250.0, -2, 1300.0},                     {0.1 + 0.2, 1, 0x1.3333333333334p-2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
+    const double got = RoundTo(c.value, c.decimals);
+    EXPECT_EQ(0, std::memcmp(&got, &c.expected, sizeof got)) << got << " for " << c.expected;
+  }
+}
+
+TEST(EngineNumbers, PercentOfRoundsDownInIntegers) {
+  struct Case {
+    uint64_t done, total, expected;
+  } cases[] = {{0, 100, 0},
+               {50, 100, 50},
+               {1, 3, 33},
+               {2, 3, 66},
+               {24576, 104857600, 0},
+               {24576ull * 1000, 104857600, 23},
+               {150, 100, 150},  // a file that grew while it was read
+               {5, 0, 100},
+               {(1ull << 62) - 1, 1ull << 62, 99},
+               {uint64_t{1} << 40, (uint64_t{1} << 40) * 3, 33}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.done << " of " << c.total);
+    EXPECT_EQ(PercentOf(c.done, c.total), c.expected);
   }
 }
 

@@ -28,12 +28,6 @@ std::string CurrentFolder() {
   return folder;
 }
 
-std::string ReadText(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) return "<missing>";
-  return std::string(data.begin(), data.end());
-}
-
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -290,9 +284,9 @@ TEST_F(PathTest, RemoveDirectoryTreeLeavesWhatLinksPointTo) {
   if (!Exists(fixtures + "linktree")) GTEST_SKIP() << "the link fixture was not made";
   const std::string keep = fixtures + "outside\\keep.txt";
   const std::string inner = fixtures + "outside\\inner";
-  ASSERT_EQ(ReadText(keep), "keep\n");
+  ASSERT_EQ(testutil::FileText(keep), "keep\n");
   CZText(fixtures + "linktree").RemoveDirectoryTree(FALSE, TRUE);
-  EXPECT_EQ(ReadText(keep), "keep\n") << "the file a link points to survives";
+  EXPECT_EQ(testutil::FileText(keep), "keep\n") << "the file a link points to survives";
   EXPECT_TRUE(Exists(inner)) << "the folder a link points to survives";
   EXPECT_FALSE(Exists(fixtures + "linktree\\sub")) << "the tree's own folders go";
 }
@@ -362,13 +356,13 @@ TEST_F(PathTest, DeleteMoveAndCreate) {
   testutil::WriteWholeFile(At("m.txt"), "source");
   testutil::WriteWholeFile(At("n.txt"), "old target");
   EXPECT_TRUE(CZText(At("m.txt")).MoveTo(At("n.txt").c_str()));
-  EXPECT_EQ(ReadText(At("n.txt")), "source");
+  EXPECT_EQ(testutil::FileText(At("n.txt")), "source");
   EXPECT_FALSE(Exists(At("m.txt")));
   EXPECT_FALSE(CZText(At("m.txt")).MoveTo(At("o.txt").c_str()));
 
   testutil::WriteWholeFile(At("e.txt"), "content");
   EXPECT_TRUE(CZText(At("e.txt")).CreateEmptyFile());
-  EXPECT_EQ(ReadText(At("e.txt")), "") << "an existing file is emptied";
+  EXPECT_EQ(testutil::FileText(At("e.txt")), "") << "an existing file is emptied";
   EXPECT_TRUE(CZText(At("NEW\\DEEP\\e.txt")).CreateEmptyFile()) << "its folders are made";
   EXPECT_TRUE(Exists(At("NEW\\DEEP\\e.txt")));
 }
@@ -436,11 +430,11 @@ TEST_F(PathTest, CopyToResultCodes) {
     EXPECT_EQ(CZText(source).CopyTo(target.c_str(), FALSE, c.overwrite, FALSE, FALSE, FALSE, 7),
               c.expected);
     if (c.targetText != nullptr) {
-      EXPECT_EQ(ReadText(target), c.targetText);
+      EXPECT_EQ(testutil::FileText(target), c.targetText);
     }
-    EXPECT_EQ(ReadText(source), content) << "the source is left alone";
+    EXPECT_EQ(testutil::FileText(source), content) << "the source is left alone";
   }
-  EXPECT_EQ(ReadText(At("DEST\\SRC.TXT")), content);
+  EXPECT_EQ(testutil::FileText(At("DEST\\SRC.TXT")), content);
   EXPECT_EQ(
       CZText(At("none.txt")).CopyTo(At("x.txt").c_str(), FALSE, TRUE, FALSE, FALSE, FALSE, 1024),
       1);
@@ -459,7 +453,7 @@ TEST_F(PathTest, CopyToMovesTimesAttributesAndEmptyFiles) {
   CloseHandle(h);
 
   EXPECT_EQ(CZText(source).CopyTo(At("t.bin").c_str(), TRUE, FALSE, TRUE, TRUE, FALSE, 1000), 0);
-  EXPECT_EQ(ReadText(At("t.bin")), content);
+  EXPECT_EQ(testutil::FileText(At("t.bin")), content);
   EXPECT_EQ(GetFileAttributesA(At("t.bin").c_str()),
             static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -470,12 +464,12 @@ TEST_F(PathTest, CopyToMovesTimesAttributesAndEmptyFiles) {
   EXPECT_EQ(CZText(source).CopyTo(At("moved.bin").c_str(), FALSE, FALSE, FALSE, FALSE, TRUE, 4096),
             0);
   EXPECT_FALSE(Exists(source)) << "a move deletes its source";
-  EXPECT_EQ(ReadText(At("moved.bin")), content);
+  EXPECT_EQ(testutil::FileText(At("moved.bin")), content);
 
   testutil::WriteWholeFile(At("empty"), "");
   EXPECT_EQ(CZText(At("empty")).CopyTo(At("empty2").c_str(), FALSE, FALSE, FALSE, FALSE, FALSE, 0),
             0);
-  EXPECT_EQ(ReadText(At("empty2")), "");
+  EXPECT_EQ(testutil::FileText(At("empty2")), "");
   EXPECT_EQ(
       CZText(At("moved.bin")).CopyTo(At("nobuf").c_str(), FALSE, FALSE, FALSE, FALSE, FALSE, 0), 4);
   EXPECT_FALSE(Exists(At("nobuf"))) << "the target is deleted when no buffer can be had";
@@ -513,10 +507,10 @@ TEST_F(PathTest, CopyToReportsFailedSteps) {
               c.expected);
     ResetFileFaults();
     if (!c.move || c.expected == 12) {
-      EXPECT_EQ(ReadText(source), content);
+      EXPECT_EQ(testutil::FileText(source), content);
     }
     if (c.expected == 0 || c.expected >= 10) {
-      EXPECT_EQ(ReadText(At("t.txt")), content);
+      EXPECT_EQ(testutil::FileText(At("t.txt")), content);
     }
   }
 }
@@ -531,6 +525,6 @@ TEST_F(PathTest, LongPathsWorkBeyond128Characters) {
   EXPECT_TRUE(CZText(file).FileExists());
   EXPECT_EQ(
       CZText(file).CopyTo((deep + "\\COPY.ZIP").c_str(), FALSE, FALSE, TRUE, TRUE, FALSE, 512), 0);
-  EXPECT_EQ(ReadText(deep + "\\COPY.ZIP"), "long");
+  EXPECT_EQ(testutil::FileText(deep + "\\COPY.ZIP"), "long");
   EXPECT_TRUE(CZText(deep + "\\COPY.ZIP").DeleteFile(TRUE));
 }

@@ -49,4 +49,8 @@ constexpr UINT kRestoreZipDone = WM_USER + 83;  // 0 | temporary archive size   
 constexpr UINT kMakeExeStep1 = WM_USER + 90;    // 0 | 0                        -> ZNMakeEXEStep1
 constexpr UINT kMakeExeStep2 = WM_USER + 91;    // percent done | 0             -> ZNMakeEXEStep2
 
+// Every progress message lies in this range (recorders in the tests keep what falls inside).
+constexpr UINT kFirstMessage = kEntryOpened;
+constexpr UINT kLastMessage = kMakeExeStep2;
+
 }  // namespace progress

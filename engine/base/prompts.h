@@ -51,6 +51,10 @@ class EnginePrompts {
   virtual BackupSetChoice ChooseBackupSet(CZText& pattern) {
     return AskBackupSet(pattern) ? BackupSetChoice::kChosen : BackupSetChoice::kCancelled;
   }
+  // The name of a new archive, asked in a save dialog that starts in the current folder. name:
+  // the proposed name (ANSI; "" for none); on true it receives the chosen name as typed (ANSI,
+  // possibly without a folder). A handler that offers no such dialog answers false, as a cancel.
+  virtual bool AskArchiveName(CZText& name) { return false; }
 };
 
 // The handler the engine asks; null when none is installed. Not owned.

@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
     fresh();
     if (workers != -2) InflateAhead::SetWorkerLimit(workers);
     CZUnzip unzip;
-    unzip.pump_ = pump ? TRUE : FALSE;
+    unzip.SetPumpMessages(pump ? TRUE : FALSE);
     unzip.SetNotifyWindow(notify);
     unzip.SetCancel(FALSE);
     unzip.SetPassword("");

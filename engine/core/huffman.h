@@ -11,7 +11,9 @@
 //     e = table[HuffmanValue(e) + ((bits >> primaryBits) & ((1u << HuffmanExtraBits(e)) - 1))];
 //   // now HuffmanCodeLength(e) bits belong to the code (the whole code, primary bits included)
 //
-// Entry layout (32 bits):
+// Entry layout (32 bits) of BuildHuffmanTable, the default one (implode, and the code-length codes
+// of deflate); inflate writes its own literal/length and distance layouts through
+// BuildHuffmanTableAs (see inflate.cpp):
 //   bits  0..4   number of bits of the code (1..16); for a link entry, primaryBits. Bits 5..7 are
 //                always 0, so `bits >>= entry & 63` drops the code in one step.
 //   bits  8..11  extra-bit count from the caller's symbol info; for a link entry, the sub-table's

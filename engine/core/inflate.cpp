@@ -1,3 +1,16 @@
+// Deflate decoding (RFC 1951) into the caller's 32 KB window, with no allocation.
+//
+// The Inflater runs block by block: a stored block is copied through the window; a fixed or
+// dynamic Huffman block gets a literal/length and a distance table (built by
+// BuildHuffmanTableAs in this file's own entry layouts, below, so that one lookup gives the
+// number of bits to drop, the kind of symbol and its base value, and for short codes the final
+// length with its extra bits already applied). Symbols are decoded in two loops: the fast loop
+// runs while the input holds 8 more bytes and the window has room for one more iteration (three
+// literals or one longest match), refilling its 64-bit bit buffer with one unaligned load and
+// copying matches 8 or 16 bytes at a time; near the ends of the input or of the window the
+// careful loop takes over, one symbol at a time with bounds checks. The window is handed to the
+// output each time it fills and at the end. On x86 the fast loop is compiled twice, once for
+// processors with BMI2, and the processor is asked once which may run.
 #include "core/inflate.h"
 
 #include <atomic>

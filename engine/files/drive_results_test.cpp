@@ -50,12 +50,6 @@ std::vector<std::string> TestFilesIn(const std::string& folder) {
   return found;
 }
 
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(path, &bytes)) << path;
-  return bytes;
-}
-
 enum class Simulated { kFull, kProtected };
 
 void Simulate(ScopedSimulatedDrives& drives, Simulated what, char letter) {
@@ -170,7 +164,7 @@ TEST(DriveResults, SimulationsOfOtherDrivesLeaveTheRealChecks) {
 
 TEST(DriveResults, ArchiveTestNeedsAWritableTemporaryDrive) {
   const std::string archive = Fixture("zip_tree.zip");
-  const std::vector<uint8_t> bytes = Bytes(archive);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(archive, true);
   const std::string temp = TempPath();
   ASSERT_GE(temp.size(), 3u);
   CZUnzip unzip;
@@ -195,7 +189,7 @@ TEST(DriveResults, ArchiveTestNeedsAWritableTemporaryDrive) {
   }
   EXPECT_EQ(unzip.IsZIPFile(archive.c_str(), FALSE), 0);
   EXPECT_TRUE(TestFilesIn(temp).empty());
-  EXPECT_EQ(Bytes(archive), bytes);
+  EXPECT_EQ(testutil::FileBytes(archive, true), bytes);
 }
 
 // ---- the writer's replacement of the archive ---------------------------------------------------
@@ -212,7 +206,7 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
   ASSERT_EQ(zip.ZipFiles(archive.c_str(), (temp / "old.bin").c_str(), kZipReplace, 0, FALSE,
                          nullptr, nullptr), 0);
   SetCurrentDirectoryA(before.c_str());
-  const std::vector<uint8_t> original = Bytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive, true);
   const std::vector<std::string> contents = testutil::FolderNames(temp.path(), true);
 
   struct Case { const char* label; Simulated what; int result; };
@@ -227,10 +221,10 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
                              nullptr, nullptr), c.result);
     }
     SetCurrentDirectoryA(before.c_str());
-    EXPECT_EQ(Bytes(archive), original);
+    EXPECT_EQ(testutil::FileBytes(archive, true), original);
     EXPECT_EQ(testutil::FolderNames(temp.path(), true), contents) << "no temporary archive is left";
   }
   EXPECT_EQ(zip.ZipFiles(archive.c_str(), (temp / "new.bin").c_str(), kZipReplace, 0, FALSE,
                          nullptr, nullptr), 0);
-  EXPECT_GT(Bytes(archive).size(), original.size());
+  EXPECT_GT(testutil::FileBytes(archive, true).size(), original.size());
 }

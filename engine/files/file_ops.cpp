@@ -9,6 +9,7 @@
 #include "files/filefind.h"
 #include "base/memblock.h"
 #include "files/zfile.h"
+#include "base/progress_messages.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ constexpr DWORD kWholeFile = 0xFFFFFFFF;
 constexpr DWORD kCopyBlockSize = 24576;
 constexpr DWORD kFallbackBlockSize = 1024;
 constexpr ULONGLONG kReservedBytes = 8192;  // kept free on every drive
-constexpr UINT kCopyProgressMessage = WM_USER + 66;
 constexpr size_t kLongNameLimit = 256;
 
 bool IsAllDots(const std::string& text) {
@@ -322,7 +322,7 @@ int CopyFileData(WriterState& writer, HFILE source, HFILE target, DWORD length,
     if (writer.encryptionPass) {
       if (writer.notifyWindow != nullptr) PumpMessages(nullptr);
       if (writer.notifyWindow != nullptr && IsWindow(writer.notifyWindow)) {
-        SendMessageA(writer.notifyWindow, kCopyProgressMessage, Percentage(done, total),
+        SendMessageA(writer.notifyWindow, progress::kEncrypting, Percentage(done, total),
                      reinterpret_cast<LPARAM>(name));
         PumpMessages(nullptr);
       }

@@ -14,18 +14,13 @@
 #include "win_test_util.h"
 #include "writing/writer_state.h"
 #include "files/zfile.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& seed, size_t length) {
   std::vector<uint8_t> data(length);
   for (size_t i = 0; i < length; ++i) data[i] = static_cast<uint8_t>(seed[i % seed.size()] + i / 7);
-  return data;
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.assign(1, 0xEE);  // differs from every fixture
   return data;
 }
 
@@ -113,7 +108,7 @@ TEST_F(FileOpsTest, MakeTempArchiveNameMakesAnEmptyFile) {
   ASSERT_TRUE(MakeTempArchiveName(writer));
   ASSERT_FALSE(writer.temporaryName.IsEmpty());
   EXPECT_TRUE(Exists(writer.temporaryName.str()));
-  EXPECT_TRUE(ReadBytes(writer.temporaryName.str()).empty());
+  EXPECT_TRUE(testutil::FileBytes(writer.temporaryName.str()).empty());
   CZText name(writer.temporaryName);
   EXPECT_EQ(name.GetNamePart(FALSE).str().substr(0, 3), "ZIP");
   CZText folder;
@@ -151,7 +146,7 @@ TEST_F(FileOpsTest, ReplaceArchiveFilePutsTheNewArchiveInPlace) {
     writer.archiveName = archive.c_str();
     writer.temporaryName = temporary.c_str();
     EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
-    EXPECT_EQ(ReadBytes(archive), fresh);
+    EXPECT_EQ(testutil::FileBytes(archive), fresh);
     EXPECT_FALSE(Exists(temporary));
     EXPECT_FALSE(writer.keepTemporary);
     EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"ARCHIVE.ZIP"})
@@ -171,7 +166,7 @@ TEST_F(FileOpsTest, ReplaceArchiveFileCopyTruncatesItsTarget) {
   FailFileStep(FileStep::kMove, 1);  // no one-step rename: the old archive is moved aside
   FailFileStep(FileStep::kMove, 3);  // and the new archive cannot be moved: it is copied
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
-  EXPECT_EQ(ReadBytes(archive), fresh) << "exactly the new bytes, no tail of the old archive";
+  EXPECT_EQ(testutil::FileBytes(archive), fresh) << "exactly the new bytes, no tail of the old archive";
   EXPECT_FALSE(Exists(temporary));
 }
 
@@ -190,7 +185,7 @@ TEST_F(FileOpsTest, ReplaceArchiveFileWithLongPaths) {
   FailFileStep(FileStep::kMove, 1);  // the careful path
   FailFileStep(FileStep::kMove, 3);  // through the copy, which must open the long names too
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
-  EXPECT_EQ(ReadBytes(archive), Bytes("new", 200));
+  EXPECT_EQ(testutil::FileBytes(archive), Bytes("new", 200));
 }
 
 TEST_F(FileOpsTest, ReplaceArchiveFileWithoutATemporaryFileKeepsTheArchive) {
@@ -200,7 +195,7 @@ TEST_F(FileOpsTest, ReplaceArchiveFileWithoutATemporaryFileKeepsTheArchive) {
   writer.archiveName = archive.c_str();
   writer.temporaryName = (temps_ / "MISSING.TMP").c_str();
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceFileError);
-  EXPECT_EQ(ReadBytes(archive), Bytes("old", 100));
+  EXPECT_EQ(testutil::FileBytes(archive), Bytes("old", 100));
   writer.temporaryName.Empty();
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceFileError);
 }
@@ -278,18 +273,18 @@ TEST_F(FileOpsTest, ReplaceArchiveFileNeverLosesBothArchives) {
             << "nothing set aside";
       }
       if (result == kReplaceDone) {
-        EXPECT_EQ(ReadBytes(archive), fresh);
+        EXPECT_EQ(testutil::FileBytes(archive), fresh);
         EXPECT_FALSE(writer.keepTemporary);
       } else if (!writer.keepTemporary) {
         ++failures;
         EXPECT_EQ(result, kReplaceFileError);
-        EXPECT_EQ(ReadBytes(archive), old)
+        EXPECT_EQ(testutil::FileBytes(archive), old)
             << "a failed replacement leaves the old archive as it was";
-        EXPECT_EQ(ReadBytes(temporary), fresh) << "the writer's error exit deletes it";
+        EXPECT_EQ(testutil::FileBytes(temporary), fresh) << "the writer's error exit deletes it";
       } else {
         ++kept;
-        EXPECT_EQ(ReadBytes(writer.displacedArchiveName.str()), old);
-        EXPECT_EQ(ReadBytes(temporary), fresh);
+        EXPECT_EQ(testutil::FileBytes(writer.displacedArchiveName.str()), old);
+        EXPECT_EQ(testutil::FileBytes(temporary), fresh);
       }
       DeleteFileA(temporary.c_str());
     }
@@ -319,8 +314,8 @@ TEST_F(FileOpsTest, ReplaceArchiveFileTellsWhenTheOldArchiveCannotBePutBack) {
   FailFileStep(FileStep::kMove, 4);    // and the old one cannot be put back
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceFileError);
   EXPECT_TRUE(writer.keepTemporary);
-  EXPECT_EQ(ReadBytes(temporary), Bytes("new", 800));
-  EXPECT_EQ(ReadBytes(writer.displacedArchiveName.str()), Bytes("old", 700));
+  EXPECT_EQ(testutil::FileBytes(temporary), Bytes("new", 800));
+  EXPECT_EQ(testutil::FileBytes(writer.displacedArchiveName.str()), Bytes("old", 700));
   EXPECT_EQ(CZText(writer.displacedArchiveName).GetDirPart().str(),
             CZText(archive.c_str()).GetDirPart().str())
       << "set aside beside the archive";
@@ -339,7 +334,7 @@ struct ProgressLog {
 };
 
 LRESULT CALLBACK RecordProgress(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 66) {
+  if (message == progress::kEncrypting) {
     auto* log = reinterpret_cast<ProgressLog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     log->messages.push_back({wParam, reinterpret_cast<const char*>(lParam)});
     return 0;
@@ -395,7 +390,7 @@ TEST_F(FileOpsTest, CopyFileDataCopiesLengthsAndReportsEncryptionProgress) {
     EXPECT_EQ(CopyFileData(writer, source.AsHFile(), target.AsHFile(), c.length, &name),
               kReplaceDone);
     target.Close();
-    EXPECT_EQ(ReadBytes(targetName),
+    EXPECT_EQ(testutil::FileBytes(targetName),
               std::vector<uint8_t>(data.begin(), data.begin() + c.expectedBytes));
     if (!c.encryption) {
       EXPECT_TRUE(log.messages.empty()) << "progress only during the encryption pass";

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/entry_case.h"
+#include "files/current_folder.h"
 
 namespace {
 
@@ -79,15 +80,7 @@ CZText CZFileFind::PatternFolderAnsi() const {
     while (cut > 0 && folder[cut - 1] != '\\' && folder[cut - 1] != '/') --cut;
     folder = folder.Left(cut);
   } else {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0) return CZText();
-    char* buffer = folder.GetBufferMin(static_cast<int>(needed));
-    DWORD got = GetCurrentDirectoryA(needed + 1, buffer);
-    if (got == 0 || got > needed) {
-      folder.ReleaseBuffer(0);
-      return CZText();
-    }
-    folder.ReleaseBuffer();
+    folder = CurrentFolderAnsi().c_str();
   }
   if (!folder.IsEmpty() && folder[folder.GetLength() - 1] != '\\') folder += '\\';
   // Engine folders are upper case (in OEM terms); the found name keeps its own case.

@@ -64,6 +64,13 @@ int CZUnzip::GetReplaceFlag() const {
   return 2;
 }
 
+void CZUnzip::SetAskPassword(BOOL ask) {
+  askPassword_ = ask ? TRUE : FALSE;
+  lastPasswordAnswer_ = -1;
+}
+
+void CZUnzip::SetEraseReadOnly(BOOL erase) { eraseReadOnly_ = erase ? TRUE : FALSE; }
+
 // ---- preparing, opening, freeing ---------------------------------------------------------------
 
 BOOL CZUnzip::InitArchive(const char* archiveName) {

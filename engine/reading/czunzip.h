@@ -164,6 +164,9 @@ class FreeSpaceEstimate;
 class CZUnzip {
   friend class UnzipDecoderOutput;
   friend class UnzipDecoderInput;
+  friend class ExtractionSession;  // ends an extraction on every path out (unzip_extract.cpp)
+  friend struct CZUnzipTestAccess;  // the tests' view of the fields (czunzip_test_access.h)
+  friend class BatchAhead;  // starts and stops the decoding ahead of one batch (unzip_extract.cpp)
 
  public:
   CZUnzip();
@@ -179,10 +182,18 @@ class CZUnzip {
   BOOL SetPassword(const char* password);
   // 1 when the last replace answer was Always, 0 when it was Never, 2 otherwise.
   int GetReplaceFlag() const;
+  // Whether a wrong password is asked again (the password prompt) or the entry skipped; the last
+  // password answer is forgotten, so that none is carried into the next operation.
+  void SetAskPassword(BOOL ask);
+  // Whether extraction may replace a read-only file (its attribute is cleared first).
+  void SetEraseReadOnly(BOOL erase);
+  // Whether long steps serve the thread's message queue (on by default; benchmarks measure
+  // without it).
+  void SetPumpMessages(BOOL pump) { pump_ = pump; }
 
   // ---- queries (unzip_queries.cpp) ---------------------------------------------------------------
-  // Quick test: 0 valid, 17 valid with bytes in front, 2 cannot be opened, else the end-record
-  // search's failure code (3).
+  // Quick test: kUnzipOk valid, kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen
+  // cannot be opened, else the end-record search's failure code (kUnzipBadArchive).
   int IsZIPFileQuick(const char* archiveName);
   // quick not 0: IsZIPFileQuick; otherwise the slow test of the extraction side (TestArchive).
   // Defined with the extraction driver.
@@ -221,9 +232,11 @@ class CZUnzip {
   // The slow test: every entry is decoded into a temporary file, which is deleted again.
   int TestArchive(const char* archiveName);
   BOOL View(const char* archiveName, const char* mask, BOOL useTextEditor, const char* folder);
-  // 0 created, or 8, 10, 11, 12, 13, 14, 15 (ExtractResult).
+  // 0 created, or kExtractWriteFailed, kExtractSkipped, kExtractCannotOpen, kExtractCannotCreate,
+  // kExtractNoSpace, kExtractCdRom or kExtractWriteProtected.
   int CreateOutputFile();
-  // 0 written; 8 when the write failed or an earlier one did (output error level 2).
+  // 0 written; kExtractWriteFailed when the write failed or an earlier one did (output error
+  // level 2).
   int FlushOutput();
   // Copies count bytes from the start of the window into the output buffer.
   void FlushWindow(size_t count);
@@ -240,16 +253,16 @@ class CZUnzip {
   // The entry's name as a path below the destination (upper case, '\' separators): empty, "."
   // and dot-only components, drive colons and leading separators cannot climb out of it.
   // folderEntry receives whether the name ends with a separator (no file part).
-  // 0; 10 when the joined path would be longer than the system allows.
+  // 0; kExtractSkipped when the joined path would be longer than the system allows.
   int MapOutputName(BOOL* folderEntry);
   // The last replace answer survives the operation (GetReplaceFlag).
 
   // ---- join and restore (engine/volumes/join_volumes.cpp) ----------------------------------------
   // Joins the set of volumeName (any of its volumes) into NAME.ZIP in destination. The disk
   // prompt (title, text: "%1" the volume wanted, "%2" the count) asks while a volume is missing.
-  // progress: WM_USER+41 to +44 are sent. With outputName and uniqueName an unused name is taken,
-  // handed back and announced (WM_USER+82). Result: JoinResult. The archive gets the last
-  // volume's time; a failed join leaves its partial archive.
+  // progress: the join messages (kJoining to kJoinDoneName) are sent. With outputName and
+  // uniqueName an unused name is taken, handed back and announced (kRestoreBuildZip). Result:
+  // JoinResult. The archive gets the last volume's time; a failed join leaves its partial archive.
   int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
                   BOOL progress, const char* title, const char* text, BOOL uniqueName,
                   CZText* outputName);
@@ -275,26 +288,28 @@ class CZUnzip {
   // are no entries; 3 (archive closed) when no usable end record or directory is found.
   int FindEndCentralDir();
   // The end-record search alone, for the archive comment: 0 with the input just behind the record
-  // and *commentLength set; 3 (archive closed) when there is none.
+  // and *commentLength set; kUnzipBadArchive (archive closed) when there is none.
   int FindEndRecordForComment(uint16_t* commentLength);
   // After the signature: reads the 42 bytes that follow. The partial form leaves the version and
-  // host bytes, the disk number start and the internal attributes as they were. 0 or 3.
+  // host bytes, the disk number start and the internal attributes as they were. kUnzipOk or
+  // kUnzipBadArchive.
   int ReadCentralHeader(BOOL full);
   // Reads an entry name of length bytes: the first 1,023 into the entry-name block (upper case,
-  // '\' separators), the whole into FullEntryName() for matching. 0; 10 when the name was cut;
-  // 3 when the read failed.
+  // '\' separators), the whole into FullEntryName() for matching. kUnzipOk; kUnzipNameTooLong
+  // when the name was cut; kUnzipBadArchive when the read failed.
   int ReadFileName(unsigned length);
 
   // ---- buffered input (unzip_input.cpp) ----------------------------------------------------------
   // Copies up to n bytes; returns the count (fewer when the file ends or a read fails).
   long ReadBytes(void* destination, long n);
-  // Moves the input to file position target (extra bytes already added). 0; 1 for a negative
-  // target; 3 when the block cannot be read or target lies past its data.
+  // Moves the input to file position target (extra bytes already added). kUnzipOk; kUnzipWarning
+  // for a negative target; kUnzipBadArchive when the block cannot be read or target lies past its
+  // data.
   int SeekTo(int64_t target);
-  // Moves the input n bytes forward (0 does nothing). 0, 1 or 3 as SeekTo.
+  // Moves the input n bytes forward (0 does nothing). The results of SeekTo.
   int SkipBytes(long n);
   // Reads n bytes into the extra-field block (0 does nothing); skips them when the block cannot
-  // be allocated. 0, 1 or 3 as SkipBytes; 3 when the read fails.
+  // be allocated. The results of SkipBytes; kUnzipBadArchive when the read fails.
   int ReadExtraField(unsigned n);
   void FreeExtraField();
   // The next data byte of the current entry: 8 with *byte set; 0 at the end of the entry's data
@@ -344,14 +359,14 @@ class CZUnzip {
   // 0 when the entry may be written (mappedName_ may change on Rename), 1 when it is skipped.
   int DecideOverwrite();
   int AskForPassword(const uint8_t (&header)[kEncryptionHeaderSize], bool* skipped);
-  // Creates the folders of mappedName_ below the destination; 0 or 5.
+  // Creates the folders of mappedName_ below the destination; 0 or kExtractBadData.
   int MakeEntryFolders(BOOL lastIsFolder);
   void Notify(UINT message, WPARAM wParam);
   void PumpIfAllowed();
   // Gives the closed output file the entry's attributes (its time is set before the close).
   void StampOutputFile();
   // The common first steps of both end-record searches: finds the record, reads and decodes it
-  // and gives its file position. 0, or 3 with the archive closed.
+  // and gives its file position. kUnzipOk, or kUnzipBadArchive with the archive closed.
   int LocateEndRecord(int64_t* recordPosition);
   // The directory checks after the record was found (extra bytes, directory signature).
   int CheckDirectory(int64_t recordPosition);
@@ -364,6 +379,7 @@ class CZUnzip {
   HIMAGELIST smallImages_ = nullptr;
   int itemListState_ = 0;
 
+ private:
   char password_[kUnzipPasswordSize] = {};
   BOOL updateOnly_ = FALSE;
   int currentResult_ = 0;
@@ -452,9 +468,12 @@ class CZUnzip {
 
   // ---- item list, icon cache and viewing (control/item_list*.cpp, control/icon_cache.cpp,
   // unzip_view.cpp) ---------------------------------------------------------------------------
+ public:
   int systemIconCount_ = 0;      // n: system images copied at the last image-list build
   BOOL runExecutables_ = FALSE;  // View: programs (EXE, COM) are run rather than opened
   BOOL viewEntryWritten_ = FALSE;  // View: the entry just processed was written (launch it)
+
+ private:
 
   // ---- extraction speed (unzip_extract.cpp, inflate_ahead.cpp) ----------------------------------
   // The destination folder as the file system spells it (OEM): the folder destinationFolder_
@@ -477,7 +496,9 @@ class CZUnzip {
   FreeSpaceEstimate* freeSpace_ = nullptr;
 };
 
-// The entry's compressed data as the decoders take it: runs of the current input block.
+// Where the decoders put an entry's bytes: the reader's output block, which is written to the
+// target (its CRC-32 carried on) each time it fills; after each decoded block the thread's
+// messages are pumped when the operation allows it.
 class UnzipDecoderOutput : public DecoderOutput {
  public:
   explicit UnzipDecoderOutput(CZUnzip& unzip) : unzip_(unzip) {}
@@ -488,6 +509,7 @@ class UnzipDecoderOutput : public DecoderOutput {
   CZUnzip& unzip_;
 };
 
+// The entry's compressed data as the decoders take it: runs of the current input block.
 class UnzipDecoderInput : public DecoderInput {
  public:
   explicit UnzipDecoderInput(CZUnzip& unzip) : unzip_(unzip) {}

@@ -1,6 +1,7 @@
 // The archive reader over archives made by zip, 7z and python's zipfile (reader_fixtures.sh),
 // checked against what the peers read from them.
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 
 #include <gtest/gtest.h>
 
@@ -26,12 +27,6 @@ std::vector<std::vector<std::string>> Manifest(const std::string& name) {
   auto rows = testutil::ReadManifest(Fixture(name), &readable);
   EXPECT_TRUE(readable) << name;
   return rows;
-}
-
-std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(path, &bytes)) << path;
-  return bytes;
 }
 
 // True when nothing holds the file open any more (an exclusive open succeeds).
@@ -141,7 +136,7 @@ TEST_F(Reader, BothSearchesFindEndRecordsAroundEveryBlockBoundary) {
 
 TEST_F(Reader, CommentOf65535BytesGivesItsFirst24576) {
   const std::string path = Fixture("python_comments.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_GT(bytes.size(), 65535u);
   const std::string expected(bytes.end() - 65535, bytes.end() - 65535 + kUnzipMaxComment);
   EXPECT_EQ(unzip.GetGlobalCommentSize(path.c_str()), 65535);
@@ -400,16 +395,28 @@ TEST(ReaderSettings, PasswordWindowAndReplaceFlag) {
                                 nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(unzip.SetNotifyWindow(window));
-  EXPECT_EQ(unzip.notifyWindow_, window);
+  EXPECT_EQ(CZUnzipTestAccess::NotifyWindow(unzip), window);
   DestroyWindow(window);
   EXPECT_FALSE(unzip.SetNotifyWindow(window));  // no longer a window: unchanged
-  EXPECT_EQ(unzip.notifyWindow_, window);
+  EXPECT_EQ(CZUnzipTestAccess::NotifyWindow(unzip), window);
 
   EXPECT_EQ(unzip.GetReplaceFlag(), 2);
-  unzip.lastReplaceAnswer_ = 3;
+  CZUnzipTestAccess::LastReplaceAnswer(unzip) = 3;
   EXPECT_EQ(unzip.GetReplaceFlag(), 1);
-  unzip.lastReplaceAnswer_ = 2;
+  CZUnzipTestAccess::LastReplaceAnswer(unzip) = 2;
   EXPECT_EQ(unzip.GetReplaceFlag(), 0);
+
+  // Asking for passwords or not, the last password answer is forgotten either way.
+  for (BOOL ask : {FALSE, TRUE, TRUE}) {
+    CZUnzipTestAccess::LastPasswordAnswer(unzip) = 2;  // "never"
+    unzip.SetAskPassword(ask);
+    EXPECT_EQ(CZUnzipTestAccess::AskPassword(unzip), ask);
+    EXPECT_EQ(CZUnzipTestAccess::LastPasswordAnswer(unzip), -1);
+  }
+  unzip.SetEraseReadOnly(7);  // any non-zero value counts as TRUE
+  EXPECT_EQ(CZUnzipTestAccess::EraseReadOnly(unzip), TRUE);
+  unzip.SetEraseReadOnly(FALSE);
+  EXPECT_EQ(CZUnzipTestAccess::EraseReadOnly(unzip), FALSE);
 }
 
 // ---- the archive is closed on every path -----------------------------------------------------
@@ -467,7 +474,7 @@ TEST_F(Reader, EveryQueryLeavesTheArchiveClosedAndTheObjectReset) {
 
 TEST_F(Reader, SeeksSkipsAndReadsThroughTheBlocks) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_GT(bytes.size(), 2u * kInputBlockSize);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
@@ -509,12 +516,12 @@ TEST_F(Reader, SeeksSkipsAndReadsThroughTheBlocks) {
 
 TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 100), 0);
   // Byte by byte: 150 bytes across the block boundary, then the end.
-  unzip.compressedLeft_ = 150;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 150;
   for (int i = 0; i < 150; ++i) {
     uint16_t byte = 0xFFFF;
     ASSERT_EQ(unzip.FillInputBuffer(&byte), 8);
@@ -525,7 +532,7 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   EXPECT_EQ(byte, 0x1234);
   // In runs: the rest of the block, then the rest of the entry.
   ASSERT_EQ(unzip.SeekTo(2 * kInputBlockSize - 40), 0);
-  unzip.compressedLeft_ = 100;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 100;
   const uint8_t* run = nullptr;
   ASSERT_EQ(unzip.NextInputRun(&run), 40u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + 2 * kInputBlockSize - 40, 40), 0);
@@ -534,29 +541,30 @@ TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   EXPECT_EQ(unzip.NextInputRun(&run), 0u);
   // The bit buffer takes bytes low first and reports the end of the entry's data.
   ASSERT_EQ(unzip.SeekTo(0), 0);
-  unzip.compressedLeft_ = 3;
-  unzip.bitBuffer_ = 0;
-  unzip.bitCount_ = 0;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 3;
+  CZUnzipTestAccess::BitBuffer(unzip) = 0;
+  CZUnzipTestAccess::BitCount(unzip) = 0;
   unzip.FillBitBuffer();
-  EXPECT_EQ(unzip.bitCount_, 24);
-  EXPECT_EQ(unzip.bitBuffer_, static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)));
-  EXPECT_FALSE(unzip.endOfInput_);
+  EXPECT_EQ(CZUnzipTestAccess::BitCount(unzip), 24);
+  EXPECT_EQ(CZUnzipTestAccess::BitBuffer(unzip),
+            static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)));
+  EXPECT_FALSE(CZUnzipTestAccess::EndOfInput(unzip));
   unzip.FillBitBuffer();
-  EXPECT_TRUE(unzip.endOfInput_);
+  EXPECT_TRUE(CZUnzipTestAccess::EndOfInput(unzip));
   unzip.EndArchive();
 }
 
 TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   const std::string path = Fixture("zip_basic.zip");
-  const std::vector<uint8_t> bytes = FileBytes(path);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_TRUE(unzip.InitArchive(path.c_str()));
   ASSERT_TRUE(unzip.OpenArchiveFile());
   ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 40), 0);
-  unzip.compressedLeft_ = 100;
-  unzip.local_.flags = zip::kFlagEncrypted;
-  InitKeys(unzip.keys_, "secret");
-  CipherKeys expectedKeys = unzip.keys_;
-  unzip.decryptRefills_ = TRUE;
+  CZUnzipTestAccess::CompressedLeft(unzip) = 100;
+  CZUnzipTestAccess::Local(unzip).flags = zip::kFlagEncrypted;
+  InitKeys(CZUnzipTestAccess::Keys(unzip), "secret");
+  CipherKeys expectedKeys = CZUnzipTestAccess::Keys(unzip);
+  CZUnzipTestAccess::DecryptRefills(unzip) = TRUE;
   const uint8_t* run = nullptr;
   // The bytes already in the block are the password check's to decrypt, not the refill's.
   ASSERT_EQ(unzip.NextInputRun(&run), 40u);
@@ -574,7 +582,7 @@ TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
 
 int g_posted = 0;
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 7) ++g_posted;
+  if (message == WM_APP + 7) ++g_posted;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -591,7 +599,7 @@ TEST_F(Reader, GlobalCommentPumpsMessagesOnlyInTheBackground) {
 
   g_posted = 0;
   SetForegroundProcessing(TRUE);
-  PostMessageA(window, WM_USER + 7, 0, 0);
+  PostMessageA(window, WM_APP + 7, 0, 0);
   EXPECT_TRUE(unzip.GetGlobalComment(path.c_str(), comment.data()));
   EXPECT_EQ(g_posted, 0);
   SetForegroundProcessing(FALSE);

@@ -12,6 +12,7 @@
 #include "core/legacy_test_encoders.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "win_test_util.h"
 
 namespace {
@@ -113,7 +114,7 @@ TEST(LegacyEncrypted, EncryptedImplodedEntriesOfEveryVariantExtract) {
     const std::string dest = temp / (std::string(archive.substr(temp.path().size())) + "_out\\");
     CZUnzip unzip;
     unzip.SetPassword(kPassword);
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
     Bytes extracted;
     if (!testutil::ReadWholeFile(dest + kEntryName, &extracted)) {
@@ -136,7 +137,7 @@ TEST(LegacyEncrypted, AWrongPasswordWithoutAskingSkipsTheEntry) {
     const std::string dest = temp / (std::string(archive.substr(temp.path().size())) + "_wrong\\");
     CZUnzip unzip;
     unzip.SetPassword(wrong.c_str());
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", dest.c_str(), 1, TRUE), 1);
     EXPECT_EQ(GetFileAttributesA((dest + kEntryName).c_str()), INVALID_FILE_ATTRIBUTES);
   }

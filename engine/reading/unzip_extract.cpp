@@ -20,6 +20,7 @@
 #include "reading/czunzip.h"
 #include "reading/view_launch.h"
 #include "reading/inflate_ahead.h"
+#include "files/current_folder.h"
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
@@ -28,24 +29,20 @@
 #include "files/file_time.h"
 #include "files/free_space_estimate.h"
 #include "base/prompts.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 constexpr unsigned kBatchSize = 64;
-constexpr UINT kEntryBeginsMessage = WM_USER + 38;
-constexpr UINT kProgressMessage = WM_USER + 39;
-constexpr UINT kEntryEndsMessage = WM_USER + 40;
-constexpr UINT kTestResultMessage = WM_USER + 69;
 // Attribute bits an extracted file may take from its entry: read-only, hidden, system, archive
 // (the folder and volume bits describe no file).
 constexpr DWORD kFileAttributeBits = 0x27;
 
 // The current folder, OEM, upper case, ending in '\'.
 CZText CurrentFolder() {
-  char folder[1025] = {};
-  const DWORD length = GetCurrentDirectoryA(1024, folder);
-  if (length == 0 || length > 1024) return CZText();
-  CZText result = OemFromAnsi(folder);
+  const std::string folder = CurrentFolderAnsi();
+  if (folder.empty()) return CZText();
+  CZText result = OemFromAnsi(folder.c_str());
   result.MakeUpper();
   if (!result.IsEmpty() && result[result.GetLength() - 1] != '\\') result += '\\';
   return result;
@@ -78,17 +75,13 @@ CZText SpelledOnDisk(const CZText& folder) {
   return upper == folder ? result : folder;
 }
 
-// Makes path (OEM) the current folder; with create, a missing last level is made.
-BOOL ChangeToFolder(const std::string& path, BOOL create) {
+// Makes the destination (OEM) the current folder, upper case; a missing last level is made.
+BOOL EnterDestination(const std::string& path) {
   std::string folder = path;
   UpperCaseOem(folder);
   if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-  if (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  const std::string ansi = AnsiFromOem(folder.c_str());
-  if (SetCurrentDirectoryA(ansi.c_str())) return TRUE;
-  if (!create || folder.size() <= 3) return FALSE;
-  CreateDirectoryA(ansi.c_str(), nullptr);  // one level: the parent must exist
-  return SetCurrentDirectoryA(ansi.c_str());
+  if (folder.size() > 3 && folder.back() == '/') folder.pop_back();
+  return ChangeToFolder(folder, MissingFolder::kMakeLastLevel);
 }
 
 // The mask list's one mask: "*.*" for an empty mask, '\' as separator.
@@ -212,11 +205,7 @@ class ExtractionSession {
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
 
-  void SaveCurrentFolder() {
-    char folder[1025] = {};
-    const DWORD length = GetCurrentDirectoryA(1024, folder);
-    if (length > 0 && length <= 1024) savedFolder_ = folder;
-  }
+  void SaveCurrentFolder() { savedFolder_ = CurrentFolderAnsi(); }
 
  private:
   CZUnzip& unzip_;
@@ -252,7 +241,7 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
     session.SaveCurrentFolder();
     // A destination that cannot be made current (for example two missing levels) stops the
     // operation before anything is written anywhere else.
-    if (!ChangeToFolder(target, TRUE)) return kExtractBadData;
+    if (!EnterDestination(target)) return kExtractBadData;
   }
   destinationFolder_ = CurrentFolder();
   if (destinationFolder_.IsEmpty()) return kExtractBadData;
@@ -336,7 +325,7 @@ BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor
   if (target.size() < 2) return FALSE;
   session.SaveCurrentFolder();
   // Nothing is extracted anywhere but into the view folder.
-  if (!ChangeToFolder(target, TRUE)) return FALSE;
+  if (!EnterDestination(target)) return FALSE;
   destinationFolder_ = CurrentFolder();
   if (destinationFolder_.IsEmpty()) return FALSE;
   viewMode_ = TRUE;
@@ -677,21 +666,21 @@ int CZUnzip::ExtractEntry() {
   // The method is checked before any file is created, so an unsupported entry never truncates
   // an existing file.
   if (!IsSupportedMethod(method)) {
-    Notify(kEntryBeginsMessage, 0);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryOpened, 0);
+    Notify(progress::kEntryClosed, 0);
     return kExtractSkipped;
   }
   window_ = static_cast<uint8_t*>(windowBlock_.Alloc(kUnzipWindowSize, kZeroFilledMovable));
   if (window_ == nullptr) return kExtractNoMemory;
   const int created = CreateOutputFile();
   if (created != kUnzipOk) {
-    Notify(kEntryBeginsMessage, 1);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryOpened, 1);
+    Notify(progress::kEntryClosed, 0);
     windowBlock_.Free();
     window_ = nullptr;
     return created;
   }
-  Notify(kEntryBeginsMessage, 1);
+  Notify(progress::kEntryOpened, 1);
 
   UnzipDecoderInput in(*this);
   UnzipDecoderOutput out(*this);
@@ -730,11 +719,11 @@ int CZUnzip::ExtractEntry() {
   if (outputErrorLevel_ > 1) {
     output_.Close();
     if (testMode_) FsDeleteFile(temporaryName_);
-    Notify(kEntryEndsMessage, 0);
+    Notify(progress::kEntryClosed, 0);
     return kExtractWriteFailed;
   }
   if (outputErrorLevel_ == 1) result = kExtractSkipped;
-  if (!testMode_ && result == kUnzipOk) Notify(kProgressMessage, 100);
+  if (!testMode_ && result == kUnzipOk) Notify(progress::kEntryExpanding, 100);
   // The entry's time goes on through the open handle: the file was just created, nothing writes
   // to it any more, and reopening it by name would cost three more calls per file.
   FILETIME time;
@@ -756,8 +745,8 @@ int CZUnzip::ExtractEntry() {
       (local_.uncompressedSize != 0 || bytesWritten_ != 0)) {
     result = kExtractBadData;
   }
-  Notify(kEntryEndsMessage, result <= 0 ? 1 : 0);
-  if (testMode_) Notify(kTestResultMessage, static_cast<WPARAM>(result));
+  Notify(progress::kEntryClosed, result <= 0 ? 1 : 0);
+  if (testMode_) Notify(progress::kEntryTested, static_cast<WPARAM>(result));
   return result;
 }
 

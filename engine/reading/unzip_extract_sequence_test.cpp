@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "files/file_time.h"
+#include "base/progress_messages.h"
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "reading/inflate_ahead.h"
 #include "reading/unzip_pump.h"
 #include "win_test_util.h"
@@ -80,13 +82,13 @@ std::ostream& operator<<(std::ostream& out, const Message& m) {
 // What extraction announces for one entry of that size written to path: the entry opened, the
 // share written before each 24,576-byte block and before the last flush, 100, the entry closed.
 void AppendExpected(std::vector<Message>& out, const Entry& entry, const std::string& path) {
-  out.push_back({WM_USER + 38, 1, path});
+  out.push_back({progress::kEntryOpened, 1, path});
   for (uint64_t written = 0; written <= entry.size; written += kBlock) {
     const WPARAM percent = entry.size == 0 ? 0 : static_cast<WPARAM>(written * 100 / entry.size);
-    out.push_back({WM_USER + 39, percent, path});
+    out.push_back({progress::kEntryExpanding, percent, path});
   }
-  out.push_back({WM_USER + 39, 100, path});
-  out.push_back({WM_USER + 40, entry.good ? 1u : 0u, path});
+  out.push_back({progress::kEntryExpanding, 100, path});
+  out.push_back({progress::kEntryClosed, entry.good ? 1u : 0u, path});
 }
 
 // The full path the engine names a file of the destination by: upper case, '\' separators.
@@ -138,7 +140,7 @@ TEST_P(ExtractSequence, EveryEntrySendsItsMessagesInOrder) {
   const std::string dest = temp / "messages\\";
   std::vector<Message> seen;
   testutil::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
-    if (message >= WM_USER + 38 && message <= WM_USER + 69) {
+    if (message >= progress::kFirstMessage && message <= progress::kLastMessage) {
       seen.push_back({message, wParam, text != nullptr ? text : ""});
     }
   });
@@ -207,13 +209,13 @@ TEST_P(ExtractSequence, APostedCancelEndsTheOperationAfterTheEntryInProgress) {
     const std::string dest = temp / ("cancel" + std::to_string(++run) + "\\");
     uint32_t writtenAtCancel = 0xFFFFFFFF;
     testutil::MessageWindow host([&](UINT message, WPARAM, const char*) {
-      if (message != WM_USER + 100) return;
-      writtenAtCancel = unzip.bytesWritten_ + unzip.outputCount_;
+      if (message != WM_APP + 1) return;
+      writtenAtCancel = CZUnzipTestAccess::BytesWritten(unzip) + CZUnzipTestAccess::OutputCount(unzip);
       unzip.SetCancel(TRUE);
     });
     ASSERT_NE(host.get(), nullptr);
     unzip.SetCancel(FALSE);
-    ASSERT_TRUE(PostMessageA(host.get(), WM_USER + 100, 0, 0));
+    ASSERT_TRUE(PostMessageA(host.get(), WM_APP + 1, 0, 0));
     EXPECT_EQ(unzip.UnzipFiles(Fixture("sequence.zip").c_str(), c.mask, dest.c_str(), 1, TRUE), 0);
     unzip.SetCancel(FALSE);
     EXPECT_LE(writtenAtCancel, kBlock);  // seen within the first block of the entry
@@ -231,7 +233,7 @@ TEST_P(ExtractSequence, APostedCancelEndsTheOperationAfterTheEntryInProgress) {
 
 std::map<std::string, int>* pumpsByEntry = nullptr;
 void CountPump(const CZUnzip& unzip) {
-  if (pumpsByEntry != nullptr) ++(*pumpsByEntry)[unzip.messageName_.c_str()];
+  if (pumpsByEntry != nullptr) ++(*pumpsByEntry)[CZUnzipTestAccess::MessageName(unzip).c_str()];
 }
 
 // Without a notification window (a host that does not ask for background processing) the queue

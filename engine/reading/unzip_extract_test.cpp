@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "reading/czunzip.h"
+#include "reading/czunzip_test_access.h"
 #include "base/engine_utils.h"
 #include "files/file_fault.h"
 #include "files/file_time.h"
 #include "base/prompts.h"
 #include "win_test_util.h"
+#include "base/progress_messages.h"
 
 namespace {
 
@@ -32,12 +34,6 @@ std::vector<std::vector<std::string>> Manifest(const std::string& name) {
   auto rows = testutil::ReadManifest(Fixture(name), &readable);
   EXPECT_TRUE(readable) << name;
   return rows;
-}
-
-std::vector<uint8_t> Bytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(testutil::ReadWholeFile(path, &bytes)) << path;
-  return bytes;
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -117,7 +113,7 @@ TEST_F(Extract, PeerArchivesExtractByteForByteWithTimesAndAttributes) {
         EXPECT_TRUE(IsFolder(path));
         continue;
       }
-      EXPECT_EQ(Bytes(path), Bytes(Fixture("src\\" + WithBackslashes(row[1]))));
+      EXPECT_EQ(testutil::FileBytes(path, true), testutil::FileBytes(Fixture("src\\" + WithBackslashes(row[1])), true));
       // zip and python's zipfile record the time with the daylight rule of its own date, so the
       // file's time comes back; 7z applies the rule of the day the archive was made.
       if (archive != "sevenzip_tree.zip") {
@@ -151,8 +147,8 @@ TEST_F(Extract, StreamedEntriesTakeCrcAndSizesFromTheCentralHeader) {
     SCOPED_TRACE(archive);
     const std::string dest = temp / (archive + "_out\\");
     ASSERT_EQ(unzip.UnzipFiles(Fixture(archive).c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
-    EXPECT_EQ(Bytes(dest + "README.TXT"), Bytes(Fixture("src\\readme.txt")));
-    EXPECT_EQ(Bytes(dest + "DOCS\\GUIDE.TXT"), Bytes(Fixture("src\\docs\\guide.txt")));
+    EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
+    EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true), testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
   }
 }
 
@@ -162,14 +158,14 @@ TEST_F(Extract, AFolderEntryHoldingAnEmptyStreamIsAFolderAndOneWithDataIsDamage)
   const std::string dest = temp / "folders\\";
   EXPECT_EQ(unzip.UnzipFiles(deflated.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
   EXPECT_TRUE(IsFolder(dest + "DOCS"));
-  EXPECT_EQ(Bytes(dest + "DOCS\\INNER.TXT").size(), 240u);
+  EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\INNER.TXT", true).size(), 240u);
   EXPECT_EQ(unzip.IsZIPFile(deflated.c_str(), FALSE), 0);
 
   // Data under a folder name cannot be written anywhere: that entry fails, the next is written.
   const std::string withData = Fixture("folder_with_data.zip");
   const std::string other = temp / "withdata\\";
   EXPECT_EQ(unzip.UnzipFiles(withData.c_str(), "*.*", other.c_str(), 1, TRUE), 5);
-  EXPECT_EQ(Bytes(other + "AFTER.TXT").size(), 5u);
+  EXPECT_EQ(testutil::FileBytes(other + "AFTER.TXT", true).size(), 5u);
 }
 
 TEST_F(Extract, HundredEntriesAreWalkedInBatches) {
@@ -180,7 +176,7 @@ TEST_F(Extract, HundredEntriesAreWalkedInBatches) {
     std::snprintf(name, sizeof name, "N%03d\\F%03d.TXT", i % 7, i);
     std::string expected;
     for (int k = 0; k <= i; ++k) expected += "entry " + std::to_string(i) + "\n";
-    const std::vector<uint8_t> bytes = Bytes(dest + name);
+    const std::vector<uint8_t> bytes = testutil::FileBytes(dest + name, true);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected) << name;
   }
   // Folders dropped: every file lands in the destination itself.
@@ -194,7 +190,7 @@ TEST_F(Extract, UnzipToFileKeepsTheLastMatchAndAnExactMaskStopsAtTheFirst) {
   ASSERT_EQ(unzip.UnzipToFile(Fixture("hundred.zip").c_str(), "n001\\*.txt", file.c_str()), 0);
   std::string expected;  // n001 holds f001, f008, ..., f099: the last one stays
   for (int k = 0; k < 100; ++k) expected += "entry 99\n";
-  const auto bytes = Bytes(file);
+  const auto bytes = testutil::FileBytes(file, true);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
 
   const std::string dest = temp / "exact\\";
@@ -277,7 +273,7 @@ TEST_F(Extract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
     if (c.asks) {
       EXPECT_EQ(prompts.lastArchiveCopyOlder, c.existing == kNewer);
     }
-    const auto bytes = Bytes(file);
+    const auto bytes = testutil::FileBytes(file, true);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()) != "old", c.replaced);
   }
 }
@@ -291,7 +287,7 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
   {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceAlways};
-    unzip.eraseReadOnly_ = TRUE;
+    unzip.SetEraseReadOnly(TRUE);
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE),
               0);
     EXPECT_EQ(prompts.replaceAsks, 1);
@@ -311,12 +307,12 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
     prompts.renameTo = "renamed\\..\\..\\new name.txt";  // cannot leave the destination either
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 2,
                                TRUE), 0);
-    const auto bytes = Bytes(dest + "RENAMED\\NEW NAME.TXT");
+    const auto bytes = testutil::FileBytes(dest + "RENAMED\\NEW NAME.TXT", true);
     std::string expected;
     for (int i = 0; i < 10; ++i) expected += "plain.txt";
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   for (const char* name : {"READONLY.TXT", "HIDDEN.TXT"}) {
     SetFileAttributesA((dest + name).c_str(), FILE_ATTRIBUTE_NORMAL);
   }
@@ -353,20 +349,20 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
     const bool peer = row[1] == "secret";
     const std::string dest = temp / ("pw" + std::to_string(index++) + "\\");
     unzip.SetPassword(row[1].c_str());
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     ASSERT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
     if (peer) {
-      EXPECT_EQ(Bytes(dest + "README.TXT"), Bytes(Fixture("src\\readme.txt")));
-      EXPECT_EQ(Bytes(dest + "DOCS\\GUIDE.TXT"), Bytes(Fixture("src\\docs\\guide.txt")));
+      EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
+      EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true), testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
     } else if (row[0] == "crypt_straddle.zip") {
-      EXPECT_EQ(Bytes(dest + "STRADDLE.BIN"), RulePlain());
+      EXPECT_EQ(testutil::FileBytes(dest + "STRADDLE.BIN", true), RulePlain());
     } else {
-      EXPECT_EQ(Bytes(dest + "RULE.BIN"), RulePlain());
+      EXPECT_EQ(testutil::FileBytes(dest + "RULE.BIN", true), RulePlain());
       // Its data ends inside a refilled block that also holds the next local header: only the
       // entry's own bytes were decrypted.
       std::string second;
       for (int i = 0; i < 30; ++i) second += "second entry\n";
-      const auto bytes = Bytes(dest + "SECOND.TXT");
+      const auto bytes = testutil::FileBytes(dest + "SECOND.TXT", true);
       EXPECT_EQ(std::string(bytes.begin(), bytes.end()), second);
     }
     if (row[2] == "-") continue;
@@ -374,7 +370,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
     // A wrong password (one that fails the header check) with asking off: skipped, 1.
     const std::string wrongDest = temp / ("wrong" + std::to_string(index) + "\\");
     unzip.SetPassword(row[2].c_str());
-    unzip.askPassword_ = FALSE;
+    CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", wrongDest.c_str(), 1, TRUE), 1);
     EXPECT_FALSE(Exists(wrongDest + (peer ? "README.TXT" : "RULE.BIN")));
 
@@ -384,25 +380,25 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
       ScriptedPrompts prompts;
       prompts.passwordAnswers = {{kPasswordRetry, row[1]}};
       unzip.SetPassword(row[2].c_str());
-      unzip.askPassword_ = TRUE;
+      CZUnzipTestAccess::AskPassword(unzip) = TRUE;
       EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", retryDest.c_str(), 1, TRUE), 0);
       EXPECT_EQ(prompts.passwordAsks, 1);
-      EXPECT_EQ(Bytes(retryDest + (peer ? "README.TXT" : "RULE.BIN")),
-                peer ? Bytes(Fixture("src\\readme.txt")) : RulePlain());
+      EXPECT_EQ(testutil::FileBytes(retryDest + (peer ? "README.TXT" : "RULE.BIN"), true),
+                peer ? testutil::FileBytes(Fixture("src\\readme.txt"), true) : RulePlain());
     }
     // Never: the rest is skipped without asking again.
     {
       ScriptedPrompts prompts;
       prompts.passwordAnswers = {{kPasswordNever, ""}};
       unzip.SetPassword(row[2].c_str());
-      unzip.askPassword_ = TRUE;
+      CZUnzipTestAccess::AskPassword(unzip) = TRUE;
       const std::string neverDest = temp / ("never" + std::to_string(index) + "\\");
       EXPECT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", neverDest.c_str(), 1, TRUE), 1);
       EXPECT_EQ(prompts.passwordAsks, 1);
     }
   }
   unzip.SetPassword("");
-  unzip.askPassword_ = FALSE;
+  CZUnzipTestAccess::AskPassword(unzip) = FALSE;
   EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_crcword.zip").c_str(), "*.*",
                              (temp / "nopw\\").c_str(), 1, TRUE), 1);
   // Whichever entry was skipped for its password, the result says so; later entries extract.
@@ -415,7 +411,7 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
   const auto lucky = Manifest("lucky.txt");
   ASSERT_EQ(lucky.size(), 1u);
   unzip.SetPassword(lucky[0][1].c_str());
-  unzip.askPassword_ = FALSE;
+  CZUnzipTestAccess::AskPassword(unzip) = FALSE;
   EXPECT_EQ(unzip.UnzipFiles(Fixture(lucky[0][0]).c_str(), "*.*", (temp / "lucky\\").c_str(), 1,
                              TRUE), 5);
   unzip.SetPassword("");
@@ -474,11 +470,12 @@ struct Message {
   std::string name;
 };
 // Runs operation with a message-only window as the reader's notification window; the
-// extraction's progress messages (WM_USER+38..69) are appended to messages.
+// extraction's progress messages (progress::kEntryOpened to progress::kEntryTested) are appended
+// to messages.
 template <class Operation>
 void RecordMessages(CZUnzip& unzip, std::vector<Message>& messages, Operation operation) {
   testutil::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
-    if (message >= WM_USER + 38 && message <= WM_USER + 69) {
+    if (message >= progress::kEntryOpened && message <= progress::kEntryTested) {
       messages.push_back({message, wParam, text != nullptr ? text : ""});
     }
   });
@@ -497,27 +494,27 @@ TEST_F(Extract, ProgressMessagesRiseToHundredForEachEntry) {
 
   // a: begins, progress, 100, ends(1); b (bzip2): begins(0), ends(0).
   ASSERT_GE(messages.size(), 6u);
-  EXPECT_EQ(messages[0].message, WM_USER + 38u);
+  EXPECT_EQ(messages[0].message, progress::kEntryOpened);
   EXPECT_EQ(messages[0].wParam, 1u);
   EXPECT_EQ(lstrcmpiA(messages[0].name.c_str(), (dest + "A_DEFLATED.TXT").c_str()), 0)
       << messages[0].name;
   size_t i = 1;
   WPARAM last = 0;
-  while (i < messages.size() && messages[i].message == WM_USER + 39u) {
+  while (i < messages.size() && messages[i].message == progress::kEntryExpanding) {
     EXPECT_GE(messages[i].wParam, last);
     last = messages[i++].wParam;
   }
   EXPECT_EQ(last, 100u);
   ASSERT_LT(i, messages.size());
-  EXPECT_EQ(messages[i].message, WM_USER + 40u);
+  EXPECT_EQ(messages[i].message, progress::kEntryClosed);
   EXPECT_EQ(messages[i].wParam, 1u);
   // The bzip2 entry needs a later version and is left out by the walk; the entry patched to
   // method 7 is reported with 0 and no file is created for it.
   const size_t n = messages.size();
-  EXPECT_EQ(messages[n - 2].message, WM_USER + 38u);
+  EXPECT_EQ(messages[n - 2].message, progress::kEntryOpened);
   EXPECT_EQ(messages[n - 2].wParam, 0u);
   EXPECT_EQ(lstrcmpiA(messages[n - 2].name.c_str(), (dest + "D_METHOD7.TXT").c_str()), 0);
-  EXPECT_EQ(messages[n - 1].message, WM_USER + 40u);
+  EXPECT_EQ(messages[n - 1].message, progress::kEntryClosed);
   EXPECT_EQ(messages[n - 1].wParam, 0u);
 
   // The test: no progress, and each entry's result after its end message.
@@ -538,7 +535,7 @@ TEST_F(Extract, UnsupportedEntryLeavesAnExistingFileAlone) {
   ASSERT_TRUE(testutil::WriteWholeFile(dest + "D_METHOD7.TXT", std::string("keep me")));
   EXPECT_EQ(unzip.UnzipFiles(Fixture("methods.zip").c_str(), "d_method7.txt", dest.c_str(), 1,
                              TRUE), 10);
-  const auto bytes = Bytes(dest + "D_METHOD7.TXT");
+  const auto bytes = testutil::FileBytes(dest + "D_METHOD7.TXT", true);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "keep me");
 }
 
@@ -547,8 +544,8 @@ TEST_F(Extract, AFolderThatCannotBeMadeFailsOnlyItsEntries) {
   ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
   ASSERT_TRUE(testutil::WriteWholeFile(dest + "DOCS", std::string("a file in the way")));
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 5);
-  EXPECT_EQ(Bytes(dest + "README.TXT"), Bytes(Fixture("src\\readme.txt")));
-  EXPECT_EQ(Bytes(dest + "DATA\\RANDOM.BIN"), Bytes(Fixture("src\\data\\random.bin")));
+  EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
+  EXPECT_EQ(testutil::FileBytes(dest + "DATA\\RANDOM.BIN", true), testutil::FileBytes(Fixture("src\\data\\random.bin"), true));
 }
 
 TEST_F(Extract, AFailedWriteStopsTheWholeOperation) {
@@ -578,13 +575,13 @@ TEST_F(Extract, ReadOnlyTargetsGiveTenOrAreErased) {
     GTEST_SKIP() << "this prefix writes read-only files (Wine running as root ignores the "
                     "attribute); run as an unprivileged user to check results 10 and 11";
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                              TRUE), 10);
-  unzip.eraseReadOnly_ = TRUE;
+  unzip.SetEraseReadOnly(TRUE);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                              TRUE), 0);
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -599,13 +596,13 @@ TEST_F(Extract, ATargetHeldOpenGivesEleven) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   for (const BOOL erase : {FALSE, TRUE}) {
     SCOPED_TRACE(erase ? "erase read-only" : "keep read-only");
-    unzip.eraseReadOnly_ = erase;
+    unzip.SetEraseReadOnly(erase);
     EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
                                TRUE), 11);
   }
-  unzip.eraseReadOnly_ = FALSE;
+  unzip.SetEraseReadOnly(FALSE);
   CloseHandle(held);
-  EXPECT_EQ(Bytes(file), std::vector<uint8_t>({'o', 'l', 'd'}));
+  EXPECT_EQ(testutil::FileBytes(file, true), std::vector<uint8_t>({'o', 'l', 'd'}));
   EXPECT_EQ(testutil::FolderNames(dest), std::vector<std::string>({"PLAIN.TXT"}));
 }
 
@@ -642,13 +639,13 @@ TEST_F(Extract, ProgressOfAHundredMegabyteEntryFollowsTheBytesWritten) {
   constexpr uint64_t kSize = 100ull * 1024 * 1024;
   std::vector<WPARAM> progress;
   for (const Message& m : messages) {
-    if (m.message == WM_USER + 39u) progress.push_back(m.wParam);
+    if (m.message == progress::kEntryExpanding) progress.push_back(m.wParam);
   }
   // One message per 24,576-byte block with the share written before it, then 100.
   const size_t blocks = (kSize + 24575) / 24576;
   ASSERT_EQ(progress.size(), blocks + 1);
   for (size_t k = 0; k < blocks; k += 97) {
-    EXPECT_EQ(progress[k], static_cast<WPARAM>(k * 24576 * 100 / kSize)) << k;
+    EXPECT_EQ(progress[k], static_cast<WPARAM>(uint64_t{k} * 24576 * 100 / kSize)) << k;
   }
   EXPECT_EQ(progress[blocks / 2], 49u);
   EXPECT_EQ(progress.back(), 100u);
@@ -672,13 +669,13 @@ TEST_F(Extract, SharedEncryptedCorpusMatchesThePeer) {
     const std::string dest = temp / (base + "\\");
     if (done != row[0]) {
       unzip.SetPassword(row[1].c_str());
-      unzip.askPassword_ = FALSE;
+      CZUnzipTestAccess::AskPassword(unzip) = FALSE;
       ASSERT_EQ(unzip.UnzipFiles((testutil::SharedDir() + "corpus\\crypt\\" + row[0]).c_str(),
                                  "*.*", dest.c_str(), 1, TRUE), 0);
       done = row[0];
     }
-    EXPECT_EQ(Bytes(dest + WithBackslashes(row[2])),
-              Bytes(Fixture("corpus\\" + base + "\\" + WithBackslashes(row[2]))));
+    EXPECT_EQ(testutil::FileBytes(dest + WithBackslashes(row[2]), true),
+              testutil::FileBytes(Fixture("corpus\\" + base + "\\" + WithBackslashes(row[2])), true));
   }
   unzip.SetPassword("");
 }

@@ -8,11 +8,11 @@
 #include "base/engine_utils.h"
 #include "files/file_ops.h"
 #include "files/free_space_estimate.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 constexpr uint32_t kOutputBlockSize = kInputBlockSize;
-constexpr UINT kProgressMessage = WM_USER + 39;
 
 // A unique, not yet existing name with the prefix "CST" in the temporary folder (OEM); empty
 // when none can be made. The system creates the file to reserve the name; it is truncated when
@@ -99,7 +99,7 @@ int CZUnzip::FlushOutput() {
       return kExtractWriteFailed;
     }
   }
-  if (!testMode_) Notify(kProgressMessage, Percent(bytesWritten_, uncompressedSize_));
+  if (!testMode_) Notify(progress::kEntryExpanding, Percent(bytesWritten_, uncompressedSize_));
   bytesWritten_ += outputCount_;
   outputCount_ = 0;
   outputPointer_ = reinterpret_cast<uint8_t*>(comment_);

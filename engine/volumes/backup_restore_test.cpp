@@ -18,7 +18,7 @@
 
 namespace {
 
-using volumetest::Bytes;
+
 using volumetest::Exists;
 
 struct FileState {
@@ -36,7 +36,7 @@ void Collect(const std::string& folder, const std::string& prefix,
     if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
       Collect(path + "\\", key + "\\", out);
     } else {
-      (*out)[key] = FileState{Bytes(path), volumetest::ModTime(path)};
+      (*out)[key] = FileState{testutil::FileBytes(path), volumetest::ModTime(path)};
     }
   }
 }
@@ -81,7 +81,7 @@ class BackupRestore : public ::testing::Test {
   }
   int Restore(const std::string& from, const std::string& into, BOOL dialog = FALSE,
               HWND window = nullptr) {
-    reader.askPassword_ = FALSE;  // P0: every archive operation sets it back
+    reader.SetAskPassword(FALSE);  // P0: every archive operation sets it back
     return reader.RestoreBackupSet(window, from.c_str(), into.c_str(), 1, dialog, "Disk %1",
                                    "Insert disk %1 of %2");
   }
@@ -118,7 +118,7 @@ TEST_F(BackupRestore, AFolderTreeComesBackWithAndWithoutTheChooser) {
   CZText archiveName(BackupArchive());
   EXPECT_EQ(CZText(seen[0].second.c_str()).CompareNoCase(archiveName), 0) << seen[0].second;
   EXPECT_EQ(seen[1].first, progress::kBackupZipDone);
-  EXPECT_EQ(seen[1].second, std::to_string(Bytes(volumes / sets[0]).size()));
+  EXPECT_EQ(seen[1].second, std::to_string(testutil::FileBytes(volumes / sets[0]).size()));
 
   // Without the chooser: the first set found.
   seen.clear();
@@ -237,7 +237,7 @@ TEST_F(BackupRestore, RestoreCodes) {
   const std::string joinedName = set.substr(0, set.size() - 4) + ".ZIP";
   ASSERT_TRUE(testutil::WriteWholeFile(restored / joinedName, std::string("in the way")));
   EXPECT_EQ(Restore(volumes.path(), restored.path()), kRestoreDone);
-  EXPECT_EQ(Bytes(restored / joinedName), writertest::Text("in the way"));
+  EXPECT_EQ(testutil::FileBytes(restored / joinedName), writertest::Text("in the way"));
   EXPECT_EQ(testutil::FolderNames(restored.path()).size(), 4u) << "the tree and the file in the way";
 
   // A set whose second volume is missing: the disk prompt's No gives 10 + 5.
@@ -265,7 +265,7 @@ TEST_F(BackupRestore, RestoreCodes) {
   for (const Damaged& c : cases) {
     SCOPED_TRACE(c.name);
     testutil::TempFolder work, set2, out;
-    std::vector<uint8_t> bytes = Bytes(c.archive);
+    std::vector<uint8_t> bytes = testutil::FileBytes(c.archive);
     if (c.flip) {
       const writertest::Layout layout = writertest::Parse(bytes);
       ASSERT_TRUE(layout.error.empty());

@@ -21,7 +21,7 @@
 
 namespace {
 
-using volumetest::Bytes;
+
 using volumetest::Exists;
 
 std::string Pad(const std::string& text, size_t width) {
@@ -80,7 +80,7 @@ class SelfExtractor : public ::testing::Test {
                                   "SETUP.EXE", title, language, mode, TRUE, TRUE);
   }
   std::string Block(const std::string& exePath) {
-    const std::vector<uint8_t> file = Bytes(exePath);
+    const std::vector<uint8_t> file = testutil::FileBytes(exePath);
     if (file.size() < stub.size() + kSelfExtractorSettingsSize) return std::string();
     return std::string(file.begin() + stub.size(),
                        file.begin() + stub.size() + kSelfExtractorSettingsSize);
@@ -113,14 +113,14 @@ TEST_F(SelfExtractor, LayoutIsStubBlockAndShiftedArchive) {
   const std::string exe = temp / "OUT.EXE";
   const std::string title60(60, 'T');
   ASSERT_EQ(Build(exe.c_str(), title60.c_str(), 12), kSfxDone);
-  const std::vector<uint8_t> file = Bytes(exe);
+  const std::vector<uint8_t> file = testutil::FileBytes(exe);
   ASSERT_GT(file.size(), stub.size() + 682);
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), file.begin())) << "the stub, byte for byte";
   EXPECT_EQ(Block(exe), ExpectedBlock('1', '1', title60, "SETUP.EXE"));
 
   // Offsets count from the start of the executable: the directory sits S + 682 + its position in
   // the copy (the copy of an archive without bytes in front keeps its positions).
-  const std::vector<uint8_t> original = Bytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const writertest::Layout before = writertest::Parse(original);
   ASSERT_TRUE(before.error.empty()) << before.error;
   const writertest::Layout after = writertest::Parse(file);
@@ -131,7 +131,7 @@ TEST_F(SelfExtractor, LayoutIsStubBlockAndShiftedArchive) {
   for (size_t i = 0; i < after.items.size(); ++i) {
     EXPECT_EQ(after.items[i].data, before.items[i].data) << after.items[i].central.name;
   }
-  EXPECT_EQ(Bytes(archive), original) << "the archive is only read";
+  EXPECT_EQ(testutil::FileBytes(archive), original) << "the archive is only read";
 
   CZUnzip reader;
   EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0) << "the moved offsets leave no extra bytes";
@@ -170,10 +170,10 @@ TEST_F(SelfExtractor, ModesTitlesAndAskFlagInTheBlock) {
 TEST_F(SelfExtractor, BytesInFrontAreKeptBehindTheBlock) {
   const std::string adjusted = temp / "ADJUSTED.ZIP";
   ASSERT_TRUE(CopyFileA((volumetest::FixtureDir() + "adjusted.zip").c_str(), adjusted.c_str(), FALSE));
-  const std::vector<uint8_t> front = Bytes(volumetest::FixtureDir() + "front.bin");
+  const std::vector<uint8_t> front = testutil::FileBytes(volumetest::FixtureDir() + "front.bin");
   const std::string exe = temp / "ADJUSTED.EXE";
   ASSERT_EQ(Build(nullptr, "t", 1, nullptr, adjusted.c_str()), kSfxDone);
-  const std::vector<uint8_t> file = Bytes(exe);
+  const std::vector<uint8_t> file = testutil::FileBytes(exe);
   ASSERT_GT(file.size(), stub.size() + 682 + front.size());
   EXPECT_TRUE(std::equal(front.begin(), front.end(), file.begin() + stub.size() + 682));
   const writertest::Layout layout = writertest::Parse(file);
@@ -187,13 +187,13 @@ TEST_F(SelfExtractor, BytesInFrontAreKeptBehindTheBlock) {
 TEST_F(SelfExtractor, AddingToTheResultKeepsStubAndBlock) {
   const std::string exe = temp / "GROW.EXE";
   ASSERT_EQ(Build(exe.c_str()), kSfxDone);
-  const std::vector<uint8_t> before = Bytes(exe);
+  const std::vector<uint8_t> before = testutil::FileBytes(exe);
   const size_t head = stub.size() + 682;
   ASSERT_TRUE(testutil::WriteWholeFile(temp / "added.txt", std::string("added later\n")));
   ASSERT_EQ(zip.ZipFiles(exe.c_str(), (temp / "added.txt").c_str(), kZipReplace, 0, FALSE,
                          nullptr, nullptr),
             0);
-  const std::vector<uint8_t> after = Bytes(exe);
+  const std::vector<uint8_t> after = testutil::FileBytes(exe);
   ASSERT_GT(after.size(), head);
   EXPECT_TRUE(std::equal(before.begin(), before.begin() + head, after.begin()));
   const writertest::Layout layout = writertest::Parse(after);
@@ -208,8 +208,8 @@ TEST_F(SelfExtractor, EncryptedStreamedEntriesAreCopiedByteForByte) {
       CopyFileA((volumetest::FixtureDir() + "piped_secret.zip").c_str(), secret.c_str(), FALSE));
   const std::string exe = temp / "SECRET.EXE";
   ASSERT_EQ(Build(nullptr, "t", 1, nullptr, secret.c_str()), kSfxDone);
-  const writertest::Layout before = writertest::Parse(Bytes(secret));
-  const writertest::Layout after = writertest::Parse(Bytes(exe));
+  const writertest::Layout before = writertest::Parse(testutil::FileBytes(secret));
+  const writertest::Layout after = writertest::Parse(testutil::FileBytes(exe));
   ASSERT_TRUE(after.error.empty()) << after.error;
   ASSERT_EQ(after.items.size(), before.items.size());
   for (size_t i = 0; i < after.items.size(); ++i) {
@@ -244,7 +244,7 @@ TEST_F(SelfExtractor, OutputAndLanguageNames) {
 }
 
 TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
-  const std::vector<uint8_t> original = Bytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const size_t temporaries = volumetest::TemporaryCopies();
   const std::string exe = temp / "FAIL.EXE";
   ASSERT_TRUE(testutil::WriteWholeFile(temp / "EMPTY.ZIP",
@@ -318,7 +318,7 @@ TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
     EXPECT_FALSE(Exists(exe)) << "no output";
     EXPECT_FALSE(Exists("M:\\FAIL.EXE"));
     EXPECT_EQ(volumetest::TemporaryCopies(), temporaries) << "no temporary copy";
-    EXPECT_EQ(Bytes(archive), original) << "the archive as it was";
+    EXPECT_EQ(testutil::FileBytes(archive), original) << "the archive as it was";
   }
 }
 
@@ -344,7 +344,7 @@ TEST_F(SelfExtractor, ProgressRisesToHundred) {
   EXPECT_EQ(seen.back().second, 100u);
   // The copy's half: one message per entry, count x 100 / (2 x entries), so up to 50; then the
   // append's chunks above 50.
-  const size_t entries = writertest::Parse(Bytes(archive)).items.size();
+  const size_t entries = writertest::Parse(testutil::FileBytes(archive)).items.size();
   ASSERT_GT(seen.size(), entries + 1);
   for (size_t i = 1; i <= entries; ++i) {
     EXPECT_EQ(seen[i].second, i * 100 / (2 * entries)) << "entry " << i;

@@ -59,7 +59,7 @@ BOOL Fail(int code) {
 BOOL CZZip::CopyArchiveShifted(const char* archiveName, HWND notifyWindow, DWORD shift,
                                CZText& copyName) {
   copyName.Empty();
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   try {
     writer.notifyWindow = notifyWindow;
     writer.encryptionPass = false;

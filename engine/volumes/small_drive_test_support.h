@@ -52,10 +52,13 @@ class SmallDrive {
     const std::string unixPath = UnixPathOf(errors);
     Run("/bin/sh -c \"mount -t tmpfs -o size=" + std::to_string(sizeKB) + "k pelloro-small '" +
             folder_ + "' 2>'" + unixPath + "' || echo mount failed >>'" + unixPath + "'\"",
-        [&] { return IsSmall() || !Bytes(errors).empty(); });
+        [&] {
+          std::vector<uint8_t> written;
+          return IsSmall() || (testutil::ReadWholeFile(errors, &written) && !written.empty());
+        });
     mounted_ = IsSmall();
     if (!mounted_) {
-      const std::vector<uint8_t> text = Bytes(errors);
+      const std::vector<uint8_t> text = testutil::FileBytes(errors);
       reason_ = "a small drive cannot be mounted here (mount -t tmpfs needs root and a container "
                 "that allows mounts): " +
                 (text.empty() ? std::string("no answer from mount")

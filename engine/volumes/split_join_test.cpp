@@ -17,7 +17,7 @@
 
 namespace {
 
-using volumetest::Bytes;
+
 using volumetest::Exists;
 
 constexpr int64_t kSourceTime = 1300000000;  // 2011-03-13
@@ -38,7 +38,7 @@ class SplitJoin : public ::testing::Test {
   std::vector<uint8_t> Concatenated(const std::vector<std::string>& names) {
     std::vector<uint8_t> all;
     for (const std::string& name : names) {
-      const std::vector<uint8_t> part = Bytes(volumes / name);
+      const std::vector<uint8_t> part = testutil::FileBytes(volumes / name);
       all.insert(all.end(), part.begin(), part.end());
     }
     return all;
@@ -120,7 +120,7 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(), FALSE,
                               "t", "m", FALSE, nullptr),
             kJoinDone);
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
   struct Refusal {
     const char* name;
@@ -188,7 +188,7 @@ TEST_F(SplitJoin, ProgressMessagesOfSplitAndJoin) {
     ASSERT_EQ(unzip.JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
                                 joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
               kJoinDone);
-    EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+    EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
     if (!progressOn) {
       EXPECT_TRUE(seen.empty()) << "without progress nothing is sent";
       continue;
@@ -214,7 +214,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
   EXPECT_TRUE(volumetest::SameTime(volumetest::ModTime(joined / "DATA.ZIP"),
                                    volumetest::ModTime(volumes / "DATA.2_2")));
   EXPECT_TRUE(prompts.texts.empty());
@@ -222,7 +222,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
   // Names that are no volume names, and a missing volume.
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "DATA.0-1", std::string("x")));
@@ -245,7 +245,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_EQ(unzip.JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
                               "t", "m", FALSE, nullptr),
             kJoinDone);
-  EXPECT_EQ(Bytes(single / "ONE.ZIP"), Bytes(other / "ONE.0_0"));
+  EXPECT_EQ(testutil::FileBytes(single / "ONE.ZIP"), testutil::FileBytes(other / "ONE.0_0"));
   EXPECT_TRUE(prompts.texts.empty());
 }
 
@@ -272,7 +272,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   ASSERT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(prompts.texts[0], "Insert disk 2 of 3");
   EXPECT_EQ(prompts.titles[0], "Disk 2");
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP").size(), 1000u) << "the partial archive";
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP").size(), 1000u) << "the partial archive";
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
@@ -285,7 +285,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
                               FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts.size(), 1u);
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 }
 
 TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
@@ -325,7 +325,7 @@ TEST_F(SplitJoin, AProtectedDisketteIsAskedForUntilItCanBeWritten) {
     EXPECT_EQ(Split(1000, 1000), kSplitDone);
     EXPECT_EQ(prompts.texts.size(), 2u);
   }
-  EXPECT_EQ(Bytes(volumes / "DATA.0_0"), data);
+  EXPECT_EQ(testutil::FileBytes(volumes / "DATA.0_0"), data);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 
 namespace {
 
-using volumetest::Bytes;
+
 using volumetest::Exists;
 
 // Moves every file of folder `from` into folder `to` (both ending in '\').
@@ -53,14 +53,14 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   const std::string archive = temp / "LARGE.ZIP";
   maker.SetCompressionMode(kZipStoreOnly);
   ASSERT_EQ(maker.ZipFiles(archive.c_str(), source.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
-  const std::vector<uint8_t> original = Bytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const size_t temporaries = volumetest::TemporaryCopies();
   EXPECT_EQ(maker.BuildSelfExtractor(nullptr, archive.c_str(), "S:\\LARGE.EXE", nullptr, nullptr,
                                      nullptr, 1, FALSE, TRUE),
             kSfxNoSpace);
   EXPECT_FALSE(Exists("S:\\LARGE.EXE"));
   EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
-  EXPECT_EQ(Bytes(archive), original);
+  EXPECT_EQ(testutil::FileBytes(archive), original);
 }
 
 class Diskettes : public ::testing::Test {
@@ -102,8 +102,8 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
             kSplitDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
   Swap(0);  // the last disk to the shelf too
-  EXPECT_EQ(Bytes(shelf / "1\\DATA.0_2").size(), 1000u << 10);
-  EXPECT_EQ(Bytes(shelf / "3\\DATA.2_2").size(), 500u << 10);
+  EXPECT_EQ(testutil::FileBytes(shelf / "1\\DATA.0_2").size(), 1000u << 10);
+  EXPECT_EQ(testutil::FileBytes(shelf / "3\\DATA.2_2").size(), 500u << 10);
 
   // Joining onto the floppy that is being swapped is refused before anything is made.
   Swap(1);
@@ -119,7 +119,7 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
                               "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
-  EXPECT_EQ(Bytes(joined / "DATA.ZIP"), data);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
   // A source on the floppy that needs more than one disk: 4, nothing written.
   Swap(4);
@@ -150,7 +150,7 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
             kSplitDone);
   EXPECT_TRUE(prompts.texts.empty());
   EXPECT_EQ(testutil::FolderNames("A:\\", true), std::vector<std::string>{"SMALL.0_0"});
-  EXPECT_EQ(Bytes("A:\\SMALL.0_0"), data);
+  EXPECT_EQ(testutil::FileBytes("A:\\SMALL.0_0"), data);
 }
 
 }  // namespace

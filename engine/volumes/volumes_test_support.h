@@ -21,12 +21,6 @@ inline std::string FixtureDir() { return testutil::BinaryDir() + "engine\\fixtur
 // The stand-in stub the build makes (a program whose main returns 0).
 inline std::string StandInStub() { return testutil::BinaryDir() + "engine\\stand_in_stub.exe"; }
 
-inline std::vector<uint8_t> Bytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.clear();
-  return data;
-}
-
 inline bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -75,7 +69,7 @@ class ControlFolderWithStub {
     scoped_ = std::make_unique<ScopedControlFolder>(folder_.path().c_str());
   }
   const std::string& path() const { return folder_.path(); }
-  std::vector<uint8_t> Stub() const { return Bytes(folder_ / "RAVELIN.32"); }
+  std::vector<uint8_t> Stub() const { return testutil::FileBytes(folder_ / "RAVELIN.32"); }
 
  private:
   testutil::TempFolder folder_;

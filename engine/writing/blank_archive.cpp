@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commdlg.h>
 
 #include <cstring>
 #include <string>
@@ -8,7 +7,7 @@
 #include "base/cztext.h"
 #include "writing/czzip.h"
 #include "base/entry_case.h"
-#include "base/module_state.h"
+#include "base/prompts.h"
 
 namespace {
 
@@ -37,16 +36,6 @@ BOOL WriteBlankArchive(const char* oemName) {
   return FALSE;
 }
 
-// The save dialog's filter: the replaceable text with '|' separators, as the dialog wants it
-// (NUL-separated, ending in two NULs).
-std::string DialogFilter(const CZText& text) {
-  std::string filter = text.str();
-  for (char& c : filter)
-    if (c == '|') c = '\0';
-  filter.append(2, '\0');
-  return filter;
-}
-
 }  // namespace
 
 BOOL CZZip::CreateBlankZIPFile(char* nameBlock, BOOL openDialog, BOOL) {
@@ -58,23 +47,14 @@ BOOL CZZip::CreateBlankZIPFile(char* nameBlock, BOOL openDialog, BOOL) {
   const bool isFolder = !proposal.IsEmpty() && proposal[proposal.GetLength() - 1] == '\\';
   if (!proposal.IsEmpty()) proposal.ChangeDirectory(!isFolder, FALSE);
 
-  char chosen[MAX_PATH * 4] = {};
+  // The name is asked through the prompt handler (the control's save dialog).
+  CZText chosen;
   if (!isFolder) {
-    CZText initial(nameBlock);
-    initial.OemToAnsi();
-    lstrcpynA(chosen, initial.c_str(), sizeof chosen);
+    chosen = nameBlock;
+    chosen.OemToAnsi();
   }
-  const std::string filter = DialogFilter(PromptText(20));
-  CZText title = PromptText(21);
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = chosen;
-  dialog.nMaxFile = sizeof chosen;
-  dialog.lpstrTitle = title.c_str();
-  dialog.lpstrDefExt = "ZIP";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameA(&dialog)) {
+  EnginePrompts* prompts = GetEnginePrompts();
+  if (prompts == nullptr || !prompts->AskArchiveName(chosen)) {
     nameBlock[0] = '\0';
     return FALSE;
   }

@@ -1,18 +1,18 @@
-// Blank archives (the bare end record, with and without the save dialog) and the full test on a
-// destination it cannot write to.
+// Blank archives (the bare end record, with and without the name asked through the prompt
+// handler, whose answer the tests script) and the full test on a destination it cannot write to.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
+#include <string>
 
 #include "core/crc32.h"
 #include "core/le_fields.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
 #include "writing/czzip.h"
+#include "base/prompts.h"
 #include "win_test_util.h"
 #include "writing/zip_writer_test_support.h"
 
@@ -29,47 +29,43 @@ void ExpectBlankArchive(const std::string& path) {
   EXPECT_EQ(0, reader.GetCountAndSize(path.c_str(), nullptr, nullptr, nullptr)) << path;
 }
 
-// Answers the next save dialog of this process: with a name (OK) or with Cancel.
-class SaveDialogAnswer {
+// Answers the engine's question for a new archive's name as scripted, and remembers what it was
+// asked (the proposed name and the current folder the dialog would start in). Installed while
+// it lives.
+class ScriptedArchiveName : public EnginePrompts {
  public:
-  explicit SaveDialogAnswer(const char* fileName) : fileName_(fileName) {
-    thread_ = std::thread([this] { Run(); });
+  // answer: the typed name; null answers as a cancel.
+  explicit ScriptedArchiveName(const char* answer) : answer_(answer) { SetEnginePrompts(this); }
+  ~ScriptedArchiveName() override { SetEnginePrompts(nullptr); }
+
+  PasswordAnswer AskPassword(CZText&, const CZText&) override { return kPasswordBypass; }
+  ReplaceAnswer AskReplace(CZText&, bool, bool, bool) override { return kReplaceNo; }
+  bool AskRename(CZText&, bool) override { return false; }
+  bool AskBackupSet(CZText&) override { return false; }
+  bool AskArchiveName(CZText& name) override {
+    ++asked;
+    proposed = name.str();
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    currentFolder = folder;
+    if (answer_ == nullptr) return false;
+    name = answer_;
+    return true;
   }
-  ~SaveDialogAnswer() {
-    stop_ = true;
-    thread_.join();
-  }
-  bool answered() const { return answered_; }
+
+  int asked = 0;
+  std::string proposed;
+  std::string currentFolder;
 
  private:
-  void Run() {
-    for (int tries = 0; tries < 400 && !stop_; ++tries) {
-      Sleep(50);
-      HWND dialog = FindWindowA("#32770", nullptr);
-      if (dialog == nullptr) continue;
-      DWORD process = 0;
-      GetWindowThreadProcessId(dialog, &process);
-      if (process != GetCurrentProcessId()) continue;
-      if (fileName_ == nullptr) {
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-      } else {
-        // The file-name box of the dialog (a combo box, or an edit in older layouts).
-        HWND box = GetDlgItem(dialog, 0x47C);
-        if (box == nullptr) box = GetDlgItem(dialog, 0x480);
-        if (box == nullptr) continue;
-        SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-      }
-      answered_ = true;
-      return;
-    }
-  }
-
-  const char* fileName_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> answered_{false};
-  std::thread thread_;
+  const char* answer_;
 };
+
+// The folder path without its final '', for comparing with the current folder.
+std::string WithoutSlash(std::string folder) {
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
 
 }  // namespace
 
@@ -95,17 +91,31 @@ TEST(BlankArchive, DialogCancelCreatesNothingAndEmptiesTheName) {
   char before[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
   BOOL created;
-  bool answered;
-  {
-    SaveDialogAnswer answer(nullptr);
-    created = CZZip::CreateBlankZIPFile(block, TRUE, FALSE);
-    answered = answer.answered();
-  }
-  if (!answered) GTEST_SKIP() << "no save dialog appeared (no display)";
+  ScriptedArchiveName prompts(nullptr);
+  created = CZZip::CreateBlankZIPFile(block, TRUE, FALSE);
+  SetCurrentDirectoryA(before);
+  EXPECT_EQ(1, prompts.asked);
+  // The dialog is offered the proposed name, in the proposal's folder.
+  EXPECT_EQ(0, lstrcmpiA((folder / "PROPOSED.ZIP").c_str(), prompts.proposed.c_str()))
+      << prompts.proposed;
+  EXPECT_EQ(0, lstrcmpiA(WithoutSlash(folder.path()).c_str(), prompts.currentFolder.c_str()))
+      << prompts.currentFolder;
   EXPECT_FALSE(created);
   EXPECT_STREQ("", block);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder / "PROPOSED.ZIP").c_str()));
+}
+
+TEST(BlankArchive, WithoutAPromptHandlerTheDialogCountsAsCancelled) {
+  testutil::TempFolder folder;
+  char block[1024] = {};
+  lstrcpynA(block, (folder / "PROPOSED.ZIP").c_str(), sizeof block);
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  SetEnginePrompts(nullptr);
+  EXPECT_FALSE(CZZip::CreateBlankZIPFile(block, TRUE, FALSE));
   SetCurrentDirectoryA(before);
+  EXPECT_STREQ("", block);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder / "PROPOSED.ZIP").c_str()));
 }
 
 TEST(BlankArchive, DialogNameWithoutFolderIsCompletedAndUpperCased) {
@@ -115,14 +125,13 @@ TEST(BlankArchive, DialogNameWithoutFolderIsCompletedAndUpperCased) {
   char before[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
   BOOL created;
-  bool answered;
-  {
-    SaveDialogAnswer answer("chosen.zip");
-    created = CZZip::CreateBlankZIPFile(block, TRUE, FALSE);
-    answered = answer.answered();
-  }
+  ScriptedArchiveName prompts("chosen.zip");
+  created = CZZip::CreateBlankZIPFile(block, TRUE, FALSE);
   SetCurrentDirectoryA(before);
-  if (!answered) GTEST_SKIP() << "no save dialog appeared (no display)";
+  EXPECT_EQ(1, prompts.asked);
+  EXPECT_EQ("", prompts.proposed);  // a folder proposes no name
+  EXPECT_EQ(0, lstrcmpiA(WithoutSlash(folder.path()).c_str(), prompts.currentFolder.c_str()))
+      << prompts.currentFolder;
   ASSERT_TRUE(created) << block;
   std::string expected = folder / "CHOSEN.ZIP";
   CharUpperA(expected.data());

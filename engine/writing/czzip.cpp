@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/entry_case.h"
+#include "files/current_folder.h"
 #include "files/file_ops.h"
 #include "writing/writer_paths.h"
 #include "writing/zip_writer.h"
@@ -19,14 +20,6 @@ namespace {
 std::string FolderOf(const std::string& path) {
   const size_t cut = path.find_last_of("\\/");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-// Makes folder the current one, creating it (one level) when it is missing.
-void ChangeToFolder(const std::string& oemFolder) {
-  std::string ansi = AnsiFromOem(oemFolder.c_str());
-  if (ansi.size() > 3 && ansi.back() == '\\') ansi.pop_back();
-  if (SetCurrentDirectoryA(ansi.c_str())) return;
-  if (CreateDirectoryA(ansi.c_str(), nullptr)) SetCurrentDirectoryA(ansi.c_str());
 }
 
 // For store-path method 1: a mask below the archive's folder loses that folder, which becomes
@@ -49,7 +42,7 @@ void MakeMaskRelative(std::string& mask, const std::string& archiveFolder, CZTex
 
 }  // namespace
 
-void CZZip::SetCancel(BOOL cancel) { Writer().cancel = cancel != FALSE; }
+void CZZip::SetCancel(BOOL cancel) { WriteOperation().cancel = cancel != FALSE; }
 
 BOOL CZZip::SetCompressionMode(short mode) {
   if (mode < kZipDeflateNormal || mode > kZipStoreOnly) {
@@ -83,7 +76,7 @@ int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMo
     // regard to case there).
     const std::string archiveFolder = FolderOf(archive);
     UpperCaseOem(archive);
-    ChangeToFolder(archiveFolder);
+    ChangeToFolder(archiveFolder, MissingFolder::kMakeLastLevel);
 
     // "." and ".." resolved first: the stored names are then the paths the files are read from.
     std::string scanMask = ResolveMaskFolder(mask);
@@ -95,7 +88,7 @@ int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMo
     hNotifyWnd_ = notifyWindow;
     recurse_ = recurse != FALSE;
 
-    WriterState& writer = Writer();
+    WriterState& writer = WriteOperation();
     writer.notifyWindow = notifyWindow;
     writer.recurse = recurse_;
     writer.storePaths = storePathMethod_ != 0;
@@ -121,11 +114,11 @@ int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMo
         (archiveWritten_ && (result == kWriterFileError || result == kWriterAccessDenied ||
                              result == kZipUserAbort));
     if (completed && password != nullptr && *password != '\0') {
-      Writer().password = password;
+      WriteOperation().password = password;
       if (!EncryptArchive(archive.c_str())) result = kZipCannotEncrypt;
       FinishWriter(0);  // the password goes from memory whatever the pass did
     }
-    Writer().baseFolder.Empty();
+    WriteOperation().baseFolder.Empty();
   }
   return result;
 }

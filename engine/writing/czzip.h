@@ -76,8 +76,11 @@ class CZZip {
   // overwriteMode: ZipOverwriteMode. storePathMethod: 0 the file name only, 1 paths relative to
   // the archive's folder when the mask lies below it (else as 2), any other value the path as
   // the mask gives it less drive and leading separators. password: null or "" for none.
-  // Result: 0, 2, 3, 4, 5, 6, 9, 12 or 17 (12 and 2 also when single files could not be read:
-  // the others are in the archive). A password longer than kZipMaxPassword gives 9 at once.
+  // Result: kWriterDone, kWriterFileError, kWriterCompressError, kWriterNotArchive,
+  // kWriterNoMemory, kWriterNothingToDo, kZipCannotEncrypt, kWriterAccessDenied or kZipUserAbort
+  // (kWriterAccessDenied and kWriterFileError also when single files could not be read: the
+  // others are in the archive). A password longer than kZipMaxPassword gives kZipCannotEncrypt at
+  // once.
   int ZipFiles(const char* archiveName, const char* mask, short overwriteMode,
                short storePathMethod, BOOL recurse, HWND notifyWindow, const char* password);
 
@@ -130,7 +133,7 @@ class CZZip {
   // the new file. Result: SelfExtractorResult. The archive itself is never changed; the caller's
   // current folder stays. exeName null or "": the archive's name with ".EXE"; a name without '\'
   // lies in the archive's folder. languageFile null: "ENGLISH.ELF"; without '\': in the control
-  // folder. WM_USER+90 once, then WM_USER+91 with the percentage done.
+  // folder. kMakeExeStep1 once, then kMakeExeStep2 with the percentage done.
   int BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const char* exeName,
                          const char* programToLaunch, const char* exeTitle,
                          const char* languageFile, short overwriteMode, BOOL askDirectory,
@@ -227,8 +230,8 @@ struct ScanSettings {
 
 // Scans the mask ('\' or '/' separators; a relative mask counts from the current folder): every
 // file found becomes a found name of the writer, or marks the existing entry of its stored name.
-// 0 when something was taken, 6 when nothing was, or a fatal code (3: a file name that cannot be
-// stored; 5).
+// kWriterDone when something was taken, kWriterNothingToDo when nothing was, or a fatal code
+// (kWriterCompressError: a file name that cannot be stored; kWriterNoMemory).
 int ScanMask(const std::string& mask, const ScanSettings& settings);
 // The name a path is stored under: without drive and leading separators, '/' separators, no
 // empty, "." or ".." components, only the last component when paths are not stored, ASCII

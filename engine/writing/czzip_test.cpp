@@ -27,7 +27,6 @@ namespace {
 
 using writertest::Layout;
 using writertest::Parse;
-using writertest::ReadBytes;
 
 std::vector<uint8_t> Decoded(const writertest::Item& item) {
   if (item.central.method == 0) return item.data;
@@ -87,7 +86,7 @@ class ZipFilesTest : public ::testing::Test {
   // stored name -> file below the tree (empty for a folder entry).
   void ExpectArchive(const std::string& archive, const std::map<std::string, std::string>& expected,
                      const std::string& keepAs = "") {
-    const Layout layout = Parse(ReadBytes(archive));
+    const Layout layout = Parse(testutil::FileBytes(archive));
     ASSERT_EQ(layout.error, "") << archive;
     std::set<std::string> names;
     std::vector<std::string> inOrder;
@@ -112,7 +111,7 @@ class ZipFilesTest : public ::testing::Test {
         size_t bar = it->second.find('|', start);
         if (bar == std::string::npos) bar = it->second.size();
         const std::string candidate = it->second.substr(start, bar - start);
-        if (ReadBytes(tree_ + candidate) == data) file = candidate;
+        if (testutil::FileBytes(tree_ + candidate) == data) file = candidate;
         start = bar + 1;
       }
       ASSERT_FALSE(file.empty()) << item.central.name << " holds none of " << it->second;
@@ -211,7 +210,7 @@ TEST_F(ZipFilesTest, FolderMaskWithDotAddsTheWholeFolderWithItsOwnEntry) {
                  {"TREE/SUB/DEEPER/D.TXT", "sub\\deeper\\d.txt"}},
                 "add_dot_folder.zip");
   // Each folder's own entry comes before its contents.
-  const Layout layout = Parse(ReadBytes(archive));
+  const Layout layout = Parse(testutil::FileBytes(archive));
   std::map<std::string, size_t> position;
   for (size_t i = 0; i < layout.items.size(); ++i) position[layout.items[i].central.name] = i;
   EXPECT_LT(position["TREE/SUB/"], position["TREE/SUB/C.TXT"]);
@@ -257,7 +256,7 @@ TEST_F(ZipFilesTest, CompressionModesAndAlwaysStoredFiles) {
                             nullptr, nullptr),
               kWriterDone);
     ExpectArchive(archive, all, "add_mode" + std::to_string(mode) + ".zip");
-    const Layout layout = Parse(ReadBytes(archive));
+    const Layout layout = Parse(testutil::FileBytes(archive));
     for (const Case& c : cases) {
       if (c.mode != mode) continue;
       const writertest::Item* item = layout.Find(c.name);
@@ -298,7 +297,7 @@ TEST_F(ZipFilesTest, ArchivesExtractWithOurOwnReaderToTheSameBytesAndTimes) {
                            "sub\\c.txt", "sub\\a.txt", "sub\\deeper\\d.txt"}) {
     SCOPED_TRACE(file);
     const std::string copy = destination + "\\tree\\" + file;
-    EXPECT_EQ(ReadBytes(copy), ReadBytes(tree_ + file));
+    EXPECT_EQ(testutil::FileBytes(copy), testutil::FileBytes(tree_ + file));
     long size = 0;
     DWORD attributes = 0;
     EXPECT_EQ(GetFileDosTime(copy.c_str(), &size, &attributes),
@@ -363,7 +362,7 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
   // Flag bit 0 of each entry, by name.
   auto encrypted = [&]() {
     std::map<std::string, bool> flags;
-    const Layout layout = Parse(ReadBytes(archive));
+    const Layout layout = Parse(testutil::FileBytes(archive));
     EXPECT_EQ(layout.error, "");
     for (const writertest::Item& item : layout.items) {
       flags[item.central.name] = (item.central.flags & 1) != 0;
@@ -374,7 +373,7 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
                           nullptr, "secret"),
             kWriterDone);
   EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}}));
-  EXPECT_TRUE(Writer().password.empty());  // not left in memory
+  EXPECT_TRUE(WriteOperation().password.empty());  // not left in memory
 
   // No password, or an empty one: no pass.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipReplace, 0, FALSE,
@@ -387,22 +386,22 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
             kWriterDone);
   EXPECT_EQ(encrypted(), (std::map<std::string, bool>{{"A.TXT", true}, {"S37.TXT", true}}));
   // Now nothing is left plain: the pass fails (9) and the archive stays as it is.
-  const std::vector<uint8_t> before = ReadBytes(archive);
+  const std::vector<uint8_t> before = testutil::FileBytes(archive);
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s37.txt").c_str(), kZipUpdate, 0, FALSE,
                           nullptr, "x"),
             kZipCannotEncrypt);
-  EXPECT_EQ(ReadBytes(archive), before);
+  EXPECT_EQ(testutil::FileBytes(archive), before);
   // Nothing to do: no pass.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "*.none").c_str(), kZipReplace, 0, FALSE,
                           nullptr, "x"),
             kWriterNothingToDo);
-  EXPECT_EQ(ReadBytes(archive), before);
+  EXPECT_EQ(testutil::FileBytes(archive), before);
   // A password longer than the reader holds would lock the archive for good: refused before
   // anything is written. The longest one taken opens the archive again.
   EXPECT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
                           nullptr, std::string(kZipMaxPassword + 1, 'p').c_str()),
             kZipCannotEncrypt);
-  EXPECT_EQ(ReadBytes(archive), before);
+  EXPECT_EQ(testutil::FileBytes(archive), before);
   const std::string longest(kZipMaxPassword, 'q');
   const std::string fresh = folder_ / "longest.zip";
   ASSERT_EQ(zip_.ZipFiles(fresh.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
@@ -410,7 +409,7 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
             kWriterDone);
   CZUnzip reader;
   EXPECT_TRUE(reader.SetPassword(longest.c_str()));
-  reader.askPassword_ = FALSE;  // a wrong password fails instead of asking
+  reader.SetAskPassword(FALSE);  // a wrong password fails instead of asking
   EXPECT_EQ(reader.IsZIPFile(fresh.c_str(), FALSE), 0);
 }
 

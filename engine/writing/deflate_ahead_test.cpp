@@ -15,10 +15,10 @@
 #include "win_test_util.h"
 #include "writing/zip_writer.h"
 #include "writing/zip_writer_test_support.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-using writertest::ReadBytes;
 
 struct Message {
   UINT message;
@@ -126,7 +126,7 @@ class DeflateAheadTest : public ::testing::Test {
     zip.SetCompressionMode(mode);
     run.result = zip.ZipFiles(archive.c_str(), (tree_.path() + "*.*").c_str(), kZipReplace, 2, TRUE,
                               window.get(), nullptr);
-    run.archive = ReadBytes(archive);
+    run.archive = testutil::FileBytes(archive);
     return run;
   }
 
@@ -181,12 +181,12 @@ TEST_F(DeflateAheadTest, AFileChangedAfterItsWorkerReadItIsCompressedAgain) {
   MakeTree();
   g_changePath = tree_ / "sub\\many3.txt";
   g_changeTo = Repetitive(2000 + 3000 * 3, 99);
-  ASSERT_NE(ReadBytes(g_changePath), g_changeTo);
+  ASSERT_NE(testutil::FileBytes(g_changePath), g_changeTo);
   DeflateAhead::SetTakeHookForTesting(ChangeOnTake);
   const Run ahead = Zip(4, 0, "ahead.zip");
   ASSERT_EQ(ahead.result, kWriterDone);
   ASSERT_GT(g_takes, 0);
-  EXPECT_EQ(ReadBytes(g_changePath), g_changeTo);
+  EXPECT_EQ(testutil::FileBytes(g_changePath), g_changeTo);
   // The writer alone, over the files as they are now, writes the same entries (the changed one's
   // time was taken before the change).
   DeflateAhead::SetTakeHookForTesting(nullptr);
@@ -218,13 +218,13 @@ TEST_F(DeflateAheadTest, CancellingFromAProgressHandlerStopsTheWorkers) {
   CZZip zip;
   int entriesDone = 0;
   testutil::MessageWindow window([&](UINT message, WPARAM, const char*) {
-    if (message == WM_USER + 45 && ++entriesDone == 3) zip.SetCancel(TRUE);
+    if (message == progress::kFileZipped && ++entriesDone == 3) zip.SetCancel(TRUE);
   });
   zip.SetCompressionMode(0);
   EXPECT_EQ(zip.ZipFiles(archive.c_str(), (tree_.path() + "*.*").c_str(), kZipReplace, 2, TRUE, window.get(),
                          nullptr),
             kZipUserAbort);
-  const writertest::Layout layout = writertest::Parse(ReadBytes(archive));
+  const writertest::Layout layout = writertest::Parse(testutil::FileBytes(archive));
   EXPECT_EQ(layout.error, "");
   EXPECT_GE(layout.items.size(), 3u);
   EXPECT_LT(layout.items.size(), 20u);
@@ -268,7 +268,7 @@ TEST_F(DeflateAheadUnitTest, ResultsFollowTheWritersOrderWhateverItSkips) {
         continue;
       }
       ASSERT_NE(result, nullptr);
-      EXPECT_EQ(result->file.bytesRead, ReadBytes(paths[i]).size());
+      EXPECT_EQ(result->file.bytesRead, testutil::FileBytes(paths[i]).size());
       EXPECT_TRUE(IsFromFile(*result, paths[i]));
       EXPECT_FALSE(IsFromFile(*result, paths[(i + 2) % paths.size()]));
     }

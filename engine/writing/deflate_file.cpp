@@ -7,11 +7,11 @@
 #include "core/deflate.h"
 #include "core/deflate_memory_io.h"
 #include "base/engine_utils.h"
+#include "base/exact_numbers.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kZippingMessage = WM_USER + 46;   // wParam: kilobytes written so far + 1
-constexpr UINT kZipping2Message = WM_USER + 50;  // wParam: percent of the input done
 constexpr unsigned kRefillsPerReport = 10;
 constexpr unsigned kRefillCounterWrap = 100;
 
@@ -70,13 +70,13 @@ class ProgressMessages {
  private:
   WPARAM Percent(uint64_t inputLength) const {
     if (expectedSize_ == 0) return 100;
-    return static_cast<WPARAM>(static_cast<double>(inputLength) * 100.0 / static_cast<double>(expectedSize_));
+    return static_cast<WPARAM>(PercentOf(inputLength, expectedSize_));
   }
 
   void SendPair(WPARAM kilobytes, WPARAM percent) {
-    SendMessageA(window_, kZippingMessage, kilobytes, name_);
+    SendMessageA(window_, progress::kZippingKilobytes, kilobytes, name_);
     PumpMessages(nullptr);
-    SendMessageA(window_, kZipping2Message, percent, name_);
+    SendMessageA(window_, progress::kZippingPercent, percent, name_);
     PumpMessages(nullptr);
   }
 

@@ -12,11 +12,10 @@
 #include "core/deflate.h"
 #include "core/deflate_memory_io.h"
 #include "win_test_util.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kZipping = WM_USER + 46;
-constexpr UINT kZipping2 = WM_USER + 50;
 constexpr UINT kPosted = WM_APP + 7;
 
 struct Received {
@@ -32,8 +31,10 @@ std::vector<Received>& Log() {
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
-    if (message == kZipping || message == kZipping2 || message == kPosted)
+    if (message == progress::kZippingKilobytes || message == progress::kZippingPercent ||
+        message == kPosted) {
       Log().push_back({message, wParam, lParam});
+    }
     return DefWindowProcA(window, message, wParam, lParam);
   } catch (...) {
     return 0;
@@ -137,8 +138,8 @@ TEST(DeflateFile, WritesTheStreamAndSendsProgressEndingAt100) {
       ASSERT_GE(progress.size(), 8u);
       ASSERT_EQ(progress.size() % 2, 0u);
       for (size_t i = 0; i < progress.size(); i += 2) {
-        EXPECT_EQ(progress[i].message, kZipping);
-        EXPECT_EQ(progress[i + 1].message, kZipping2);
+        EXPECT_EQ(progress[i].message, progress::kZippingKilobytes);
+        EXPECT_EQ(progress[i + 1].message, progress::kZippingPercent);
         EXPECT_EQ(progress[i].lParam, reinterpret_cast<LPARAM>(kName));
         EXPECT_EQ(progress[i + 1].lParam, reinterpret_cast<LPARAM>(kName));
         if (expected == 0) EXPECT_EQ(progress[i + 1].wParam, 100u);

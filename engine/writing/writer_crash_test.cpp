@@ -22,7 +22,6 @@
 
 namespace {
 
-using writertest::ReadBytes;
 
 // "mode|archive|mask": set only in the child's environment.
 constexpr char kChildVariable[] = "PELLORO_WRITER_CRASH_CHILD";
@@ -185,7 +184,7 @@ class WriterCrashTest : public ::testing::Test {
     ASSERT_EQ(zip.ZipFiles(archive_.c_str(), (sources_.path() + "*.txt").c_str(), kZipReplace, 0,
                            FALSE, nullptr, nullptr),
               0);
-    original_ = ReadBytes(archive_);
+    original_ = testutil::FileBytes(archive_);
     ASSERT_FALSE(original_.empty());
     ASSERT_EQ(ReaderTest(archive_).entries, 2);
   }
@@ -298,7 +297,7 @@ TEST_F(WriterCrashTest, KilledWhileCompressingLeavesTheOriginal) {
     EXPECT_EQ(child.Wait(0), kKilledByParent);
     sizeAtKill = lastSize;
   }
-  EXPECT_EQ(ReadBytes(archive_), original_) << "the original archive, byte for byte";
+  EXPECT_EQ(testutil::FileBytes(archive_), original_) << "the original archive, byte for byte";
   const std::vector<Leftover> leftovers = Temporaries(folder_.path());
   ASSERT_EQ(leftovers.size(), 1u) << "the cut temporary archive stays behind";
   EXPECT_GE(leftovers[0].size, sizeAtKill);
@@ -331,7 +330,7 @@ TEST_F(WriterCrashTest, StoppedAtTheRenameLeavesTheOldOrTheCompleteNewArchive) {
     const std::vector<Leftover> leftovers = Temporaries(folder_.path());
     const ReaderVerdict verdict = ReaderTest(archive_);
     if (!c.replaced) {
-      EXPECT_EQ(ReadBytes(archive_), original_) << "the original archive, byte for byte";
+      EXPECT_EQ(testutil::FileBytes(archive_), original_) << "the original archive, byte for byte";
       // The new archive was complete: it is left under its temporary name, itself sound.
       ASSERT_EQ(leftovers.size(), 1u);
       const ReaderVerdict left = ReaderTest(folder_ / leftovers[0].name);
@@ -342,7 +341,7 @@ TEST_F(WriterCrashTest, StoppedAtTheRenameLeavesTheOldOrTheCompleteNewArchive) {
       ExpectTheNextUpdateWorks(leftovers, 2);
       for (const Leftover& leftover : leftovers) DeleteFileA((folder_ / leftover.name).c_str());
     } else {
-      EXPECT_NE(ReadBytes(archive_), original_);
+      EXPECT_NE(testutil::FileBytes(archive_), original_);
       EXPECT_EQ(verdict.test, 0) << "the complete new archive passes the reader's test";
       EXPECT_EQ(verdict.entries, 3);
       EXPECT_TRUE(leftovers.empty()) << "the temporary archive became the archive";
@@ -370,6 +369,12 @@ std::string UnixFolderOf(const wchar_t* drive) {
   std::string folder = name;
   HeapFree(GetProcessHeap(), 0, name);
   return folder;
+}
+
+// Whether the mount's error file exists and holds something.
+bool ErrorsWritten(const std::string& path) {
+  std::vector<uint8_t> text;
+  return testutil::ReadWholeFile(path, &text) && !text.empty();
 }
 
 ULONGLONG DriveTotalBytes(const char* root) {
@@ -420,12 +425,12 @@ class SmallDrive {
                                 "' 2>'" + unixErrors + "' || echo mount failed >>'" +
                                 unixErrors + "'\"",
                             [&] {
-                              return DriveIsSmall() || !ReadBytes(errors).empty();
+                              return DriveIsSmall() || ErrorsWritten(errors);
                             },
                             10000) &&
                DriveIsSmall();
     if (!mounted_) {
-      const std::vector<uint8_t> text = ReadBytes(errors);
+      const std::vector<uint8_t> text = testutil::FileBytes(errors);
       output_ = text.empty() ? "no answer from mount" : std::string(text.begin(), text.end());
     }
   }
@@ -486,14 +491,14 @@ TEST(WriterFullDrive, AnUpdateThatRunsOutOfSpaceLeavesTheOriginal) {
     ASSERT_EQ(zip.ZipFiles(archive.c_str(), (sources.path() + "old.bin").c_str(), kZipReplace, 0,
                            FALSE, nullptr, nullptr),
               0);
-    const std::vector<uint8_t> original = ReadBytes(archive);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive);
     ASSERT_FALSE(original.empty());
 
     const int result = zip.ZipFiles(archive.c_str(), (sources.path() + "new.bin").c_str(),
                                     kZipReplace, 0, FALSE, nullptr, nullptr);
     EXPECT_NE(result, 0) << "the update cannot fit";
     std::cout << c.name << ": result " << result << "\n";
-    EXPECT_EQ(ReadBytes(archive), original) << "the original archive, byte for byte";
+    EXPECT_EQ(testutil::FileBytes(archive), original) << "the original archive, byte for byte";
     EXPECT_TRUE(Temporaries(kSmallDrive).empty()) << "no temporary archive left on the drive";
     EXPECT_EQ(ReaderTest(archive).entries, 1);
     DeleteFileA(archive.c_str());

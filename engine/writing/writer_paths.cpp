@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "files/current_folder.h"
 #include "files/file_ops.h"
 
 namespace {
@@ -26,11 +27,7 @@ size_t RootLength(const std::string& path) {
 
 }  // namespace
 
-CurrentFolderKeeper::CurrentFolderKeeper() {
-  char folder[MAX_PATH * 4] = {};
-  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-  if (length != 0 && length < sizeof folder) saved_.assign(folder, length);
-}
+CurrentFolderKeeper::CurrentFolderKeeper() : saved_(CurrentFolderAnsi()) {}
 
 CurrentFolderKeeper::~CurrentFolderKeeper() {
   if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());

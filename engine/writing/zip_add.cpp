@@ -32,7 +32,7 @@ void Pump(HWND window) {
 
 // The file an entry is compressed from, as the writer opens it.
 std::string SourcePath(const std::string& externalName) {
-  const WriterState& writer = Writer();
+  const WriterState& writer = WriteOperation();
   if (writer.storePathMethod == 1 && !writer.baseFolder.IsEmpty()) {
     return writer.baseFolder.str() + externalName;
   }
@@ -53,7 +53,7 @@ bool IsAbsolute(const std::string& path) {
 
 // The files the passes below will deflate, in their order, for the workers to compress ahead.
 std::unique_ptr<DeflateAhead> StartDeflateAhead() {
-  const WriterState& writer = Writer();
+  const WriterState& writer = WriteOperation();
   if (writer.compressionMode < 0 || writer.compressionMode > 2) return nullptr;
   std::vector<std::string> paths;
   const auto add = [&paths](const std::string& externalName) {
@@ -71,8 +71,8 @@ std::unique_ptr<DeflateAhead> StartDeflateAhead() {
 // Lends the pass's workers to the writer for the scope of the pass.
 class AheadInWriter {
  public:
-  explicit AheadInWriter(DeflateAhead* ahead) { Writer().ahead = ahead; }
-  ~AheadInWriter() { Writer().ahead = nullptr; }
+  explicit AheadInWriter(DeflateAhead* ahead) { WriteOperation().ahead = ahead; }
+  ~AheadInWriter() { WriteOperation().ahead = nullptr; }
   AheadInWriter(const AheadInWriter&) = delete;
   AheadInWriter& operator=(const AheadInWriter&) = delete;
 };
@@ -101,7 +101,7 @@ bool CZZip::AskToReplace(const std::string& sourceName) {
 }
 
 int CZZip::CompressFiles(const std::string& archive, const std::string& mask) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const bool update = overwriteMode_ == kZipUpdate;
   const bool freshen = overwriteMode_ == kZipFreshen;
   try {

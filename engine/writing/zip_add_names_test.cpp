@@ -58,7 +58,7 @@ TEST(ZipAddNames, FileNameMatch) {
 
 TEST(ZipAddNames, DuplicateNamesKeepTheFirstFound) {
   FinishWriter(0);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.found = {{"x/a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"y/a.txt", "a.txt"},
                   {"z/a.txt", "a.txt"}, {"y/b.txt", "b.txt"}, {"c.txt", "c.txt"}};
   ASSERT_TRUE(zipadd::RemoveDuplicateNames());

@@ -74,7 +74,7 @@ int AddName(Scan& scan, const std::string& path) {
     if (!scan.settings.storePaths || (!path.empty() && path.back() == '/')) return kWriterDone;
     return kWriterCompressError;
   }
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (ZipEntry* entry = FindEntry(stored.c_str())) {
     entry->mark = 1;
     entry->externalName = path;
@@ -88,7 +88,7 @@ int AddName(Scan& scan, const std::string& path) {
 int MarkMatchingEntries(const std::string& path) {
   const std::string stored = MakeStoredName(path, true);
   bool marked = false;
-  for (ZipEntry& entry : Writer().entries) {
+  for (ZipEntry& entry : WriteOperation().entries) {
     if (MatchFileName(entry.storedName, stored)) {
       entry.mark = 1;
       marked = true;
@@ -234,7 +234,7 @@ int ScanMask(const std::string& mask, const ScanSettings& settings) {
 }
 
 bool RemoveDuplicateNames() {
-  std::list<FoundName>& found = Writer().found;
+  std::list<FoundName>& found = WriteOperation().found;
   try {
     std::vector<std::list<FoundName>::iterator> order;
     order.reserve(found.size());

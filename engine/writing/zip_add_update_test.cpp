@@ -17,12 +17,12 @@
 #include "win_test_util.h"
 #include "writing/zip_writer.h"
 #include "writing/zip_writer_test_support.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 using writertest::Layout;
 using writertest::Parse;
-using writertest::ReadBytes;
 using writertest::Text;
 
 // Stored data of an entry (the tests here add small files with compression mode 3).
@@ -88,7 +88,7 @@ class ZipUpdateTest : public ::testing::Test {
                          static_cast<short>(mode), 0, FALSE, window, nullptr);
   }
   Layout Read() {
-    Layout layout = Parse(ReadBytes(archive_));
+    Layout layout = Parse(testutil::FileBytes(archive_));
     EXPECT_EQ(layout.error, "");
     return layout;
   }
@@ -140,14 +140,14 @@ TEST_F(ZipUpdateTest, UpdateAndFreshenWithNothingNewLeaveTheArchiveAsItIs) {
   Put("a.txt", "unchanged");
   Put("b.txt", "unchanged too");
   ASSERT_EQ(Add("*.txt", kZipReplace), kWriterDone);
-  const std::vector<uint8_t> before = ReadBytes(archive_);
+  const std::vector<uint8_t> before = testutil::FileBytes(archive_);
   for (int mode : {kZipUpdate, kZipFreshen}) {
     EXPECT_EQ(Add("*.txt", mode), kWriterDone) << mode;
-    EXPECT_EQ(ReadBytes(archive_), before) << mode;
+    EXPECT_EQ(testutil::FileBytes(archive_), before) << mode;
   }
   // Keep mode with nothing new has nothing to do.
   EXPECT_EQ(Add("*.txt", kZipKeep), kWriterNothingToDo);
-  EXPECT_EQ(ReadBytes(archive_), before);
+  EXPECT_EQ(testutil::FileBytes(archive_), before);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
   // The handler cancels when the second entry is done.
   int entriesDone = 0;
   testutil::MessageWindow window([&](UINT message, WPARAM, const char*) {
-    if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
+    if (message == progress::kFileZipped && ++entriesDone == 2) zip_.SetCancel(TRUE);
   });
   ASSERT_NE(window.get(), nullptr);
   const int result = Add("*.txt", kZipReplace, window.get());
@@ -242,7 +242,7 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
   EXPECT_EQ(layout.items.size(), 4u);  // the two old entries and the two new ones written first
   EXPECT_EQ(Stored(layout, "KEEP1.DAT"), "kept entry one");
   EXPECT_EQ(Stored(layout, "KEEP2.DAT"), "kept entry two");
-  EXPECT_FALSE(Writer().cancel);  // the next call starts afresh
+  EXPECT_FALSE(WriteOperation().cancel);  // the next call starts afresh
   writertest::KeepForPeers(archive_, "add_cancelled.zip");
 }
 
@@ -277,19 +277,19 @@ TEST_F(ZipUpdateTest, ArchiveThatCannotBeReadIsNeverReplaced) {
   const std::vector<uint8_t> junk = Text("this is no archive, but someone's file");
   ASSERT_TRUE(testutil::WriteWholeFile(archive_, junk));
   EXPECT_EQ(Add("a.txt", kZipReplace), kWriterNotArchive);
-  EXPECT_EQ(ReadBytes(archive_), junk);
+  EXPECT_EQ(testutil::FileBytes(archive_), junk);
 
   // A valid archive that cannot be opened, or is read-only.
   DeleteFileA(archive_.c_str());
   ASSERT_EQ(Add("a.txt", kZipReplace), kWriterDone);
-  const std::vector<uint8_t> before = ReadBytes(archive_);
+  const std::vector<uint8_t> before = testutil::FileBytes(archive_);
   Put("b.txt", "more");
   {
     writertest::LockedFile lock(archive_);
     ASSERT_TRUE(lock.locked());
     EXPECT_EQ(Add("b.txt", kZipReplace), kWriterFileError);
   }
-  EXPECT_EQ(ReadBytes(archive_), before);
+  EXPECT_EQ(testutil::FileBytes(archive_), before);
   ASSERT_TRUE(SetFileAttributesA(archive_.c_str(), FILE_ATTRIBUTE_READONLY));
   // Where the system enforces the attribute (not for a superuser), a read-only archive stays.
   const HANDLE probe = CreateFileA(archive_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -298,7 +298,7 @@ TEST_F(ZipUpdateTest, ArchiveThatCannotBeReadIsNeverReplaced) {
   if (!enforced) CloseHandle(probe);
   if (enforced) {
     EXPECT_EQ(Add("b.txt", kZipReplace), kWriterFileError);
-    EXPECT_EQ(ReadBytes(archive_), before);
+    EXPECT_EQ(testutil::FileBytes(archive_), before);
   }
   SetFileAttributesA(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
   // No temporary archive is left behind.
@@ -309,7 +309,7 @@ TEST_F(ZipUpdateTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
   Put("a.txt", std::string(3000, 'a'));
   Put("b.txt", "old b");
   ASSERT_EQ(Add("*.txt", kZipReplace), kWriterDone);
-  const std::vector<uint8_t> original = ReadBytes(archive_);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive_);
   Put("b.txt", "new b, to be recompressed");
   Put("c.txt", std::string(5000, 'c'));
   zip_.SetCompressionMode(kZipDeflateNormal);
@@ -336,7 +336,7 @@ TEST_F(ZipUpdateTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
       }
       ++failures;
       EXPECT_EQ(result, kWriterFileError);
-      EXPECT_EQ(ReadBytes(archive_), original);
+      EXPECT_EQ(testutil::FileBytes(archive_), original);
       EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
       if (!reached) break;
     }
@@ -433,16 +433,16 @@ TEST_F(ZipUpdateTest, UpdatingPeerArchivesKeepsTheirEntriesIntact) {
   for (const char* fixture : fixtures) {
     SCOPED_TRACE(fixture);
     ASSERT_TRUE(CopyFileA((writertest::FixtureDir() + fixture).c_str(), archive_.c_str(), FALSE));
-    const std::vector<uint8_t> original = ReadBytes(archive_);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive_);
     // Offsets counted from the archive proper (behind the program in front) are read as such.
     const bool countedFromArchive = std::string(fixture) == "sfx_plain.zip";
-    const size_t front = countedFromArchive ? ReadBytes(writertest::FixtureDir() + "stub.bin").size() : 0;
+    const size_t front = countedFromArchive ? testutil::FileBytes(writertest::FixtureDir() + "stub.bin").size() : 0;
     Layout before = Parse(std::vector<uint8_t>(original.begin() + front, original.end()));
     before.firstRecord += static_cast<uint32_t>(front);
     ASSERT_EQ(before.error, "");
     ASSERT_FALSE(before.items.empty());
     ASSERT_EQ(Add("added.txt", kZipReplace), kWriterDone);
-    const std::vector<uint8_t> updated = ReadBytes(archive_);
+    const std::vector<uint8_t> updated = testutil::FileBytes(archive_);
     const Layout after = Parse(updated);
     ASSERT_EQ(after.error, "");
     ASSERT_EQ(after.items.size(), before.items.size() + 1);
@@ -468,7 +468,7 @@ TEST_F(ZipUpdateTest, UpdatingPeerArchivesKeepsTheirEntriesIntact) {
 
 TEST_F(ZipUpdateTest, RecompressedPeerEntryGetsTheNewFileAndLosesItsOldTimeExtras) {
   ASSERT_TRUE(CopyFileA((writertest::FixtureDir() + "zip_names.zip").c_str(), archive_.c_str(), FALSE));
-  const Layout before = Parse(ReadBytes(archive_));
+  const Layout before = Parse(testutil::FileBytes(archive_));
   const writertest::Item* old = before.Find("a.txt");
   ASSERT_NE(old, nullptr);
   ASSERT_FALSE(old->local.extra.empty());  // zip's time extras

@@ -75,7 +75,7 @@ bool SelectionMatcher::Selects(const std::string& storedName) const {
       Notify(progress::kDeleting, 0, storedName.c_str());
       return true;
     }
-    if (Writer().notifyWindow != nullptr) PumpMessages(nullptr);
+    if (WriteOperation().notifyWindow != nullptr) PumpMessages(nullptr);
   }
   return false;
 }

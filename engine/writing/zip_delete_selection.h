@@ -15,7 +15,7 @@ class SelectionMatcher {
   SelectionMatcher(HWND listItems, HWND listSelected, BOOL listIsListCtrl);
   // Every entry is selected: the whole list is, and it has at least one item.
   bool SelectsAll() const { return all_; }
-  // Whether the selection names the entry; a recognised entry is reported (WM_USER+47).
+  // Whether the selection names the entry; a recognised entry is reported (kDeleting).
   bool Selects(const std::string& storedName) const;
 
  private:

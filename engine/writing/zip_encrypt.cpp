@@ -21,10 +21,10 @@
 #include "files/zfile.h"
 #include "writing/zip_encrypt.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kCopyProgressMessage = WM_USER + 66;
 constexpr DWORD kPieceSize = 16384;
 // Traditional encryption needs a reader of version 2.0 at least.
 constexpr WORD kVersionEncrypted = 20;
@@ -75,7 +75,7 @@ struct PassContext {
 };
 
 int OutputFailed() {
-  Writer().outputFailed = true;
+  WriteOperation().outputFailed = true;
   return kWriterFileError;
 }
 
@@ -85,7 +85,7 @@ int OutputFailed() {
 // sizes come from the directory, which has them for such entries too). 0, 2 (output) or 4 (the
 // input cannot be positioned or ends before the entry does).
 int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const uint64_t oldData = static_cast<uint64_t>(entry.localHeaderOffset) + kLocalHeaderSize +
                            entry.NameLength() + entry.LocalExtraLength();
   const uint64_t dataLength = entry.compressedSize;
@@ -134,7 +134,7 @@ int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
     if (!WriteHFile(pass.output, buffer.data(), got)) return OutputFailed();
     done += got;
     if (IsWindowSet(pass.window)) {
-      SendMessageA(pass.window, kCopyProgressMessage, static_cast<WPARAM>(done * 100 / dataLength),
+      SendMessageA(pass.window, progress::kEncrypting, static_cast<WPARAM>(done * 100 / dataLength),
                    reinterpret_cast<LPARAM>(entry.externalName.c_str()));
       PumpMessages(nullptr);
     }
@@ -147,7 +147,7 @@ int EncryptEntry(const PassContext& pass, ZipEntry& entry) {
 }
 
 int RunPass(HWND notifyWindow, const char* archiveName) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.encryptionPass = true;
   // An empty password would leave the data readable by anyone while marking it encrypted.
   if (writer.password.empty()) return FailWriter(kWriterNothingToDo);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <set>
@@ -23,13 +24,13 @@
 #include "writing/zip_encrypt.h"
 #include "writing/zip_writer.h"
 #include "writing/zip_writer_test_support.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 using writertest::Item;
 using writertest::Layout;
 using writertest::Parse;
-using writertest::ReadBytes;
 
 constexpr const char* kPassword = "Pelloro-Crypt 7";  // also the fixtures' password
 constexpr const char* kWrongPassword = "Pelloro-Crypt 8";
@@ -109,7 +110,7 @@ void ExpectEncryptedCopy(const Item& before, const Item& after, const std::strin
 }
 
 Layout Read(const std::string& archive) {
-  Layout layout = Parse(ReadBytes(archive));
+  Layout layout = Parse(testutil::FileBytes(archive));
   EXPECT_EQ(layout.error, "") << archive;
   return layout;
 }
@@ -198,10 +199,10 @@ TEST_F(ZipEncryptTest, EveryFileEntryIsEncryptedAndDecryptsToTheUnencryptedEntry
     FixedSeed seed(20261210);
     ASSERT_TRUE(DeleteFileA(archive_.c_str()));
     ASSERT_EQ(AddTree(kPassword), kWriterDone);
-    if (run == 0) first = ReadBytes(archive_);
+    if (run == 0) first = testutil::FileBytes(archive_);
   }
   // With the seed fixed, the pass writes the same bytes every time.
-  EXPECT_EQ(ReadBytes(archive_), first);
+  EXPECT_EQ(testutil::FileBytes(archive_), first);
 
   const Layout sealed = Read(archive_);
   ASSERT_EQ(sealed.items.size(), plain.items.size());
@@ -223,12 +224,12 @@ TEST_F(ZipEncryptTest, EveryFileEntryIsEncryptedAndDecryptsToTheUnencryptedEntry
   int result = -1;
   std::string out = Extract(archive_, kPassword, &result);
   EXPECT_EQ(result, 0);
-  for (const auto& [name, data] : Files()) EXPECT_EQ(ReadBytes(out + "tree\\" + name), data) << name;
+  for (const auto& [name, data] : Files()) EXPECT_EQ(testutil::FileBytes(out + "tree\\" + name), data) << name;
   out = Extract(archive_, kWrongPassword, &result);
   EXPECT_NE(result, 0);
   for (const auto& [name, data] : Files()) {
     if (!data.empty()) {
-      EXPECT_NE(ReadBytes(out + "tree\\" + name), data) << name;
+      EXPECT_NE(testutil::FileBytes(out + "tree\\" + name), data) << name;
     }
   }
   KeepEncrypted(archive_, "encrypt_tree.zip", names);
@@ -236,14 +237,17 @@ TEST_F(ZipEncryptTest, EveryFileEntryIsEncryptedAndDecryptsToTheUnencryptedEntry
   // Without a fixed seed the random header bytes of one pass differ from entry to entry.
   ASSERT_TRUE(DeleteFileA(archive_.c_str()));
   ASSERT_EQ(AddTree(kPassword), kWriterDone);
-  std::set<std::vector<uint8_t>> randomParts;
+  // Fixed-size parts: the 32-bit compiler warns about comparing vectors of unknown length.
+  std::set<std::array<uint8_t, 10>> randomParts;
   size_t encrypted = 0;
   for (const Item& item : Read(archive_).items) {
     if (!(item.central.flags & kEncrypted)) continue;
     ++encrypted;
     const Opened opened = Decrypt(item, kPassword);
     EXPECT_EQ(CheckWord(opened), item.central.crc >> 16) << item.central.name;
-    randomParts.insert(std::vector<uint8_t>(opened.header.begin(), opened.header.begin() + 10));
+    std::array<uint8_t, 10> part{};
+    std::copy_n(opened.header.begin(), part.size(), part.begin());
+    randomParts.insert(part);
   }
   EXPECT_EQ(encrypted, 7u);
   EXPECT_EQ(randomParts.size(), encrypted);
@@ -271,14 +275,14 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
     SCOPED_TRACE(testing::Message() << c.fixture << ": " << c.shows);
     const std::string archive = folder_ / c.fixture;
     ASSERT_TRUE(CopyFileA((FixtureDir() + c.fixture).c_str(), archive.c_str(), FALSE));
-    const std::vector<uint8_t> original = ReadBytes(archive);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive);
     const Layout before = Read(archive);
     ASSERT_FALSE(before.items.empty());
 
     ASSERT_EQ(zip_.ZipFiles(archive.c_str(), added.c_str(), kZipReplace, 0, FALSE, nullptr,
                             kPassword),
               kWriterDone);
-    const std::vector<uint8_t> bytes = ReadBytes(archive);
+    const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
     const Layout after = Read(archive);
     ASSERT_EQ(after.items.size(), before.items.size() + 1);
     // The program in front is kept byte for byte.
@@ -316,7 +320,7 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
       if (name.back() == '/') continue;
       const std::string source =
           name == "NEW.TXT" ? added : FixtureDir() + "src\\" + WithBackslashes(name);
-      EXPECT_EQ(ReadBytes(out + WithBackslashes(name)), ReadBytes(source)) << name;
+      EXPECT_EQ(testutil::FileBytes(out + WithBackslashes(name)), testutil::FileBytes(source)) << name;
     }
     KeepEncrypted(archive, std::string("encrypt_") + c.fixture, names);
   }
@@ -354,7 +358,7 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
   int cancelled = 0;
   {
     testutil::MessageWindow window([&](UINT message, WPARAM, const char*) {
-      if (message == WM_USER + 45 && ++entriesDone == 2) zip_.SetCancel(TRUE);
+      if (message == progress::kFileZipped && ++entriesDone == 2) zip_.SetCancel(TRUE);
     });
     ASSERT_NE(window.get(), nullptr);
     cancelled =
@@ -365,11 +369,11 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
   KeepEncrypted(archive_, "encrypt_cancelled.zip");
 
   // Nothing new over an archive whose entries are all encrypted: 9, and the file stays as it is.
-  const std::vector<uint8_t> sealed = ReadBytes(archive_);
+  const std::vector<uint8_t> sealed = testutil::FileBytes(archive_);
   EXPECT_EQ(zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipFreshen, 0, FALSE, nullptr,
                           kPassword),
             kZipCannotEncrypt);
-  EXPECT_EQ(ReadBytes(archive_), sealed);
+  EXPECT_EQ(testutil::FileBytes(archive_), sealed);
   // An archive without entries, and none at all: nothing to encrypt either.
   const std::string none = tree_ + "*.none";
   std::vector<uint8_t> empty(22, 0);
@@ -377,13 +381,13 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
   ASSERT_TRUE(testutil::WriteWholeFile(archive_, empty));
   EXPECT_EQ(zip_.ZipFiles(archive_.c_str(), none.c_str(), kZipUpdate, 0, FALSE, nullptr, kPassword),
             kZipCannotEncrypt);
-  EXPECT_EQ(ReadBytes(archive_), empty);
+  EXPECT_EQ(testutil::FileBytes(archive_), empty);
   ASSERT_TRUE(DeleteFileA(archive_.c_str()));
   EXPECT_EQ(zip_.ZipFiles(archive_.c_str(), none.c_str(), kZipUpdate, 0, FALSE, nullptr, kPassword),
             kZipCannotEncrypt);
   EXPECT_EQ(GetFileAttributesA(archive_.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
-  EXPECT_TRUE(Writer().password.empty());
+  EXPECT_TRUE(WriteOperation().password.empty());
 }
 
 // ---- failures ----------------------------------------------------------------------------------
@@ -398,7 +402,7 @@ TEST_F(ZipEncryptTest, AFailingStepLeavesTheUnencryptedArchiveAndNoTemporaryFile
     ASSERT_EQ(AddTree(nullptr), kWriterDone);
     for (FileStep step : steps) adding[step] = FileStepCalls(step);
   }
-  const std::vector<uint8_t> plain = ReadBytes(archive_);
+  const std::vector<uint8_t> plain = testutil::FileBytes(archive_);
   ASSERT_TRUE(DeleteFileA(archive_.c_str()));
   {
     ScopedFileFaults faults;
@@ -439,7 +443,7 @@ TEST_F(ZipEncryptTest, AFailingStepLeavesTheUnencryptedArchiveAndNoTemporaryFile
       }
       ++failures;
       EXPECT_EQ(result, kZipCannotEncrypt);
-      EXPECT_EQ(ReadBytes(archive_), plain);
+      EXPECT_EQ(testutil::FileBytes(archive_), plain);
     }
     // Each step is on the pass's path and checked (the replacement recovers from every move).
     if (step != FileStep::kMove) {
@@ -456,7 +460,7 @@ TEST_F(ZipEncryptTest, ProgressOfEveryEntryRisesTo100AndTheWritingIsAnnouncedOnc
   {
     // The pass's progress and its announcement of the writing.
     testutil::MessageWindow window([&](UINT message, WPARAM wParam, const char* text) {
-      if (message == WM_USER + 66 || message == WM_USER + 48) {
+      if (message == progress::kEncrypting || message == progress::kWriting) {
         seen.push_back({message, wParam, text != nullptr ? text : ""});
       }
     });
@@ -468,12 +472,12 @@ TEST_F(ZipEncryptTest, ProgressOfEveryEntryRisesTo100AndTheWritingIsAnnouncedOnc
   // The compressing pass announces its own writing first; the pass's copies follow, then its one
   // announcement before the archive is replaced.
   ASSERT_GE(seen.size(), 3u);
-  EXPECT_EQ(seen.front().message, static_cast<UINT>(WM_USER + 48));
-  EXPECT_EQ(seen.back().message, static_cast<UINT>(WM_USER + 48));
+  EXPECT_EQ(seen.front().message, static_cast<UINT>(progress::kWriting));
+  EXPECT_EQ(seen.back().message, static_cast<UINT>(progress::kWriting));
   EXPECT_EQ(seen.back().text, "SECRET.ZIP");
   std::map<std::string, std::vector<WPARAM>> percents;
   for (size_t i = 1; i + 1 < seen.size(); ++i) {
-    ASSERT_EQ(seen[i].message, static_cast<UINT>(WM_USER + 66)) << i;
+    ASSERT_EQ(seen[i].message, static_cast<UINT>(progress::kEncrypting)) << i;
     percents[seen[i].text].push_back(seen[i].wParam);
   }
   // Every entry with data, piece by piece of 16,384 bytes; folders and the empty file have none.

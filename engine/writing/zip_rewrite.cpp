@@ -18,12 +18,12 @@
 #include "files/file_ops.h"
 #include "writing/writer_paths.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace ziprewrite {
 
 namespace {
 
-constexpr UINT kDeletingMessage = WM_USER + 47;
 
 bool IsWindowSet(HWND window) { return window != nullptr && IsWindow(window); }
 
@@ -40,14 +40,14 @@ ArchiveFolderFrame::ArchiveFolderFrame(const char* archiveName) {
 }
 
 void Notify(UINT message, WPARAM wParam, const char* text) {
-  const HWND window = Writer().notifyWindow;
+  const HWND window = WriteOperation().notifyWindow;
   if (!IsWindowSet(window)) return;
   SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
   PumpMessages(nullptr);
 }
 
 int ReadArchive(const std::string& archive, HWND notifyWindow, bool repair) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.notifyWindow = notifyWindow;
   writer.encryptionPass = false;
   writer.repair = repair;
@@ -63,7 +63,7 @@ int ReadArchive(const std::string& archive, HWND notifyWindow, bool repair) {
 }
 
 int RewriteArchive(const std::function<EntryAction(const ZipEntry&)>& decide) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   try {
     if (writer.archiveName.FileExists() && !ArchiveIsWritable(writer.archiveName)) {
       return FailWriter(kWriterFileError);
@@ -111,14 +111,14 @@ int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyW
     bool any = false;
     if (bySelection) {
       const ziprewrite::SelectionMatcher selection(listItems, listSelected, listIsListCtrl);
-      for (ZipEntry& entry : Writer().entries) {
+      for (ZipEntry& entry : WriteOperation().entries) {
         entry.mark = selection.Selects(entry.storedName) ? 1 : 0;
         any = any || entry.mark != 0;
       }
     } else {
       // Only the file-name part of the mask counts, against the file-name part of each entry.
       const std::string pattern = zipadd::MakeStoredName(mask, true);
-      for (ZipEntry& entry : Writer().entries) {
+      for (ZipEntry& entry : WriteOperation().entries) {
         entry.mark = !pattern.empty() && zipadd::MatchFileName(entry.storedName, pattern) ? 1 : 0;
         any = any || entry.mark != 0;
       }
@@ -129,8 +129,8 @@ int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyW
   }
   return ziprewrite::RewriteArchive([](const ZipEntry& entry) {
     // Once cancelled, every entry left is kept and the archive is still completed.
-    if (entry.mark == 0 || Writer().cancel) return EntryAction::kCopy;
-    ziprewrite::Notify(ziprewrite::kDeletingMessage, 0, entry.storedName.c_str());
+    if (entry.mark == 0 || WriteOperation().cancel) return EntryAction::kCopy;
+    ziprewrite::Notify(progress::kDeleting, 0, entry.storedName.c_str());
     return EntryAction::kDrop;
   });
 }
@@ -143,7 +143,7 @@ int CZZip::Repare(const char* archiveName, HWND notifyWindow) {
   // lie wholly inside the file; it reports its progress itself.
   const int result = ziprewrite::ReadArchive(frame.archive(), notifyWindow, true);
   if (result != kWriterDone) return result;
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (writer.entries.empty()) return FailWriter(kWriterNothingToDo);
   // The repaired archive starts with its first entry, and has no comment (the old end record is
   // not read).
@@ -152,6 +152,6 @@ int CZZip::Repare(const char* archiveName, HWND notifyWindow) {
   // A cancelled repair is given up as a whole: the damaged archive still holds everything a
   // complete repair could recover, and it stays exactly as it was.
   return ziprewrite::RewriteArchive([](const ZipEntry&) {
-    return Writer().cancel ? EntryAction::kAbandon : EntryAction::kCopy;
+    return WriteOperation().cancel ? EntryAction::kAbandon : EntryAction::kCopy;
   });
 }

@@ -33,7 +33,7 @@ class ArchiveFolderFrame {
 };
 
 // Prepares the writer for a rewrite of archive and reads its directory (in repair mode with
-// repair). 0, or the code the call ends with (the writer is then empty again).
+// repair). kWriterDone, or the code the call ends with (the writer is then empty again).
 int ReadArchive(const std::string& archive, HWND notifyWindow, bool repair);
 
 // What the copy loop does with an entry.

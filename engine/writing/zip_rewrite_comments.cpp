@@ -68,7 +68,7 @@ int CZZip::SetGlobalComment(const char* archiveName, const char* comment, HWND n
   // end record alone, carrying the comment (nothing is created before it is complete).
   const int result = ziprewrite::ReadArchive(frame.archive(), notifyWindow, false);
   if (result != kWriterDone) return result;
-  Writer().archiveComment = std::move(stored);
+  WriteOperation().archiveComment = std::move(stored);
   return ziprewrite::RewriteArchive(
       [](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });
 }
@@ -96,7 +96,7 @@ int CZZip::SetLocalComment(const char* archiveName, const char* entryName, const
   ZipEntry* target = nullptr;
   try {
     if (!wanted.empty()) {
-      for (ZipEntry& entry : Writer().entries) {
+      for (ZipEntry& entry : WriteOperation().entries) {
         if (SameName(entry.storedName, wanted)) {
           target = &entry;
           break;

@@ -13,15 +13,16 @@
 #include "reading/czunzip.h"
 #include "writing/czzip.h"
 #include "files/file_fault.h"
+#include "peer_runner.h"
 #include "win_test_util.h"
 #include "writing/zip_writer.h"
 #include "writing/zip_writer_test_support.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 using writertest::Layout;
 using writertest::Parse;
-using writertest::ReadBytes;
 
 std::string RewriteFixtures() {
   return testutil::BinaryDir() + "engine\\fixtures\\zip_rewrite\\";
@@ -49,11 +50,8 @@ std::vector<std::string> Names(const Layout& layout) {
 
 std::string AsText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// ---- the peers, run natively -------------------------------------------------------------------
-// Wine starts Linux programs too, but neither their exit codes nor their end come back to the
-// caller: a peer script therefore prints "PEER-OK" as its last line when everything it checked
-// held, and a wrapper marks its end with a file of its own. Files the peers read lie below the
-// build tree (drive Z:, whose Unix path is the path without the drive).
+// ---- the peers, run natively (testing/peer_runner.h) ------------------------------------------
+// A peer script prints "PEER-OK" as its last line when everything it checked held.
 
 std::string PeerFolder() {
   const std::string folder = testutil::BinaryDir() + "engine\\rewrite_peer\\";
@@ -62,40 +60,7 @@ std::string PeerFolder() {
   return folder;
 }
 
-std::string UnixPath(const std::string& windowsPath) {
-  std::string path = windowsPath;
-  if (path.size() > 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path.erase(0, 2);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-// Runs a bash script natively; its output (errors included).
-std::string RunPeer(const std::string& script) {
-  static int runs = 0;
-  const std::string base = PeerFolder() + "check" + std::to_string(++runs);
-  const std::string done = base + ".done";
-  DeleteFileA(done.c_str());
-  EXPECT_TRUE(testutil::WriteWholeFile(base + ".sh", "set -u\n" + script + "\n"));
-  EXPECT_TRUE(testutil::WriteWholeFile(
-      base + ".run", "bash " + UnixPath(base + ".sh") + " >" + UnixPath(base + ".out") +
-                         " 2>&1 </dev/null\necho done >" + UnixPath(done) + "\n"));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::string line = "bash " + UnixPath(base + ".run");
-  const BOOL started = CreateProcessA("Z:\\bin\\bash", line.data(), nullptr, nullptr, FALSE,
-                                      0, nullptr, nullptr, &startup, &process);
-  if (!started) return "bash could not be started";
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int waited = 0; GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 20) {
-    if (waited > 120000) return "the peer script did not end";
-    Sleep(20);
-  }
-  std::vector<uint8_t> text;
-  testutil::ReadWholeFile(base + ".out", &text);
-  return AsText(text);
-}
+using testutil::UnixPath;
 
 bool PeerOk(const std::string& output) {
   const std::vector<std::string> lines = Lines(output);
@@ -112,22 +77,22 @@ std::string ForPeers(const std::string& archive, const std::string& name) {
 // ---- progress ----------------------------------------------------------------------------------
 
 struct Progress {
-  std::vector<std::string> deleting;  // WM_USER+47
-  std::vector<std::string> writing;   // WM_USER+48
-  std::vector<WPARAM> repairing;      // WM_USER+49
-  int cancelAt47 = 0;                 // set the cancel flag at this WM_USER+47 (0: never)
-  int cancelAt49 = 0;                 // ... at this WM_USER+49
+  std::vector<std::string> deleting;  // progress::kDeleting
+  std::vector<std::string> writing;   // progress::kWriting
+  std::vector<WPARAM> repairing;      // progress::kRepairing
+  int cancelAtDeleting = 0;   // set the cancel flag at this progress::kDeleting (0: never)
+  int cancelAtRepairing = 0;  // ... at this progress::kRepairing
   CZZip* zip = nullptr;
 };
 void Record(Progress& p, UINT message, WPARAM wParam, const char* text) {
-  if (message == WM_USER + 47) {
+  if (message == progress::kDeleting) {
     p.deleting.push_back(text != nullptr ? text : "<null>");
-    if (static_cast<int>(p.deleting.size()) == p.cancelAt47) p.zip->SetCancel(TRUE);
-  } else if (message == WM_USER + 48) {
+    if (static_cast<int>(p.deleting.size()) == p.cancelAtDeleting) p.zip->SetCancel(TRUE);
+  } else if (message == progress::kWriting) {
     p.writing.push_back(text != nullptr ? text : "<null>");
-  } else if (message == WM_USER + 49) {
+  } else if (message == progress::kRepairing) {
     p.repairing.push_back(wParam);
-    if (static_cast<int>(p.repairing.size()) == p.cancelAt49) p.zip->SetCancel(TRUE);
+    if (static_cast<int>(p.repairing.size()) == p.cancelAtRepairing) p.zip->SetCancel(TRUE);
   }
 }
 
@@ -168,17 +133,17 @@ class ZipRewriteTest : public ::testing::Test {
     return path;
   }
   std::vector<std::string> FixtureLines(const std::string& name) {
-    return Lines(AsText(ReadBytes(RewriteFixtures() + name)));
+    return Lines(AsText(testutil::FileBytes(RewriteFixtures() + name)));
   }
   // The layout of an archive a rewrite produced (offsets from the start of the file).
   Layout Read(const std::string& path) {
-    Layout layout = Parse(ReadBytes(path));
+    Layout layout = Parse(testutil::FileBytes(path));
     EXPECT_EQ(layout.error, "") << path;
     return layout;
   }
   // The layout of a fixture whose offsets may count from the archive proper.
   Layout ReadFixture(const std::string& fixture) {
-    const std::vector<uint8_t> bytes = ReadBytes(RewriteFixtures() + fixture);
+    const std::vector<uint8_t> bytes = testutil::FileBytes(RewriteFixtures() + fixture);
     Layout layout = Parse(bytes);
     EXPECT_EQ(layout.error, "") << fixture;
     return layout;
@@ -231,20 +196,20 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
       {"sevenz.zip", "*.dat", kWriterDone, {"a.txt", "sub/", "sub/c.txt"}},
       {"names.zip", "*.xyz", kWriterNothingToDo, all},
   };
-  const size_t stub = ReadBytes(RewriteFixtures() + "stub.bin").size();
+  const size_t stub = testutil::FileBytes(RewriteFixtures() + "stub.bin").size();
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fixture << " " << c.mask);
     const std::string archive = Fixture(c.fixture);
-    const std::vector<uint8_t> original = ReadBytes(archive);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive);
     const Layout before = ReadFixture(c.fixture);
     ASSERT_EQ(zip_.DeleteEntries(archive.c_str(), c.mask, nullptr, nullptr, nullptr, FALSE), c.result);
     EXPECT_TRUE(NoTemporaryFiles());
     if (c.result != kWriterDone) {
-      EXPECT_EQ(ReadBytes(archive), original);  // nothing matched: not even rewritten
+      EXPECT_EQ(testutil::FileBytes(archive), original);  // nothing matched: not even rewritten
       continue;
     }
-    const std::vector<uint8_t> bytes = ReadBytes(archive);
+    const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
     const Layout after = Read(archive);
     EXPECT_EQ(Names(after), c.left);
     ExpectEntriesUnchanged(before, after);
@@ -269,7 +234,7 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
     // reads the archive without entries (unzip and 7z refuse those).
     const std::string was = ForPeers(RewriteFixtures() + c.fixture, "delete_before.zip");
     const std::string now = ForPeers(archive, "delete_after.zip");
-    const std::string output = RunPeer(
+    const std::string output = testutil::RunPeer(PeerFolder(),
         "python3 - " + was + " " + now + " <<'PY' || exit 1\n"
         "import sys, zipfile\n"
         "was, now = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])\n"
@@ -297,7 +262,7 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
 TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
   const struct Case {
     const char* mask;
-    int cancelAt;  // the WM_USER+47 whose handler cancels (0: none)
+    int cancelAt;  // the progress::kDeleting whose handler cancels (0: none)
     std::vector<std::string> deleted;
     std::vector<std::string> left;
   } cases[] = {
@@ -312,7 +277,7 @@ TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
     const std::string archive = Fixture("names.zip");
     Progress progress;
     progress.zip = &zip_;
-    progress.cancelAt47 = c.cancelAt;
+    progress.cancelAtDeleting = c.cancelAt;
     zip_.SetCancel(FALSE);
     {
       ProgressWindow window(progress);
@@ -325,14 +290,14 @@ TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
     const Layout after = Read(archive);
     EXPECT_EQ(Names(after), c.left);
     ExpectEntriesUnchanged(ReadFixture("names.zip"), after);
-    EXPECT_FALSE(Writer().cancel);  // the next call starts afresh
+    EXPECT_FALSE(WriteOperation().cancel);  // the next call starts afresh
     writertest::KeepForPeers(archive, "rewrite_delete_progress_" + std::to_string(n++) + ".zip", c.left);
   }
 }
 
 TEST_F(ZipRewriteTest, CallsThatHaveNothingToWorkOnGive6AndTouchNothing) {
   const std::string archive = Fixture("names.zip");
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   Progress progress;
   ProgressWindow list(progress);  // stands for the host's item list
   const HWND window = list.handle();
@@ -344,7 +309,7 @@ TEST_F(ZipRewriteTest, CallsThatHaveNothingToWorkOnGive6AndTouchNothing) {
   EXPECT_EQ(zip_.DeleteEntries(a, "", nullptr, nullptr, nullptr, FALSE), kWriterNothingToDo);
   EXPECT_EQ(zip_.SetLocalComment(a, "missing.txt", "text", nullptr), kWriterNothingToDo);
   EXPECT_EQ(zip_.SetLocalComment(a, "", "text", nullptr), kWriterNothingToDo);
-  EXPECT_EQ(ReadBytes(archive), original);
+  EXPECT_EQ(testutil::FileBytes(archive), original);
   // An empty archive name.
   EXPECT_EQ(zip_.DeleteEntries("", "*.*", nullptr, nullptr, nullptr, FALSE), kWriterNothingToDo);
   EXPECT_EQ(zip_.SetGlobalComment("", "text", nullptr), kWriterNothingToDo);
@@ -389,7 +354,7 @@ std::vector<CommentCase> CommentCases() {
 // Python's view of an archive's comments: the archive comment, then name and comment of every
 // entry, each as hex; zipnote's listing after it.
 std::string PeerComments(const std::string& unixArchive) {
-  return RunPeer(
+  return testutil::RunPeer(PeerFolder(),
       "python3 - " + unixArchive + " <<'PY' || exit 1\n"
       "import sys, zipfile\n"
       "z = zipfile.ZipFile(sys.argv[1])\n"
@@ -431,7 +396,7 @@ TEST_F(ZipRewriteTest, GlobalCommentIsStoredWithCrLfInTheOemCodePage) {
     for (const CommentCase& c : CommentCases()) {
       SCOPED_TRACE(testing::Message() << fixture << ": " << c.label);
       const std::string archive = Fixture(fixture);
-      const std::vector<uint8_t> original = ReadBytes(archive);
+      const std::vector<uint8_t> original = testutil::FileBytes(archive);
       const Layout before = ReadFixture(fixture);
       ASSERT_EQ(zip_.SetGlobalComment(archive.c_str(), c.given.c_str(), nullptr), kWriterDone);
       const Layout after = Read(archive);
@@ -443,7 +408,7 @@ TEST_F(ZipRewriteTest, GlobalCommentIsStoredWithCrLfInTheOemCodePage) {
       }
       // The program in front of stub.zip stays byte for byte.
       EXPECT_EQ(after.firstRecord, before.firstRecord);
-      const std::vector<uint8_t> bytes = ReadBytes(archive);
+      const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
       EXPECT_TRUE(std::equal(original.begin(), original.begin() + before.firstRecord, bytes.begin()));
       CZUnzip reader;
       std::vector<char> comment(kUnzipCommentBlockSize);
@@ -455,7 +420,7 @@ TEST_F(ZipRewriteTest, GlobalCommentIsStoredWithCrLfInTheOemCodePage) {
         ASSERT_TRUE(PeerOk(output)) << output;
         EXPECT_TRUE(Contains(Lines(output), "archive " + Hex(c.stored))) << output;
         // zipnote lists the archive comment last, after its marker line.
-        const std::string note = AsText(ReadBytes(PeerFolder() + "comment.zip.note"));
+        const std::string note = AsText(testutil::FileBytes(PeerFolder() + "comment.zip.note"));
         const std::string marker = "@ (zip file comment below this line)\n";
         const size_t at = note.find(marker);
         ASSERT_NE(at, std::string::npos) << note;
@@ -512,7 +477,7 @@ TEST_F(ZipRewriteTest, EntryCommentGoesToTheFirstEntryOfThatNameAndKeepsBothName
           EXPECT_EQ(lines.at(1 + i++), line) << output;
         }
         // zipnote shows the comment under the entry's name.
-        const std::string note = AsText(ReadBytes(PeerFolder() + "entry_comment.zip.note"));
+        const std::string note = AsText(testutil::FileBytes(PeerFolder() + "entry_comment.zip.note"));
         const std::string shown =
             "@ " + after.items[c.index].central.name + "\n" + AsZipnoteShowsIt(comment.stored);
         EXPECT_NE(note.find(shown), std::string::npos) << note;
@@ -533,7 +498,7 @@ TEST_F(ZipRewriteTest, EntryCommentGoesToTheFirstEntryOfThatNameAndKeepsBothName
 
 TEST_F(ZipRewriteTest, CommentLengthLimits) {
   const std::string archive = Fixture("names.zip");
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const struct Case {
     const char* label;
     bool global;
@@ -559,7 +524,7 @@ TEST_F(ZipRewriteTest, CommentLengthLimits) {
                                 : zip_.SetLocalComment(archive.c_str(), "a.txt", c.comment.c_str(), nullptr);
     ASSERT_EQ(result, c.result);
     if (result != kWriterDone) {
-      EXPECT_EQ(ReadBytes(archive), original);
+      EXPECT_EQ(testutil::FileBytes(archive), original);
       continue;
     }
     const Layout after = Read(archive);
@@ -572,7 +537,7 @@ TEST_F(ZipRewriteTest, CommentLengthLimits) {
 TEST_F(ZipRewriteTest, GlobalCommentOnAMissingArchiveMakesAnArchiveOfTheEndRecord) {
   const std::string archive = folder_ / "new.zip";
   ASSERT_EQ(zip_.SetGlobalComment(archive.c_str(), "only\na comment", nullptr), kWriterDone);
-  const std::vector<uint8_t> bytes = ReadBytes(archive);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
   const std::string stored = "only\r\na comment";
   ASSERT_EQ(bytes.size(), 22 + stored.size());
   const Layout layout = Read(archive);
@@ -581,7 +546,7 @@ TEST_F(ZipRewriteTest, GlobalCommentOnAMissingArchiveMakesAnArchiveOfTheEndRecor
   CZUnzip reader;
   EXPECT_EQ(reader.GetCountAndSize(archive.c_str(), nullptr, nullptr, nullptr), 0);
   // python reads it (zipnote, unzip and 7z refuse archives without entries).
-  const std::string output = RunPeer(
+  const std::string output = testutil::RunPeer(PeerFolder(),
       "python3 -c 'import sys, zipfile; print(\"archive \" + zipfile.ZipFile(sys.argv[1]).comment.hex())' " +
       ForPeers(archive, "comment_only.zip") + " || exit 1\necho PEER-OK");
   EXPECT_TRUE(PeerOk(output)) << output;
@@ -608,7 +573,7 @@ TEST_F(ZipRewriteTest, GlobalCommentOnAMissingArchiveMakesAnArchiveOfTheEndRecor
       const bool reached = FileStepCalls(step) >= nth;
       ResetFileFaults();
       if (result == kWriterDone) {
-        EXPECT_EQ(AsText(ReadBytes(failing)).substr(22), "text");
+        EXPECT_EQ(AsText(testutil::FileBytes(failing)).substr(22), "text");
       } else {
         ++failures;
         EXPECT_EQ(GetFileAttributesA(failing.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -627,7 +592,7 @@ TEST_F(ZipRewriteTest, ARewriteKeepsTheArchiveAttributesAlsoReadOnly) {
   const std::string archive = Fixture("names.zip");
   ASSERT_TRUE(SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_NE(GetFileAttributesA(archive.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   // Where the system enforces the attribute (not for a superuser), the archive cannot be written.
   const HANDLE probe = CreateFileA(archive.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -636,7 +601,7 @@ TEST_F(ZipRewriteTest, ARewriteKeepsTheArchiveAttributesAlsoReadOnly) {
   const int result = zip_.SetGlobalComment(archive.c_str(), "read only", nullptr);
   if (enforced) {
     EXPECT_EQ(result, kWriterFileError);
-    EXPECT_EQ(ReadBytes(archive), original);
+    EXPECT_EQ(testutil::FileBytes(archive), original);
   } else {
     EXPECT_EQ(result, kWriterDone);
     EXPECT_EQ(AsText(Read(archive).comment), "read only");
@@ -688,7 +653,7 @@ TEST_F(ZipRewriteTest, RepareRecoversTheWholeEntriesFromTheirLocalHeaders) {
       EXPECT_EQ(item.central.crc, was->central.crc) << item.central.name;
     }
     const std::string peer = ForPeers(archive, "repaired.zip");
-    const std::string output = RunPeer(
+    const std::string output = testutil::RunPeer(PeerFolder(),
         "python3 -c 'import sys, zipfile; assert zipfile.ZipFile(sys.argv[1]).testzip() is None' " +
         peer + " || exit 1\nunzip -tqq " + peer + " >/dev/null || exit 1\n7z t " + peer +
         " >/dev/null || exit 1\necho PEER-OK");
@@ -704,7 +669,7 @@ TEST_F(ZipRewriteTest, RepareOfSomethingWithoutEntriesGives6) {
     std::vector<uint8_t> bytes;
   } cases[] = {
       {"text", writertest::Text("no archive here, only some text with PK in it")},
-      {"program alone", ReadBytes(RewriteFixtures() + "stub.bin")},
+      {"program alone", testutil::FileBytes(RewriteFixtures() + "stub.bin")},
       {"empty archive", std::vector<uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"empty file", {}},
   };
@@ -713,23 +678,23 @@ TEST_F(ZipRewriteTest, RepareOfSomethingWithoutEntriesGives6) {
     SCOPED_TRACE(c.label);
     ASSERT_TRUE(testutil::WriteWholeFile(archive, c.bytes));
     EXPECT_EQ(zip_.Repare(archive.c_str(), nullptr), kWriterNothingToDo);
-    EXPECT_EQ(ReadBytes(archive), c.bytes);
+    EXPECT_EQ(testutil::FileBytes(archive), c.bytes);
   }
   EXPECT_TRUE(NoTemporaryFiles());
 }
 
 TEST_F(ZipRewriteTest, RepareReportsItsProgressAndACancelLeavesTheArchiveAsItWas) {
   const struct Case {
-    int cancelAt;  // the WM_USER+49 whose handler cancels (0: none)
+    int cancelAt;  // the progress::kRepairing whose handler cancels (0: none)
     int result;
   } cases[] = {{0, kWriterDone}, {1, kZipUserAbort}, {4, kZipUserAbort}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cancelAt);
     const std::string archive = Fixture("stub_cut.zip");
-    const std::vector<uint8_t> original = ReadBytes(archive);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive);
     Progress progress;
     progress.zip = &zip_;
-    progress.cancelAt49 = c.cancelAt;
+    progress.cancelAtRepairing = c.cancelAt;
     zip_.SetCancel(FALSE);
     {
       ProgressWindow window(progress);
@@ -743,11 +708,11 @@ TEST_F(ZipRewriteTest, RepareReportsItsProgressAndACancelLeavesTheArchiveAsItWas
       EXPECT_EQ(Read(archive).items.size(), 6u);
     } else {
       EXPECT_TRUE(progress.writing.empty());
-      EXPECT_EQ(ReadBytes(archive), original);
+      EXPECT_EQ(testutil::FileBytes(archive), original);
     }
     EXPECT_TRUE(NoTemporaryFiles());
-    EXPECT_FALSE(Writer().cancel);
-    EXPECT_FALSE(Writer().repair);
+    EXPECT_FALSE(WriteOperation().cancel);
+    EXPECT_FALSE(WriteOperation().repair);
   }
 }
 
@@ -770,7 +735,7 @@ TEST_F(ZipRewriteTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
   };
   for (const Operation& op : operations) {
     const std::string archive = Fixture(op.fixture);
-    const std::vector<uint8_t> original = ReadBytes(archive);
+    const std::vector<uint8_t> original = testutil::FileBytes(archive);
     for (FileStep step : {FileStep::kOpen, FileStep::kCreate, FileStep::kRead, FileStep::kWrite,
                           FileStep::kClose, FileStep::kMove}) {
       int failures = 0;
@@ -791,7 +756,7 @@ TEST_F(ZipRewriteTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
           EXPECT_EQ(Read(archive).items.size(), op.entries);
         } else {
           ++failures;
-          EXPECT_EQ(ReadBytes(archive), original);
+          EXPECT_EQ(testutil::FileBytes(archive), original);
         }
         EXPECT_TRUE(NoTemporaryFiles());
         if (!reached) break;

@@ -51,8 +51,9 @@ inline constexpr WORD kVersionMadeBy = 0x0B32;  // host 11, version 5.0
 inline constexpr WORD kVersionStored = 10;
 inline constexpr WORD kVersionDeflated = 20;
 
-// The one writer state of the process.
-WriterState& Writer();
+// The state of the one write operation of the process (the archive being written, its entries,
+// the files to add, the output): WriterState in writer_state.h.
+WriterState& WriteOperation();
 
 // ---- record writers (every write checked; FALSE when anything was not written) --------------
 BOOL WriteLocalHeader(HFILE file, const ZipEntry& entry);
@@ -61,8 +62,8 @@ BOOL WriteEndRecord(HFILE file, DWORD entryCount, DWORD centralOffset, DWORD cen
                     const uint8_t* comment, DWORD commentLength);
 BOOL WriteDataDescriptor(HFILE file, const ZipEntry& entry);
 // Writes the central header of every entry at outputOffset, then the end record with the
-// archive comment, and cuts the file there. 2 when a write fails, when there are more than
-// 65,535 entries, or when the archive would reach 2 GiB.
+// archive comment, and cuts the file there. kWriterFileError when a write fails, when there are
+// more than 65,535 entries, or when the archive would reach 2 GiB.
 int WriteCentralDirectory(HFILE file);
 
 // ---- output positioning -----------------------------------------------------------------------
@@ -115,21 +116,25 @@ int BeginOutput();
 // positioned, or ends before the entry does).
 int CopyEntry(HFILE input, HFILE output, ZipEntry& entry);
 // Writes a new local header for the entry as it stands and copies its data behind it, dropping a
-// data descriptor (and with it flag bit 3: the header now holds the CRC and sizes). 0, 2 or 4.
+// data descriptor (and with it flag bit 3: the header now holds the CRC and sizes). kWriterDone,
+// kWriterFileError or kWriterNotArchive.
 int RelocateEntry(HFILE input, HFILE output, ZipEntry& entry);
 // The compressing writer: stores or deflates the entry's file into the output.
-//   0                 written
-//   2 or 12           per-file failure: the entry's fields and the output position are as they
-//                     were before the call (the caller copies the old entry or drops the new one)
-//                     -- unless IsPerFileFailure says otherwise
-//   2 (outputFailed)  the output could not be written: the operation must end with FailWriter
-//   3, 5              fatal: compressor error, name that cannot be stored, no memory
+//   kWriterDone         written
+//   kWriterFileError or kWriterAccessDenied
+//                       per-file failure: the entry's fields and the output position are as they
+//                       were before the call (the caller copies the old entry or drops the new
+//                       one) -- unless IsPerFileFailure says otherwise
+//   kWriterFileError (outputFailed)
+//                       the output could not be written: the operation must end with FailWriter
+//   kWriterCompressError, kWriterNoMemory
+//                       fatal: compressor error, name that cannot be stored, no memory
 int AddEntryData(HFILE output, ZipEntry& entry);
 // TRUE when an AddEntryData result lets the operation go on without that file.
 bool IsPerFileFailure(int code);
 // Writes the central directory and end record, closes the output and the input archive, sends
-// WM_USER+48 with the archive title, and replaces the archive by the temporary file. 0 or the
-// failing step's code (the caller then ends with FailWriter).
+// progress::kWriting with the archive title, and replaces the archive by the temporary file. 0 or
+// the failing step's code (the caller then ends with FailWriter).
 int CompleteArchive();
 
 // The compressing writer's CRC register: a null buffer resets it.

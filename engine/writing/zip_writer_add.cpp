@@ -18,17 +18,16 @@
 #include "writing/deflate_ahead.h"
 #include "writing/deflate_file.h"
 #include "base/engine_utils.h"
+#include "base/exact_numbers.h"
 #include "base/entry_case.h"
 #include "files/file_ops.h"
 #include "files/file_time.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kEntryDoneMessage = WM_USER + 45;  // wParam: percentage kept of the input
-constexpr UINT kKilobytesMessage = WM_USER + 46;
-constexpr UINT kPercentMessage = WM_USER + 50;
 constexpr DWORD kStoreBlock = 24576;
 // Files shorter than this are stored: deflating them cannot pay for itself.
 constexpr uint64_t kSmallestDeflated = 37;
@@ -56,7 +55,7 @@ std::vector<uint8_t> WithoutStaleBlocks(const std::vector<uint8_t>& extra) {
 }
 
 void Send(UINT message, WPARAM wParam, const char* text) {
-  const HWND window = Writer().notifyWindow;
+  const HWND window = WriteOperation().notifyWindow;
   if (window == nullptr || !IsWindow(window)) return;
   SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
   PumpMessages(nullptr);
@@ -65,10 +64,10 @@ void Send(UINT message, WPARAM wParam, const char* text) {
 void SendStoreProgress(uint64_t done, uint64_t total, bool finished, const char* name) {
   WPARAM percent = 100;
   if (!finished && total != 0) {
-    percent = static_cast<WPARAM>(static_cast<double>(done) * 100.0 / static_cast<double>(total));
+    percent = static_cast<WPARAM>(PercentOf(done, total));
   }
-  Send(kPercentMessage, percent, name);
-  Send(kKilobytesMessage, static_cast<WPARAM>(done / 1024 + 1), name);
+  Send(progress::kZippingPercent, percent, name);
+  Send(progress::kZippingKilobytes, static_cast<WPARAM>(done / 1024 + 1), name);
 }
 
 // What the file-status query says about the file to add.
@@ -120,7 +119,7 @@ void FillEntry(ZipEntry& entry, const ZipEntry& before, const std::string& name,
 // Copies the file's size bytes into the output. 0, 2 (per file: the file could not be read
 // whole; per operation when writer.outputFailed) or 5.
 int StoreData(HFILE output, uint64_t size, const char* progressName) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   std::vector<uint8_t> block;
   try {
     block.resize(kStoreBlock);
@@ -144,7 +143,7 @@ int StoreData(HFILE output, uint64_t size, const char* progressName) {
 
 // Writes the entry's header and data; the caller restores everything on failure.
 int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   std::string path = entry.externalName;
   if (writer.storePathMethod == 1 && !writer.baseFolder.IsEmpty()) {
     path = writer.baseFolder.str() + path;
@@ -251,14 +250,14 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
   }
 
   const uint64_t kept = compressed == 0 ? 0 : std::min<uint64_t>(100, writer.bytesRead * 100 / compressed);
-  Send(kEntryDoneMessage, static_cast<WPARAM>(kept), entry.externalName.c_str());
+  Send(progress::kFileZipped, static_cast<WPARAM>(kept), entry.externalName.c_str());
   return kWriterDone;
 }
 
 }  // namespace
 
 void UpdateCrc(const void* buffer, size_t length) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (buffer == nullptr) {
     writer.runningCrc = kCrc32Initial;
     return;
@@ -267,7 +266,7 @@ void UpdateCrc(const void* buffer, size_t length) {
 }
 
 long ReadInput(DWORD length, void* buffer) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   DWORD got = 0;
   if (!ReadHFile(writer.inputFile, buffer, length, &got)) return -1;
   if (got == 0) return 0;
@@ -277,11 +276,12 @@ long ReadInput(DWORD length, void* buffer) {
 }
 
 bool IsPerFileFailure(int code) {
-  return (code == kWriterFileError || code == kWriterAccessDenied) && !Writer().outputFailed;
+  return (code == kWriterFileError || code == kWriterAccessDenied) &&
+         !WriteOperation().outputFailed;
 }
 
 int AddEntryData(HFILE output, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const uint64_t start = writer.outputOffset;
   int result;
   try {

@@ -16,7 +16,7 @@ constexpr DWORD kCopyBufferSize = 65536;
 // Copies exactly length bytes from input (at its position) to output. An input that ends first
 // is a damaged archive (4): a short entry must never be written as if it were whole.
 int CopyBytes(HFILE input, HFILE output, uint64_t length) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   try {
     if (writer.copyBuffer.size() < kCopyBufferSize) writer.copyBuffer.resize(kCopyBufferSize);
   } catch (const std::bad_alloc&) {
@@ -44,7 +44,7 @@ uint64_t DataDescriptorLength(const ZipEntry& entry) {
 }  // namespace
 
 int CopyEntry(HFILE input, HFILE output, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (!SeekFile(input, entry.localHeaderOffset)) return kWriterNotArchive;
   const uint64_t length = kLocalHeaderSize + entry.NameLength() + entry.LocalExtraLength() +
                           static_cast<uint64_t>(entry.compressedSize) + DataDescriptorLength(entry);
@@ -64,7 +64,7 @@ int CopyEntry(HFILE input, HFILE output, ZipEntry& entry) {
 }
 
 int RelocateEntry(HFILE input, HFILE output, ZipEntry& entry) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const uint64_t oldData =
       static_cast<uint64_t>(entry.localHeaderOffset) + kLocalHeaderSize + entry.NameLength() +
       entry.LocalExtraLength();

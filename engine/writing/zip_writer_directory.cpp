@@ -22,11 +22,10 @@
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kRepairingMessage = WM_USER + 49;  // wParam 1: entry found; 2: reading done
-constexpr UINT kEntriesReadMessage = WM_USER + 52;
 constexpr char kDescriptorSignature[4] = {'P', 'K', 7, 8};
 constexpr DWORD kScanChunk = 65536;
 
@@ -224,7 +223,7 @@ bool ReadLocalRecord(ArchiveReader& file, uint64_t position, bool requirePlausib
 }
 
 void Notify(UINT message, WPARAM wParam, const char* text) {
-  const HWND window = Writer().notifyWindow;
+  const HWND window = WriteOperation().notifyWindow;
   if (window == nullptr || !IsWindow(window)) return;
   SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
   PumpMessages(nullptr);
@@ -232,7 +231,7 @@ void Notify(UINT message, WPARAM wParam, const char* text) {
 
 // Repair: every plausible local header from start on, each one whole inside the file.
 int ReadRepairing(ArchiveReader& file, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   uint64_t position = start;
   bool first = true;
   uint64_t candidate = 0;
@@ -249,13 +248,13 @@ int ReadRepairing(ArchiveReader& file, uint64_t start) {
     writer.entries.push_back(std::move(e));
     if (first) writer.bytesInFront = static_cast<DWORD>(candidate);
     first = false;
-    Notify(kRepairingMessage, 1, writer.entries.back().storedName.c_str());
+    Notify(progress::kRepairing, 1, writer.entries.back().storedName.c_str());
     position = record.next;
   }
   // A repair that could not read the whole file must not pass for a complete one.
   if (file.Failed()) return kWriterFileError;
-  Notify(kEntriesReadMessage, writer.entries.size(), nullptr);
-  Notify(kRepairingMessage, 2, writer.archiveName.c_str());
+  Notify(progress::kEntriesRead, writer.entries.size(), nullptr);
+  Notify(progress::kRepairing, 2, writer.archiveName.c_str());
   return kWriterDone;
 }
 
@@ -272,7 +271,7 @@ bool SameLocalAndCentral(const ZipEntry& local, const uint8_t* c) {
 }
 
 int ReadNormal(ArchiveReader& file, uint64_t start) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.bytesInFront = static_cast<DWORD>(start);
   uint64_t position = start;
   char signature[4];
@@ -285,7 +284,7 @@ int ReadNormal(ArchiveReader& file, uint64_t start) {
     position = record.next;
     if (!file.ReadAt(position, signature, 4)) return kWriterNotArchive;
   }
-  Notify(kEntriesReadMessage, writer.entries.size(), nullptr);
+  Notify(progress::kEntriesRead, writer.entries.size(), nullptr);
 
   const uint64_t directoryStart = position;
   int64_t shift = 0;  // real position minus recorded offset
@@ -357,7 +356,7 @@ int ReadNormal(ArchiveReader& file, uint64_t start) {
 }
 
 int ReadDirectory() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.bytesInFront = 0;
   writer.centralStart = 0;
   writer.archiveComment.clear();
@@ -409,7 +408,7 @@ int ReadArchiveDirectory() {
     result = kWriterNoMemory;
   }
   if (result != kWriterDone) {
-    WriterState& writer = Writer();
+    WriterState& writer = WriteOperation();
     writer.entries.clear();
     writer.sortedIndex.clear();
     writer.archiveComment.clear();

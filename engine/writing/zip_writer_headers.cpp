@@ -22,7 +22,7 @@ void AppendName(std::vector<uint8_t>& record, const std::string& name) {
 
 BOOL WriteRecord(HFILE file, const std::vector<uint8_t>& record) {
   if (!WriteHFile(file, record.data(), static_cast<DWORD>(record.size()))) {
-    Writer().outputFailed = true;
+    WriteOperation().outputFailed = true;
     return FALSE;
   }
   return TRUE;
@@ -109,7 +109,7 @@ BOOL WriteDataDescriptor(HFILE file, const ZipEntry& entry) {
 }
 
 int WriteCentralDirectory(HFILE file) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (writer.entries.size() > kMaxEntries) return kWriterFileError;
   uint64_t size = 0;
   for (const ZipEntry& entry : writer.entries) {
@@ -159,9 +159,9 @@ BOOL TellFile(HFILE file, uint64_t* position) {
 
 BOOL RewindOutput(HFILE file, uint64_t offset) {
   if (!SeekFile(file, offset) || !SetEndOfFile(HandleFromHFile(file))) {
-    Writer().outputFailed = true;
+    WriteOperation().outputFailed = true;
     return FALSE;
   }
-  Writer().outputOffset = offset;
+  WriteOperation().outputOffset = offset;
   return TRUE;
 }

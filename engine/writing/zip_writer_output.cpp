@@ -10,10 +10,10 @@
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"
+#include "base/progress_messages.h"
 
 namespace {
 
-constexpr UINT kWritingMessage = WM_USER + 48;
 
 }  // namespace
 
@@ -83,7 +83,7 @@ int CopyFront(WriterState& writer) {
 
 void NotifyWriting(WriterState& writer) {
   if (writer.notifyWindow == nullptr || !IsWindow(writer.notifyWindow)) return;
-  SendMessageA(writer.notifyWindow, kWritingMessage, 0,
+  SendMessageA(writer.notifyWindow, progress::kWriting, 0,
                reinterpret_cast<LPARAM>(writer.archiveTitle.c_str()));
   PumpMessages(nullptr);
 }
@@ -91,7 +91,7 @@ void NotifyWriting(WriterState& writer) {
 }  // namespace
 
 int BeginOutput() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.outputFailed = false;
   writer.outputOffset = 0;
   if (!writer.entries.empty() || writer.bytesInFront != 0) {
@@ -110,7 +110,7 @@ int BeginOutput() {
 }
 
 int CompleteArchive() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   if (writer.outputFailed) return kWriterFileError;
   const int directory = WriteCentralDirectory(writer.outputFile);
   if (directory != kWriterDone) return directory;

@@ -18,7 +18,6 @@ using writertest::FixtureDir;
 using writertest::Layout;
 using writertest::NewFile;
 using writertest::Parse;
-using writertest::ReadBytes;
 
 class WriterReadTest : public ::testing::Test {
  protected:
@@ -36,7 +35,7 @@ class WriterReadTest : public ::testing::Test {
     EXPECT_TRUE(CopyFileA((FixtureDir() + name).c_str(), path.c_str(), FALSE)) << FixtureDir() + name;
     return path;
   }
-  size_t StubSize() { return ReadBytes(FixtureDir() + "stub.bin").size(); }
+  size_t StubSize() { return testutil::FileBytes(FixtureDir() + "stub.bin").size(); }
   testutil::TempFolder folder_;
 };
 
@@ -63,7 +62,7 @@ TEST_F(WriterReadTest, ReadsPeerArchivesAndRefusesDamagedOnes) {
     SCOPED_TRACE(c.fixture);
     ASSERT_NE(SetArchiveName(Fixture(c.fixture).c_str()), nullptr);
     EXPECT_EQ(ReadArchiveDirectory(), c.result);
-    const WriterState& writer = Writer();
+    const WriterState& writer = WriteOperation();
     EXPECT_EQ(writer.entries.size(), c.entries);
     if (c.result == kWriterDone) {
       EXPECT_EQ(writer.bytesInFront, c.inFrontIsStub ? StubSize() : 0u);
@@ -89,7 +88,7 @@ TEST_F(WriterReadTest, DataDescriptorsGiveTheSizesOfStreamedEntries) {
 TEST_F(WriterReadTest, MissingAndEmptyFilesAreNewArchivesButUnopenableOnesAreNot) {
   ASSERT_NE(SetArchiveName((folder_ / "missing.zip").c_str()), nullptr);
   EXPECT_EQ(ReadArchiveDirectory(), kWriterDone);
-  EXPECT_TRUE(Writer().entries.empty());
+  EXPECT_TRUE(WriteOperation().entries.empty());
   ASSERT_NE(SetArchiveName((folder_ / "nofolder\\missing.zip").c_str()), nullptr);
   EXPECT_EQ(ReadArchiveDirectory(), kWriterDone);
 
@@ -102,7 +101,7 @@ TEST_F(WriterReadTest, MissingAndEmptyFilesAreNewArchivesButUnopenableOnesAreNot
   EXPECT_EQ(ReadArchiveDirectory(), kWriterFileError);
 
   const std::string archive = Fixture("zip_names.zip");
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   {
     ScopedFileFaults faults;
     FailFileStep(FileStep::kOpen, 1);
@@ -111,7 +110,7 @@ TEST_F(WriterReadTest, MissingAndEmptyFilesAreNewArchivesButUnopenableOnesAreNot
     // An update must fail, never replace the archive with the new file alone.
     EXPECT_EQ(writertest::UpdateArchive(archive, {{added, "new.txt"}}), kWriterFileError);
   }
-  EXPECT_EQ(ReadBytes(archive), original);
+  EXPECT_EQ(testutil::FileBytes(archive), original);
 }
 
 // Updating a peer's archive keeps its entries byte for byte: names as they were (both headers),
@@ -132,9 +131,9 @@ TEST_F(WriterReadTest, UpdatesKeepPeerEntriesIntact) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
     const std::string archive = Fixture(c.fixture);
-    const Layout before = Parse(ReadBytes(archive));
+    const Layout before = Parse(testutil::FileBytes(archive));
     ASSERT_EQ(writertest::UpdateArchive(archive, {{added, "added.txt"}}), kWriterDone);
-    const std::vector<uint8_t> bytes = ReadBytes(archive);
+    const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
     const Layout after = Parse(bytes);
     ASSERT_EQ(after.error, "");
     ASSERT_EQ(after.items.size(), c.names.size() + 1);
@@ -155,7 +154,7 @@ TEST_F(WriterReadTest, UpdatesKeepPeerEntriesIntact) {
     const bool stub = std::string(c.fixture).rfind("sfx", 0) == 0;
     EXPECT_EQ(after.firstRecord, stub ? StubSize() : 0u);
     if (stub) {
-      const std::vector<uint8_t> program = ReadBytes(FixtureDir() + "stub.bin");
+      const std::vector<uint8_t> program = testutil::FileBytes(FixtureDir() + "stub.bin");
       EXPECT_TRUE(std::equal(program.begin(), program.end(), bytes.begin()));
     }
     std::vector<std::string> names = c.names;
@@ -171,11 +170,11 @@ TEST_F(WriterReadTest, RecompressedEntriesTakeTheNewFileAndDropTimeExtras) {
   const std::string fresh = folder_ / "fresh.txt";
   const std::string content = std::string(2000, 'f') + "changed\n";
   ASSERT_TRUE(testutil::WriteWholeFile(fresh, content));
-  const Layout before = Parse(ReadBytes(archive));
+  const Layout before = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(before.error, "");
   ASSERT_FALSE(before.Find("a.txt")->local.extra.empty());
   ASSERT_EQ(writertest::UpdateArchive(archive, {}, {{fresh, "a.txt"}}), kWriterDone);
-  const Layout after = Parse(ReadBytes(archive));
+  const Layout after = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(after.error, "");
   const writertest::Item* item = after.Find("A.TXT");
   ASSERT_NE(item, nullptr);
@@ -194,9 +193,9 @@ TEST_F(WriterReadTest, RecompressedEntriesTakeTheNewFileAndDropTimeExtras) {
 // "PK" bytes inside a program in front are not taken for entries; the new directory lies where
 // the entries end.
 TEST_F(WriterReadTest, RepairRecoversWholeEntriesOnly) {
-  const std::vector<uint8_t> stub = ReadBytes(FixtureDir() + "stub.bin");
+  const std::vector<uint8_t> stub = testutil::FileBytes(FixtureDir() + "stub.bin");
   std::vector<uint8_t> stubbedCut = stub;
-  const std::vector<uint8_t> cut = ReadBytes(FixtureDir() + "cut_directory.zip");
+  const std::vector<uint8_t> cut = testutil::FileBytes(FixtureDir() + "cut_directory.zip");
   stubbedCut.insert(stubbedCut.end(), cut.begin(), cut.end());
   ASSERT_TRUE(testutil::WriteWholeFile(folder_ / "stub_cut.zip", stubbedCut));
   const struct {
@@ -212,7 +211,7 @@ TEST_F(WriterReadTest, RepairRecoversWholeEntriesOnly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.archive);
     ASSERT_NE(SetArchiveName(c.archive.c_str()), nullptr);
-    WriterState& writer = Writer();
+    WriterState& writer = WriteOperation();
     writer.repair = true;
     ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
     ASSERT_EQ(writer.entries.size(), c.names.size());
@@ -225,7 +224,7 @@ TEST_F(WriterReadTest, RepairRecoversWholeEntriesOnly) {
     }
     ASSERT_EQ(CompleteArchive(), kWriterDone);
     EXPECT_EQ(FinishWriter(0), 0);
-    const Layout layout = Parse(ReadBytes(c.archive));
+    const Layout layout = Parse(testutil::FileBytes(c.archive));
     ASSERT_EQ(layout.error, "");
     EXPECT_EQ(layout.firstRecord, 0u);
     ASSERT_EQ(layout.items.size(), c.names.size());
@@ -238,23 +237,23 @@ TEST_F(WriterReadTest, ARepairThatCannotReadTheWholeFileFails) {
   ScopedFileFaults faults;
   FailFileStep(FileStep::kRead, 12);
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
-  Writer().repair = true;
+  WriteOperation().repair = true;
   EXPECT_EQ(ReadArchiveDirectory(), kWriterFileError);
-  EXPECT_TRUE(Writer().entries.empty());
+  EXPECT_TRUE(WriteOperation().entries.empty());
 }
 
 TEST_F(WriterReadTest, AFailedReplacementLeavesTheOriginalAndAFallbackCopyCompletes) {
   const std::string added = folder_ / "added.txt";
   ASSERT_TRUE(testutil::WriteWholeFile(added, "one more"));
   const std::string archive = Fixture("zip_names.zip");
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   {
     ScopedFileFaults faults;
     FailFileStep(FileStep::kMove, 1);  // the one-step rename is refused
     FailFileStep(FileStep::kMove, 2);  // and the old archive cannot be moved aside
     EXPECT_EQ(writertest::UpdateArchive(archive, {{added, "added.txt"}}), kWriterFileError);
   }
-  EXPECT_EQ(ReadBytes(archive), original);
+  EXPECT_EQ(testutil::FileBytes(archive), original);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
   {
     ScopedFileFaults faults;
@@ -262,7 +261,7 @@ TEST_F(WriterReadTest, AFailedReplacementLeavesTheOriginalAndAFallbackCopyComple
     FailFileStep(FileStep::kMove, 3);  // the new one cannot be renamed: it is copied instead
     EXPECT_EQ(writertest::UpdateArchive(archive, {{added, "added.txt"}}), kWriterDone);
   }
-  const Layout layout = Parse(ReadBytes(archive));
+  const Layout layout = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(layout.error, "");
   EXPECT_EQ(layout.items.size(), 6u);
   EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
@@ -274,7 +273,7 @@ TEST_F(WriterReadTest, ACopyThatRunsShortIsAnError) {
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   // The archive loses its end after it was read.
   ASSERT_TRUE(CopyFileA((FixtureDir() + "past_end.zip").c_str(), archive.c_str(), FALSE));
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ASSERT_EQ(BeginOutput(), kWriterDone);
   int result = kWriterDone;
   for (ZipEntry& entry : writer.entries) {
@@ -288,18 +287,18 @@ TEST_F(WriterReadTest, ACopyThatRunsShortIsAnError) {
 
 TEST_F(WriterReadTest, RelocatedEntriesLoseTheirDataDescriptorAndBit3) {
   const std::string archive = Fixture("python_streamed.zip");
-  const Layout before = Parse(ReadBytes(archive));
+  const Layout before = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(before.error, "");
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ASSERT_EQ(BeginOutput(), kWriterDone);
   for (ZipEntry& entry : writer.entries) {
     ASSERT_EQ(RelocateEntry(writer.archiveFile, writer.outputFile, entry), kWriterDone);
   }
   ASSERT_EQ(CompleteArchive(), kWriterDone);
   FinishWriter(0);
-  const Layout after = Parse(ReadBytes(archive));
+  const Layout after = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(after.error, "");
   ASSERT_EQ(after.items.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {

@@ -9,7 +9,7 @@
 #include "files/file_ops.h"
 #include "writing/zip_writer.h"
 
-WriterState& Writer() {
+WriterState& WriteOperation() {
   static WriterState state;
   return state;
 }
@@ -46,7 +46,7 @@ void WipeText(std::string& text) {
 }  // namespace
 
 const char* SetArchiveName(const char* name) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.keepTemporary = false;
   writer.displacedArchiveName.Empty();
   writer.archiveName.Empty();
@@ -67,7 +67,7 @@ const char* SetArchiveName(const char* name) {
 }
 
 BOOL SortEntryIndex() {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   try {
     writer.sortedIndex.clear();
     writer.sortedIndex.reserve(writer.entries.size());
@@ -84,12 +84,12 @@ BOOL SortEntryIndex() {
 }
 
 void ReleaseEntryIndex() {
-  std::vector<ZipEntry*>().swap(Writer().sortedIndex);
+  std::vector<ZipEntry*>().swap(WriteOperation().sortedIndex);
 }
 
 ZipEntry* FindEntry(const char* storedName) {
   if (storedName == nullptr) return nullptr;
-  const std::vector<ZipEntry*>& index = Writer().sortedIndex;
+  const std::vector<ZipEntry*>& index = WriteOperation().sortedIndex;
   const auto first = std::lower_bound(index.begin(), index.end(), storedName,
                                       [](const ZipEntry* entry, const char* name) {
                                         return _stricmp(entry->storedName.c_str(), name) < 0;
@@ -110,7 +110,7 @@ BOOL IsArchiveItself(const char* archivePath, const char* candidate) {
   if (candidate == nullptr || *candidate == '\0') return FALSE;
   const std::string file = FullAnsiPath(WithBackslashes(AnsiFromOem(candidate)));
   if (file.empty()) return FALSE;
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   const char* own = writer.archiveName.c_str();
   if (own != nullptr && *own != '\0') {
     if (writer.archiveFullNameFrom != own) {
@@ -128,7 +128,7 @@ BOOL IsArchiveItself(const char* archivePath, const char* candidate) {
 }
 
 std::list<FoundName>::iterator RemoveFoundName(std::list<FoundName>::iterator found) {
-  return Writer().found.erase(found);
+  return WriteOperation().found.erase(found);
 }
 
 std::string CleanStoredName(const std::string& name) {
@@ -171,14 +171,14 @@ void ResetState(WriterState& writer) {
 }  // namespace
 
 int FinishWriter(int code) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   CloseAll(writer);
   ResetState(writer);
   return code;
 }
 
 int FailWriter(int code) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   CloseAll(writer);
   if (!writer.temporaryName.IsEmpty() && !writer.keepTemporary) {
     FsDeleteFile(writer.temporaryName);

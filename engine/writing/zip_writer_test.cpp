@@ -15,13 +15,13 @@
 #include "win_test_util.h"
 #include "files/zfile.h"
 #include "writing/zip_writer_test_support.h"
+#include "base/progress_messages.h"
 
 namespace {
 
 using writertest::Layout;
 using writertest::NewFile;
 using writertest::Parse;
-using writertest::ReadBytes;
 
 class WriterTest : public ::testing::Test {
  protected:
@@ -75,7 +75,7 @@ TEST_F(WriterTest, RecordWritersPutEveryFieldInItsPlace) {
     const uint8_t comment[] = {'z', 'z', 'z'};
     ASSERT_TRUE(WriteEndRecord(out.AsHFile(), 7, 0x11223344, 0x55667788, comment, 3));
   }
-  const std::vector<uint8_t> b = ReadBytes(path);
+  const std::vector<uint8_t> b = testutil::FileBytes(path);
   ASSERT_EQ(b.size(), 30u + 12 + 3 + 46 + 12 + 2 + 2 + 16 + 22 + 3);
   const uint8_t* l = b.data();
   const uint8_t* c = l + 45;
@@ -124,14 +124,14 @@ TEST_F(WriterTest, RecordWritersReportAFailedWrite) {
   EXPECT_FALSE(WriteCentralHeader(out.AsHFile(), e));
   FailFileStep(FileStep::kWrite, 3);
   EXPECT_FALSE(WriteEndRecord(out.AsHFile(), 0, 0, 0, nullptr, 0));
-  EXPECT_TRUE(Writer().outputFailed);
+  EXPECT_TRUE(WriteOperation().outputFailed);
 }
 
 TEST_F(WriterTest, DirectoryOfMoreThan65535EntriesOrPast2GiBIsRefused) {
   const std::string path = folder_ / "dir.bin";
   CZFile out;
   ASSERT_TRUE(out.Create(path.c_str()));
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ZipEntry e;
   e.storedName = "A";
   writer.entries.assign(kMaxEntries + 1, e);
@@ -150,7 +150,7 @@ TEST_F(WriterTest, DirectoryOfMoreThan65535EntriesOrPast2GiBIsRefused) {
 // ---- names and lookup -------------------------------------------------------------------------------
 
 TEST_F(WriterTest, SortedIndexFindsNamesWithoutRegardToCaseFirstInArchiveOrder) {
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   for (const char* name : {"zeta.txt", "Alpha/b.txt", "alpha/B.TXT", "m_n", "MAIN.C"}) {
     ZipEntry e;
     e.storedName = name;
@@ -196,7 +196,8 @@ TEST_F(WriterTest, ArchiveNameIsMadeFullAndRecognisedInEveryForm) {
   ASSERT_NE(title, nullptr);
   EXPECT_STREQ(title, "rel.zip");
   const std::string full = folder_ / "rel.zip";
-  EXPECT_EQ(_stricmp(Writer().archiveName.c_str(), full.c_str()), 0) << Writer().archiveName.c_str();
+  EXPECT_EQ(_stricmp(WriteOperation().archiveName.c_str(), full.c_str()), 0)
+      << WriteOperation().archiveName.c_str();
   ASSERT_TRUE(testutil::WriteWholeFile(full, "x"));
   std::string upper = full;
   CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
@@ -264,7 +265,7 @@ TEST_F(WriterTest, SmallAndZipFilesAreStoredOthersDeflatedIncompressibleStoredAf
   const std::string archive = folder_ / "new.zip";
   ASSERT_EQ(writertest::UpdateArchive(archive, files), kWriterDone);
 
-  const Layout layout = Parse(ReadBytes(archive));
+  const Layout layout = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(layout.error, "");
   ASSERT_EQ(layout.items.size(), cases.size() + 1);
   EXPECT_EQ(layout.firstRecord, 0u);
@@ -303,11 +304,11 @@ TEST_F(WriterTest, SmallAndZipFilesAreStoredOthersDeflatedIncompressibleStoredAf
 
 TEST_F(WriterTest, StoreOnlyModeAndDotComponentsInNames) {
   const std::vector<uint8_t> data = writertest::Text(std::string(5000, 'z'));
-  Writer().compressionMode = 3;
+  WriteOperation().compressionMode = 3;
   ASSERT_EQ(SetArchiveName((folder_ / "store.zip").c_str()) != nullptr, true);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.compressionMode = 3;
   ZipEntry entry;
   entry.externalName = File("z.txt", data);
@@ -326,7 +327,7 @@ TEST_F(WriterTest, StoreOnlyModeAndDotComponentsInNames) {
   EXPECT_EQ(AddEntryData(writer.outputFile, dots), kWriterCompressError);
   ASSERT_EQ(CompleteArchive(), kWriterDone);
   FinishWriter(0);
-  const Layout layout = Parse(ReadBytes(folder_ / "store.zip"));
+  const Layout layout = Parse(testutil::FileBytes(folder_ / "store.zip"));
   ASSERT_EQ(layout.error, "");
   ASSERT_EQ(layout.items.size(), 2u);
   EXPECT_EQ(layout.items[0].central.name, "UP/Z.TXT");
@@ -356,7 +357,7 @@ TEST_F(WriterTest, PerFileFailuresRestoreTheEntryAndTheOutputPosition) {
   ASSERT_NE(SetArchiveName(archive.c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   ZipEntry first;
   first.externalName = good;
   first.storedName = "good.txt";
@@ -406,10 +407,10 @@ TEST_F(WriterTest, PerFileFailuresRestoreTheEntryAndTheOutputPosition) {
   writer.entries.push_back(last);
   ASSERT_EQ(CompleteArchive(), kWriterDone);
   FinishWriter(0);
-  const Layout layout = Parse(ReadBytes(archive));
+  const Layout layout = Parse(testutil::FileBytes(archive));
   ASSERT_EQ(layout.error, "");
   ASSERT_EQ(layout.items.size(), 2u);
-  EXPECT_EQ(layout.items[1].data, ReadBytes(small));
+  EXPECT_EQ(layout.items[1].data, testutil::FileBytes(small));
   writertest::KeepForPeers(archive, "per_file_failures.zip", {"GOOD.TXT", "SMALL.BIN"});
 }
 
@@ -418,17 +419,17 @@ TEST_F(WriterTest, FailedWritesToTheTemporaryArchiveLeaveTheOriginalIntact) {
   const std::string source = File("data.txt", writertest::Text(std::string(4000, 'd') + "end"));
   const std::string archive = folder_ / "keep.zip";
   ASSERT_EQ(writertest::UpdateArchive(archive, {{source, "first.txt"}}), kWriterDone);
-  const std::vector<uint8_t> original = ReadBytes(archive);
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
   for (int nth = 1; nth <= 6; ++nth) {
     SCOPED_TRACE(nth);
     {
       ScopedFileFaults faults;
       FailFileStep(FileStep::kWrite, nth);
-      Writer().compressionMode = 3;
+      WriteOperation().compressionMode = 3;
       const int result = writertest::UpdateArchive(archive, {{source, "second.txt"}});
       EXPECT_EQ(result, kWriterFileError);
     }
-    EXPECT_EQ(ReadBytes(archive), original);
+    EXPECT_EQ(testutil::FileBytes(archive), original);
     EXPECT_TRUE(writertest::FilesLike(folder_.path(), "~ZIP*").empty());
   }
 }
@@ -438,7 +439,7 @@ TEST_F(WriterTest, AnArchiveThatWouldReach2GiBIsRefused) {
   ASSERT_NE(SetArchiveName((folder_ / "big.zip").c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.outputOffset = kMaxArchiveSize - 500;  // the output is sparse up to here
   ASSERT_TRUE(SeekFile(writer.outputFile, writer.outputOffset));
   writer.compressionMode = 3;
@@ -462,17 +463,17 @@ TEST_F(WriterTest, TemporaryArchiveLiesBesideTheArchiveAndTheCurrentFolderStays)
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
   EXPECT_EQ(writertest::CurrentFolder(), before);
-  const std::string temporary = Writer().temporaryName.c_str();
+  const std::string temporary = WriteOperation().temporaryName.c_str();
   EXPECT_EQ(_strnicmp(temporary.c_str(), folder_.path().c_str(), folder_.path().size()), 0)
       << temporary;
   EXPECT_EQ(temporary.find('\\', folder_.path().size()), std::string::npos);
   EXPECT_NE(GetFileAttributesA(temporary.c_str()), INVALID_FILE_ATTRIBUTES);
-  Writer().storePaths = false;
-  Writer().repair = true;
+  WriteOperation().storePaths = false;
+  WriteOperation().repair = true;
   EXPECT_EQ(FailWriter(17), 17);
   EXPECT_EQ(GetFileAttributesA(temporary.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(GetFileAttributesA((folder_ / "beside.zip").c_str()) != INVALID_FILE_ATTRIBUTES);
-  const WriterState& writer = Writer();
+  const WriterState& writer = WriteOperation();
   EXPECT_TRUE(writer.archiveName.IsEmpty());
   EXPECT_TRUE(writer.temporaryName.IsEmpty());
   EXPECT_TRUE(writer.storePaths);
@@ -483,11 +484,11 @@ TEST_F(WriterTest, TemporaryArchiveLiesBesideTheArchiveAndTheCurrentFolderStays)
 TEST_F(WriterTest, EmptyArchiveKeepsItsCommentAndPassesPython) {
   ASSERT_NE(SetArchiveName((folder_ / "empty.zip").c_str()), nullptr);
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
-  Writer().archiveComment = writertest::Text("just a comment");
+  WriteOperation().archiveComment = writertest::Text("just a comment");
   ASSERT_EQ(BeginOutput(), kWriterDone);
   ASSERT_EQ(CompleteArchive(), kWriterDone);
   FinishWriter(0);
-  const std::vector<uint8_t> bytes = ReadBytes(folder_ / "empty.zip");
+  const std::vector<uint8_t> bytes = testutil::FileBytes(folder_ / "empty.zip");
   ASSERT_EQ(bytes.size(), 22u + 14);
   const Layout layout = Parse(bytes);
   ASSERT_EQ(layout.error, "");
@@ -500,12 +501,12 @@ TEST_F(WriterTest, EmptyArchiveKeepsItsCommentAndPassesPython) {
 
 using Seen = writertest::SeenMessage;
 
-// Records the progress messages WM_USER+40..60 while it lives.
+// Records the progress messages while it lives.
 class RecordingWindow {
  public:
   RecordingWindow()
       : window_([this](UINT message, WPARAM wParam, const char* text) {
-          if (message >= WM_USER + 40 && message <= WM_USER + 60) {
+          if (message >= progress::kFirstMessage && message <= progress::kLastMessage) {
             seen_.push_back({message, wParam, text != nullptr ? text : ""});
           }
         }) {}
@@ -529,7 +530,7 @@ TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
   const std::string stored = File("stored.bin", writertest::RandomBytes(60000, 3));
   const std::string text = File("text.txt", writertest::Text(std::string(100000, 't')));
   ASSERT_NE(SetArchiveName((folder_ / "progress.zip").c_str()), nullptr);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   writer.notifyWindow = recorder.window();
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
   ASSERT_EQ(BeginOutput(), kWriterDone);
@@ -539,12 +540,12 @@ TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
   first.storedName = "stored.bin";
   ASSERT_EQ(AddEntryData(writer.outputFile, first), kWriterDone);
   writer.entries.push_back(first);
-  const std::vector<Seen> percents = recorder.Take(WM_USER + 50);
+  const std::vector<Seen> percents = recorder.Take(progress::kZippingPercent);
   ASSERT_EQ(percents.size(), 4u);  // three blocks of 24,576 bytes at most, then the closing 100
   EXPECT_EQ(percents[0].wParam, 24576u * 100 / 60000);
   EXPECT_EQ(percents.back().wParam, 100u);
   EXPECT_EQ(percents.back().text, stored);
-  const std::vector<Seen> kilobytes = recorder.Take(WM_USER + 46);
+  const std::vector<Seen> kilobytes = recorder.Take(progress::kZippingKilobytes);
   ASSERT_EQ(kilobytes.size(), 4u);
   EXPECT_EQ(kilobytes.back().wParam, 60000u / 1024 + 1);
 
@@ -554,14 +555,14 @@ TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
   second.storedName = "text.txt";
   ASSERT_EQ(AddEntryData(writer.outputFile, second), kWriterDone);
   writer.entries.push_back(second);
-  const std::vector<Seen> done = recorder.Take(WM_USER + 45);
+  const std::vector<Seen> done = recorder.Take(progress::kFileZipped);
   ASSERT_EQ(done.size(), 2u);
   EXPECT_EQ(done[0].wParam, 100u);
   EXPECT_EQ(done[1].wParam, 100u);
   EXPECT_EQ(done[1].text, text);
 
   ASSERT_EQ(CompleteArchive(), kWriterDone);
-  const std::vector<Seen> writing = recorder.Take(WM_USER + 48);
+  const std::vector<Seen> writing = recorder.Take(progress::kWriting);
   ASSERT_EQ(writing.size(), 1u);
   EXPECT_EQ(writing[0].text, "progress.zip");
   FinishWriter(0);
@@ -570,13 +571,13 @@ TEST_F(WriterTest, ProgressIsReportedPerBlockPerEntryAndBeforeTheReplacement) {
   writer.notifyWindow = recorder.window();
   writer.repair = true;
   ASSERT_EQ(ReadArchiveDirectory(), kWriterDone);
-  const std::vector<Seen> repairing = recorder.Take(WM_USER + 49);
+  const std::vector<Seen> repairing = recorder.Take(progress::kRepairing);
   ASSERT_EQ(repairing.size(), 3u);
   EXPECT_EQ(repairing[0].wParam, 1u);
   EXPECT_EQ(repairing[0].text, "STORED.BIN");
   EXPECT_EQ(repairing[1].text, "TEXT.TXT");
   EXPECT_EQ(repairing[2].wParam, 2u);
-  const std::vector<Seen> counted = recorder.Take(WM_USER + 52);
+  const std::vector<Seen> counted = recorder.Take(progress::kEntriesRead);
   ASSERT_EQ(counted.size(), 1u);
   EXPECT_EQ(counted[0].wParam, 2u);
 }

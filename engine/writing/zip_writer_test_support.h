@@ -29,12 +29,6 @@ inline std::string PeerCheckDir() {
   return dir;
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> data;
-  if (!testutil::ReadWholeFile(path, &data)) data.clear();
-  return data;
-}
-
 inline std::vector<uint8_t> Text(const std::string& text) {
   return std::vector<uint8_t>(text.begin(), text.end());
 }
@@ -192,7 +186,7 @@ inline int UpdateArchive(const std::string& archive, const std::vector<NewFile>&
   if (SetArchiveName(archive.c_str()) == nullptr) return FailWriter(kWriterNoMemory);
   int result = ReadArchiveDirectory();
   if (result != kWriterDone) return FailWriter(result);
-  WriterState& writer = Writer();
+  WriterState& writer = WriteOperation();
   for (const NewFile& file : recompress) {
     ZipEntry* entry = FindEntry(file.stored.c_str());
     if (entry == nullptr) return FailWriter(kWriterNothingToDo);

@@ -28,6 +28,8 @@ struct ControlClassInfo {
   DWORD miscStatus;
   std::span<const DispatchMember> members;
   const wchar_t* frameCaption;  // caption of the property frame of the Properties verb
+  const wchar_t* windowClass;   // class of the in-place window (RegisterControlWindowClass)
+  const wchar_t* errorSource;   // the source an automation error names (EXCEPINFO bstrSource)
 };
 
 // Reads or writes the persisted state as consecutive 32-bit little-endian words.
@@ -57,6 +59,7 @@ class ActiveXControl : public IDispatch,
                        public IConnectionPointContainer {
  public:
   explicit ActiveXControl(const ControlClassInfo& info);
+  const ControlClassInfo& classInfo() const { return info_; }
   virtual ~ActiveXControl();
   ActiveXControl(const ActiveXControl&) = delete;
   ActiveXControl& operator=(const ActiveXControl&) = delete;
@@ -203,7 +206,7 @@ class ActiveXControl : public IDispatch,
 };
 
 // Registers the control window class for the module; call once when the module loads.
-bool RegisterControlWindowClass(HINSTANCE module);
-void UnregisterControlWindowClass(HINSTANCE module);
+bool RegisterControlWindowClass(HINSTANCE module, const ControlClassInfo& info);
+void UnregisterControlWindowClass(HINSTANCE module, const ControlClassInfo& info);
 
 }  // namespace activex

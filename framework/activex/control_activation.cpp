@@ -7,11 +7,6 @@
 #include "activex/server_module.h"
 
 namespace activex {
-namespace {
-
-const wchar_t kWindowClass[] = L"QX30W32ControlWindow";
-
-}  // namespace
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
@@ -37,17 +32,19 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterControlWindowClass(HINSTANCE module) {
+bool RegisterControlWindowClass(HINSTANCE module, const ControlClassInfo& info) {
   WNDCLASSW windowClass = {};
   windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   windowClass.lpfnWndProc = ControlWindowProc;
   windowClass.hInstance = module;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
+  windowClass.lpszClassName = info.windowClass;
   return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void UnregisterControlWindowClass(HINSTANCE module) { UnregisterClassW(kWindowClass, module); }
+void UnregisterControlWindowClass(HINSTANCE module, const ControlClassInfo& info) {
+  UnregisterClassW(info.windowClass, module);
+}
 
 LRESULT ActiveXControl::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
@@ -223,7 +220,7 @@ HRESULT ActiveXControl::InPlaceActivate(HWND parentHint, LPCRECT posHint) {
     inPlaceSite_->OnInPlaceDeactivate();
     return E_FAIL;
   }
-  CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left, pos.top,
+  CreateWindowExW(0, info_.windowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left, pos.top,
                   pos.right - pos.left, pos.bottom - pos.top, parent, nullptr, ModuleHandle(),
                   this);
   if (window_ == nullptr) {

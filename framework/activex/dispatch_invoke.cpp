@@ -3,16 +3,19 @@
 #include <cstring>
 #include <new>
 
+#include "activex/activex_control.h"
+
 namespace activex {
 namespace {
 
 // Stock "set not supported" error of controls: what a host sees for a read-only property.
 constexpr HRESULT kSetNotSupported = static_cast<HRESULT>(0x800A017FL);
 
-void FillException(EXCEPINFO* exception, const std::wstring& description, HRESULT code) {
+void FillException(EXCEPINFO* exception, const wchar_t* source, const std::wstring& description,
+                   HRESULT code) {
   if (exception == nullptr) return;
   ZeroMemory(exception, sizeof *exception);
-  exception->bstrSource = SysAllocString(L"QX30W32");
+  exception->bstrSource = SysAllocString(source);
   exception->bstrDescription = SysAllocString(description.c_str());
   exception->scode = code;
 }
@@ -187,6 +190,7 @@ HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember>
                         bool (*available)(ActiveXControl&, const DispatchMember&)) {
   const DispatchMember* member = FindMember(table, id);
   if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
+  const wchar_t* source = control.classInfo().errorSource;
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   if (params == nullptr) params = &none;
   if (params->cArgs > 0 && params->rgvarg == nullptr) return E_INVALIDARG;
@@ -199,7 +203,7 @@ HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember>
         return DISP_E_PARAMNOTFOUND;
       }
       if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-      FillException(exception, std::wstring(L"The property ") +
+      FillException(exception, source, std::wstring(L"The property ") +
                                    std::wstring(member->name, member->name + strlen(member->name)) +
                                    L" is read-only",
                     kSetNotSupported);
@@ -222,15 +226,15 @@ HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember>
       member->handler(control, call);
     }
     if (call.raised()) {
-      FillException(exception, call.description(), call.code());
+      FillException(exception, source, call.description(), call.code());
       return DISP_E_EXCEPTION;
     }
     call.TakeResult(result);
     return S_OK;
   } catch (const std::bad_alloc&) {
-    FillException(exception, L"Not enough memory", E_OUTOFMEMORY);
+    FillException(exception, source, L"Not enough memory", E_OUTOFMEMORY);
   } catch (...) {
-    FillException(exception, L"Internal error", E_UNEXPECTED);
+    FillException(exception, source, L"Internal error", E_UNEXPECTED);
   }
   return DISP_E_EXCEPTION;
 }

@@ -12,7 +12,8 @@ EchoServer* g_server = nullptr;
 
 const activex::ControlClassInfo kEchoInfo = {
     &kEchoClassId,         &qx30w32::kLibraryId, &qx30w32::kDispatchId, &qx30w32::kEventsId,
-    &qx30w32::kPropertyPageClassId, OLEMISC_SETCLIENTSITEFIRST, {}, L"Echo"};
+    &qx30w32::kPropertyPageClassId, OLEMISC_SETCLIENTSITEFIRST, {}, L"Echo",
+    L"EchoControlWindow", L"Echo"};
 
 RawArg Describe(const VARIANT& given) {
   RawArg arg{V_VT(&given), 0, {}, false};
@@ -197,7 +198,7 @@ void EchoControl::ExchangeProperties(activex::PropertyExchange& exchange) {
 EchoServer::EchoServer() : factory_(kEchoClassId, Create) {
   g_server = this;
   activex::SetModuleHandle(GetModuleHandleW(nullptr));
-  activex::RegisterControlWindowClass(GetModuleHandleW(nullptr));
+  activex::RegisterControlWindowClass(GetModuleHandleW(nullptr), kEchoInfo);
   if (FAILED(CoRegisterClassObject(kEchoClassId, &factory_, CLSCTX_INPROC_SERVER,
                                    REGCLS_MULTIPLEUSE, &cookie_))) {
     cookie_ = 0;
