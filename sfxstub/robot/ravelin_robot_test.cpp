@@ -87,7 +87,7 @@ HWND MessageTextControl(HWND box) {
   } search = {nullptr};
   EnumChildWindows(
       box,
-      [](HWND child, LPARAM p) -> BOOL {
+      [](HWND child, LPARAM p) CALLBACK -> BOOL {
         if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && GetWindowTextLengthA(child) > 0) {
           reinterpret_cast<Search*>(p)->found = child;
           return FALSE;
@@ -122,7 +122,7 @@ class Robot {
       std::string text;
     } search = {process_.dwProcessId, ""};
     EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           DWORD pid = 0;
           GetWindowThreadProcessId(w, &pid);
@@ -175,7 +175,7 @@ class Robot {
       HWND found;
     } search = {process_.dwProcessId, &accept, nullptr};
     EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           DWORD pid = 0;
           GetWindowThreadProcessId(w, &pid);
