@@ -406,6 +406,12 @@ class CZUnzip {
   CZText messageName_;
   uint32_t entryAttributes_ = 0;
   uint8_t* holdBytes_ = nullptr;  // input block + kInputBlockSize
+
+  // ---- item list, icon cache and viewing (control/item_list*.cpp, control/icon_cache.cpp,
+  // unzip_view.cpp) ---------------------------------------------------------------------------
+  int systemIconCount_ = 0;      // n: system images copied at the last image-list build
+  BOOL runExecutables_ = FALSE;  // View: programs (EXE, COM) are run rather than opened
+  BOOL viewEntryWritten_ = FALSE;  // View: the entry just processed was written (launch it)
 };
 
 // The entry's compressed data as the decoders take it: runs of the current input block.

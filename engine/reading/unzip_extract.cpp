@@ -18,6 +18,7 @@
 #include "core/unshrink.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
+#include "reading/view_launch.h"
 #include "files/drive_checks.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
@@ -266,6 +267,31 @@ int CZUnzip::TestArchive(const char* archiveName) {
 
 // ---- the directory walk ------------------------------------------------------------------------
 
+BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor,
+                   const char* folder) {
+  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
+    return FALSE;
+  }
+  lastReplaceAnswer_ = -1;
+  ExtractionSession session(*this);
+  if (!InitArchive(archiveName) || !OpenArchiveFile()) return FALSE;
+  const std::string target = folder != nullptr ? folder : "";
+  if (target.size() < 2) return FALSE;
+  session.SaveCurrentFolder();
+  // Nothing is extracted anywhere but into the view folder.
+  if (!ChangeToFolder(target, TRUE)) return FALSE;
+  destinationFolder_ = CurrentFolder();
+  if (destinationFolder_.IsEmpty()) return FALSE;
+  viewMode_ = TRUE;
+  useTextEditor_ = useTextEditor;
+  dropFolders_ = FALSE;
+  SetOverwriteFlags(kAlwaysReplace);
+  const int found = FindEndCentralDir();
+  if (found >= 2 && found != kUnzipExtraBytes) return FALSE;
+  const int result = ExtractMatching(PrepareMask(mask).c_str());
+  return result == kUnzipOk || result == kExtractSkipped ? TRUE : FALSE;
+}
+
 int CZUnzip::ExtractMatching(const char* mask) {
   unsigned remaining = end_.totalEntries;
   currentResult_ = kUnzipOk;
@@ -273,6 +299,7 @@ int CZUnzip::ExtractMatching(const char* mask) {
   int lastFailure = 0;
   int walkFailure = 0;
   bool passwordSkipped = false;
+  bool launched = false;  // view mode: currentResult_ holds the last launch's outcome
   const bool exact = std::strpbrk(mask, "*?") == nullptr;
   // Entry names are upper case in OEM; the mask is upper-cased by the same rules (a comparison
   // by the ANSI code page would miss every letter outside ASCII).
@@ -322,6 +349,7 @@ int CZUnzip::ExtractMatching(const char* mask) {
       if (cancel_) break;
       outputErrorLevel_ = 0;
       bool skippedForPassword = false;
+      viewEntryWritten_ = FALSE;
       const int result = ProcessEntry(entry, &skippedForPassword);
       // The block may hold decrypted bytes now: it must not serve any later read.
       if ((local_.flags & zip::kFlagEncrypted) != 0 || decryptRefills_) {
@@ -335,6 +363,14 @@ int CZUnzip::ExtractMatching(const char* mask) {
         if (outputErrorLevel_ > 1) return result;
         lastFailure = result;
       }
+      if (viewMode_ && viewEntryWritten_) {
+        // A failed launch stops the rest: they are neither extracted nor opened.
+        const BOOL started =
+            viewlaunch::LaunchViewedFile(messageName_.c_str(), useTextEditor_, runExecutables_);
+        currentResult_ = started ? static_cast<int>(kUnzipWarning) : static_cast<int>(kExtractSkipped);
+        launched = true;
+        if (!started) cancel_ = TRUE;
+      }
     }
     if (remaining != 0) {
       blockPosition_ = -1;  // reread the directory's block as it is in the file
@@ -346,6 +382,7 @@ int CZUnzip::ExtractMatching(const char* mask) {
   }
   if (lastFailure != 0) return lastFailure;
   if (walkFailure != 0) return walkFailure;
+  if (launched) return currentResult_;
   if (unsupported != 0) return kExtractSkipped;
   return passwordSkipped ? kUnzipWarning : kUnzipOk;
 }
@@ -425,7 +462,9 @@ int CZUnzip::ProcessEntry(const UnzipBatchEntry& entry, bool* passwordSkipped) {
   if (!testMode_ && DecideOverwrite() != 0) return kUnzipOk;
   if (cancel_) return kUnzipOk;
   outputErrorLevel_ = 0;
-  return ExtractEntry();
+  const int extracted = ExtractEntry();
+  viewEntryWritten_ = extracted == kUnzipOk ? TRUE : FALSE;
+  return extracted;
 }
 
 int CZUnzip::MapOutputName(BOOL* folderEntry) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "writing/czzip.h"
+#include "writing/zip_delete_selection.h"
 #include "base/engine_utils.h"
 #include "files/file_ops.h"
 #include "writing/writer_paths.h"
@@ -98,24 +99,29 @@ using ziprewrite::EntryAction;
 
 int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyWindow,
                          HWND listItems, HWND listSelected, BOOL listIsListCtrl) {
-  (void)listIsListCtrl;
-  // Deleting by the host's item list needs that list's records, which the control does not build
-  // yet; until it does, a call that selects by the list does nothing at all.
-  if (listItems != nullptr || listSelected != nullptr) return kWriterNothingToDo;
-  if (archiveName == nullptr || *archiveName == '\0' || mask == nullptr || *mask == '\0') {
-    return kWriterNothingToDo;
-  }
+  // With either list handle the host's selection decides; otherwise the mask.
+  const bool bySelection = listItems != nullptr || listSelected != nullptr;
+  if (archiveName == nullptr || *archiveName == '\0') return kWriterNothingToDo;
+  if (!bySelection && (mask == nullptr || *mask == '\0')) return kWriterNothingToDo;
   hNotifyWnd_ = notifyWindow;
   ziprewrite::ArchiveFolderFrame frame(archiveName);
   int result = ziprewrite::ReadArchive(frame.archive(), notifyWindow, false);
   if (result != kWriterDone) return result;
   try {
-    // Only the file-name part of the mask counts, against the file-name part of each entry.
-    const std::string pattern = zipadd::MakeStoredName(mask, true);
     bool any = false;
-    for (ZipEntry& entry : Writer().entries) {
-      entry.mark = !pattern.empty() && zipadd::MatchFileName(entry.storedName, pattern) ? 1 : 0;
-      any = any || entry.mark != 0;
+    if (bySelection) {
+      const ziprewrite::SelectionMatcher selection(listItems, listSelected, listIsListCtrl);
+      for (ZipEntry& entry : Writer().entries) {
+        entry.mark = selection.Selects(entry.storedName) ? 1 : 0;
+        any = any || entry.mark != 0;
+      }
+    } else {
+      // Only the file-name part of the mask counts, against the file-name part of each entry.
+      const std::string pattern = zipadd::MakeStoredName(mask, true);
+      for (ZipEntry& entry : Writer().entries) {
+        entry.mark = !pattern.empty() && zipadd::MatchFileName(entry.storedName, pattern) ? 1 : 0;
+        any = any || entry.mark != 0;
+      }
     }
     if (!any) return FailWriter(kWriterNothingToDo);
   } catch (const std::bad_alloc&) {
