@@ -395,6 +395,7 @@ bool TMainfrm::OpenAndList() {
   TQXCtrl::CallScope scope(*QXCtrl1);
   SetCaption(kCaptionBusy);
   ListUpdate update(MSListview1->Handle());
+  ++listingCount_;
   const short result = QXCtrl1->BuildZIPITEMList(CurrentArchive(), MSListview1->Handle(), true, "",
                                                  true, 0, true);
   if (result < 0) {

@@ -68,6 +68,8 @@ class TMainfrm : public forms::Form {
   void ResetActivity();
   static std::string StripQuotes(const std::string& text);
   bool SystemIcons() const { return systemIcons_; }
+  // How many times an archive was listed (each OpenAndList that reached the control).
+  int ListingCount() const { return listingCount_; }
 
   // The open road in progress or a control call: a hand-off then waits for it to end.
   bool Busy() const { return QXCtrl1->CallsInProgress() != 0; }
@@ -125,6 +127,7 @@ class TMainfrm : public forms::Form {
   TMainfrmOptions options_;
   TOp* op_ = nullptr;
   bool tipsShown_ = false;
+  int listingCount_ = 0;
   bool systemIcons_ = false;
   bool imageListBuilt_ = false;
   // A hand-off that arrived while the control was busy: listed once it is idle (the latest wins).
