@@ -11,7 +11,7 @@
 
 namespace pelloro {
 
-int RunPelloro() {
+int RunPelloro(const CLSID* control) {
   forms::Application& app = forms::App();
   app.Initialize();
   // Only the second argument is looked at: the archive (the first is the shell's switch).
@@ -29,6 +29,7 @@ int RunPelloro() {
   try {
     TMainfrmOptions options;
     options.Argument = argument;
+    options.ControlClass = control;
     main = std::make_unique<TMainfrm>(nullptr, options);
     op = std::make_unique<TOp>(nullptr);
     main->SetOp(op.get());
