@@ -386,6 +386,27 @@ TEST_F(ExplorerButtonWindowTest, DropDownButtonNeverClicks) {
   EXPECT_EQ(button->DropDownMenu(), nullptr);
 }
 
+TEST_F(ExplorerButtonWindowTest, RightReleaseWithAPopupMenuEndsThePush) {
+  auto* button = Add(10, "&Right");
+  auto* popup = new PopupMenu(form.get());
+  popup->Items().Add(new MenuItem(form.get(), "&Properties"));
+  button->SetPopupMenu(popup);
+  int clicks = 0;
+  button->OnClick = [&](Component&) { ++clicks; };
+  form->Show();
+  guitest::MouseOver(*button);
+  SendMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  EXPECT_TRUE(button->Pushed());
+  guitest::MenuCloser closer;
+  SendMessageA(panel->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_TRUE(closer.Wait());
+  EXPECT_TRUE(closer.Seen());
+  EXPECT_FALSE(button->Pushed());
+  EXPECT_TRUE(button->Hot());  // the cursor is still on it
+  SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(clicks, 0);  // the push ended with the menu
+}
+
 TEST_F(ExplorerButtonWindowTest, AltAcceleratorClicksOnce) {
   auto* search = Add(10, "&Search");
   auto* other = Add(90, "&Other");

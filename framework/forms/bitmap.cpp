@@ -57,8 +57,7 @@ void Bitmap::SetSize(int width, int height) {
 
 Canvas& Bitmap::GetCanvas() {
   if (canvas_ == nullptr) {
-    if (handle_ == nullptr) SetSize(0, 0);
-    dc_ = CreateCompatibleDC(nullptr);
+    dc_ = CreateCompatibleDC(nullptr);  // an empty image draws on the context's own 1x1 bitmap
     if (handle_ != nullptr) oldBitmap_ = SelectObject(dc_, handle_);
     canvas_ = std::make_unique<Canvas>(dc_);
   }

@@ -19,6 +19,12 @@ void Canvas::Restore() {
   penMade_ = brushMade_ = false;
 }
 
+void Canvas::ReleaseFont() {
+  if (dc_ != nullptr && oldFont_ != nullptr) SelectObject(dc_, oldFont_);
+  oldFont_ = nullptr;
+  font_ = nullptr;
+}
+
 void Canvas::SetHandle(HDC dc) {
   if (dc == dc_) return;
   Restore();

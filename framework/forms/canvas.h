@@ -30,7 +30,11 @@ struct BrushState {
 
 class Canvas {
  public:
-  explicit Canvas(HDC dc = nullptr) { SetHandle(dc); }
+  explicit Canvas(HDC dc = nullptr) {
+    // A font that changes gives its selected handle back first.
+    Font.OnChange = [this] { ReleaseFont(); };
+    SetHandle(dc);
+  }
   ~Canvas() { SetHandle(nullptr); }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
@@ -67,6 +71,7 @@ class Canvas {
 
  private:
   void Restore();
+  void ReleaseFont();
   HDC dc_ = nullptr;
   HPEN pen_ = nullptr;
   HBRUSH brush_ = nullptr;
@@ -75,7 +80,6 @@ class Canvas {
   PenState madePen_;
   BrushState madeBrush_;
   bool penMade_ = false, brushMade_ = false;
-  forms::Font madeFont_;
 };
 
 }  // namespace forms

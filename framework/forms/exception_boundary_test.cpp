@@ -124,6 +124,29 @@ TEST_F(BoundaryTest, ThingsThatAreNotStandardExceptions) {
   EXPECT_EQ(exceptions.size(), 2u);
 }
 
+class ThrowingPainter : public GraphicControl {
+ public:
+  ThrowingPainter(Component* owner, WinControl* parent) : GraphicControl(owner, parent) { SetBounds(10, 50, 40, 20); }
+  int paints = 0;
+
+ protected:
+  void Paint() override {
+    ++paints;
+    throw std::runtime_error("paint");
+  }
+};
+
+TEST_F(BoundaryTest, PaintReportsOnceAndIsNotRetriedForever) {
+  auto* painter = new ThrowingPainter(form.get(), form.get());
+  painter->Repaint();
+  guitest::Pump(100);
+  ASSERT_EQ(exceptions.size(), 1u);  // the failed paint validated its area: no endless repaints
+  EXPECT_EQ(exceptions[0], "paint");
+  EXPECT_EQ(painter->paints, 1);
+  delete painter;
+  ExpectFormAnswers();
+}
+
 TEST_F(BoundaryTest, ThreadStart) {
   HANDLE thread = CreateGuardedThread([] { throw std::runtime_error("thread"); });
   ASSERT_NE(thread, nullptr);

@@ -14,11 +14,11 @@ Font::~Font() {
 }
 
 void Font::Changed() {
-  if (handle_ != nullptr) {
-    DeleteObject(handle_);
-    handle_ = nullptr;
-  }
+  // The handlers take the new font (a window, a device context) before the old one goes.
+  HFONT old = handle_;
+  handle_ = nullptr;
   if (OnChange) OnChange();
+  if (old != nullptr) DeleteObject(old);
 }
 
 void Font::SetName(const std::string& name) {

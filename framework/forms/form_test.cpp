@@ -2,6 +2,9 @@
 // view's notifications, windowless controls and the life of forms and menu items.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
 #include <stdexcept>
 
@@ -315,6 +318,29 @@ TEST_F(FormsTest, WindowlessControlsArePaintedAndClickedThroughTheParent) {
   EXPECT_FALSE(pad->MouseCapture());
   EXPECT_EQ(padClicks, 1);
   guitest::SaveScreenshot(form.Handle(), "forms_windowless.bmp");
+}
+
+TEST_F(FormsTest, HintsOfWindowedControlsShareTheFormsTooltip) {
+  NameDialog dialog;
+  dialog.NameEdit->SetHint("Type a name");
+  dialog.NameEdit->SetShowHint(true);
+  auto& ok = guitest::Get<Button>(dialog, "OkButton");
+  ok.SetHint("Accept");
+  ok.SetShowHint(true);
+  HWND tip = dialog.ToolTipWindow();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+  char text[80] = {};
+  TOOLINFOA info = {};
+  info.cbSize = TTTOOLINFOA_V2_SIZE;
+  info.hwnd = dialog.Handle();
+  info.uId = reinterpret_cast<UINT_PTR>(dialog.NameEdit->Handle());
+  info.uFlags = TTF_IDISHWND;
+  info.lpszText = text;
+  SendMessageA(tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&info));
+  EXPECT_STREQ(text, "Type a name");
+  ok.SetShowHint(false);
+  EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 TEST_F(FormsTest, PopupMenuReferenceIsClearedWhenTheMenuGoes) {
