@@ -15,7 +15,8 @@
 namespace qx30w32 {
 namespace {
 
-constexpr long kReportStyleAbove = 100;  // entries above which a list view is filled in report style
+// Entries above which a list view is filled in report style.
+constexpr long kReportStyleAbove = 100;
 constexpr long kNoProbesFrom = 500;      // entries from which Windows icons are not probed
 
 bool IsListView(HWND list) {

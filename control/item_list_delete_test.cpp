@@ -105,6 +105,17 @@ TEST_F(ItemListDelete, SelectedItemsOfAListBoxAndOfAListView) {
 }
 
 TEST_F(ItemListDelete, TheWholeListSelectedDeletesEveryEntryWithoutReadingAnItem) {
+  // Also an archive without a stub, for the peers' view of an empty archive (empty_check.sh).
+  const std::string plain = Copy("python_stored.zip", "all_plain.zip");
+  {
+    ListHost lists;
+    ASSERT_EQ(Build(plain, lists.listBox(), false), 0);
+    SendMessageA(lists.listBox(), LB_SETSEL, TRUE, -1);  // every item
+    EXPECT_EQ(Delete(plain, lists.listBox(), lists.listBox(), false), 0);
+    EXPECT_EQ(Count(plain), 0);
+    EXPECT_EQ(Events(kZNDeleting), 3);  // dropped only: nothing was recognised by reading
+    testutil::WriteWholeFile(plain + ".names", std::string());
+  }
   for (bool listView : {false, true}) {
     const std::string archive = Copy("stub_comment.zip", listView ? "all_view.zip" : "all_box.zip");
     const std::vector<uint8_t> before = Bytes(archive);

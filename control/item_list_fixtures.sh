@@ -50,6 +50,10 @@ with zipfile.ZipFile(path("python_stored.zip"), "w", zipfile.ZIP_STORED) as z:
     z.writestr("stored.bin", os.urandom(3000))
     z.writestr("crc_top.bin", b"x" * 10)
     z.writestr("attrs.txt", b"attributes")
+# For viewing: types the prefix's registry does not know, so that WIN.INI's associations decide.
+with zipfile.ZipFile(path("view.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("pictures/photo.qvw", b"picture data " * 20)
+    z.writestr("letter.doc", b"letter text " * 20)
 with zipfile.ZipFile(path("empty.zip"), "w") as z:
     pass
 

@@ -1,3 +1,4 @@
+// The item-list, image-list, viewing and delete-by-selection methods (item_list_methods.h).
 #include "item_list_methods.h"
 
 #include <windows.h>
@@ -134,9 +135,9 @@ void SetListViewImages(ActiveXControl& control, DispatchCall& call) {
 void SortList(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(2);
   PrepareFUW(control, background);
-  call.Return(qx30w32::SortZIPITEMList(WindowArg(call, 0), call.Short(1), background ? TRUE : FALSE)
-                  ? 1
-                  : 0);
+  const BOOL sorted =
+      qx30w32::SortZIPITEMList(WindowArg(call, 0), call.Short(1), background ? TRUE : FALSE);
+  call.Return(sorted ? 1 : 0);
 }
 
 // BuildZIPITEMList(szZipName, hListZIPITEM, bListCtrlMode, szPrivateTempDirectory,
@@ -171,7 +172,8 @@ void View(ActiveXControl& control, DispatchCall& call) {
     call.Return(0);  // no view folder: nothing is extracted
     return;
   }
-  call.Return(reader.View(call.Text(0), call.Text(1), call.Bool(2) ? TRUE : FALSE, folder) ? 1 : 0);
+  const BOOL result = reader.View(call.Text(0), call.Text(1), call.Bool(2) ? TRUE : FALSE, folder);
+  call.Return(result ? 1 : 0);
 }
 
 // DeleteWithSelection(szZipName, hListZIPITEM, hListSelected, bListIsListCtrl,

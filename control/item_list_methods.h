@@ -7,8 +7,6 @@
 
 namespace qx30w32::itemlist {
 
-using Handler = void (*)(activex::ActiveXControl& control, activex::DispatchCall& call);
-
 // The accessors GetZIPITEMIsDir .. GetZIPITEMCrc (13..29) and the two texts (67, 68).
 void GetIsDir(activex::ActiveXControl& control, activex::DispatchCall& call);
 void GetIsEncrypted(activex::ActiveXControl& control, activex::DispatchCall& call);

@@ -86,7 +86,9 @@ TEST_F(ItemListSeams, NoMemoryForARecordStopsTheBuild) {
   EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 2);
   EXPECT_EQ(LiveZipItemRecords(), baseRecords_ + 2);
   // Rebuilds free the earlier records first.
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
+  }
   EXPECT_EQ(LiveZipItemRecords(), baseRecords_ + 7);
   qx30w32::DestroyZIPITEMLParam(lists.listView());
   EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
@@ -182,6 +184,45 @@ TEST_F(ItemListSeams, AHostsOwnItemIsNeverReadNorFreed) {
   qx30w32::DestroyZIPITEMLParam(lists.listView());
   EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
   VirtualFree(page, 0, MEM_RELEASE);
+}
+
+TEST_F(ItemListSeams, AFirstEntryPositionAndTheDetectionOutputs) {
+  ListHost lists;
+  zipitem::Detection detection;
+  qx30w32::ItemListRequest request;
+  const std::string archive = FixtureDir() + "zip_nested.zip";
+  request.archiveName = archive.c_str();
+  request.list = lists.listBox();
+  request.sortMode = 7;
+  request.firstEntry = 2;  // my docs/ and setup.exe are read but not listed
+  request.detection = &detection;
+  ASSERT_EQ(qx30w32::BuildZIPITEMList(reader_, request), 0);
+  EXPECT_EQ(itemlisttest::ListBoxCount(lists.listBox()), 5);
+  EXPECT_EQ(detection.setup(), "");
+  EXPECT_EQ(detection.description(), "DOCS\\README.TXT");
+  request.firstEntry = 0;
+  zipitem::Detection all;
+  request.detection = &all;
+  ASSERT_EQ(qx30w32::BuildZIPITEMList(reader_, request), 0);
+  EXPECT_EQ(all.setup(), "SETUP.EXE");
+}
+
+TEST_F(ItemListSeams, DestroyLaysAVisibleViewOutAgain) {
+  for (bool visible : {true, false}) {
+    ListHost lists;
+    ASSERT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
+    if (!visible) ShowWindow(lists.listView(), SW_HIDE);
+    int sizes = 0;
+    {
+      itemlisttest::Subclass watch(lists.listView(), [&](UINT m, WPARAM, LPARAM, LRESULT*) {
+        sizes += m == WM_SIZE;
+        return false;
+      });
+      qx30w32::DestroyZIPITEMLParam(lists.listView());
+    }
+    EXPECT_EQ(sizes, visible ? 1 : 0);
+    EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
+  }
 }
 
 TEST_F(ItemListSeams, WithoutAControlFolderNothingRelativeIsTouched) {

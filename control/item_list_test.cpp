@@ -62,7 +62,8 @@ class ItemListControl : public testing::Test {
       calls().Call(f.method, ItemArgs(list, index, listView), &v);
       EXPECT_EQ(V_VT(&v), VT_BOOL);
       // The interface's BOOL: VARIANT_TRUE or 0, never the record's masked bit.
-      EXPECT_EQ(V_BOOL(&v), f.expected ? VARIANT_TRUE : VARIANT_FALSE) << std::string(f.method, f.method + lstrlenW(f.method));
+      EXPECT_EQ(V_BOOL(&v), f.expected ? VARIANT_TRUE : VARIANT_FALSE)
+          << std::string(f.method, f.method + lstrlenW(f.method));
       VariantClear(&v);
     }
     const struct {
@@ -205,7 +206,8 @@ TEST_F(ItemListControl, SortModesOfTheListBox) {
 TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   EXPECT_EQ(ImageListHandle(true), 0);
   ListHost lists;
-  EXPECT_FALSE(calls().Bool(L"SetListViewImageList", DispatchArgs().Long(Handle(lists.listView()))));
+  EXPECT_FALSE(
+      calls().Bool(L"SetListViewImageList", DispatchArgs().Long(Handle(lists.listView()))));
   EXPECT_TRUE(calls().Bool(L"DestroyZIPITEMImageList", DispatchArgs()));
   EXPECT_TRUE(calls().Bool(L"DestroyZIPITEMImageList", DispatchArgs()));
   ASSERT_TRUE(calls().Bool(L"BuildZIPITEMImageList", DispatchArgs()));
@@ -254,8 +256,9 @@ TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   for (int k = 0; k < 6; ++k) {
     for (int big = 0; big < 2; ++big) {
       const int size = GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON);
-      HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(resources[k][big ? 0 : 1]),
-                                                 IMAGE_ICON, size, size, 0));
+      const int resource = resources[k][big ? 0 : 1];
+      HICON icon = static_cast<HICON>(
+          LoadImageA(module, MAKEINTRESOURCEA(resource), IMAGE_ICON, size, size, 0));
       ASSERT_NE(icon, nullptr);
       HDC screen = GetDC(nullptr);
       HDC a = CreateCompatibleDC(screen);

@@ -101,7 +101,9 @@ inline long Handle(HWND window) {
   return static_cast<long>(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window)));
 }
 
-inline int ListBoxCount(HWND list) { return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); }
+inline int ListBoxCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+}
 inline int ListViewCount(HWND list) {
   return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }

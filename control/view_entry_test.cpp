@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
+#include "control_test_support.h"
+#include "hosted_control_test_support.h"
 #include "item_list_test_support.h"
 #include "reading/czunzip.h"
 #include "reading/view_launch.h"
@@ -52,7 +55,8 @@ INT_PTR RecordShellExecute(const char* file, const char*) {
 // A WIN.INI association in section "Extensions" for the life of the object.
 class Association {
  public:
-  Association(std::string extension, const std::string& program) : extension_(std::move(extension)) {
+  Association(std::string extension, const std::string& program)
+      : extension_(std::move(extension)) {
     char old[1024] = {};
     had_ = GetProfileStringA("Extensions", extension_.c_str(), "", old, sizeof old) > 0;
     old_ = old;
@@ -199,6 +203,96 @@ TEST_F(ViewEntry, AProgramOnlyInPathsLastFolderIsFound) {
   SetEnvironmentVariableA("PATH", had > 0 && had < sizeof saved ? saved : nullptr);
   EXPECT_EQ(lstrcmpiA(found.c_str(), (last + "\\ONLYHERE.EXE").c_str()), 0) << found;
   EXPECT_EQ(viewlaunch::SearchProgram("NOWHERE-AT-ALL.EXE"), "");
+}
+
+}  // namespace
+
+// ---- a real launch through the registered control ----------------------------------------------
+// This program doubles as the program the launches start: started with ITEMLIST_RECORD in its
+// environment, it writes the arguments it was given into that file and ends before any test runs.
+namespace {
+
+const bool g_recorder = [] {
+  char file[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("ITEMLIST_RECORD", file, MAX_PATH) == 0) return false;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string text;
+  for (int i = 1; argv != nullptr && i < count; ++i) {
+    char ansi[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, argv[i], -1, ansi, sizeof ansi, nullptr, nullptr);
+    text += std::string(ansi) + "\n";
+  }
+  HANDLE out = CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  if (out != INVALID_HANDLE_VALUE) {
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(out);
+  }
+  ExitProcess(0);
+  return true;
+}();
+
+// The lines the recording program wrote, once it has (waits at most 30 seconds).
+std::vector<std::string> WaitForRecord(const std::string& file, size_t lines) {
+  for (int i = 0; i < 300; ++i) {
+    std::vector<uint8_t> data;
+    if (testutil::ReadWholeFile(file, &data)) {
+      std::vector<std::string> got;
+      std::string line;
+      for (uint8_t c : data) {
+        if (c == '\n') {
+          got.push_back(line);
+          line.clear();
+        } else {
+          line += static_cast<char>(c);
+        }
+      }
+      if (got.size() >= lines) return got;
+    }
+    Sleep(100);
+  }
+  return {};
+}
+
+TEST(ViewThroughTheControl, AssociatedProgramsGetTheFileAsOneArgument) {
+  if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display";
+  controltest::HostedControl host;
+  ASSERT_NO_FATAL_FAILURE(host.Create());
+  testutil::TempFolder work;
+  const std::string programFolder = work / "MY PROGRAMS\\";
+  CreateDirectoryA(programFolder.c_str(), nullptr);
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string program = programFolder + "RECORD.EXE";
+  ASSERT_TRUE(CopyFileA(self, program.c_str(), FALSE));
+  const std::string viewFolder = work / "VIEW HERE";
+  const std::string record = work / "record.txt";
+  SetEnvironmentVariableA("ITEMLIST_RECORD", record.c_str());
+  auto view = [&](const char* mask, bool textEditor) {
+    controltest::DispatchArgs args;
+    args.Text(FixtureDir() + "view.zip").Text(mask).Bool(textEditor).Bool(false).Text(viewFolder);
+    args.Text("").Bool(false).Bool(false);
+    return host.calls().Bool(L"View", args);
+  };
+  {
+    Association qvw("QVW", program);
+    EXPECT_FALSE(view("*.QVW", false));  // launched: FALSE
+    const std::vector<std::string> got = WaitForRecord(record, 1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(Upper(got[0]), Upper(viewFolder + "\\PICTURES\\PHOTO.QVW"));
+  }
+  DeleteFileA(record.c_str());
+  {
+    Association txt("TXT", program);
+    EXPECT_FALSE(view("LETTER.DOC", true));
+    const std::vector<std::string> got = WaitForRecord(record, 1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(Upper(got[0]), Upper(viewFolder + "\\LETTER.DOC"));
+  }
+  SetEnvironmentVariableA("ITEMLIST_RECORD", nullptr);
+  Sleep(300);  // the recording program has ended
 }
 
 }  // namespace

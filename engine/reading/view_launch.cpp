@@ -90,7 +90,9 @@ INT_PTR OpenFile(const std::string& file, const std::string& extension, bool use
 }  // namespace
 
 const LaunchCalls& SystemLaunchCalls() { return kSystemCalls; }
-void SetLaunchCalls(const LaunchCalls* calls) { g_calls = calls != nullptr ? calls : &kSystemCalls; }
+void SetLaunchCalls(const LaunchCalls* calls) {
+  g_calls = calls != nullptr ? calls : &kSystemCalls;
+}
 
 std::string SearchProgram(const std::string& name) {
   if (name.empty()) return "";
