@@ -10,6 +10,7 @@
 
 #include "app_test_support.h"
 #include "echo_control_test_support.h"
+#include "captions.h"
 #include "startup.h"
 
 namespace {
@@ -126,6 +127,42 @@ TEST_F(EchoEventsTest, EventsBeforeTheProgressWindowExistsDoNothing) {
   main->SetOp(op);
   EXPECT_EQ(Status(), "Status - Wait");
   EXPECT_TRUE(exceptions.empty());
+}
+
+TEST_F(EchoEventsTest, AFailedCallEndsOnlyItsCommand) {
+  main->Show();
+  server_.state.answer = [](const echotest::RawCall&, VARIANT*, EXCEPINFO* exception) {
+    exception->bstrDescription = SysAllocString(L"The list cannot be built");
+    return DISP_E_EXCEPTION;
+  };
+  main->SetCurrentArchive("C:\\any.zip");
+  EXPECT_THROW(main->OpenByTheRoad(), std::exception);
+  EXPECT_EQ(main->QXCtrl1->CallsInProgress(), 0);
+  EXPECT_FALSE(main->Op()->Visible());
+  EXPECT_FALSE(main->MSListview1->Visible());
+  EXPECT_EQ(main->Caption(), pelloro::kCaptionIdle);
+}
+
+TEST_F(EchoEventsTest, AFailedCommandLineOpenReportsAndStartUpGoesOn) {
+  server_.state.answer = [](const echotest::RawCall&, VARIANT*, EXCEPINFO* exception) {
+    exception->bstrDescription = SysAllocString(L"The list cannot be built");
+    return DISP_E_EXCEPTION;
+  };
+  main->SetOp(nullptr);
+  main_.reset();
+  pelloro::TMainfrmOptions options;
+  options.ControlClass = &echotest::kEchoClassId;
+  options.Argument = "\"C:\\any.zip\"";
+  TMainfrm* second = nullptr;
+  ASSERT_NO_THROW(second = &MakeMain(options));
+  ASSERT_EQ(exceptions.size(), 1u);
+  EXPECT_NE(exceptions[0].find("The list cannot be built"), std::string::npos) << exceptions[0];
+  EXPECT_EQ(second->QXCtrl1->CallsInProgress(), 0);
+  EXPECT_FALSE(second->MSListview1->Visible());
+  EXPECT_EQ(second->StatusBar1->PanelText(0), "(no open file)");
+  second->Show();
+  EXPECT_EQ(second->Caption(), pelloro::kCaptionIdle);
+  exceptions.clear();
 }
 
 // {0E3C7F55-19A2-4B8D-8F3E-6D2A1C9B7E40}: registered nowhere.

@@ -181,13 +181,21 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
   if (!options_.Argument.empty()) {
     SetCurrentArchive(StripQuotes(options_.Argument));
     TQXCtrl::CallScope road(*QXCtrl1);
-    if (OpenAndList()) {
-      MSListview1->SetVisible(true);
-      MRUFileList1->AddItem(CurrentArchive());
-      EnableActions();
-      FileDrag1->SetEnableDrop(true);
-    } else {
-      MRUFileList1->AddItem(CurrentArchive());
+    try {
+      if (OpenAndList()) {
+        MSListview1->SetVisible(true);
+        MRUFileList1->AddItem(CurrentArchive());
+        EnableActions();
+        FileDrag1->SetEnableDrop(true);
+      } else {
+        MRUFileList1->AddItem(CurrentArchive());
+      }
+    } catch (...) {
+      // A failed call ends only the open: the closed look, the standard message, start-up goes on.
+      DisableActions();
+      MSListview1->SetVisible(false);
+      SetStatus(kNoOpenFile, kNoFiles);
+      forms::ReportCurrentException();
     }
   }
   ReadPlacement();
