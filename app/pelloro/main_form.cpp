@@ -20,7 +20,7 @@ constexpr char kCorruptMessage[] = "Zip file corrupt.  Please try to Repair it f
 constexpr char kNoOpenFile[] = "(no open file)";
 constexpr char kNoFiles[] = "0 files in zip";
 constexpr UINT_PTR kHandOffTimer = 19;
-constexpr int kDesignWidth = 640;
+constexpr int kDesignWidth = 680;
 constexpr int kDesignHeight = 440;
 
 forms::FormCreateArgs MainArgs() {
@@ -331,7 +331,7 @@ void TMainfrm::BuildToolbar() {
     TExplorerButtonCreateArgs args;
     args.left = left;
     args.top = 2;
-    args.width = b.field == &Installbtn ? 84 : 44;
+    args.width = b.field == &Installbtn ? 66 : 45;
     args.height = 54;
     args.caption = b.caption;
     *b.field = new TExplorerButton(this, Toolbar, args);

@@ -106,13 +106,20 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   Bitbtn4->OnClick = [this](forms::Component&) { GameClick(); };
 
   // The game, to the right of the folded width.
-  NewLabel(this, this, "Label5", "The number is between 0 and 5000.  You have 15 tries to guess it.",
-           kFoldedWidth + 4, 6);
+  forms::LabelCreateArgs rule;
+  rule.caption = "The number is between 0 and 5000.  You have 15 tries to guess it.";
+  rule.left = kFoldedWidth + 4;
+  rule.top = 2;
+  rule.width = 270;
+  rule.height = 26;
+  rule.autoSize = false;
+  rule.wordWrap = true;
+  (new forms::Label(this, this, rule))->SetName("Label5");
   forms::PanelCreateArgs guessPanel;
   guessPanel.left = kFoldedWidth + 4;
-  guessPanel.top = 26;
+  guessPanel.top = 30;
   guessPanel.width = 270;
-  guessPanel.height = 170;
+  guessPanel.height = 166;
   Panel2 = new forms::Panel(this, this, guessPanel);
   Panel2->SetName("Panel2");
   NewLabel(this, Panel2, "Label1", "Your Guess", 8, 10);
