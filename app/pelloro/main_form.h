@@ -41,7 +41,8 @@ struct TMainfrmOptions {
   // The tip window, shown once at the first show when ShowTips is 1 (a later piece).
   std::function<void(forms::Form& owner)> ShowTipWindow;
   std::string HandoffFile = kHandoffFile;
-  std::string TempFolder;  // empty: C:\~TMPDIR.TMP\ ;
+  // The temporary folder tree the close removes (empty: the viewing folder of temp_folder.h).
+  std::string TempFolder;
 };
 
 class TMainfrm : public forms::Form {

@@ -171,6 +171,22 @@ TEST_F(MainFormTest, CleanTempFolderRemovesTwoLevelsWithReadOnlyFiles) {
   EXPECT_TRUE(pelloro::CleanTempFolder(root));
 }
 
+TEST_F(MainFormTest, ClosingRemovesTheTemporaryFolderTree) {
+  testutil::TempFolder temp;
+  pelloro::TMainfrmOptions options;
+  options.TempFolder = temp / "~TMPDIR.TMP\\";
+  const std::string sub = options.TempFolder + "Sub\\";
+  ASSERT_TRUE(CreateDirectoryA(options.TempFolder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  ASSERT_TRUE(testutil::WriteWholeFile(sub + "viewed.txt", std::string("x")));
+  ASSERT_TRUE(SetFileAttributesA((sub + "viewed.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  TMainfrm& main = MakeMain(options);
+  main.Show();
+  main.Close();
+  EXPECT_EQ(GetFileAttributesA(sub.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(options.TempFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(MainFormTest, CellTextsFromTheItemRecord) {
   auto record = [](const char* name, const char* dir, bool folder, int size) {
     pelloro::ZipItemRecord item = {};
