@@ -1,0 +1,613 @@
+#include "main_form.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "archive_list_display.h"
+#include "captions.h"
+#include "forms/guard.h"
+#include "forms/message_dialogs.h"
+#include "forms/reg_ini_file.h"
+#include "op_form.h"
+#include "temp_folder.h"
+
+namespace pelloro {
+
+namespace {
+
+constexpr char kCorruptMessage[] = "Zip file corrupt.  Please try to Repair it from the File menu.";
+constexpr char kNoOpenFile[] = "(no open file)";
+constexpr char kNoFiles[] = "0 files in zip";
+constexpr UINT_PTR kHandOffTimer = 19;
+constexpr int kDesignWidth = 680;
+constexpr int kDesignHeight = 440;
+
+forms::FormCreateArgs MainArgs() {
+  forms::FormCreateArgs args;
+  args.caption = kAppTitle;
+  args.width = kDesignWidth;
+  args.height = kDesignHeight;
+  args.borderStyle = forms::BorderStyle::bsSizeable;
+  return args;
+}
+
+// The binding as the main window holds it: an exception that leaves an event handler gets the
+// standard exception message (it never reaches the control).
+class TMainQXCtrl : public TQXCtrl {
+ public:
+  TMainQXCtrl() = default;
+  explicit TMainQXCtrl(const CLSID& controlClass) : TQXCtrl(controlClass) {}
+
+ protected:
+  void HandleEventException(std::exception_ptr error) noexcept override {
+    try {
+      forms::App().HandleException(forms::ExceptionText(error));
+    } catch (...) {
+    }
+  }
+};
+
+forms::MenuItem* AddItem(forms::Component* owner, forms::MenuItem* parent, const std::string& caption,
+                         std::function<void()> click = nullptr) {
+  auto* item = new forms::MenuItem(owner, caption);
+  if (click) item->OnClick = [click](forms::Component&) { click(); };
+  parent->Add(item);
+  return item;
+}
+
+// Ends the list view's update (redrawing again) on every path out.
+class ListUpdate {
+ public:
+  explicit ListUpdate(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+  ~ListUpdate() {
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+  ListUpdate(const ListUpdate&) = delete;
+  ListUpdate& operator=(const ListUpdate&) = delete;
+
+ private:
+  HWND list_;
+};
+
+}  // namespace
+
+TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
+    : Form(owner, MainArgs()), options_(options) {
+  SetName("Mainfrm");
+  if (options_.TempFolder.empty()) options_.TempFolder = kTempFolder;
+  BuildMenus();
+  BuildToolbar();
+
+  forms::StatusBarCreateArgs status;
+  status.panelWidths = {350, 80};
+  StatusBar1 = new forms::StatusBar(this, this, status);
+  StatusBar1->SetName("StatusBar1");
+  StatusBar1->SetAlign(forms::Align::alBottom);
+  SetStatus(kNoOpenFile, kNoFiles);
+
+  forms::ListViewCreateArgs list;
+  list.viewStyle = forms::ViewStyle::vsReport;
+  list.multiSelect = true;
+  list.readOnly = false;
+  list.top = 64;
+  list.width = 500;
+  list.height = 300;
+  MSListview1 = new TMSListView(this, this, list);
+  MSListview1->SetName("MSListview1");
+  MSListview1->AddColumn("File Name", 200);
+  MSListview1->AddColumn("Size", 130);
+  MSListview1->AddColumn("Path", 161);
+  MSListview1->SetAlign(forms::Align::alClient);
+  MSListview1->SetPopupMenu(PopupMenu1);
+  MSListview1->OnGetDispInfo = [](forms::Component&, NMHDR* header) {
+    FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOA*>(header));
+  };
+  MSListview1->SetVisible(false);
+
+  forms::MemoCreateArgs memo;
+  memo.readOnly = true;
+  TempMemo = new forms::Memo(this, this, memo);
+  TempMemo->SetName("TempMemo");
+  TempMemo->SetVisible(false);
+
+  MRUFileList1 = new TMRUFileList(this);
+  MRUFileList1->SetName("MRUFileList1");
+  MRUFileList1->AutoSaveName = "\\Software\\Pelloro95\\";
+  MRUFileList1->AutoSaveKey = "MRU Items";
+  MRUFileList1->SetUseSubmenu(true);
+  MRUFileList1->SetSubmenuName("&Reopen");
+  MRUFileList1->SetFileMenu(File1);
+  MRUFileList1->OnMRUItemClick = [this](forms::Component&, const std::string& name) {
+    RecentClick(name);
+  };
+  Operator = new TFileOperator(this);
+  Operator->SetName("Operator");
+  Operator->ProgressTitle = "Pelloro for Windows '95.  Please Wait...";
+  Operator->ParentForm = this;
+  FileDrag1 = new TFileDrag(this);
+  FileDrag1->SetName("FileDrag1");
+  OpenDialog1 = new forms::OpenDialog(this);
+  OpenDialog1->SetName("OpenDialog1");
+  OpenDialog1->Filter = "Zip Files|*.ZIP|All Files|*.*";
+  OpenDialog1->Title = "Select a Zip file to Open...";
+
+  MessageHandlers[WM_HANDOFF] = [this](forms::Message& message) {
+    message.result = 0;
+    HandOff();
+  };
+  AddMessageHook([this](forms::Message& message) {
+    if (message.msg != WM_TIMER || message.wParam != kHandOffTimer) return false;
+    ListPendingHandOff();
+    return true;
+  });
+  OnShow = [this](forms::Component&) { FormShow(); };
+  OnClose = [this](forms::Form&, forms::CloseAction& action) {
+    FormClose();
+    (void)action;
+  };
+
+  // The control, active in place in this window before anything below can fire its events.
+  std::unique_ptr<TQXCtrl> control = options_.ControlClass != nullptr
+                                         ? std::make_unique<TMainQXCtrl>(*options_.ControlClass)
+                                         : std::make_unique<TMainQXCtrl>();
+  olehost::TControlDataStream data;
+  data.ExtentX = 1323;  // 50 x 20 pixels
+  data.ExtentY = 529;
+  control->CreateControl(Handle(), RECT{0, 0, 50, 20}, &data);
+  QXCtrl1 = control.release();
+  BindControlEvents();
+  Loaded();
+
+  // Creation: actions off (the design caption stays until the first show), the settings, the
+  // system icons, the command-line archive, the placement.
+  const std::string caption = Caption();
+  DisableActions();
+  SetCaption(caption);
+  forms::RegIniFile settings(kSettingsKey);
+  if (settings.ReadInteger("", "WantSystemImages", 0) == 1) {
+    systemIcons_ = true;
+    LargeIcons = new forms::ImageList(this);
+    SmallIcons = new forms::ImageList(this);
+    MSListview1->SetLargeImages(LargeIcons);
+    MSListview1->SetSmallImages(SmallIcons);
+    imageListBuilt_ = QXCtrl1->BuildZIPITEMImageList();
+    LargeIcons->Borrow(QXCtrl1->GetZIPITEMHImageList(true));
+    SmallIcons->Borrow(QXCtrl1->GetZIPITEMHImageList(false));
+    MSListview1->SetLargeImages(LargeIcons);
+    MSListview1->SetSmallImages(SmallIcons);
+  }
+  if (!options_.Argument.empty()) {
+    SetCurrentArchive(StripQuotes(options_.Argument));
+    TQXCtrl::CallScope road(*QXCtrl1);
+    try {
+      if (OpenAndList()) {
+        MSListview1->SetVisible(true);
+        MRUFileList1->AddItem(CurrentArchive());
+        EnableActions();
+        FileDrag1->SetEnableDrop(true);
+      } else {
+        MRUFileList1->AddItem(CurrentArchive());
+      }
+    } catch (...) {
+      // A failed call ends only the open: the closed look, the standard message, start-up goes on.
+      DisableActions();
+      MSListview1->SetVisible(false);
+      SetStatus(kNoOpenFile, kNoFiles);
+      forms::ReportCurrentException();
+    }
+  }
+  ReadPlacement();
+}
+
+TMainfrm::~TMainfrm() {
+  if (QXCtrl1 != nullptr) {
+    if (systemIcons_) {
+      try {
+        QXCtrl1->DestroyZIPITEMImageList();
+      } catch (...) {
+      }
+    }
+    if (LargeIcons != nullptr) LargeIcons->Borrow(nullptr);
+    if (SmallIcons != nullptr) SmallIcons->Borrow(nullptr);
+    delete QXCtrl1;
+    QXCtrl1 = nullptr;
+  }
+  if (handOffTimer_ && Handle() != nullptr) KillTimer(Handle(), kHandOffTimer);
+}
+
+void TMainfrm::SetOp(TOp* op) {
+  op_ = op;
+  if (op_ != nullptr) op_->SetControl(QXCtrl1);
+}
+
+std::string TMainfrm::StripQuotes(const std::string& text) {
+  size_t first = 0;
+  while (first < text.size() && text[first] == '"') ++first;
+  size_t last = text.size();
+  while (last > first && text[last - 1] == '"') --last;
+  return text.substr(first, last - first);
+}
+
+void TMainfrm::BuildMenus() {
+  MainMenu1 = new forms::MainMenu(this);
+  MainMenu1->SetName("MainMenu1");
+  auto* bar = &MainMenu1->Items();
+  File1 = AddItem(this, bar, "&File");
+  AddItem(this, File1, "&Open Zip file...");
+  AddItem(this, File1, "Open from &Favourites..");
+  OpenNormal1 = AddItem(this, File1, "Open &Normal..", [this] { OpenNormalClick(); });
+  AddItem(this, File1, "&Create New Zip");
+  AddItem(this, File1, "&Repair Corrupt Zip file");
+  AddItem(this, File1, "&Batch Decompress");
+  AddItem(this, File1, "&Options...");
+  AddItem(this, File1, "-");
+  Exit1 = AddItem(this, File1, "E&xit", [this] { ExitClick(); });
+  AddItem(this, File1, "-");
+
+  Functions1 = AddItem(this, bar, "A&ctions");
+  Functions1->SetName("Functions1");
+  AddItem(this, Functions1, "&Add files");
+  auto* remove = AddItem(this, Functions1, "&Remove files");
+  AddItem(this, remove, "&Remove selected Files");
+  AddItem(this, remove, "Remove with &wildcard");
+  AddItem(this, Functions1, "E&xtract Files");
+  AddItem(this, Functions1, "&View/Execute selected file");
+  AddItem(this, Functions1, "Make &SFX");
+  AddItem(this, Functions1, "Unzip &Wizard...");
+  AddItem(this, Functions1, "&Properties");
+  AddItem(this, Functions1, "Re&fresh");
+
+  Sendto1 = AddItem(this, bar, "&Send to...");
+  Sendto1->SetName("Sendto1");
+  AddItem(this, Sendto1, "&Move/Copy Zip");
+  AddItem(this, Sendto1, "&Recycling Bin (Delete Zip file)");
+
+  Plugins1 = AddItem(this, bar, "&Plugins");
+  AddItem(this, Plugins1, "&Backup a Drive..");
+  AddItem(this, Plugins1, "&Restore from a Backup..");
+  AddItem(this, Plugins1, "&Dorrel IT!");
+  AddItem(this, Plugins1, "&Dorrel IT! - Wizard");
+  AddItem(this, Plugins1, "Jossan IT&!");
+  AddItem(this, Plugins1, "Re&join Zip file from previous Pelloro version");
+  AddItem(this, Plugins1, "Launch Windows E&xplorer...");
+
+  Help1 = AddItem(this, bar, "&Help");
+  AddItem(this, Help1, "&Contents");
+  AddItem(this, Help1, "&Index");
+  AddItem(this, Help1, "&About...");
+  SetMenu(MainMenu1);
+
+  PopupMenu1 = new forms::PopupMenu(this);
+  PopupMenu1->SetName("PopupMenu1");
+  auto* popup = &PopupMenu1->Items();
+  AddItem(this, popup, "&Unzip");
+  AddItem(this, popup, "&Remove Selected Files ");
+  AddItem(this, popup, "Remove files with &Wildcard...");
+  AddItem(this, popup, "&Add Files");
+  AddItem(this, popup, "&Properties...");
+  AddItem(this, popup, "&View/Execute Selected");
+  auto* sendTo = AddItem(this, popup, "&Send to...");
+  AddItem(this, sendTo, "&Move/Copy Zip file");
+  AddItem(this, sendTo, "&Recycling Bin (erase this Zip file)");
+  AddItem(this, popup, "&Split this zip to multiple disks");
+  AddItem(this, popup, "&Refresh");
+  auto* viewAs = AddItem(this, popup, "&View As");
+  AddItem(this, viewAs, "&No Details Report");
+  AddItem(this, viewAs, "&Report")->SetChecked(true);
+  AddItem(this, viewAs, "&List");
+}
+
+void TMainfrm::BuildToolbar() {
+  forms::PanelCreateArgs panel;
+  panel.width = kDesignWidth;
+  panel.height = 60;
+  Toolbar = new forms::Panel(this, this, panel);
+  Toolbar->SetName("Toolbar");
+  Toolbar->SetAlign(forms::Align::alTop);
+  const struct {
+    TExplorerButton** field;
+    const char* name;
+    const char* caption;
+  } buttons[] = {
+      {&ExplorerButton1, "ExplorerButton1", "&Open..."},
+      {&ExplorerButton2, "ExplorerButton2", "&New..."},
+      {&ExplorerButton12, "ExplorerButton12", "F&ind..."},
+      {&ExplorerButton4, "ExplorerButton4", "&UnZip"},
+      {&ExplorerButton9, "ExplorerButton9", "&Delete"},
+      {&ExplorerButton6, "ExplorerButton6", "Add..."},
+      {&ExplorerButton7, "ExplorerButton7", "&Properties"},
+      {&ExplorerButton8, "ExplorerButton8", "&Repair"},
+      {&ExplorerButton5, "ExplorerButton5", "&View"},
+      {&ExplorerButton3, "ExplorerButton3", "Fenno&way"},
+      {&Installbtn, "Installbtn", "&Install Program"},
+      {&ExplorerButton11, "ExplorerButton11", "Unzip &Wizard"},
+      {&ExplorerButton13, "ExplorerButton13", "&Make SFX"},
+      {&ExplorerButton10, "ExplorerButton10", "&Exit"},
+  };
+  int left = 2;
+  for (const auto& b : buttons) {
+    TExplorerButtonCreateArgs args;
+    args.left = left;
+    args.top = 2;
+    args.width = b.field == &Installbtn ? 66 : 45;
+    args.height = 54;
+    args.caption = b.caption;
+    *b.field = new TExplorerButton(this, Toolbar, args);
+    (*b.field)->SetName(b.name);
+    (*b.field)->SetWordWrap(true);
+    left += args.width + 1;
+  }
+  ExplorerButton10->OnClick = [this](forms::Component&) { ExitClick(); };
+  // The buttons that need an open archive start disabled.
+  for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
+                             ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {
+    b->SetEnabled(false);
+  }
+}
+
+void TMainfrm::BindControlEvents() {
+  TQXCtrl& c = *QXCtrl1;
+  // Each writes into the progress window; before it exists (the command-line open) nothing.
+  c.OnZNZipping2 = [this](TQXCtrl&, const std::string& file, short rate) {
+    if (op_ != nullptr) op_->ZNZipping2(file, rate);
+  };
+  c.OnZNFileZipped = [this](TQXCtrl&, const std::string& file, short rate) {
+    if (op_ != nullptr) op_->ZNFileZipped(file, rate);
+  };
+  c.OnZNExpanding = [this](TQXCtrl&, const std::string& name, short rate) {
+    if (op_ != nullptr) op_->ZNExpanding(name, rate);
+  };
+  c.OnZNEncrypt = [this](TQXCtrl&, const std::string& file, short rate) {
+    if (op_ != nullptr) op_->ZNEncrypt(file, rate);
+  };
+  c.OnZNDeleting = [this](TQXCtrl&, const std::string& file) {
+    if (op_ != nullptr) op_->ZNDeleting(file);
+  };
+  c.OnZNTest = [this](TQXCtrl&, const std::string& name, bool noError) {
+    if (op_ != nullptr) op_->ZNTest(name, noError);
+  };
+  c.OnZNMakeEXEStep1 = [this](TQXCtrl&) {
+    if (op_ != nullptr) op_->ZNMakeEXEStep1();
+  };
+  c.OnZNMakeEXEStep2 = [this](TQXCtrl&, short rate) {
+    if (op_ != nullptr) op_->ZNMakeEXEStep2(rate);
+  };
+  c.OnZNBackupBuildZip = [this](TQXCtrl&, const std::string& archive) {
+    if (op_ != nullptr) op_->ZNBackupBuildZip(archive);
+  };
+  c.OnZNBackupZipDone = [this](TQXCtrl&, int32_t size) {
+    if (op_ != nullptr) op_->ZNBackupZipDone(size);
+  };
+  c.OnZNRestoreBuildZip = [this](TQXCtrl&, const std::string& archive) {
+    if (op_ != nullptr) op_->ZNRestoreBuildZip(archive);
+  };
+  c.OnZNRestoreZipDone = [this](TQXCtrl&, int32_t size) {
+    if (op_ != nullptr) op_->ZNRestoreZipDone(size);
+  };
+  c.OnZNSplitting = [this](TQXCtrl&, short size, const std::string& part) {
+    if (op_ != nullptr) op_->ZNSplitting(size, part);
+  };
+  c.OnZNSplitted = [this](TQXCtrl&, short part, int32_t size) {
+    if (op_ != nullptr) op_->ZNSplitted(part, size);
+  };
+}
+
+void TMainfrm::SetStatus(const std::string& path, const std::string& count) {
+  StatusBar1->SetPanelText(0, path);
+  StatusBar1->SetPanelText(1, count);
+}
+
+bool TMainfrm::OpenAndList() {
+  TQXCtrl::CallScope scope(*QXCtrl1);
+  SetCaption(kCaptionBusy);
+  ListUpdate update(MSListview1->Handle());
+  ++listingCount_;
+  const short result = QXCtrl1->BuildZIPITEMList(CurrentArchive(), MSListview1->Handle(), true, "",
+                                                 true, 0, true);
+  if (result < 0) {
+    forms::MessageDlg(kCorruptMessage, forms::MsgDlgType::mtError, forms::mbOK, 0);
+    DisableActions();
+    MSListview1->SetVisible(false);
+    SetStatus(kNoOpenFile, kNoFiles);
+    return false;
+  }
+  forms::App().ProcessMessages();
+  const bool installer = QXCtrl1->IsFileInTheZIPFile(CurrentArchive(), "SETUP.EXE", true) ||
+                         QXCtrl1->IsFileInTheZIPFile(CurrentArchive(), "INSTALL.EXE", true);
+  Installbtn->SetEnabled(installer);
+  SetStatus(CurrentArchive(),
+            std::to_string(QXCtrl1->GetCount(CurrentArchive(), true)) + " files in zip");
+  EnableActions();
+  return true;
+}
+
+bool TMainfrm::OpenByTheRoad() {
+  TQXCtrl::CallScope road(*QXCtrl1);
+  struct CloseProgress {
+    TOp* op;
+    ~CloseProgress() {
+      if (op != nullptr) forms::Guard([this] { op->Close(); });
+    }
+  } closeProgress{op_};
+  ShowActivity('A');
+  if (op_ != nullptr) op_->Show();
+  bool listed = false;
+  try {
+    listed = OpenAndList();
+  } catch (...) {
+    // A failed call ends only this command: the closed look, then the standard message.
+    DisableActions();
+    MSListview1->SetVisible(false);
+    SetStatus(kNoOpenFile, kNoFiles);
+    SetCaption(kCaptionIdle);
+    throw;
+  }
+  MRUFileList1->AddItem(CurrentArchive());
+  if (listed) {
+    FileDrag1->SetEnableDrop(true);
+    EnableActions();
+  } else {
+    // A failed open keeps the closed look; the window is idle again.
+    FileDrag1->SetEnableDrop(false);
+    SetCaption(kCaptionIdle);
+  }
+  return listed;
+}
+
+void TMainfrm::DisableActions() {
+  SetCaption(kCaptionBusy);
+  Functions1->SetEnabled(false);
+  Sendto1->SetEnabled(false);
+  for (TExplorerButton* b : {ExplorerButton4, ExplorerButton7, ExplorerButton6, ExplorerButton5,
+                             ExplorerButton9, ExplorerButton13, ExplorerButton11}) {
+    b->SetEnabled(false);
+  }
+}
+
+void TMainfrm::EnableActions() {
+  Functions1->SetEnabled(true);
+  Sendto1->SetEnabled(true);
+  for (TExplorerButton* b : {ExplorerButton4, ExplorerButton7, ExplorerButton6, ExplorerButton5,
+                             ExplorerButton9, ExplorerButton13, ExplorerButton11}) {
+    b->SetEnabled(true);
+  }
+  MSListview1->SetVisible(true);
+  SetCaption(kCaptionIdle);
+}
+
+void TMainfrm::ShowActivity(char letter) {
+  if (op_ != nullptr) op_->ShowActivity(letter);
+}
+
+void TMainfrm::ResetActivity() { ShowActivity('Z'); }
+
+void TMainfrm::ReadPlacement() {
+  forms::RegIniFile settings(kSettingsKey);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int centredX = (screenWidth - Width()) / 2;
+  const int centredY = (screenHeight - Height()) / 2;
+  int x = settings.ReadInteger("", "PosX", centredX);
+  int y = settings.ReadInteger("", "PosY", centredY);
+  const int height = settings.ReadInteger("", "AppHeight", Height());
+  const int width = settings.ReadInteger("", "AppWidth", Width());
+  if (x > screenWidth || y > screenHeight) {
+    x = centredX;
+    y = centredY;
+  }
+  SetBounds(x, y, Width(), Height());
+  if (settings.ReadString("", "WindowStyle", "None") == "Max") {
+    SetWindowState(forms::WindowState::wsMaximized);
+  } else {
+    SetBounds(x, y, width, height);
+  }
+}
+
+void TMainfrm::SavePlacement() {
+  forms::RegIniFile settings(kSettingsKey);
+  // The size of a maximised window is the screen's: the saved size stays the one before.
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(Handle(), &placement);
+  const bool maximised = GetWindowState() == forms::WindowState::wsMaximized;
+  settings.WriteInteger("", "PosX", Left());
+  settings.WriteInteger("", "PosY", Top());
+  if (maximised) {
+    settings.WriteString("", "WindowStyle", "Max");
+  } else {
+    settings.WriteString("", "WindowStyle", "None");
+    settings.WriteInteger("", "AppHeight", Height());
+    settings.WriteInteger("", "AppWidth", Width());
+  }
+}
+
+void TMainfrm::FormShow() {
+  forms::RegIniFile settings(kSettingsKey);
+  if (settings.ReadInteger("", "ShowTips", 1) == 1 && !tipsShown_) {
+    tipsShown_ = true;
+    if (options_.ShowTipWindow) options_.ShowTipWindow(*this);
+  }
+  SetCaption(kCaptionIdle);
+}
+
+void TMainfrm::FormClose() {
+  SavePlacement();
+  MRUFileList1->SaveToRegistry();
+  try {
+    QXCtrl1->DeleteTempDirectories();
+  } catch (...) {
+    forms::ReportCurrentException();
+  }
+  CleanTempFolder(options_.TempFolder);
+}
+
+void TMainfrm::ExitClick() {
+  SetCaption(kCaptionExiting);
+  Close();
+}
+
+void TMainfrm::OpenNormalClick() {
+  SetCaption(kCaptionBusy);
+  struct Idle {
+    TMainfrm* form;
+    ~Idle() { form->SetCaption(kCaptionIdle); }
+  } idle{this};
+  if (OpenDialog1->Execute()) OpenByTheRoad();
+}
+
+void TMainfrm::RecentClick(const std::string& fileName) {
+  if (GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const size_t slash = fileName.find_last_of("\\/:");
+    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    forms::MessageDlg("Error: The file " + name + " could not be found\r\n\r\n" +
+                          "It has been removed from the Recently used files list.",
+                      forms::MsgDlgType::mtError, forms::mbCancel, 0);
+    return;
+  }
+  SetCurrentArchive(fileName);
+  OpenByTheRoad();
+}
+
+void TMainfrm::HandOff() {
+  if (GetFileAttributesA(options_.HandoffFile.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  forms::StringList lines;
+  {
+    HANDLE file = CreateFileA(options_.HandoffFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;  // a folder of that name, or locked
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    lines.SetText(text);
+  }
+  TempMemo->SetText(lines.Text());
+  const std::string path = lines.Count() > 0 ? lines[0] : std::string();
+  DeleteFileA(options_.HandoffFile.c_str());
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+  BringToFront();
+  if (path.empty()) return;  // nothing named: nothing opened
+  if (Busy()) {
+    // The control is working (its pumping let the message in): list it when it is done.
+    pendingHandOff_ = path;
+    if (!handOffTimer_) handOffTimer_ = SetTimer(Handle(), kHandOffTimer, 50, nullptr) != 0;
+    return;
+  }
+  SetCurrentArchive(path);
+  OpenByTheRoad();
+}
+
+void TMainfrm::ListPendingHandOff() {
+  if (Busy()) return;
+  KillTimer(Handle(), kHandOffTimer);
+  handOffTimer_ = false;
+  if (pendingHandOff_.empty()) return;
+  SetCurrentArchive(pendingHandOff_);
+  pendingHandOff_.clear();
+  OpenByTheRoad();
+}
+
+}  // namespace pelloro

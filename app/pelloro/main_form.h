@@ -1,0 +1,140 @@
+// TMainfrm, Pelloro's main window: the open archive's entries in a list view that the compression
+// control fills, the control itself, the settings in the registry, menus and toolbar, the road by
+// which every command opens an archive, the enabling of the archive commands, the window's
+// placement and the receiving side of the single-instance hand-off.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "explorer_button.h"
+#include "file_drag.h"
+#include "file_operator.h"
+#include "forms/common_controls.h"
+#include "forms/edits.h"
+#include "forms/file_dialogs.h"
+#include "forms/form.h"
+#include "forms/image.h"
+#include "forms/menus.h"
+#include "forms/panel.h"
+#include "ms_list_view.h"
+#include "mru_file_list.h"
+#include "qxctrl.h"
+
+namespace pelloro {
+
+class TOp;
+
+// The hand-off message a second instance sends to the idle one (wParam and lParam 0).
+inline constexpr UINT WM_HANDOFF = WM_USER + 0x200;
+// The hand-off file: line 0 is the archive's path.
+inline constexpr char kHandoffFile[] = "C:\\Test.dat";
+
+// What the main window's creation takes from outside (tests replace it).
+struct TMainfrmOptions {
+  // The second command-line argument ("" for none).
+  std::string Argument;
+  // The control to create (tests: another class with the same interfaces).
+  const CLSID* ControlClass = nullptr;
+  // The tip window, shown once at the first show when ShowTips is 1 (a later piece).
+  std::function<void(forms::Form& owner)> ShowTipWindow;
+  std::string HandoffFile = kHandoffFile;
+  // The temporary folder tree the close removes (empty: the viewing folder of temp_folder.h).
+  std::string TempFolder;
+};
+
+class TMainfrm : public forms::Form {
+ public:
+  explicit TMainfrm(forms::Component* owner, const TMainfrmOptions& options = TMainfrmOptions());
+  ~TMainfrm() override;
+
+  // The progress window, once it exists (the command-line open runs before it does).
+  TOp* Op() const { return op_; }
+  void SetOp(TOp* op);
+
+  // The current archive (the open dialog's file name).
+  const std::string& CurrentArchive() const { return OpenDialog1->FileName; }
+  void SetCurrentArchive(const std::string& path) { OpenDialog1->FileName = path; }
+
+  // Opens and lists the current archive; true when listed.
+  bool OpenAndList();
+  // The road of every command that opens an archive: progress window with activity A,
+  // OpenAndList, dropping on, recent list, EnableActions (the closed look when the open failed).
+  bool OpenByTheRoad();
+  void DisableActions();
+  void EnableActions();
+  void ShowActivity(char letter);
+  void ResetActivity();
+  static std::string StripQuotes(const std::string& text);
+  bool SystemIcons() const { return systemIcons_; }
+  // How many times an archive was listed (each OpenAndList that reached the control).
+  int ListingCount() const { return listingCount_; }
+
+  // The open road in progress or a control call: a hand-off then waits for it to end.
+  bool Busy() const { return QXCtrl1->CallsInProgress() != 0; }
+
+  TQXCtrl* QXCtrl1 = nullptr;
+  TMSListView* MSListview1;
+  forms::Memo* TempMemo;
+  forms::StatusBar* StatusBar1;
+  forms::Panel* Toolbar;
+  forms::MainMenu* MainMenu1;
+  forms::PopupMenu* PopupMenu1;
+  forms::MenuItem* File1;
+  forms::MenuItem* Functions1;
+  forms::MenuItem* Sendto1;
+  forms::MenuItem* Plugins1;
+  forms::MenuItem* Help1;
+  forms::MenuItem* Exit1;
+  forms::MenuItem* OpenNormal1;
+  TMRUFileList* MRUFileList1;
+  TFileOperator* Operator;
+  TFileDrag* FileDrag1;
+  forms::OpenDialog* OpenDialog1;
+  forms::ImageList* LargeIcons = nullptr;
+  forms::ImageList* SmallIcons = nullptr;
+  TExplorerButton* ExplorerButton1;   // &Open...
+  TExplorerButton* ExplorerButton2;   // &New...
+  TExplorerButton* ExplorerButton12;  // F&ind...
+  TExplorerButton* ExplorerButton4;   // &UnZip
+  TExplorerButton* ExplorerButton9;   // &Delete
+  TExplorerButton* ExplorerButton6;   // Add...
+  TExplorerButton* ExplorerButton7;   // &Properties
+  TExplorerButton* ExplorerButton8;   // &Repair
+  TExplorerButton* ExplorerButton5;   // &View
+  TExplorerButton* ExplorerButton3;   // the wasted-space wizard
+  TExplorerButton* Installbtn;        // &Install Program
+  TExplorerButton* ExplorerButton11;  // Unzip &Wizard
+  TExplorerButton* ExplorerButton13;  // &Make SFX
+  TExplorerButton* ExplorerButton10;  // &Exit
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BindControlEvents();
+  void ReadPlacement();
+  void SavePlacement();
+  void FormShow();
+  void FormClose();
+  void ExitClick();
+  void OpenNormalClick();
+  void RecentClick(const std::string& fileName);
+  void HandOff();
+  void ListPendingHandOff();
+  void SetStatus(const std::string& path, const std::string& count);
+
+  TMainfrmOptions options_;
+  TOp* op_ = nullptr;
+  bool tipsShown_ = false;
+  int listingCount_ = 0;
+  bool systemIcons_ = false;
+  bool imageListBuilt_ = false;
+  // A hand-off that arrived while the control was busy: listed once it is idle (the latest wins).
+  std::string pendingHandOff_;
+  bool handOffTimer_ = false;
+  std::vector<forms::MenuItem*> actionItems_;
+};
+
+}  // namespace pelloro

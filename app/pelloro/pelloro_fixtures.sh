@@ -1,0 +1,53 @@
+#!/bin/bash
+# Archives for Pelloro's tests, made by python's zipfile (names stored in code page 437, as the
+# control reads them without the UTF-8 flag):
+#   list folder/list.zip   folder entries, nested folders, a top-level file, a name without an
+#                          extension, sizes 0 and 1,234,567, a Latin-1 name
+#   list.txt               the list's expected rows in directory order: column 0|1|2 (cp1252)
+#   count.txt              the number of entries python lists in list.zip
+#   truncated.zip          list.zip cut in the middle (no end record)
+#   setup.zip, install.zip one holds SETUP.EXE, the other INSTALL.EXE
+set -euo pipefail
+mkdir -p "$1"
+out="$(cd "$1" && pwd)"
+python3 - "$out" <<'PY'
+import os, random, sys, zipfile
+out = sys.argv[1]
+zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode("cp437"), self.flag_bits)
+folder = os.path.join(out, "list folder")
+os.makedirs(folder, exist_ok=True)
+path = os.path.join(folder, "list.zip")
+rng = random.Random(19)
+big = bytes(rng.choice(b"abcdefgh \n") for _ in range(1234567))
+entries = [("docs/", None), ("docs/deep/", None), ("docs/deep/Nested Note.TXT", b"nested\r\n"),
+           ("docs/Caf\u00e9.txt", b"caf\xe9\r\n" * 20), ("README", b""), ("big.bin", big),
+           ("top.txt", b"top level\r\n")]
+with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+    for name, data in entries:
+        info = zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10))
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.external_attr = 0x10 if name.endswith("/") else 0x20
+        z.writestr(info, b"" if data is None else data)
+rows = []
+with zipfile.ZipFile(path) as z:
+    infos = z.infolist()
+    for info in infos:
+        full = info.filename.replace("/", "\\").lower()
+        if info.external_attr & 0x10:
+            rows.append(f"{full}||")
+            continue
+        cut = full.rfind("\\") + 1
+        rows.append(f"{full[cut:]}|{'%10d bytes' % info.file_size}|{full[:cut]}")
+with open(os.path.join(out, "list.txt"), "w", encoding="cp1252") as f:
+    f.write("\n".join(rows) + "\n")
+with open(os.path.join(out, "count.txt"), "w") as f:
+    f.write(f"{len(infos)}\n")
+raw = open(path, "rb").read()
+with open(os.path.join(out, "truncated.zip"), "wb") as f:
+    f.write(raw[: len(raw) // 2])
+for archive, member in (("setup.zip", "SETUP.EXE"), ("install.zip", "INSTALL.EXE")):
+    with zipfile.ZipFile(os.path.join(out, archive), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("readme.txt", "read me\r\n")
+        z.writestr(member, b"MZ" + b"\0" * 64)
+PY
+unzip -tq "$out/list folder/list.zip" >/dev/null </dev/null
