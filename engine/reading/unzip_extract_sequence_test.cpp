@@ -203,19 +203,23 @@ TEST_P(ExtractSequence, APostedCancelEndsTheOperationAfterTheEntryInProgress) {
       {"*.txt", {"a/empty.txt", "a/one.txt"}, "c/text.txt"},
       {"c\\r*.*", {"c/random.bin"}, "c/large.bin"},
   };
+  // A private message of the test's, in the range the message window hands on, that no operation
+  // sends.
+  constexpr UINT kCancelNow = progress::kLastMessage + 9;
   int run = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mask);
     const std::string dest = temp / ("cancel" + std::to_string(++run) + "\\");
     uint32_t writtenAtCancel = 0xFFFFFFFF;
     testutil::MessageWindow host([&](UINT message, WPARAM, const char*) {
-      if (message != WM_APP + 1) return;
-      writtenAtCancel = CZUnzipTestAccess::BytesWritten(unzip) + CZUnzipTestAccess::OutputCount(unzip);
+      if (message != kCancelNow) return;
+      writtenAtCancel =
+          CZUnzipTestAccess::BytesWritten(unzip) + CZUnzipTestAccess::OutputCount(unzip);
       unzip.SetCancel(TRUE);
     });
     ASSERT_NE(host.get(), nullptr);
     unzip.SetCancel(FALSE);
-    ASSERT_TRUE(PostMessageA(host.get(), WM_APP + 1, 0, 0));
+    ASSERT_TRUE(PostMessageA(host.get(), kCancelNow, 0, 0));
     EXPECT_EQ(unzip.UnzipFiles(Fixture("sequence.zip").c_str(), c.mask, dest.c_str(), 1, TRUE), 0);
     unzip.SetCancel(FALSE);
     EXPECT_LE(writtenAtCancel, kBlock);  // seen within the first block of the entry

@@ -1,14 +1,14 @@
 #!/bin/bash
 # The robot run once more with the shipped 32-bit stub (build/dist's RAVELIN.32), where this machine
 # can start 32-bit Wine programs; exit 77 (skipped) where it cannot or build/dist has no stub.
-# Usage: dist_stub_run.sh <robot program> <fixture folder> <32-bit stub>
+# Usage: dist_stub_run.sh <robot program> <fixture folder> <32-bit stub> <32|64: the robot's Wine>
 set -uo pipefail
-robot=$1 out=$2 stub=$3
+robot=$1 out=$2 stub=$3 bits=$4
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ -f "$stub" ] || { echo "skipped: no $stub (bash scripts/build.sh dist makes it)"; exit 77; }
 /usr/lib/wine/wineserver32 --version >/dev/null 2>&1 || { echo "skipped: 32-bit Wine cannot start here"; exit 77; }
 rm -rf "$out" && mkdir -p "$out"
 RAVELIN_STUB=$stub bash "$here/robot_fixtures.sh" "$out" || exit 1
 windows_out="Z:$(echo "$out" | tr '/' '\\')\\"
-RAVELIN_ROBOT_FIXTURES=$windows_out exec bash "$here/../../cmake/wine-run.sh" "$robot" --gtest_color=no \
+RAVELIN_ROBOT_FIXTURES=$windows_out exec bash "$here/../../cmake/wine-run.sh" "$bits" "$robot" --gtest_color=no \
   --gtest_filter='*NothingAppended*:*ChosenFolder*:*ProgramRuns*:*ReplaceQuestion*:*PasswordDialog*:*TwoHundred*'
