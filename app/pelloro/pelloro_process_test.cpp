@@ -54,7 +54,7 @@ class PelloroProcess {
     do {
       Search search{Id(), caption, nullptr};
       EnumWindows(
-          [](HWND window, LPARAM context) -> BOOL {
+          [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(context);
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
