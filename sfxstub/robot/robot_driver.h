@@ -83,22 +83,33 @@ inline void Screenshot(const std::string& name) {
   ReleaseDC(nullptr, screen);
 }
 
+// Calls visit for each window until it answers false. The enumeration procedure is called by
+// the system (and, on i686, must be stdcall): nothing unwinds through it.
+inline BOOL CALLBACK VisitWindow(HWND window, LPARAM visit) {
+  try {
+    return (*reinterpret_cast<const std::function<bool(HWND)>*>(visit))(window) ? TRUE : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+inline void EachTopLevelWindow(const std::function<bool(HWND)>& visit) {
+  EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
+}
+inline void EachChildWindow(HWND parent, const std::function<bool(HWND)>& visit) {
+  EnumChildWindows(parent, VisitWindow, reinterpret_cast<LPARAM>(&visit));
+}
+
 // The text static of a message box (id 0xFFFF; a 32-bit process's id can read back sign-extended).
 inline HWND MessageTextControl(HWND box) {
-  struct Search {
-    HWND found;
-  } search = {nullptr};
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM p) -> BOOL {
-        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && GetWindowTextLengthA(child) > 0) {
-          reinterpret_cast<Search*>(p)->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  EachChildWindow(box, [&](HWND child) {
+    if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && GetWindowTextLengthA(child) > 0) {
+      found = child;
+      return false;
+    }
+    return true;
+  });
+  return found;
 }
 
 // One self-extractor process and its windows.
@@ -120,23 +131,17 @@ class Robot {
   bool started() const { return started_; }
   // The process's top-level windows, for failure messages.
   std::string Describe() {
-    struct Search {
-      DWORD pid;
-      std::string text;
-    } search = {process_.dwProcessId, ""};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid == s->pid) {
-            s->text.append("[").append(ClassOf(w)).append(" '").append(WindowText(w)).append("'");
-            s->text.append(IsWindowVisible(w) ? " visible] " : "] ");
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.text;
+    std::string text;
+    EachTopLevelWindow([&](HWND w) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == process_.dwProcessId) {
+        text.append("[").append(ClassOf(w)).append(" '").append(WindowText(w)).append("'");
+        text.append(IsWindowVisible(w) ? " visible] " : "] ");
+      }
+      return true;
+    });
+    return text;
   }
 
   // The process's visible top-level dialog for which accept holds, waited for up to ms.
@@ -172,24 +177,17 @@ class Robot {
 
  private:
   HWND Find(const std::function<bool(HWND)>& accept) {
-    struct Search {
-      DWORD pid;
-      const std::function<bool(HWND)>* accept;
-      HWND found;
-    } search = {process_.dwProcessId, &accept, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid == s->pid && IsWindowVisible(w) && ClassOf(w) == "#32770" && (*s->accept)(w)) {
-            s->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EachTopLevelWindow([&](HWND w) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == process_.dwProcessId && IsWindowVisible(w) && ClassOf(w) == "#32770" && accept(w)) {
+        found = w;
+        return false;
+      }
+      return true;
+    });
+    return found;
   }
 
   PROCESS_INFORMATION process_ = {};
