@@ -209,29 +209,34 @@ TEST(RavelinBuiltRobot, RunsTheProgramInTheFolderWhichIsThenRemoved) {
   EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
 }
 
+// Written to a file (sizes in the local headers) and to a pipe (data descriptors, which the
+// builder copies byte for byte).
 TEST(RavelinBuiltRobot, PasswordDialog) {
-  const Request r{"password", "Ravelin built password", ""};
-  ASSERT_NO_FATAL_FAILURE(Build(r));
-  testutil::TempFolder temp;
-  const std::string target = temp / "T";
-  Robot robot(Output(r));
-  HWND main = robot.WaitMain(r.title);
-  ASSERT_NE(main, nullptr) << robot.Describe();
-  SetField(main, kTarget, target);
-  Click(main, IDOK);
-  HWND prompt = robot.WaitPrompt(kPasswordEdit);
-  ASSERT_NE(prompt, nullptr) << robot.Describe();
-  EXPECT_EQ(WindowText(prompt), kPasswordTitle);
-  EXPECT_EQ(TextOf(prompt, kPasswordLabel), kPasswordLabelText);
-  EXPECT_EQ(TextOf(prompt, kPromptText), kPasswordText);
-  EXPECT_EQ(TextOf(prompt, kRetry), kRetryText);
-  SetField(prompt, kPasswordEdit, "secret");
-  Screenshot(ShotName(r, "password"));
-  Click(prompt, kRetry);
-  EXPECT_EQ(robot.WaitExit(), 0);
-  const std::map<std::string, std::string> expected = ExpectedFiles(r);
-  EXPECT_EQ(expected.size(), 4u);
-  EXPECT_EQ(Files(target), expected);
+  for (const char* name : {"password", "piped_password"}) {
+    SCOPED_TRACE(name);
+    const Request r{name, std::string("Ravelin built ") + name, ""};
+    ASSERT_NO_FATAL_FAILURE(Build(r));
+    testutil::TempFolder temp;
+    const std::string target = temp / "T";
+    Robot robot(Output(r));
+    HWND main = robot.WaitMain(r.title);
+    ASSERT_NE(main, nullptr) << robot.Describe();
+    SetField(main, kTarget, target);
+    Click(main, IDOK);
+    HWND prompt = robot.WaitPrompt(kPasswordEdit);
+    ASSERT_NE(prompt, nullptr) << robot.Describe();
+    EXPECT_EQ(WindowText(prompt), kPasswordTitle);
+    EXPECT_EQ(TextOf(prompt, kPasswordLabel), kPasswordLabelText);
+    EXPECT_EQ(TextOf(prompt, kPromptText), kPasswordText);
+    EXPECT_EQ(TextOf(prompt, kRetry), kRetryText);
+    SetField(prompt, kPasswordEdit, "secret");
+    Screenshot(ShotName(r, "password"));
+    Click(prompt, kRetry);
+    EXPECT_EQ(robot.WaitExit(), 0);
+    const std::map<std::string, std::string> expected = ExpectedFiles(r);
+    EXPECT_EQ(expected.size(), 4u);
+    EXPECT_EQ(Files(target), expected);
+  }
 }
 
 }  // namespace

@@ -77,6 +77,9 @@ built language "$work/built.zip"
 built program "$work/built.zip"
 (cd "$work/tree" && zipq -r -P secret "$work/built_password.zip" .)
 UNZIP_PASSWORD=secret built password "$work/built_password.zip"
+# Written to a pipe: encrypted entries with data descriptors, which the builder copies byte for byte.
+(cd "$work/tree" && timeout 120 zip -q -r -P secret - . </dev/null | cat >"$work/built_piped.zip")
+UNZIP_PASSWORD=secret built piped_password "$work/built_piped.zip"
 python3 - "$out/ENGLISH.ELF" <<'PY'
 import sys
 texts = {
