@@ -56,4 +56,46 @@ sfx cancel "$work/many.zip" --mode 1 --program MARKER.EXE
 (cd "$work/tree" && zipq -r -P secret "$work/password.zip" .)
 UNZIP_PASSWORD=secret sfx password "$work/password.zip" --mode 1
 sfx long_path "$work/small.zip" --mode 1
+
+# Archives for the builder (the tests make their self-extractors with it at run time):
+# <out>/built_<case>/archive.zip and expected/ (unzip -d), and one language file for all,
+# <out>/ENGLISH.ELF, every text of section "Main" set (not ASCII among them) but the "%1" question.
+built() {  # built <case> <archive>
+  mkdir -p "$out/built_$1/expected"
+  cp "$2" "$out/built_$1/archive.zip"
+  timeout 120 unzip -qq -o ${UNZIP_PASSWORD:+-P "$UNZIP_PASSWORD"} "$2" -d "$out/built_$1/expected" \
+    </dev/null >/dev/null 2>&1
+}
+mkdir -p "$work/tree/deeper/still"
+printf 'deep\r\n' > "$work/tree/deeper/still/deep.txt"
+python3 -c "import sys; sys.stdout.write(''.join('line %d of a larger file\r\n' % i for i in range(20000)))" \
+  > "$work/tree/deeper/large.txt"
+(cd "$work/tree" && zipq -r "$work/built.zip" .)
+built plain "$work/built.zip"
+built language "$work/built.zip"
+(cd "$work" && zipq built.zip MARKER.EXE)
+built program "$work/built.zip"
+(cd "$work/tree" && zipq -r -P secret "$work/built_password.zip" .)
+UNZIP_PASSWORD=secret built password "$work/built_password.zip"
+# Written to a pipe: encrypted entries with data descriptors, which the builder copies byte for byte.
+(cd "$work/tree" && timeout 120 zip -q -r -P secret - . </dev/null | cat >"$work/built_piped.zip")
+UNZIP_PASSWORD=secret built piped_password "$work/built_piped.zip"
+python3 - "$out/ENGLISH.ELF" <<'PY'
+import sys
+texts = {
+    "OKButton": "Entpacken", "CancelButton": "Abbruch",
+    "CancelActionMsg": "Wirklich abbrechen?", "IOErrorMsg": "Lese- oder Schreibfehler.",
+    "DiskFullMsg": "Kein Platz mehr.", "CantCreateDirMsg": "Ordner nicht anzulegen.",
+    "BrowseDirTitle": "Zielordner wählen...", "UnzipPasswordTitle": "Kennwort für...",
+    "UnzipPasswordLabel": "Kennwort:", "UnzipPasswordText": "Die Dateien brauchen ein Kennwort.",
+    "UnzipPasswordRetryBtn": "&Prüfen", "UnzipPasswordBypassBtn": "Ü&bergehen",
+    "UnzipPasswordNeverBtn": "&Nie", "UnzipReplaceTitle": "Ersetzen...",
+    "UnzipReplaceYesBtn": "&Ja", "UnzipReplaceNoBtn": "N&ein", "UnzipReplaceAlwaysBtn": "&Immer",
+    "UnzipReplaceNeverBtn": "Nie&mals",
+}
+with open(sys.argv[1], "w", encoding="cp1252", newline="\r\n") as f:
+    f.write("[Main]\n")
+    for key, text in texts.items():
+        f.write("%s=%s\n" % (key, text))
+PY
 rm -rf "$work"
