@@ -14,6 +14,8 @@
 #if defined(PELLORO_HAVE_PEERS)
 #include <unistd.h>
 #include <zlib.h>
+
+#include "core/zlib_peer_test_support.h"
 #endif
 
 #include "core/decoder_io.h"
@@ -71,37 +73,8 @@ Decoded RunInflate(const Bytes& stream, size_t chunk = SIZE_MAX) {
 }
 
 #if defined(PELLORO_HAVE_PEERS)
-Bytes ZlibDeflateRaw(const Bytes& data, int level, int strategy) {
-  z_stream s{};
-  EXPECT_EQ(deflateInit2(&s, level, Z_DEFLATED, -15, 8, strategy), Z_OK);
-  Bytes out(deflateBound(&s, data.size()) + 64);
-  s.next_in = const_cast<Bytef*>(data.data());
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = out.data();
-  s.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
-}
-
-// zlib's verdict on a raw stream: decoded bytes when it decodes completely.
-bool ZlibInflateRaw(const Bytes& stream, Bytes* out) {
-  z_stream s{};
-  if (inflateInit2(&s, -15) != Z_OK) return false;
-  s.next_in = const_cast<Bytef*>(stream.data());
-  s.avail_in = static_cast<uInt>(stream.size());
-  Bytes buffer(1 << 16);
-  int rc;
-  do {
-    s.next_out = buffer.data();
-    s.avail_out = static_cast<uInt>(buffer.size());
-    rc = inflate(&s, Z_NO_FLUSH);
-    out->insert(out->end(), buffer.data(), buffer.data() + (buffer.size() - s.avail_out));
-  } while (rc == Z_OK && (s.avail_in > 0 || s.avail_out == 0));
-  inflateEnd(&s);
-  return rc == Z_STREAM_END;
-}
+using zlibpeer::DeflateRaw;
+using zlibpeer::InflateRaw;
 
 #endif  // PELLORO_HAVE_PEERS
 
@@ -156,7 +129,7 @@ TEST(InflatePeers, DecodesZlibStreamsOfEveryLevelAndStrategy) {
   for (int strategy : strategies) {
     for (int level = 0; level <= 9; ++level) {
       SCOPED_TRACE("level " + std::to_string(level) + " strategy " + std::to_string(strategy));
-      const Bytes stream = ZlibDeflateRaw(data, level, strategy);
+      const Bytes stream = DeflateRaw(data, level, strategy);
       const Decoded d = RunInflate(stream);
       ASSERT_EQ(d.result, kInflateOk);
       ASSERT_EQ(d.data, data);
@@ -169,7 +142,7 @@ TEST(InflatePeers, DecodesZlibStreamsOfEveryLevelAndStrategy) {
 TEST(InflatePeers, InputInSmallRunsGivesTheSameOutput) {
   const Bytes data = MixedData(120000, 11);
   for (int level : {1, 6, 9}) {
-    const Bytes stream = ZlibDeflateRaw(data, level, Z_DEFAULT_STRATEGY);
+    const Bytes stream = DeflateRaw(data, level, Z_DEFAULT_STRATEGY);
     for (size_t chunk : {size_t{1}, size_t{3}, size_t{8}, size_t{9}, size_t{4093}, size_t{24576}}) {
       SCOPED_TRACE("level " + std::to_string(level) + " chunk " + std::to_string(chunk));
       const Decoded d = RunInflate(stream, chunk);
@@ -529,7 +502,7 @@ TEST(InflateStreams, HandBuiltBlocks) {
 #if defined(PELLORO_HAVE_PEERS)
     // zlib agrees on every stream here: it decodes the valid ones alike and refuses the others.
     Bytes z;
-    const bool zlibOk = ZlibInflateRaw(c.stream, &z);
+    const bool zlibOk = InflateRaw(c.stream, &z);
     EXPECT_EQ(zlibOk, c.result == kInflateOk);
     if (zlibOk) EXPECT_EQ(std::string(z.begin(), z.end()), c.output);
 #endif
@@ -581,7 +554,7 @@ TEST(InflateStreams, EveryLengthWithShortAndLongLengthCodes) {
     }
 #if defined(PELLORO_HAVE_PEERS)
     Bytes z;
-    ASSERT_TRUE(ZlibInflateRaw(stream, &z));
+    ASSERT_TRUE(InflateRaw(stream, &z));
     EXPECT_EQ(std::string(z.begin(), z.end()), expected);
 #endif
   }
@@ -615,7 +588,7 @@ TEST(InflateStreams, LongestMatchAtLongestDistanceAcrossTheWindowEnd) {
     }
 #if defined(PELLORO_HAVE_PEERS)
     Bytes z;
-    ASSERT_TRUE(ZlibInflateRaw(stream, &z));
+    ASSERT_TRUE(InflateRaw(stream, &z));
     EXPECT_EQ(z, expected);
 #endif
     // Cut anywhere, the stream fails (bits past the data are never used) with a prefix of the
@@ -638,7 +611,7 @@ TEST(InflateStreams, MatchesReachingFarBackAfterTheWindowWraps) {
   for (auto& b : block) b = static_cast<uint8_t>('a' + rng() % 4);
   Bytes data;
   for (int i = 0; i < 6; ++i) data.insert(data.end(), block.begin() + i * 1000, block.end());
-  const Bytes stream = ZlibDeflateRaw(data, 9, Z_DEFAULT_STRATEGY);
+  const Bytes stream = DeflateRaw(data, 9, Z_DEFAULT_STRATEGY);
   const Decoded d = RunInflate(stream);
   ASSERT_EQ(d.result, kInflateOk);
   EXPECT_EQ(d.data, data);
@@ -648,7 +621,7 @@ TEST(InflateStreams, TruncatedStreamsFailWithinBounds) {
   const Bytes data = MixedData(70000, 99);
   for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED}) {
     for (int level : {0, 6}) {
-      const Bytes stream = ZlibDeflateRaw(data, level, strategy);
+      const Bytes stream = DeflateRaw(data, level, strategy);
       SCOPED_TRACE("level " + std::to_string(level));
       const size_t step = stream.size() / 97 + 1;
       for (size_t cut = 0; cut < stream.size(); cut += (cut + 16 >= stream.size() ? 1 : step)) {
@@ -739,7 +712,7 @@ TEST(InflateStreams, DamagedStreamsStopWithoutOverrun) {
   // Random damage to a valid stream: the decoder stops (any result) and never writes more
   // than the window pieces of what it decoded; zlib's successes are matched.
   const Bytes data = MixedData(50000, 3);
-  const Bytes stream = ZlibDeflateRaw(data, 6, Z_DEFAULT_STRATEGY);
+  const Bytes stream = DeflateRaw(data, 6, Z_DEFAULT_STRATEGY);
   std::mt19937 rng(77);
   for (int round = 0; round < 300; ++round) {
     Bytes damaged = stream;
@@ -747,7 +720,7 @@ TEST(InflateStreams, DamagedStreamsStopWithoutOverrun) {
     for (int i = 0; i < flips; ++i) damaged[rng() % damaged.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
     const Decoded d = RunInflate(damaged, round % 2 ? 24576 : 3);
     Bytes z;
-    if (ZlibInflateRaw(damaged, &z)) {
+    if (InflateRaw(damaged, &z)) {
       EXPECT_EQ(d.result, kInflateOk);
       EXPECT_EQ(d.data, z);
     }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "core/zlib_peer_test_support.h"
+
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -76,36 +78,8 @@ Decoded RunCore(const Bytes& stream) {
   return {result, out.bytes, out.pieces, out.blocks};
 }
 
-Bytes ZlibDeflateRaw(const Bytes& data, int level, int strategy) {
-  z_stream s{};
-  EXPECT_EQ(deflateInit2(&s, level, Z_DEFLATED, -15, 8, strategy), Z_OK);
-  Bytes out(deflateBound(&s, data.size()) + 64);
-  s.next_in = const_cast<Bytef*>(data.data());
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = out.data();
-  s.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
-}
-
-bool ZlibInflateRaw(const Bytes& stream, Bytes* out) {
-  z_stream s{};
-  if (inflateInit2(&s, -15) != Z_OK) return false;
-  s.next_in = const_cast<Bytef*>(stream.data());
-  s.avail_in = static_cast<uInt>(stream.size());
-  Bytes buffer(1 << 16);
-  int rc;
-  do {
-    s.next_out = buffer.data();
-    s.avail_out = static_cast<uInt>(buffer.size());
-    rc = inflate(&s, Z_NO_FLUSH);
-    out->insert(out->end(), buffer.data(), buffer.data() + (buffer.size() - s.avail_out));
-  } while (rc == Z_OK && (s.avail_in > 0 || s.avail_out == 0));
-  inflateEnd(&s);
-  return rc == Z_STREAM_END;
-}
+using zlibpeer::DeflateRaw;
+using zlibpeer::InflateRaw;
 
 // Text, runs, short periods, noise and far repeats: what compressors meet.
 Bytes SampleData(size_t size, uint32_t seed) {
@@ -149,9 +123,9 @@ TEST(StubInflatePeers, MatchesZlibAndTheEngineOnEveryLevelStrategyAndSize) {
         if (size == (1u << 20) && level % 3 != 0 && strategy != Z_DEFAULT_STRATEGY) continue;
         SCOPED_TRACE("size " + std::to_string(size) + " level " + std::to_string(level) +
                      " strategy " + std::to_string(strategy));
-        const Bytes stream = ZlibDeflateRaw(data, level, strategy);
+        const Bytes stream = DeflateRaw(data, level, strategy);
         Bytes zlibBytes;
-        ASSERT_TRUE(ZlibInflateRaw(stream, &zlibBytes));
+        ASSERT_TRUE(InflateRaw(stream, &zlibBytes));
         const Decoded stub = RunStub(stream);
         const Decoded core = RunCore(stream);
         ASSERT_EQ(stub.result, kStubInflateOk);
@@ -169,7 +143,7 @@ TEST(StubInflatePeers, MatchesZlibAndTheEngineOnEveryLevelStrategyAndSize) {
 
 TEST(StubInflatePeers, InputInSmallRunsGivesTheSameBytes) {
   const Bytes data = SampleData(100000, 5);
-  const Bytes stream = ZlibDeflateRaw(data, 6, Z_DEFAULT_STRATEGY);
+  const Bytes stream = DeflateRaw(data, 6, Z_DEFAULT_STRATEGY);
   for (size_t chunk : {size_t{1}, size_t{2}, size_t{7}, size_t{4096}, size_t{24576}}) {
     SCOPED_TRACE("chunk " + std::to_string(chunk));
     const Decoded d = RunStub(stream, chunk);
@@ -265,7 +239,7 @@ TEST(StubInflateStreams, EdgeCasesOfThePart) {
   {  // Exactly 32,768 bytes go out once, when the window fills, and nothing more at the end.
     const Bytes data = SampleData(32768, 9);
     for (int level : {0, 6}) {
-      const Decoded d = RunStub(ZlibDeflateRaw(data, level, Z_DEFAULT_STRATEGY));
+      const Decoded d = RunStub(DeflateRaw(data, level, Z_DEFAULT_STRATEGY));
       EXPECT_EQ(d.result, kStubInflateOk);
       EXPECT_EQ(d.pieces, std::vector<size_t>{32768});
       EXPECT_TRUE(d.bytes == data);
@@ -340,7 +314,7 @@ TEST(StubInflateStreams, DamagedStreamsGiveTheirCodes) {
     cases.push_back({"empty code-length table", header.Finish(), kStubInflateBadData});
   }
   {
-    const Bytes whole = ZlibDeflateRaw(SampleData(5000, 1), 6, Z_DEFAULT_STRATEGY);
+    const Bytes whole = DeflateRaw(SampleData(5000, 1), 6, Z_DEFAULT_STRATEGY);
     cases.push_back({"truncated dynamic stream", Bytes(whole.begin(), whole.begin() + whole.size() / 2),
                      kStubInflateBadData});
     cases.push_back({"no final block", StoredBlock(false, {'x'}), kStubInflateBadData});
@@ -377,8 +351,8 @@ TEST(StubInflateStreams, DamagedStreamsGiveTheirCodes) {
 }
 
 TEST(StubInflateStreams, FailingHookGivesSixAndReleasesEverything) {
-  Bytes stream = ZlibDeflateRaw(SampleData(200000, 2), 9, Z_DEFAULT_STRATEGY);
-  const Bytes fixed = ZlibDeflateRaw(SampleData(3000, 4), 6, Z_FIXED);
+  Bytes stream = DeflateRaw(SampleData(200000, 2), 9, Z_DEFAULT_STRATEGY);
+  const Bytes fixed = DeflateRaw(SampleData(3000, 4), 6, Z_FIXED);
   int total = 0;
   {
     MemoryDecoderInput in(stream.data(), stream.size());
