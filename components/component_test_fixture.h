@@ -1,5 +1,5 @@
 // The fixture of the component tests: the application initialised and every standard exception
-// message recorded instead of shown.
+// message recorded instead of shown (the forms tests' fixture), none expected at the end.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,25 +9,17 @@
 
 #include "forms/application.h"
 #include "forms/bitmap.h"
+#include "forms/form_test_fixture.h"
 
 namespace componenttest {
 
-class ComponentTest : public ::testing::Test {
+// The forms tests' fixture, and a component test ends with no standard exception message left.
+class ComponentTest : public formstest::FormsTest {
  protected:
-  void SetUp() override {
-    forms::Application& app = forms::Application::Instance();
-    app.Initialize();
-    app.Title = "Components test";
-    app.OnException = [this](const std::string& text) { exceptions.push_back(text); };
-  }
   void TearDown() override {
-    forms::Application& app = forms::Application::Instance();
-    app.ProcessMessages();
-    app.SetModalHook(nullptr);
-    app.OnException = nullptr;
+    formstest::FormsTest::TearDown();
     EXPECT_TRUE(exceptions.empty()) << (exceptions.empty() ? "" : exceptions.front());
   }
-  std::vector<std::string> exceptions;
 };
 
 // A memory device context with a 32-bit image of the size, filled with a colour.
