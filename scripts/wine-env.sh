@@ -40,7 +40,21 @@ ensure_wineprefix() {
     "$PELLORO_WINE" wineboot -i >/dev/null 2>&1 || true
     "$PELLORO_WINESERVER" -w
   fi
+  ensure_unmanaged_windows
   ensure_test_drives
+}
+
+# Without a window manager (Xvfb alone), Wine's X11 driver waits up to 2 s for one to withdraw
+# every managed window that is hidden or destroyed. Unmanaged windows cost nothing; every program
+# reads the setting when it starts, so it is written before the prefix's server runs any test.
+ensure_unmanaged_windows() {
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  "$PELLORO_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$PELLORO_WINESERVER" -w
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" || {
+    echo "could not set Managed=N in $WINEPREFIX" >&2
+    return 1
+  }
 }
 
 # Drives of the kinds the tests classify: M: a CD-ROM, R: a RAM disk, N: a network drive, A: a
