@@ -25,22 +25,7 @@ ctest --test-dir build/native --output-on-failure -j "$(nproc)" "${label[@]}" ||
 
 # run_windows_tests <bits> <tree>: the tree's Windows tests in its own prefix and virtual display.
 run_windows_tests() {
-  export PELLORO_WINE_BITS=$1
-  unset PELLORO_WINEPREFIX
-  # shellcheck source=wine-env.sh
-  source scripts/wine-env.sh
-  ensure_wineprefix
-  # The persistent wineserver must start inside the same virtual display as the tests: a server
-  # started without one gives every later program of the prefix no windows.
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    "$PELLORO_WINESERVER" -p
-    # Start Wine'"'"'s own services now, detached from ctest'"'"'s output pipes: started by the first
-    # test program they would hold those pipes open and ctest would wait for them forever.
-    "$PELLORO_WINE" wineboot </dev/null >/dev/null 2>&1
-    ctest --test-dir "'"$2"'" --output-on-failure -j 4 '"${label[*]}"'
-    rc=$?
-    "$PELLORO_WINESERVER" -k
-    exit $rc'
+  bash scripts/test-windows.sh "$1" "$2" "${label[@]}"
 }
 
 echo "== Windows tests under 64-bit Wine (64-bit build, build/windows)"
