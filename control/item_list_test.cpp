@@ -235,13 +235,12 @@ TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   EXPECT_EQ(static_cast<ULONG>(ImageListHandle(true)),
             static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(large)));
 
-  // n: what the shell's small system list holds (Wine has no WIN.COM; WINHELP.EXE answers).
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
+  // n: what the shell's small system list holds (the list is the process's one, whichever
+  // program's name asks for it).
   SHFILEINFOA info = {};
   auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA((std::string(windows) + "\\WINHELP.EXE").c_str(), 0, &info, sizeof info,
-                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoA("X.EXE", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
   ASSERT_NE(system, nullptr);
   const int n = ImageList_GetImageCount(system);
   ASSERT_GT(n, 0);
