@@ -106,6 +106,21 @@ bool RenameOverArchive(const CZText& temporary, const CZText& archive) {
   return true;
 }
 
+// The drive part of a full path: "C:" or "\\SERVER\SHARE"; empty for any other path.
+std::string DrivePart(const CZText& path) {
+  const std::string& text = path.str();
+  if (text.size() >= 2 && text[1] == ':') return text.substr(0, 2);
+  if (text.rfind("\\\\", 0) != 0) return std::string();
+  const size_t share = text.find('\\', 2);
+  if (share == std::string::npos) return std::string();
+  return text.substr(0, text.find('\\', share + 1));
+}
+
+bool OnSameDrive(const CZText& a, const CZText& b) {
+  const std::string driveA = DrivePart(a);
+  return !driveA.empty() && lstrcmpiA(driveA.c_str(), DrivePart(b).c_str()) == 0;
+}
+
 // Moves or, failing that, copies the temporary file to the (free) archive name.
 int PutNewArchiveInPlace(WriterState& writer, const CZText& temporary, const CZText& archive) {
   if (FsMoveFile(temporary, archive)) return kReplaceDone;
@@ -257,7 +272,11 @@ int ReplaceArchiveFile(WriterState& writer) {
   const bool archiveExists = archive.FileExists() != FALSE;
   ULONGLONG newSize = 0;
   if (!GetFileSize64(temporary, &newSize)) return kReplaceFileError;
-  if (archiveExists && !HasFreeSpace64(archive, newSize)) return kReplaceNoSpace;
+  // Beside the archive the new one is already on its drive and the move needs no room: a real
+  // lack of space was found while the temporary file was written.
+  if (archiveExists && !OnSameDrive(temporary, archive) && !HasFreeSpace64(archive, newSize)) {
+    return kReplaceNoSpace;
+  }
 
   if (archiveExists && RenameOverArchive(temporary, archive)) return kReplaceDone;
 

@@ -123,7 +123,7 @@ enum JoinResult : int {
   kJoinBadName = 3,          // no joined-archive name can be made from the volume's
   kJoinReadWriteError = 3,   // a volume cannot be opened; a read or write failed
   kJoinCannotCreate = 4,     // also: the output would lie on the disk that is to be swapped
-  kJoinDiskRefused = 5,      // No to the disk prompt: the partial archive stays
+  kJoinDiskRefused = 5,      // No to the disk prompt (the partial archive is deleted)
   kJoinNotVolumeName = 7,
   kJoinOutputExists = 8,
   kJoinNoRoom = 9,
@@ -262,7 +262,8 @@ class CZUnzip {
   // prompt (title, text: "%1" the volume wanted, "%2" the count) asks while a volume is missing.
   // progress: the join messages (kJoining to kJoinDoneName) are sent. With outputName and
   // uniqueName an unused name is taken, handed back and announced (kRestoreBuildZip). Result:
-  // JoinResult. The archive gets the last volume's time; a failed join leaves its partial archive.
+  // JoinResult. The archive gets the last volume's time; a failed join deletes the archive it
+  // created (an existing file of that name gives kJoinOutputExists and is never touched).
   int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
                   BOOL progress, const char* title, const char* text, BOOL uniqueName,
                   CZText* outputName);

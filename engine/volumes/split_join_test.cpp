@@ -8,6 +8,7 @@
 
 #include "base/progress_messages.h"
 #include "files/drive_checks.h"
+#include "files/file_fault.h"
 #include "reading/czunzip.h"
 #include "volumes/volume_names.h"
 #include "volumes/volumes_test_support.h"
@@ -265,20 +266,25 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
               kJoinDiskRefused);
   }
   volumetest::ScriptedDiskPrompts prompts;
-  // No: 5, the partial archive stays (it can be repaired), and a retry gives 8.
+  // No: 5, and the part joined so far is deleted: nothing is left under the archive's name.
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDiskRefused);
   ASSERT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(prompts.texts[0], "Insert disk 2 of 3");
   EXPECT_EQ(prompts.titles[0], "Disk 2");
-  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP").size(), 1000u) << "the partial archive";
+  EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
+
+  // A file that was at the archive's name before the call is never touched: 8, as it was.
+  const std::vector<uint8_t> someone = writertest::RandomBytes(700, 70);
+  ASSERT_TRUE(testutil::WriteWholeFile(joined / "DATA.ZIP", someone));
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
-  DeleteFileA((joined / "DATA.ZIP").c_str());
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), someone);
+  ASSERT_TRUE(DeleteFileA((joined / "DATA.ZIP").c_str()));
 
-  // Yes after the volume is back: the join goes on.
+  // Yes after the volume is back: the join goes on, and the retry gives the source back.
   prompts.texts.clear();
   prompts.onDisk = [&](int) { return MoveFileA(aside.c_str(), middle.c_str()) != FALSE; };
   EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
@@ -286,6 +292,48 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
             kJoinDone);
   EXPECT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
+}
+
+// Every failure once the archive is made deletes it, and the retry joins the source back.
+TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
+  const std::vector<uint8_t> data = MakeSource(20000);
+  ASSERT_EQ(Split(9000, 9000), kSplitDone);
+  const std::string output = joined / "DATA.ZIP";
+  size_t reads = 0, writes = 0, closes = 0;
+  {
+    ScopedFileFaults faults;
+    ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                FALSE, "t", "m", FALSE, nullptr),
+              kJoinDone);
+    reads = static_cast<size_t>(FileStepCalls(FileStep::kRead));
+    writes = static_cast<size_t>(FileStepCalls(FileStep::kWrite));
+    closes = static_cast<size_t>(FileStepCalls(FileStep::kClose));  // the archive's is the last
+    ASSERT_TRUE(DeleteFileA(output.c_str()));
+  }
+  ASSERT_GE(writes, 3u);
+  struct Case {
+    FileStep step;
+    size_t nth;
+  } cases[] = {{FileStep::kWrite, 1},      {FileStep::kWrite, writes / 2},
+               {FileStep::kWrite, writes}, {FileStep::kRead, 1},
+               {FileStep::kRead, reads},   {FileStep::kOpen, 2},
+               {FileStep::kClose, closes}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(FileStepName(c.step)) + " " + std::to_string(c.nth));
+    {
+      ScopedFileFaults faults;
+      FailFileStep(c.step, static_cast<int>(c.nth));
+      EXPECT_NE(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                  FALSE, "t", "m", FALSE, nullptr),
+                kJoinDone);
+    }
+    EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
+    ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                FALSE, "t", "m", FALSE, nullptr),
+              kJoinDone);
+    EXPECT_EQ(testutil::FileBytes(output), data);
+    ASSERT_TRUE(DeleteFileA(output.c_str()));
+  }
 }
 
 TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
@@ -302,6 +350,7 @@ TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
                                 "t", "m", FALSE, nullptr),
               kJoinNoRoom);
   }
+  EXPECT_FALSE(Exists(target + "DATA.ZIP")) << "the archive made for the join is deleted";
   testutil::RemoveTree(target);
 }
 

@@ -63,6 +63,58 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   EXPECT_EQ(testutil::FileBytes(archive), original);
 }
 
+// The new self-extractor stands beside the file at the output name until it is complete: a drive
+// with room for the archive plus 50,000 bytes but not for the whole new file refuses the build
+// before anything is written, and the file stays; with room for both it is replaced.
+TEST(SmallHardDisk, BuilderCountsTheWholeNewFileBesideTheOldOne) {
+  volumetest::SmallDrive drive('S', 2048);
+  if (!drive.mounted()) GTEST_SKIP() << drive.reason();
+  for (const std::string& name : testutil::FolderNames("S:\\")) DeleteFileA(("S:\\" + name).c_str());
+  testutil::TempFolder temp;
+  volumetest::ControlFolderWithStub control;
+  const ULONGLONG stubSize = control.Stub().size();
+  const std::string exe = "S:\\NOTES.EXE";
+  const std::vector<uint8_t> users = writertest::RandomBytes(900u << 10, 41);
+  ASSERT_TRUE(testutil::WriteWholeFile(exe, users));
+  ULARGE_INTEGER available = {}, total = {}, free = {};
+  ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &available, &total, &free));
+  const ULONGLONG room = available.QuadPart - 8192;  // what the engine counts as free
+  ASSERT_GT(room, stubSize + 200000);
+
+  // An archive whose size plus 50,000 bytes fits in the room, plus the stub and block does not.
+  CZZip zip;
+  zip.SetCompressionMode(kZipStoreOnly);
+  const ULONGLONG archiveTarget = room - 50000 - stubSize / 2;
+  const std::string data = temp / "DATA.BIN";
+  ASSERT_TRUE(testutil::WriteWholeFile(data, writertest::RandomBytes(archiveTarget - 200, 42)));
+  const std::string archive = temp / "LARGE.ZIP";
+  ASSERT_EQ(zip.ZipFiles(archive.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  const ULONGLONG archiveSize = testutil::FileBytes(archive).size();
+  ASSERT_LE(archiveSize + 50000, room);
+  ASSERT_GT(archiveSize + 50000 + stubSize + 682, room);
+  const size_t temporaries = volumetest::TemporaryCopies();
+  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr,
+                                   nullptr, 1, FALSE, TRUE),
+            kSfxNoSpace);
+  EXPECT_EQ(testutil::FileBytes(exe), users) << "the file at the output name as it was";
+  EXPECT_EQ(testutil::FolderNames("S:\\", true), std::vector<std::string>{"NOTES.EXE"});
+  EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
+
+  // A smaller archive fits beside the old file, and the new file takes its place.
+  const std::string small = temp / "SMALL.ZIP";
+  ASSERT_TRUE(testutil::WriteWholeFile(data, writertest::RandomBytes(300u << 10, 43)));
+  ASSERT_EQ(zip.ZipFiles(small.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, small.c_str(), exe.c_str(), nullptr, nullptr, nullptr,
+                                   1, FALSE, TRUE),
+            kSfxDone);
+  EXPECT_EQ(testutil::FolderNames("S:\\", true), std::vector<std::string>{"NOTES.EXE"});
+  EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
+  CZUnzip reader;
+  EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0);
+  EXPECT_EQ(testutil::FileBytes(exe).size(), stubSize + 682 + testutil::FileBytes(small).size());
+  DeleteFileA(exe.c_str());
+}
+
 class Diskettes : public ::testing::Test {
  protected:
   void SetUp() override {

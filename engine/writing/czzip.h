@@ -131,9 +131,11 @@ class CZZip {
   // The stub program (the control folder's "RAVELIN.32", or "RAVELIN.16" without win32Target),
   // the 682-byte settings block and a copy of the archive whose offsets count from the start of
   // the new file. Result: SelfExtractorResult. The archive itself is never changed; the caller's
-  // current folder stays. exeName null or "": the archive's name with ".EXE"; a name without '\'
-  // lies in the archive's folder. languageFile null: "ENGLISH.ELF"; without '\': in the control
-  // folder. kMakeExeStep1 once, then kMakeExeStep2 with the percentage done.
+  // current folder stays. The new file is built beside the output and replaces it only when
+  // complete: a failure leaves a file at the output name as it was. exeName null or "": the
+  // archive's name with ".EXE"; a name without '\' lies in the archive's folder. languageFile
+  // null or "": "ENGLISH.ELF"; without '\': in the control folder. exeTitle null or "": the
+  // default title. kMakeExeStep1 once, then kMakeExeStep2 with the percentage done.
   int BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const char* exeName,
                          const char* programToLaunch, const char* exeTitle,
                          const char* languageFile, short overwriteMode, BOOL askDirectory,
