@@ -329,7 +329,8 @@ TEST_F(MainFormTest, TheCommandLineArchiveIsListedBeforeTheProgressWindowExists)
 TEST_F(MainFormTest, OpenNormalListsThePickedArchive) {
   TMainfrm& main = MakeMain();
   main.Show();
-  guitest::DialogAnswer answer("Select a Zip file to Open...", [](HWND dialog) {
+  const auto openDialog = testutil::ThisThreadsDialog("Select a Zip file to Open...");
+  testutil::DialogAnswerer answer(openDialog, [](HWND dialog) {
     // The file name edit of the open dialog (id 0x47C, or 0x480 in the old style).
     HWND edit = GetDlgItem(dialog, 0x47C);
     if (edit == nullptr) edit = GetDlgItem(dialog, 0x480);
@@ -340,7 +341,7 @@ TEST_F(MainFormTest, OpenNormalListsThePickedArchive) {
   ASSERT_TRUE(guitest::ClickMenu(main, "&File|Open &Normal.."));
   answer.Wait();
   guitest::Pump(50);
-  EXPECT_TRUE(answer.Seen());
+  EXPECT_TRUE(answer.found());
   EXPECT_EQ(main.CurrentArchive(), ListPath());
   EXPECT_EQ(Rows(main), ExpectedRows());
   EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
