@@ -33,6 +33,10 @@ MenuItem::MenuItem(Component* owner, const std::string& caption) : Component(own
   command_ = AllocateCommand(this);
 }
 
+MenuItem::MenuItem(Component* owner, const CreateArgs& args) : MenuItem(owner, args.caption) {
+  checked_ = args.checked;
+}
+
 MenuItem::~MenuItem() {
   Commands().erase(command_);
   if (parent_ != nullptr) parent_->Remove(this);

@@ -15,9 +15,16 @@ namespace forms {
 
 class Menu;
 
+struct MenuItemCreateArgs {
+  std::string caption;  // "-" for a separator line
+  bool checked = false;
+};
+
 class MenuItem : public Component {
  public:
+  using CreateArgs = MenuItemCreateArgs;
   explicit MenuItem(Component* owner, const std::string& caption = std::string());
+  MenuItem(Component* owner, const CreateArgs& args);
   ~MenuItem() override;
 
   const std::string& Caption() const { return caption_; }
@@ -66,6 +73,16 @@ class MenuItem : public Component {
   HMENU handle_ = nullptr;
   UINT command_ = 0;
 };
+
+// The twin of Add for controls: a menu item made with its creation arguments, owned by owner,
+// named (unnamed for null) and added at the end of parent's items.
+template <class T = MenuItem>
+T* Add(Component* owner, MenuItem* parent, const char* name, typename T::CreateArgs args = {}) {
+  auto* item = new T(owner, args);
+  if (name != nullptr) item->SetName(name);
+  parent->Add(item);
+  return item;
+}
 
 class Menu : public Component {
  public:
