@@ -1,7 +1,8 @@
 // Menus: a tree of MenuItem objects mirrored to Win32 menus (each item with sub-items has a
 // popup menu of its own; the tree is rebuilt into the handles after every change), the main
 // menu of a form and popup menus. A click reaches the item's OnClick through the form's
-// WM_COMMAND (main menus) or TrackPopupMenu's returned command (popups).
+// WM_COMMAND (main menus) or TrackPopupMenu's returned command (popups). An item's shortcut key
+// is shown after its caption and run by the form of its main menu (Form::IsKeyMessage).
 #pragma once
 
 #include <windows.h>
@@ -15,8 +16,19 @@ namespace forms {
 
 class Menu;
 
+// A shortcut key: the virtual key in the low byte, with scShift, scCtrl and scAlt.
+using ShortCut = WORD;
+constexpr ShortCut scShift = 0x2000;
+constexpr ShortCut scCtrl = 0x4000;
+constexpr ShortCut scAlt = 0x8000;
+// The shortcut of a key with the state of Shift, Ctrl and Alt.
+ShortCut MakeShortCut(WORD key, ShiftState shift);
+// Its text as menus show it ("Ctrl+O", "Del", "Shift+F5"); "" for none.
+std::string ShortCutText(ShortCut shortCut);
+
 struct MenuItemCreateArgs {
   std::string caption;  // "-" for a separator line
+  ShortCut shortCut = 0;
   bool checked = false;
 };
 
@@ -35,6 +47,12 @@ class MenuItem : public Component {
   void SetChecked(bool checked);
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
+  ShortCut GetShortCut() const { return shortCut_; }
+  void SetShortCut(ShortCut shortCut);
+  // The item below this one (depth first) with that shortcut, or null.
+  MenuItem* FindShortCut(ShortCut shortCut);
+  // Whether this item and every menu above it are enabled and visible (its shortcut can run).
+  bool Available() const;
   std::string Hint;
 
   int Count() const { return static_cast<int>(items_.size()); }
@@ -67,6 +85,7 @@ class MenuItem : public Component {
   bool enabled_ = true;
   bool checked_ = false;
   bool visible_ = true;
+  ShortCut shortCut_ = 0;
   std::vector<MenuItem*> items_;
   MenuItem* parent_ = nullptr;
   Menu* menu_ = nullptr;  // set on the root item of a menu
