@@ -112,7 +112,7 @@ TEST_F(ItemListSeams, MoreThanAHundredEntriesAreFilledInReportStyle) {
       EXPECT_EQ(style & LVS_TYPEMASK, large ? LVS_REPORT : LVS_SMALLICON) << archive;
     }
     EXPECT_EQ(GetWindowLongA(lists.listView(), GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
-    itemlisttest::SaveScreenshot(lists.frame(), std::string("item_list_") + archive);
+    testutil::SaveScreenshot(lists.frame(), std::string("item_list_") + archive + ".bmp");
     qx30w32::DestroyZIPITEMLParam(lists.listView());
   }
 }

@@ -29,11 +29,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 HRESULT CZCtrl::Create(REFIID riid, void** object) {
-  auto* control = new (std::nothrow) CZCtrl();
-  if (control == nullptr) return E_OUTOFMEMORY;
-  HRESULT hr = control->QueryInterface(riid, object);
-  control->Release();  // the creation reference; QueryInterface's one stays
-  return hr;
+  // The creation reference goes when this ends; QueryInterface's one stays.
+  activex::ComRef<CZCtrl> control(new (std::nothrow) CZCtrl());
+  if (!control) return E_OUTOFMEMORY;
+  return control->QueryInterface(riid, object);
 }
 
 const activex::ControlClassInfo& CZCtrl::ClassInfo() {

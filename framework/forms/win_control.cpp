@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "forms/application.h"
 #include "forms/canvas.h"
 #include "forms/form.h"
 #include "forms/guard.h"
@@ -14,19 +15,24 @@ namespace forms {
 
 namespace {
 
-constexpr char kObjectProperty[] = "PelloroControl";
+// The window property that leads from a window to its object.
+const char* ObjectProperty() {
+  static const std::string name = Application::Instance().ClassNamePrefix() + "Control";
+  return name.c_str();
+}
 
 const char* OwnClassName() {
+  static const std::string name = Application::Instance().ClassNamePrefix() + "Window";
   static const ATOM atom = [] {
     WNDCLASSA c = {};
     c.style = CS_DBLCLKS;
     c.lpfnWndProc = DefWindowProcA;
     c.hInstance = GetModuleHandleA(nullptr);
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    c.lpszClassName = "PelloroWindow";
+    c.lpszClassName = name.c_str();
     return RegisterClassA(&c);
   }();
-  return atom != 0 ? "PelloroWindow" : nullptr;
+  return atom != 0 ? name.c_str() : nullptr;
 }
 
 bool IsFrameworkMessage(UINT msg) { return msg >= CM_BASE && msg < CN_BASE + 0x400; }
@@ -53,7 +59,7 @@ WinControl::~WinControl() {
 
 WinControl* WinControl::FromHandle(HWND window) {
   if (window == nullptr) return nullptr;
-  return static_cast<WinControl*>(GetPropA(window, kObjectProperty));
+  return static_cast<WinControl*>(GetPropA(window, ObjectProperty()));
 }
 
 void WinControl::CreateHandle(const CreateParams& params) {
@@ -70,7 +76,7 @@ void WinControl::CreateHandle(const CreateParams& params) {
                                 GetModuleHandleA(nullptr), nullptr);
   if (window == nullptr) throw std::runtime_error(std::string("Error creating window of class ") + className);
   handle_ = window;
-  SetPropA(window, kObjectProperty, this);
+  SetPropA(window, ObjectProperty(), this);
   oldProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinControl::WindowProc)));
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
@@ -78,7 +84,7 @@ void WinControl::CreateHandle(const CreateParams& params) {
 
 void WinControl::Detach() {
   if (handle_ == nullptr) return;
-  RemovePropA(handle_, kObjectProperty);
+  RemovePropA(handle_, ObjectProperty());
   if (oldProc_ != nullptr) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
   handle_ = nullptr;
 }

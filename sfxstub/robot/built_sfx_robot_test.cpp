@@ -72,22 +72,6 @@ std::string ControlFolderOfTheDll() {
   return dll.substr(0, dll.find_last_of("\\/") + 1);
 }
 
-// The built control registered once for this process's prefix, as its installer would.
-bool RegisterControl() {
-  static const bool registered = [] {
-    OleInitialize(nullptr);
-    HMODULE module = LoadLibraryA(testutil::UnixToWindowsPath(QX30W32_DLL_PATH).c_str());
-    if (module == nullptr) return false;
-    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-    const bool ok = entry != nullptr && entry() == S_OK;
-    FreeLibrary(module);
-    OleUninitialize();
-    return ok;
-  }();
-  return registered;
-}
-
 // The script's language-file argument ("-" passes an empty name).
 std::string LanguageArgument(const Request& r) {
   if (r.language == kFixtureLanguage) return Fixtures() + "ENGLISH.ELF";
@@ -97,7 +81,7 @@ std::string LanguageArgument(const Request& r) {
 // MakeEXEFile of the registered control through cscript; the builder's code, or -1 with the
 // script's output in *log.
 int BuildThroughTheControl(const Request& r, std::string* log) {
-  if (!RegisterControl()) {
+  if (testutil::RegisterBuiltControl() != S_OK) {
     *log = "QX30W32 could not be registered";
     return -1;
   }
