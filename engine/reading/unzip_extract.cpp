@@ -339,11 +339,11 @@ BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor
 }
 
 int CZUnzip::ExtractMatching(const char* mask) {
-  unsigned remaining = end_.totalEntries;
   currentResult_ = kUnzipOk;
   int unsupported = 0;
   int lastFailure = 0;
   int walkFailure = 0;
+  int stopped = 0;  // the result of a write failure, which stops the operation at once
   bool passwordSkipped = false;
   bool launched = false;  // view mode: currentResult_ holds the last launch's outcome
   const bool exact = std::strpbrk(mask, "*?") == nullptr;
@@ -354,43 +354,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
   std::vector<UnzipBatchEntry> batch;
   batch.reserve(kBatchSize);
 
-  while (remaining != 0 && !cancel_) {
-    batch.clear();
-    while (remaining != 0 && batch.size() < kBatchSize && !cancel_) {
-      --remaining;
-      char signature[4];
-      int name = kUnzipOk;
-      if (ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature) ||
-          ReadCentralHeader(TRUE) != kUnzipOk ||
-          ((name = ReadFileName(central_.nameLength)) > 1 && name != kUnzipNameTooLong) ||
-          ReadExtraField(central_.extraLength) > 1 || SkipBytes(central_.commentLength) > 1) {
-        walkFailure = kUnzipBadArchive;
-        remaining = 0;
-        break;
-      }
-      const bool selected = exact ? FullEntryName() == exactName
-                                  : MatchFileFilter(FullEntryName().c_str(), mask) != FALSE;
-      if (!selected) continue;
-      if (exact) remaining = 0;  // an exact name stops at its first match
-      // A cut name would be written under a name that is not the entry's.
-      // An entry whose method alone is unknown goes on to its steps, which report it (messages
-      // with 0, result 10) without creating any file.
-      if (name == kUnzipNameTooLong ||
-          central_.versionNeeded > 20 || central_.hostNeeded == 2) {
-        ++unsupported;
-        continue;
-      }
-      UnzipBatchEntry entry;
-      entry.localHeaderOffset = central_.localHeaderOffset;
-      entry.externalAttributes = central_.externalAttributes;
-      entry.flags = central_.flags;
-      entry.crc32 = central_.crc32;
-      entry.compressedSize = central_.compressedSize;
-      entry.uncompressedSize = central_.uncompressedSize;
-      batch.push_back(entry);
-    }
-    const int64_t directoryPosition = InputPosition();
-
+  // The steps of the collected entries; false when a write failure stops the operation.
+  const auto processBatch = [&]() {
     // The batch's deflated entries are decoded ahead on worker threads while this thread writes.
     BatchAhead ahead(*this, batch);
     for (const UnzipBatchEntry& entry : batch) {
@@ -408,7 +373,10 @@ int CZUnzip::ExtractMatching(const char* mask) {
       decryptRefills_ = FALSE;
       if (skippedForPassword) passwordSkipped = true;
       if (result != kUnzipOk) {
-        if (outputErrorLevel_ > 1) return result;
+        if (outputErrorLevel_ > 1) {
+          stopped = result;
+          return false;
+        }
         lastFailure = result;
       }
       if (viewMode_ && viewEntryWritten_) {
@@ -420,14 +388,52 @@ int CZUnzip::ExtractMatching(const char* mask) {
         if (!started) cancel_ = TRUE;
       }
     }
-    if (remaining != 0) {
-      blockPosition_ = -1;  // reread the directory's block as it is in the file
-      if (SeekTo(directoryPosition) != kUnzipOk) {
-        walkFailure = kUnzipBadArchive;
-        break;
+    batch.clear();
+    return true;
+  };
+
+  // The directory is walked in batches of at most 64 selected entries: each full batch is
+  // processed before the walk goes on.
+  if (cancel_) return kUnzipOk;
+  const unsigned total = end_.totalEntries;
+  const CentralWalkEnd walked = WalkCentralDirectory([&](unsigned index, int name) {
+    if (SkipBytes(central_.commentLength) > 1) {
+      walkFailure = kUnzipBadArchive;
+      return false;
+    }
+    const bool selected = exact ? FullEntryName() == exactName
+                                : MatchFileFilter(FullEntryName().c_str(), mask) != FALSE;
+    bool last = index + 1 == total;
+    if (selected) {
+      if (exact) last = true;  // an exact name stops at its first match
+      // A cut name would be written under a name that is not the entry's.
+      // An entry whose method alone is unknown goes on to its steps, which report it (messages
+      // with 0, result 10) without creating any file.
+      if (name == kUnzipNameTooLong ||
+          central_.versionNeeded > 20 || central_.hostNeeded == 2) {
+        ++unsupported;
+      } else {
+        UnzipBatchEntry entry;
+        entry.localHeaderOffset = central_.localHeaderOffset;
+        entry.externalAttributes = central_.externalAttributes;
+        entry.flags = central_.flags;
+        entry.crc32 = central_.crc32;
+        entry.compressedSize = central_.compressedSize;
+        entry.uncompressedSize = central_.uncompressedSize;
+        batch.push_back(entry);
       }
     }
+    if (!last && batch.size() < kBatchSize) return true;
+    if (!processBatch() || last || cancel_) return false;
+    blockPosition_ = -1;  // the walk rereads the directory's block as it is in the file
+    return true;
+  });
+  if (walked == CentralWalkEnd::kNoHeader || walked == CentralWalkEnd::kUnreadable) {
+    walkFailure = kUnzipBadArchive;
   }
+  // A walk that broke off still processes the entries it collected.
+  if (stopped == 0 && !batch.empty()) processBatch();
+  if (stopped != 0) return stopped;
   if (lastFailure != 0) return lastFailure;
   if (walkFailure != 0) return walkFailure;
   if (launched) return currentResult_;
