@@ -409,6 +409,16 @@ class CZUnzip {
   // while the encryption header itself is read.
   void DecryptRefill(uint8_t* data, size_t n);
   // The extraction driver's steps (unzip_extract.cpp).
+  // The opening of UnzipFiles, UnzipToFile, TestArchive and View: a mask of 1,024 characters or
+  // more is refused before anything changes (kExtractMaskTooLong; null is every entry); the last
+  // password answer is forgotten, and the last replace answer except by a test (which asks no
+  // replace question); the archive is prepared (kExtractNoMemory) and opened (kUnzipCannotOpen).
+  // kUnzipOk.
+  int BeginExtraction(const char* archiveName, const char* mask);
+  // Ends an extraction on every path out (ExtractionSession): the output file closed, the test
+  // file deleted, the window freed, the archive closed, the object reset and the names of the
+  // operation emptied.
+  void EndExtraction();
   void SetOverwriteFlags(const OverwriteFlags& flags);
   int ExtractMatching(const char* mask);
   int ExtractEntry();

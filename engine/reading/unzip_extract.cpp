@@ -181,37 +181,59 @@ class BatchAhead {
   std::unique_ptr<InflateAhead> ahead_;
 };
 
-// Ends an extraction operation on every path out: the output file closed, the test file
-// deleted, the window freed, the saved current folder restored, the archive closed and the
-// object reset.
+// One extraction operation: begun (CZUnzip::BeginExtraction) and from then on ended on every path
+// out (CZUnzip::EndExtraction), the saved current folder restored after it.
 class ExtractionSession {
  public:
   explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) { unzip_.freeSpace_ = &freeSpace_; }
   ~ExtractionSession() {
     unzip_.freeSpace_ = nullptr;
-    if (unzip_.output_.IsOpen()) unzip_.output_.Close();
-    if (!unzip_.temporaryName_.IsEmpty()) FsDeleteFile(unzip_.temporaryName_);
-    unzip_.windowBlock_.Free();
-    unzip_.window_ = nullptr;
+    if (!begun_) return;
+    unzip_.EndExtraction();
     if (!savedFolder_.empty()) SetCurrentDirectoryA(savedFolder_.c_str());
-    unzip_.EndArchive();
-    unzip_.temporaryName_.Empty();
-    unzip_.mappedName_.Empty();
-    unzip_.outputPath_.Empty();
-    unzip_.messageName_.Empty();
-    unzip_.destinationFile_.Empty();
-    unzip_.destinationOnDisk_.Empty();
   }
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
 
+  // The result of CZUnzip::BeginExtraction; a mask refused for its length begins nothing.
+  int Begin(const char* archiveName, const char* mask) {
+    const int result = unzip_.BeginExtraction(archiveName, mask);
+    begun_ = result != kExtractMaskTooLong;
+    return result;
+  }
   void SaveCurrentFolder() { savedFolder_ = CurrentFolderAnsi(); }
 
  private:
   CZUnzip& unzip_;
+  bool begun_ = false;
   std::string savedFolder_;  // ANSI, as the system gave it
   FreeSpaceEstimate freeSpace_;
 };
+
+int CZUnzip::BeginExtraction(const char* archiveName, const char* mask) {
+  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
+    return kExtractMaskTooLong;
+  }
+  if (!testMode_) lastReplaceAnswer_ = -1;
+  lastPasswordAnswer_ = -1;
+  if (!InitArchive(archiveName)) return kExtractNoMemory;
+  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  return kUnzipOk;
+}
+
+void CZUnzip::EndExtraction() {
+  if (output_.IsOpen()) output_.Close();
+  if (!temporaryName_.IsEmpty()) FsDeleteFile(temporaryName_);
+  windowBlock_.Free();
+  window_ = nullptr;
+  EndArchive();
+  temporaryName_.Empty();
+  mappedName_.Empty();
+  outputPath_.Empty();
+  messageName_.Empty();
+  destinationFile_.Empty();
+  destinationOnDisk_.Empty();
+}
 
 void CZUnzip::SetOverwriteFlags(const OverwriteFlags& flags) {
   neverOverwrite_ = flags.never;
@@ -228,14 +250,9 @@ int CZUnzip::IsZIPFile(const char* archiveName, BOOL quick) {
 
 int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* destination,
                         short overwriteMode, BOOL recreateFolders) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return kExtractMaskTooLong;
-  }
-  lastReplaceAnswer_ = -1;
-  lastPasswordAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  const int begun = session.Begin(archiveName, mask);
+  if (begun != kUnzipOk) return begun;
   const std::string target = destination != nullptr ? destination : "";
   if (target.size() >= 2) {
     session.SaveCurrentFolder();
@@ -273,13 +290,9 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
 }
 
 int CZUnzip::UnzipToFile(const char* archiveName, const char* mask, const char* destinationFile) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return kExtractMaskTooLong;
-  }
-  lastReplaceAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  const int begun = session.Begin(archiveName, mask);
+  if (begun != kUnzipOk) return begun;
   if (destinationFile == nullptr || destinationFile[0] == '\0') return kExtractCannotCreate;
   char full[MAX_PATH + 1] = {};
   const DWORD length =
@@ -298,10 +311,10 @@ int CZUnzip::UnzipToFile(const char* archiveName, const char* mask, const char* 
 }
 
 int CZUnzip::TestArchive(const char* archiveName) {
+  testMode_ = TRUE;  // before the opening: a test keeps the last replace answer
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
-  testMode_ = TRUE;
+  const int begun = session.Begin(archiveName, nullptr);
+  if (begun != kUnzipOk) return begun;
   destinationFolder_ = CurrentFolder();
   dropFolders_ = TRUE;
   SetOverwriteFlags(kReplaceEach);
@@ -315,12 +328,8 @@ int CZUnzip::TestArchive(const char* archiveName) {
 
 BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor,
                    const char* folder) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return FALSE;
-  }
-  lastReplaceAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName) || !OpenArchiveFile()) return FALSE;
+  if (session.Begin(archiveName, mask) != kUnzipOk) return FALSE;
   const std::string target = folder != nullptr ? folder : "";
   if (target.size() < 2) return FALSE;
   session.SaveCurrentFolder();
