@@ -23,7 +23,6 @@ OUTSIDE = ("control", "app", "framework", "components", "sfxstub", "testing")
 # Crossings that remain until their code has moved to the folder it belongs to: (source, the
 # folder of the header it includes).
 PENDING = {
-    ("base/cztext_paths.cpp", "files"),
     ("files/file_ops.h", "writing"),
 }
 
