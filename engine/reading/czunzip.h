@@ -117,30 +117,6 @@ enum ExtractResult : int {
   kExtractMaskTooLong = 16,
 };
 
-// ---- results of join and restore (engine/volumes) -----------------------------------------------
-enum JoinResult : int {
-  kJoinDone = 0,
-  kJoinNoVolume = 1,  // the named volume does not exist, or is a folder
-  kJoinNoMemory = 2,
-  kJoinBadName = 3,          // no joined-archive name can be made from the volume's
-  kJoinReadWriteError = 3,   // a volume cannot be opened; a read or write failed
-  kJoinCannotCreate = 4,     // also: the output would lie on the disk that is to be swapped
-  kJoinDiskRefused = 5,      // No to the disk prompt: the partial archive stays
-  kJoinNotVolumeName = 7,
-  kJoinOutputExists = 8,
-  kJoinNoRoom = 9,
-};
-
-enum RestoreResult : int {
-  kRestoreDone = 0,
-  kRestoreNoChooser = 1,
-  kRestoreNoArchive = 2,
-  kRestoreCancelled = 3,
-  kRestoreNoBackupSet = 4,
-  kRestoreJoinFailed = 10,     // + the join code
-  kRestoreExtractFailed = 40,  // + the extraction result
-};
-
 // How a walk of the central directory ended (CZUnzip::ForEachCentralEntry).
 enum class CentralWalkEnd {
   kAll,         // every entry of the end record was visited (or there was none)
@@ -299,22 +275,6 @@ class CZUnzip {
   // 0; kExtractSkipped when the joined path would be longer than the system allows.
   int MapOutputName(BOOL* folderEntry);
   // The last replace answer survives the operation (GetReplaceFlag).
-
-  // ---- join and restore (engine/volumes/join_volumes.cpp) ----------------------------------------
-  // Joins the set of volumeName (any of its volumes) into NAME.ZIP in destination. The disk
-  // prompt (title, text: "%1" the volume wanted, "%2" the count) asks while a volume is missing.
-  // progress: the join messages (kJoining to kJoinDoneName) are sent. With outputName and
-  // uniqueName an unused name is taken, handed back and announced (kRestoreBuildZip). Result:
-  // JoinResult. The archive gets the last volume's time; a failed join leaves its partial archive.
-  int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
-                  BOOL progress, const char* title, const char* text, BOOL uniqueName,
-                  CZText* outputName);
-  // The backup set of sourceFolder (its "*.0_?" file; with displayDialog the one the chooser
-  // picks) joined into destination under an unused name, extracted whole with its folders, and
-  // the joined archive deleted. Result: RestoreResult.
-  int RestoreBackupSet(HWND notifyWindow, const char* sourceFolder, const char* destination,
-                       short overwriteMode, BOOL displayDialog, const char* title,
-                       const char* text);
 
   // ---- state read by the extraction side and tests -----------------------------------------------
   BOOL IsArchiveOpen() const { return archive_.IsOpen(); }
