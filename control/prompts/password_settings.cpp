@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/module_state.h"
+#include "base/control_settings.h"
 
 namespace {
 
