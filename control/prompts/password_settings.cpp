@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/control_settings.h"
+#include "control_settings.h"
 
 namespace {
 

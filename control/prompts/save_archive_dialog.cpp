@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "base/control_settings.h"
+#include "control_settings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_prompts.h"
-#include "base/control_settings.h"
+#include "control_settings.h"
 
 namespace {
 

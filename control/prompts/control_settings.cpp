@@ -1,4 +1,4 @@
-#include "base/control_settings.h"
+#include "control_settings.h"
 
 #include <array>
 
