@@ -1,6 +1,6 @@
 // Where the control module lies, shared by every control instance in the process: the module's
 // instance handle (recorded by the DLL's start-up) and the control folder. The control's own
-// settings are in control_settings.h.
+// settings are the control's (control/prompts/control_settings.h).
 #pragma once
 
 #include <windows.h>
