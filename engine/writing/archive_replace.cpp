@@ -1,6 +1,6 @@
 // The writer's archive replacement: the temporary archive beside the old one, put in its place
 // in one step where the system allows, the data copy with the encryption pass's progress.
-#include "files/archive_replace.h"
+#include "writing/archive_replace.h"
 
 #include <algorithm>
 
