@@ -107,22 +107,20 @@ BOOL BuildZIPITEMImageList(CZUnzip& reader, const SystemListSource& source) {
                           ? Took(ImageList_GetIcon(systemLarge, i, ILD_TRANSPARENT))
                           : nullptr);
   }
-  reader.systemIconCount_ = n;
+  reader.SetSystemIconCount(n);
   for (const OwnIconResources& own : kOwnIcons) {
     AppendIcon(large, LoadOwnIcon(own.large, true));
     AppendIcon(small, LoadOwnIcon(own.small, false));
   }
   // A second build leaves the earlier lists to the host that holds their handles.
-  reader.smallImages_ = small;
-  reader.largeImages_ = large;
+  reader.SetImageLists(small, large);
   return TRUE;
 }
 
 BOOL DestroyZIPITEMImageList(CZUnzip& reader) {
-  HIMAGELIST small = reader.smallImages_;
-  HIMAGELIST large = reader.largeImages_;
-  reader.smallImages_ = nullptr;
-  reader.largeImages_ = nullptr;
+  HIMAGELIST small = reader.SmallImages();
+  HIMAGELIST large = reader.LargeImages();
+  reader.SetImageLists(nullptr, nullptr);
   BOOL result = TRUE;
   if (small != nullptr) {
     result = ImageList_Destroy(small);
@@ -133,11 +131,11 @@ BOOL DestroyZIPITEMImageList(CZUnzip& reader) {
 }
 
 HIMAGELIST GetZIPITEMHImageList(const CZUnzip& reader, BOOL bigIcons) {
-  return bigIcons ? reader.largeImages_ : reader.smallImages_;
+  return bigIcons ? reader.LargeImages() : reader.SmallImages();
 }
 
 BOOL SetListViewImageList(const CZUnzip& reader, HWND listView) {
-  if (reader.smallImages_ == nullptr || reader.largeImages_ == nullptr) return FALSE;
+  if (reader.SmallImages() == nullptr || reader.LargeImages() == nullptr) return FALSE;
   if (listView == nullptr || !IsWindow(listView)) return FALSE;
   const LONG style = GetWindowLongA(listView, GWL_STYLE);
   SetLastError(0);
@@ -147,9 +145,9 @@ BOOL SetListViewImageList(const CZUnzip& reader, HWND listView) {
   }
   if ((GetWindowLongA(listView, GWL_STYLE) & LVS_SHAREIMAGELISTS) == 0) return FALSE;
   SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL,
-               reinterpret_cast<LPARAM>(reader.smallImages_));
+               reinterpret_cast<LPARAM>(reader.SmallImages()));
   SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_NORMAL,
-               reinterpret_cast<LPARAM>(reader.largeImages_));
+               reinterpret_cast<LPARAM>(reader.LargeImages()));
   return TRUE;
 }
 

@@ -119,7 +119,7 @@ TEST_F(ItemListSeams, MoreThanAHundredEntriesAreFilledInReportStyle) {
 
 TEST_F(ItemListSeams, WindowsIconsAreProbedBelowFiveHundredEntriesOnly) {
   ASSERT_TRUE(qx30w32::BuildZIPITEMImageList(reader_));
-  const int n = reader_.systemIconCount_;
+  const int n = reader_.SystemIconCount();
   ListHost lists;
   const long before = qx30w32::ItemIconProbes();
   ASSERT_EQ(Build(FixtureDir() + "many_500.zip", lists.listView(), true, true), 0);

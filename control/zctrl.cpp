@@ -7,7 +7,7 @@
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "event_messages.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "resource.h"

@@ -1,18 +1,18 @@
 // The disk prompt of split, join and restore as the control answers it: a Yes/No message box
 // with the host's title and text, the disk numbers filled in; and the backup-set chooser telling
 // Cancel from a choice. Driven by messages from the test thread, as a user would answer.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "base/prompts.h"
 #include "dialog_prompts.h"
 #include "reading/czunzip.h"
 #include "test_prompt_support.h"
+#include "volumes/volume_operations.h"
 #include "win_test_util.h"
 
 namespace {
@@ -51,8 +51,9 @@ TEST_F(DiskPromptTest, AJoinAsksForTheMissingVolumeAndNoStopsIt) {
   CZUnzip unzip;
   int result = -1;
   PromptThread thread([&] {
-    result = unzip.JoinVolumes(nullptr, (Folder() / "DATA.0_2").c_str(), output.path().c_str(),
-                               FALSE, "Volume %1", "Please insert volume %1 of %2.", FALSE, nullptr);
+    result =
+        volumes::JoinVolumes(nullptr, (Folder() / "DATA.0_2").c_str(), output.path().c_str(), FALSE,
+                             "Volume %1", "Please insert volume %1 of %2.", FALSE, nullptr);
   });
   HWND box = WaitForDialog(thread.Id(), "Volume 2");
   ASSERT_NE(nullptr, box);

@@ -4,7 +4,7 @@
 
 #include "dialog_prompts.h"
 #include "modal_bracket.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "password_settings.h"
 
 namespace prompttest {

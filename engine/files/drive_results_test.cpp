@@ -12,6 +12,7 @@
 #include "reading/czunzip.h"
 #include "writing/czzip.h"
 #include "files/drive_checks.h"
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 #include "win_test_util.h"
 #include "writing/zip_writer_test_support.h"

@@ -1,5 +1,6 @@
 // Name normalising, the writer's temporary archive and its replacement (with failures injected at
 // every step), copying between open files, and the small open-file helpers.
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 
 #include <gtest/gtest.h>

@@ -17,6 +17,7 @@
 #include "files/zfile.h"
 #include "reading/czunzip.h"
 #include "volumes/volume_names.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volume_progress.h"
 #include "writing/writer_paths.h"
 
@@ -68,7 +69,7 @@ class JoinedArchive {
 
 }  // namespace
 
-int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
+int volumes::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
                          BOOL progress, const char* title, const char* text, BOOL uniqueName,
                          CZText* outputName) {
   CurrentFolderKeeper keepFolder;
@@ -161,7 +162,7 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
   return kJoinDone;
 }
 
-int CZUnzip::RestoreBackupSet(HWND notifyWindow, const char* sourceFolder,
+int volumes::RestoreBackupSet(CZUnzip& reader, HWND notifyWindow, const char* sourceFolder,
                               const char* destination, short overwriteMode, BOOL displayDialog,
                               const char* title, const char* text) {
   std::string folder = sourceFolder != nullptr ? sourceFolder : "";
@@ -200,7 +201,7 @@ int CZUnzip::RestoreBackupSet(HWND notifyWindow, const char* sourceFolder,
   ULONGLONG size = 0;
   if (!joined.FileExists() || !GetFileSize64(joined, &size)) return kRestoreNoArchive;
   volumes::Notify(notifyWindow, progress::kRestoreZipDone, 0, static_cast<LPARAM>(size));
-  const int extracted = UnzipFiles(joined, "*.*", destination, overwriteMode, TRUE);
+  const int extracted = reader.UnzipFiles(joined, "*.*", destination, overwriteMode, TRUE);
   joined.DeleteFile(TRUE);
   return extracted > 0 ? kRestoreExtractFailed + extracted : kRestoreDone;
 }

@@ -118,7 +118,7 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   EXPECT_EQ(Concatenated(ordered), data);
 
   // Joining from the last volume starts with the first and gives the source back.
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(), FALSE,
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(), FALSE,
                               "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -186,7 +186,7 @@ TEST_F(SplitJoin, ProgressMessagesOfSplitAndJoin) {
     SCOPED_TRACE(progressOn);
     seen.clear();
     DeleteFileA((joined / "DATA.ZIP").c_str());
-    ASSERT_EQ(unzip.JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
+    ASSERT_EQ(volumes::JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
                                 joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
               kJoinDone);
     EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -212,7 +212,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
 
   // From the middle volume: volume 0 comes first; the result has the last volume's time.
   volumetest::ScriptedDiskPrompts prompts;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -220,7 +220,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
                                    volumetest::ModTime(volumes / "DATA.2_2")));
   EXPECT_TRUE(prompts.texts.empty());
   // An existing output: 8, and it is left alone.
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -229,13 +229,13 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "DATA.0-1", std::string("x")));
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "A_1", std::string("x")));
   testutil::TempFolder other;
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0-1").c_str(), other.path().c_str(),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0-1").c_str(), other.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE, "t",
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE, "t",
                               "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(), FALSE,
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(), FALSE,
                               "t", "m", FALSE, nullptr),
             kJoinNoVolume);
   EXPECT_TRUE(testutil::FolderNames(other.path()).empty());
@@ -243,7 +243,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   // A single volume 0_0 joins without any prompt.
   ASSERT_TRUE(testutil::WriteWholeFile(other / "ONE.0_0", std::string("single volume")));
   testutil::TempFolder single;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
                               "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(single / "ONE.ZIP"), testutil::FileBytes(other / "ONE.0_0"));
@@ -261,13 +261,13 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
     // Without a prompt handler the answer is No.
     ASSERT_EQ(GetEnginePrompts(), nullptr);
     testutil::TempFolder unanswered;
-    EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
+    EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
                                 unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
               kJoinDiskRefused);
   }
   volumetest::ScriptedDiskPrompts prompts;
   // No: 5, and the part joined so far is deleted: nothing is left under the archive's name.
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDiskRefused);
   ASSERT_EQ(prompts.texts.size(), 1u);
@@ -278,7 +278,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   // A file that was at the archive's name before the call is never touched: 8, as it was.
   const std::vector<uint8_t> someone = writertest::RandomBytes(700, 70);
   ASSERT_TRUE(testutil::WriteWholeFile(joined / "DATA.ZIP", someone));
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                               FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), someone);
@@ -287,7 +287,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   // Yes after the volume is back: the join goes on, and the retry gives the source back.
   prompts.texts.clear();
   prompts.onDisk = [&](int) { return MoveFileA(aside.c_str(), middle.c_str()) != FALSE; };
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
                               FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts.size(), 1u);
@@ -302,7 +302,7 @@ TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
   size_t reads = 0, writes = 0, closes = 0;
   {
     ScopedFileFaults faults;
-    ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+    ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                                 FALSE, "t", "m", FALSE, nullptr),
               kJoinDone);
     reads = static_cast<size_t>(FileStepCalls(FileStep::kRead));
@@ -323,12 +323,12 @@ TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
     {
       ScopedFileFaults faults;
       FailFileStep(c.step, static_cast<int>(c.nth));
-      EXPECT_NE(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+      EXPECT_NE(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                                   FALSE, "t", "m", FALSE, nullptr),
                 kJoinDone);
     }
     EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
-    ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+    ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
                                 FALSE, "t", "m", FALSE, nullptr),
               kJoinDone);
     EXPECT_EQ(testutil::FileBytes(output), data);
@@ -346,7 +346,7 @@ TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
   {
     ScopedSimulatedDrives drives;
     drives.MakeFull('S');
-    EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), target.c_str(), FALSE,
+    EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), target.c_str(), FALSE,
                                 "t", "m", FALSE, nullptr),
               kJoinNoRoom);
   }

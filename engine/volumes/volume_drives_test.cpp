@@ -10,6 +10,7 @@
 
 #include "reading/czunzip.h"
 #include "volumes/small_drive_test_support.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volumes_test_support.h"
 #include "win_test_util.h"
 #include "writing/czzip.h"
@@ -42,8 +43,9 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   ASSERT_TRUE(testutil::WriteWholeFile(source, writertest::RandomBytes(3u << 20, 3)));
   volumetest::ScriptedDiskPrompts prompts;
   CZZip zip;
-  EXPECT_EQ(zip.SplitArchive(nullptr, source.c_str(), "S:\\", 4 << 20, 4 << 20, "t", "disk %1"),
-            kSplitDestinationFull);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, source.c_str(), "S:\\", 4 << 20, 4 << 20, "t", "disk %1"),
+      kSplitDestinationFull);
   EXPECT_TRUE(prompts.texts.empty()) << "a hard disk is never swapped";
   DeleteFileA("S:\\BIG.0_0");
 
@@ -149,8 +151,8 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
     Swap(DiskWanted(prompts.texts.back()));
     return true;
   };
-  ASSERT_EQ(zip.SplitArchive(nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "Backup",
-                             "Insert disk %1 of %2"),
+  ASSERT_EQ(volumes::SplitArchive(zip, nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10,
+                                  "Backup", "Insert disk %1 of %2"),
             kSplitDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
   Swap(0);  // the last disk to the shelf too
@@ -159,16 +161,16 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
 
   // Joining onto the floppy that is being swapped is refused before anything is made.
   Swap(1);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, "A:\\DATA.0_2", "A:\\", FALSE, "t", "disk %1", FALSE,
-                              nullptr),
-            kJoinCannotCreate);
+  EXPECT_EQ(
+      volumes::JoinVolumes(nullptr, "A:\\DATA.0_2", "A:\\", FALSE, "t", "disk %1", FALSE, nullptr),
+      kJoinCannotCreate);
   EXPECT_FALSE(Exists("A:\\DATA.ZIP"));
 
   // Joining from the disks into a folder asks for disks 2 and 3.
   prompts.texts.clear();
   testutil::TempFolder joined;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, "A:\\DATA.0_2", joined.path().c_str(), FALSE, "t",
-                              "Insert disk %1 of %2", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, "A:\\DATA.0_2", joined.path().c_str(), FALSE, "t",
+                                 "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -177,8 +179,9 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
   Swap(4);
   ASSERT_TRUE(testutil::WriteWholeFile("A:\\SRC.ZIP", writertest::RandomBytes(300u << 10, 2)));
   testutil::TempFolder unused;
-  EXPECT_EQ(zip.SplitArchive(nullptr, "A:\\SRC.ZIP", "A:\\", 100 << 10, 100 << 10, "t", "m"),
-            kSplitRefused);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, "A:\\SRC.ZIP", "A:\\", 100 << 10, 100 << 10, "t", "m"),
+      kSplitRefused);
   EXPECT_EQ(testutil::FolderNames("A:\\", true), std::vector<std::string>{"SRC.ZIP"});
 }
 
@@ -186,8 +189,8 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
   const std::string source = temp / "DATA.ZIP";
   ASSERT_TRUE(testutil::WriteWholeFile(source, writertest::RandomBytes(2000u << 10, 4)));
   volumetest::ScriptedDiskPrompts prompts;
-  EXPECT_EQ(zip.SplitArchive(nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t",
-                             "disk %1 of %2"),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t",
+                                  "disk %1 of %2"),
             kSplitDiskRefused);
   EXPECT_EQ(prompts.texts, std::vector<std::string>{"disk 2 of 2"});
   for (const std::string& name : testutil::FolderNames("A:\\")) DeleteFileA(("A:\\" + name).c_str());
@@ -198,8 +201,9 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
   const std::string small = temp / "SMALL.ZIP";
   const std::vector<uint8_t> data = writertest::RandomBytes(900u << 10, 6);
   ASSERT_TRUE(testutil::WriteWholeFile(small, data));
-  EXPECT_EQ(zip.SplitArchive(nullptr, small.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t", "m"),
-            kSplitDone);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, small.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t", "m"),
+      kSplitDone);
   EXPECT_TRUE(prompts.texts.empty());
   EXPECT_EQ(testutil::FolderNames("A:\\", true), std::vector<std::string>{"SMALL.0_0"});
   EXPECT_EQ(testutil::FileBytes("A:\\SMALL.0_0"), data);

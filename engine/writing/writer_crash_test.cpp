@@ -15,6 +15,7 @@
 
 #include "reading/czunzip.h"
 #include "writing/czzip.h"
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 #include "win_test_util.h"
 #include "writing/zip_writer.h"
