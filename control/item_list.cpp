@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,20 +27,32 @@ bool IsListView(HWND list) {
   return lstrcmpiA(name, WC_LISTVIEWA) == 0;
 }
 
-// The icon lookups of one build: WIN.INI's associations and the probe files.
+// The icon lookups of one build: WIN.INI's associations and the probe files, each asked once per
+// extension (every lookup is several calls into the system, and an archive's entries share a
+// few extensions).
 class BuildLookups final : public zipitem::IconLookups {
  public:
   explicit BuildLookups(const CZText& probeFolder) : probeFolder_(probeFolder) {}
   bool HasAssociatedProgram(const std::string& extension) override {
+    const auto known = associated_.find(extension);
+    if (known != associated_.end()) return known->second;
     CZText program;
-    return !program.GetAssociatedProgram(("X." + extension).c_str()).IsEmpty();
+    const bool associated = !program.GetAssociatedProgram(("X." + extension).c_str()).IsEmpty();
+    associated_.emplace(extension, associated);
+    return associated;
   }
   int32_t ProbeSystemIcon(const std::string& extension) override {
-    return ProbeExtensionIcon(probeFolder_, extension);
+    const auto known = probed_.find(extension);
+    if (known != probed_.end()) return known->second;
+    const int32_t icon = ProbeExtensionIcon(probeFolder_, extension);
+    probed_.emplace(extension, icon);
+    return icon;
   }
 
  private:
   const CZText& probeFolder_;
+  std::map<std::string, bool> associated_;
+  std::map<std::string, int32_t> probed_;
 };
 
 // The list view's style switched to report for the fill and put back on every path out.

@@ -125,7 +125,7 @@ using formstest::FormsTest;
 TEST_F(FormsTest, TheLayersClassesHaveTheFrameworksNamesWhenNoneIsGiven) {
   Form form(nullptr, FormCreateArgs{"Class names"});
   EXPECT_EQ(guitest::ClassName(form.Handle()), "FormsWindow");
-  EXPECT_EQ(GetPropA(form.Handle(), "FormsControl"), static_cast<WinControl*>(&form));
+  EXPECT_EQ(WinControl::FromHandle(form.Handle()), static_cast<WinControl*>(&form));
   EXPECT_EQ(guitest::ClassName(Application::Instance().Handle()), "FormsApplication");
   // The first Initialize decided: a later name changes nothing.
   Application::Instance().Initialize("Other");
@@ -151,7 +151,6 @@ TEST(SecondProcess, RobotPressesWindowlessButton) {
   HWND child = guitest::WaitForWindow(kChildCaption, 20000);
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(guitest::ClassName(child), "FormsChildWindow");
-  EXPECT_NE(GetPropA(child, "FormsChildControl"), nullptr);
   guitest::PressAt(child, PressPadBounds());
   HWND afterOne = guitest::WaitForWindow(std::string(kChildCaption) + " 1", 10000);
   EXPECT_EQ(afterOne, child);
