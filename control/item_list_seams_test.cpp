@@ -183,7 +183,7 @@ TEST_F(ItemListSeams, SystemListsComeFromWinComWinHelpOrTheExtensionAlone) {
     EXPECT_EQ(source.file, windows / c.expected) << c.files.size();
     EXPECT_EQ(source.byExtension, c.byExtension) << c.files.size();
     ASSERT_TRUE(qx30w32::BuildZIPITEMImageList(reader_, source)) << c.files.size();
-    EXPECT_EQ(reader_.systemIconCount_, n);
+    EXPECT_EQ(reader_.SystemIconCount(), n);
     EXPECT_EQ(ImageList_GetImageCount(qx30w32::GetZIPITEMHImageList(reader_, FALSE)), n + 6);
     EXPECT_EQ(ImageList_GetImageCount(qx30w32::GetZIPITEMHImageList(reader_, TRUE)), n + 6);
     EXPECT_TRUE(qx30w32::DestroyZIPITEMImageList(reader_));

@@ -11,6 +11,7 @@
 #include "files/file_fault.h"
 #include "reading/czunzip.h"
 #include "volumes/volume_names.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volumes_test_support.h"
 #include "win_test_util.h"
 #include "writing/czzip.h"
@@ -33,8 +34,8 @@ class SplitJoin : public ::testing::Test {
     return data;
   }
   int Split(long first, long next, HWND window = nullptr) {
-    return zip.SplitArchive(window, source.c_str(), volumes.path().c_str(), first, next,
-                            "Disk %1", "Insert disk %1 of %2");
+    return volumes::SplitArchive(zip, window, source.c_str(), volumes.path().c_str(), first, next,
+                                 "Disk %1", "Insert disk %1 of %2");
   }
   std::vector<uint8_t> Concatenated(const std::vector<std::string>& names) {
     std::vector<uint8_t> all;
@@ -118,8 +119,8 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   EXPECT_EQ(Concatenated(ordered), data);
 
   // Joining from the last volume starts with the first and gives the source back.
-  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
@@ -143,11 +144,11 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   }
   testutil::RemoveTree(volumes.path());
   CreateDirectoryA(volumes.path().c_str(), nullptr);
-  EXPECT_EQ(zip.SplitArchive(nullptr, (sources / "NONE.ZIP").c_str(), volumes.path().c_str(), 10,
-                             10, "", ""),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, (sources / "NONE.ZIP").c_str(),
+                                  volumes.path().c_str(), 10, 10, "", ""),
             kSplitNoSource);
-  EXPECT_EQ(zip.SplitArchive(nullptr, sources.path().c_str(), volumes.path().c_str(), 10, 10, "",
-                             ""),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, sources.path().c_str(), volumes.path().c_str(), 10,
+                                  10, "", ""),
             kSplitNoSource)
       << "a folder";
 }
@@ -187,7 +188,7 @@ TEST_F(SplitJoin, ProgressMessagesOfSplitAndJoin) {
     seen.clear();
     DeleteFileA((joined / "DATA.ZIP").c_str());
     ASSERT_EQ(volumes::JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
-                                joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
+                                   joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
               kJoinDone);
     EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
     if (!progressOn) {
@@ -213,7 +214,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   // From the middle volume: volume 0 comes first; the result has the last volume's time.
   volumetest::ScriptedDiskPrompts prompts;
   ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
   EXPECT_TRUE(volumetest::SameTime(volumetest::ModTime(joined / "DATA.ZIP"),
@@ -221,7 +222,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   EXPECT_TRUE(prompts.texts.empty());
   // An existing output: 8, and it is left alone.
   EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
@@ -230,13 +231,13 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "A_1", std::string("x")));
   testutil::TempFolder other;
   EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0-1").c_str(), other.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE, "t",
-                              "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE,
+                                 "t", "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinNoVolume);
   EXPECT_TRUE(testutil::FolderNames(other.path()).empty());
 
@@ -244,7 +245,7 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_TRUE(testutil::WriteWholeFile(other / "ONE.0_0", std::string("single volume")));
   testutil::TempFolder single;
   ASSERT_EQ(volumes::JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+                                 "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(single / "ONE.ZIP"), testutil::FileBytes(other / "ONE.0_0"));
   EXPECT_TRUE(prompts.texts.empty());
@@ -262,13 +263,13 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
     ASSERT_EQ(GetEnginePrompts(), nullptr);
     testutil::TempFolder unanswered;
     EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
-                                unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
+                                   unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
               kJoinDiskRefused);
   }
   volumetest::ScriptedDiskPrompts prompts;
   // No: 5, and the part joined so far is deleted: nothing is left under the archive's name.
   EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
+                                 FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDiskRefused);
   ASSERT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(prompts.texts[0], "Insert disk 2 of 3");
@@ -279,7 +280,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   const std::vector<uint8_t> someone = writertest::RandomBytes(700, 70);
   ASSERT_TRUE(testutil::WriteWholeFile(joined / "DATA.ZIP", someone));
   EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), someone);
   ASSERT_TRUE(DeleteFileA((joined / "DATA.ZIP").c_str()));
@@ -288,7 +289,7 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
   prompts.texts.clear();
   prompts.onDisk = [&](int) { return MoveFileA(aside.c_str(), middle.c_str()) != FALSE; };
   EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
-                              FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
+                                 FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -347,7 +348,7 @@ TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
     ScopedSimulatedDrives drives;
     drives.MakeFull('S');
     EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), target.c_str(), FALSE,
-                                "t", "m", FALSE, nullptr),
+                                   "t", "m", FALSE, nullptr),
               kJoinNoRoom);
   }
   EXPECT_FALSE(Exists(target + "DATA.ZIP")) << "the archive made for the join is deleted";
