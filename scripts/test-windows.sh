@@ -20,7 +20,13 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   # Start Wine'"'"'s own services now, detached from ctest'"'"'s output pipes: started by the first
   # test program they would hold those pipes open and ctest would wait for them forever.
   "$PELLORO_WINE" wineboot </dev/null >/dev/null 2>&1
+  # Wine closes the desktop (and its explorer.exe) a moment after the last program of the prefix
+  # ends, and opens it again for the next: a test program started while that happens sees a
+  # screen of 0 x 0 pixels, and its windows are never painted. A console program waiting on its
+  # input for the whole run keeps one desktop open from the first test to the last.
+  coproc KEEPER { exec "$PELLORO_WINE" cmd.exe /q /k >/dev/null 2>&1; }
   ctest --test-dir "$0" --output-on-failure -j 4 "$@"
   rc=$?
+  exec {KEEPER[1]}>&-
   "$PELLORO_WINESERVER" -k
   exit $rc' "$tree" "$@"

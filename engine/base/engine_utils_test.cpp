@@ -171,7 +171,13 @@ TEST(PumpMessages, ReturnsDespiteAPainterThatNeverValidates) {
     done = true;
     watchdog.join();
     EXPECT_FALSE(rescued) << "PumpMessages kept pumping WM_PAINT";
-    EXPECT_GE(CountOf(painter.get(), WM_PAINT), 1) << "the window is still painted";
+    RECT desk = {};
+    GetWindowRect(GetDesktopWindow(), &desk);
+    EXPECT_GE(CountOf(painter.get(), WM_PAINT), 1)
+        << "the window is still painted; visible " << IsWindowVisible(painter.get())
+        << ", screen " << GetSystemMetrics(SM_CXSCREEN) << "x" << GetSystemMetrics(SM_CYSCREEN)
+        << ", desktop " << desk.right << "x" << desk.bottom << ", foreground "
+        << (GetForegroundWindow() == painter.get());
     EXPECT_FALSE(GetUpdateRect(painter.get(), nullptr, FALSE));
   }
 }
@@ -504,7 +510,8 @@ TEST(CenterWindow, KeepsALargeWindowOnTheScreen) {
   EXPECT_TRUE(CenterWindow(large.get(), FALSE));
   RECT r;
   GetWindowRect(large.get(), &r);
-  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.left, 40) << "screen " << GetSystemMetrics(SM_CXSCREEN) << "x"
+                        << GetSystemMetrics(SM_CYSCREEN);
   EXPECT_EQ(r.top, 30);
   EXPECT_EQ(r.right - r.left, 400) << "the size stays";
 
