@@ -27,6 +27,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   coproc KEEPER { exec "$PELLORO_WINE" cmd.exe /q /k >/dev/null 2>&1; }
   ctest --test-dir "$0" --output-on-failure -j 4 "$@"
   rc=$?
-  exec {KEEPER[1]}>&-
+  # (Ended early, as when the server was stopped from outside, it has no input left to close.)
+  [ -n "${KEEPER[1]:-}" ] && exec {KEEPER[1]}>&-
   "$PELLORO_WINESERVER" -k
   exit $rc' "$tree" "$@"

@@ -136,7 +136,9 @@ TEST(OrderedPool, JobsGonePastAreNeverBegun) {
     EXPECT_EQ(gated.pool.Take(1, false, nullptr), nullptr);  // the worker is on job 0
     SetEvent(gated.release);
     const std::unique_ptr<OrderedPool::Result> third = gated.pool.Take(2, false, nullptr);
-    if (third != nullptr) EXPECT_EQ(IndexOf(third), 2u);
+    if (third != nullptr) {
+      EXPECT_EQ(IndexOf(third), 2u);
+    }
     const std::unique_ptr<OrderedPool::Result> fourth = gated.pool.Take(3, true, nullptr);
     ASSERT_NE(fourth, nullptr);
     EXPECT_EQ(IndexOf(fourth), 3u);

@@ -124,7 +124,9 @@ int BuildDirectly(const Request& r, const std::string& stub) {
 // holds the block's first two fields right behind it.
 void Build(const Request& r) {
   DeleteFileA(Output(r).c_str());
-  if (r.overExisting) ASSERT_TRUE(testutil::WriteWholeFile(Output(r), std::string(90000, 'u')));
+  if (r.overExisting) {
+    ASSERT_TRUE(testutil::WriteWholeFile(Output(r), std::string(90000, 'u')));
+  }
   const std::string shipped = ShippedStub();
   std::string log;
   const int code = shipped.empty() ? BuildThroughTheControl(r, &log) : BuildDirectly(r, shipped);
