@@ -7,9 +7,10 @@
 # UnzipFiles of that tree (stored and zip -6) beside the native unzip and a copy floor of ours
 # (the same files copied with plain Win32 calls under the same Wine), on the i686 build where
 # 32-bit Wine runs, else on the 64-bit one, with a whole cscript run of a VBScript extracting the
-# deflated tree. "pelloro" times opening and listing archives of 2, 2,000 and 20,000 entries in
-# Pelloro's main window, in a bare list view by the control and as Pelloro.exe /open, in a virtual
-# display. Every Wine prefix made here is made as the test prefixes are (unmanaged windows).
+# deflated tree and the part of it after the script's last line (its result) while the process
+# ends. "pelloro" times opening and listing archives of 2, 2,000 and 20,000 entries in Pelloro's
+# main window, in a bare list view by the control and as Pelloro.exe /open, in a virtual display.
+# Every Wine prefix made here is made as the test prefixes are (unmanaged windows).
 # Usage: scripts/bench.sh [name ...]   (e.g. crc32 inflate deflate zipfiles unzipfiles pelloro;
 #        default: all)
 # Environment: BENCH_RUNS   runs of every timing under Wine and of the peers (default 1; the
@@ -261,11 +262,16 @@ if [ "$unzipfiles" -eq 1 ]; then
     for ((r = 1; r <= runs; r++)); do
       rm -rf "$work/SCRIPT-OUT"
       start=$(date +%s.%N)
+      # Every line the script prints is stamped as it arrives (cscript writes it at once): the
+      # time from its last line, the result, to the end of the process is the process's end.
       "$wine" cscript //nologo "$extract_script" "$winfolder\\DEFLATED.ZIP" "$winfolder\\SCRIPT-OUT" \
-          >"$work/script-extract.txt" 2>&1 </dev/null
+          2>&1 </dev/null | while IFS= read -r line; do echo "$(date +%s.%N) $line"; done \
+          >"$work/script-extract.txt"
       end=$(date +%s.%N)
       grep -q "UnzipFiles=0" "$work/script-extract.txt" || { cat "$work/script-extract.txt" >&2; return 1; }
       awk -v a="$start" -v b="$end" 'BEGIN { printf "script extract %.3f\n", b - a }'
+      awk -v b="$end" '/UnzipFiles=/ { last = $1 } END { printf "script ending %.3f\n", b - last }' \
+          "$work/script-extract.txt"
       start=$(date +%s.%N)
       "$wine" cscript //nologo "$create_script" >"$work/script-create.txt" 2>&1 </dev/null
       end=$(date +%s.%N)
@@ -277,7 +283,7 @@ if [ "$unzipfiles" -eq 1 ]; then
   export winfolder
   export -f scripted_runs
   run_in_wine "$arch" 0 "$work/unzipfiles-script.txt" "$work/unzipfiles-script-err.txt" scripted_runs
-  awk -v a="$arch" '$2 == "extract" { print "cscript-run(" a ") deflated", $3 } $2 == "create" { print "cscript-create-only(" a ") control", $3 }' \
+  awk -v a="$arch" '$2 == "extract" { print "cscript-run(" a ") deflated", $3 } $2 == "ending" { print "cscript-after-result(" a ") deflated", $3 } $2 == "create" { print "cscript-create-only(" a ") control", $3 }' \
       "$work/unzipfiles-script.txt" >> "$results"
   awk -v runs="$runs" "$median_table"'
     { key = $1 " " $2; if (!(key in secs)) order[++count] = key; secs[key] = secs[key] " " $3 }
