@@ -113,8 +113,9 @@ bool ReadNextCentralHeader(CZUnzip& reader) {
     return false;
   }
   if (reader.ReadCentralHeader(TRUE) != 0) return false;
-  if (reader.ReadFileName(reader.CentralHeader().nameLength) > 1) return false;
-  return reader.SkipBytes(reader.CentralHeader().extraLength) <= 1;
+  const UnzipCentralHeader& header = reader.CentralHeader();
+  if (reader.ReadFileName(header.nameLength, header.flags) > 1) return false;
+  return reader.SkipBytes(header.extraLength) <= 1;
 }
 
 zipitem::EntryFacts FactsOf(const UnzipCentralHeader& header) {

@@ -362,7 +362,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
       int name = kUnzipOk;
       if (ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature) ||
           ReadCentralHeader(TRUE) != kUnzipOk ||
-          ((name = ReadFileName(central_.nameLength)) > 1 && name != kUnzipNameTooLong) ||
+          ((name = ReadFileName(central_.nameLength, central_.flags)) > 1 &&
+           name != kUnzipNameTooLong) ||
           ReadExtraField(central_.extraLength) > 1 || SkipBytes(central_.commentLength) > 1) {
         walkFailure = kUnzipBadArchive;
         remaining = 0;
@@ -467,7 +468,7 @@ int CZUnzip::ProcessEntry(const UnzipBatchEntry& entry, bool* passwordSkipped) {
   uncompressedSize_ = local_.uncompressedSize;
   entryAttributes_ = entry.externalAttributes;
 
-  const int name = ReadFileName(local_.nameLength);
+  const int name = ReadFileName(local_.nameLength, local_.flags);
   if (name == kUnzipNameTooLong) return kExtractSkipped;
   if (name != kUnzipOk) return kUnzipBadArchive;
   if (ReadExtraField(local_.extraLength) > 1) return kUnzipBadArchive;

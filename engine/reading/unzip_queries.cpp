@@ -11,6 +11,7 @@
 #include "base/engine_state.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
+#include "base/entry_text.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ bool FindEntry(CZUnzip& unzip, BOOL fullHeader, Test found) {
       return false;
     }
     if (unzip.ReadCentralHeader(fullHeader) != kUnzipOk) return false;
-    const int name = unzip.ReadFileName(unzip.CentralHeader().nameLength);
+    const UnzipCentralHeader& header = unzip.CentralHeader();
+    const int name = unzip.ReadFileName(header.nameLength, header.flags);
     if (name != kUnzipOk && name != kUnzipNameTooLong) return false;
     if (unzip.ReadExtraField(unzip.CentralHeader().extraLength) > 1) return false;
     if (found()) return true;
@@ -159,7 +161,13 @@ long CZUnzip::GetLocalCommentSize(const char* archiveName, const char* entryName
   if (!Accepted(session.Begin(archiveName))) return -1;
   const std::string sought = UpperCopy(entryName);
   if (!FindEntry(*this, FALSE, [&] { return fullEntryName_ == sought; })) return -1;
-  return central_.commentLength;
+  if ((central_.flags & zip::kFlagUtf8) == 0 || central_.commentLength == 0) {
+    return central_.commentLength;
+  }
+  // The length of the comment as GetLocalComment gives it (before its cut).
+  std::string comment;
+  if (!ReadEntryComment(&comment)) return -1;
+  return static_cast<long>(comment.size());
 }
 
 BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, char* out) {
@@ -168,12 +176,31 @@ BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, ch
   if (!Accepted(session.Begin(archiveName))) return FALSE;
   const std::string sought = UpperCopy(entryName);
   if (!FindEntry(*this, TRUE, [&] { return fullEntryName_ == sought; })) return FALSE;
+  if ((central_.flags & zip::kFlagUtf8) != 0) {
+    // Decoded whole: a cut could split a character and make the text no UTF-8 at all.
+    std::string comment;
+    if (!ReadEntryComment(&comment)) return FALSE;
+    const size_t kept = comment.size() < static_cast<size_t>(kUnzipMaxComment)
+                            ? comment.size()
+                            : static_cast<size_t>(kUnzipMaxComment);
+    std::memcpy(out, comment.data(), kept);
+    out[kept] = '\0';
+    return TRUE;
+  }
   const long wanted =
       central_.commentLength < kUnzipMaxComment ? central_.commentLength : kUnzipMaxComment;
   if (ReadBytes(comment_, wanted) != wanted) return FALSE;
   comment_[wanted] = '\0';
   std::memcpy(out, comment_, static_cast<size_t>(wanted) + 1);
   return TRUE;
+}
+
+bool CZUnzip::ReadEntryComment(std::string* comment) {
+  comment->assign(central_.commentLength, '\0');
+  const long length = central_.commentLength;
+  if (length != 0 && ReadBytes(comment->data(), length) != length) return false;
+  EntryTextToOem(central_.flags, *comment);
+  return true;
 }
 
 BOOL CZUnzip::IsFileInTheZIPFile(const char* archiveName, const char* mask) {
