@@ -1,5 +1,6 @@
 #include "browse_directory_dlg.h"
 
+#include "activex/com_ref.h"
 #include "forms/application.h"
 #include "forms/form.h"
 #include "forms/win_control.h"
@@ -19,13 +20,10 @@ bool TBrowseDirectoryDlg::Execute() {
   } else if (forms::Application::Instance().MainForm != nullptr) {
     owner = forms::Application::Instance().MainForm->Handle();
   }
-  IMalloc* allocator = nullptr;
-  if (FAILED(CoGetMalloc(1, &allocator)) || allocator == nullptr) return false;
+  activex::ComRef<IMalloc> allocator;
+  if (FAILED(CoGetMalloc(1, allocator.out())) || !allocator) return false;
   char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
-  if (buffer == nullptr) {
-    allocator->Release();
-    return false;
-  }
+  if (buffer == nullptr) return false;
   buffer[0] = '\0';
   // The expanded desktop is the desktop itself as the root (no item list); other roots are the
   // shell's special folders.
@@ -51,7 +49,6 @@ bool TBrowseDirectoryDlg::Execute() {
   }
   if (root != nullptr) allocator->Free(root);
   allocator->Free(buffer);
-  allocator->Release();
   if (chosen) directory_ = path;
   return chosen;
 }

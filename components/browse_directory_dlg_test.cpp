@@ -33,7 +33,7 @@ TEST_F(BrowseTest, OkAtThePersonalFolderGivesItsPath) {
   dialog.Root = TRootID::idPersonal;
   dialog.Options = bfDirectoriesOnly;
   bool titleSeen = false;
-  guitest::DialogAnswer answer("", [&](HWND window) {
+  testutil::DialogAnswerer answer(testutil::ThisThreadsDialog(""), [&](HWND window) {
     Sleep(300);  // the tree fills after the dialog shows
     TitleSearch search{"Extract to Grüße"};
     EnumChildWindows(window, FindTitle, reinterpret_cast<LPARAM>(&search));
@@ -48,7 +48,7 @@ TEST_F(BrowseTest, OkAtThePersonalFolderGivesItsPath) {
   });
   const bool chosen = dialog.Execute();
   EXPECT_TRUE(answer.Wait());
-  EXPECT_TRUE(answer.Seen());
+  EXPECT_TRUE(answer.found());
   EXPECT_TRUE(titleSeen);
   char personal[MAX_PATH] = {};
   ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, personal), S_OK);
@@ -62,10 +62,11 @@ TEST_F(BrowseTest, OkAtThePersonalFolderGivesItsPath) {
 TEST_F(BrowseTest, CancelLeavesDirectoryUnchanged) {
   TBrowseDirectoryDlg dialog(nullptr);
   dialog.Title = "Cancel me";
-  guitest::DialogAnswer answer("", [](HWND window) { guitest::Press(window, IDCANCEL); });
+  testutil::DialogAnswerer answer(testutil::ThisThreadsDialog(""),
+                                  [](HWND window) { guitest::Press(window, IDCANCEL); });
   EXPECT_FALSE(dialog.Execute());
   EXPECT_TRUE(answer.Wait());
-  EXPECT_TRUE(answer.Seen());
+  EXPECT_TRUE(answer.found());
   EXPECT_EQ(dialog.Directory(), "");
 }
 

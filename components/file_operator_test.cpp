@@ -101,14 +101,14 @@ TEST_F(FileOperatorTest, CancelledConfirmationGivesFalse) {
   op.SetOperation(TFileOperation::foDelete);
   op.SetFlags(0);  // the shell asks
   op.SetSourceName(file);
-  guitest::DialogAnswer answer("", [](HWND dialog) {
+  testutil::DialogAnswerer answer(testutil::ThisThreadsDialog(""), [](HWND dialog) {
     guitest::Press(dialog, IDNO);
     Sleep(200);
     if (IsWindow(dialog)) guitest::Press(dialog, IDCANCEL);
   });
   EXPECT_FALSE(op.Execute());
   EXPECT_TRUE(answer.Wait());
-  EXPECT_TRUE(answer.Seen());
+  EXPECT_TRUE(answer.found());
   EXPECT_TRUE(Exists(file));
 }
 

@@ -34,10 +34,9 @@ void DeleteWriterEngine(CZZip* writer) { delete writer; }
 void DeleteReaderEngine(CZUnzip* reader) {
   if (reader == nullptr) return;
   // The item list's image lists are the reader's to free; they outlive no control.
-  if (reader->largeImages_ != nullptr) ImageList_Destroy(reader->largeImages_);
-  if (reader->smallImages_ != nullptr) ImageList_Destroy(reader->smallImages_);
-  reader->largeImages_ = nullptr;
-  reader->smallImages_ = nullptr;
+  if (reader->LargeImages() != nullptr) ImageList_Destroy(reader->LargeImages());
+  if (reader->SmallImages() != nullptr) ImageList_Destroy(reader->SmallImages());
+  reader->SetImageLists(nullptr, nullptr);
   delete reader;
 }
 

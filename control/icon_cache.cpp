@@ -40,15 +40,20 @@ std::string Ansi(const CZText& oem) {
   return copy.str();
 }
 
-// The system image list that SHGetFileInfoA gives for file (small or large); its HICON freed.
-HIMAGELIST SystemList(const std::string& file, UINT sizeFlag) {
+// The system image list that SHGetFileInfoA gives for the source (small or large); its HICON
+// freed.
+HIMAGELIST SystemList(const SystemListSource& source, UINT sizeFlag) {
   SHFILEINFOA info = {};
-  const DWORD_PTR list = SHGetFileInfoA(file.c_str(), 0, &info, sizeof info,
-                                        SHGFI_SYSICONINDEX | SHGFI_ICON | sizeFlag);
+  const UINT byExtension = source.byExtension ? SHGFI_USEFILEATTRIBUTES : 0;
+  const DWORD_PTR list =
+      SHGetFileInfoA(source.file.c_str(), source.byExtension ? FILE_ATTRIBUTE_NORMAL : 0, &info,
+                     sizeof info, SHGFI_SYSICONINDEX | SHGFI_ICON | sizeFlag | byExtension);
   if (list == 0) return nullptr;  // hIcon may hold junk then: never touched
   Drop(Took(info.hIcon));
   return reinterpret_cast<HIMAGELIST>(list);
 }
+
+bool GivesImages(HIMAGELIST list) { return list != nullptr && ImageList_GetImageCount(list) > 0; }
 
 HICON LoadOwnIcon(int resource, bool large) {
   const HINSTANCE module = ModuleInstance();
@@ -64,19 +69,27 @@ HICON LoadOwnIcon(int resource, bool large) {
 long LiveItemIconHandles() { return g_liveIcons; }
 long ItemIconProbes() { return g_probes; }
 
+SystemListSource FindSystemListSource(const std::string& windowsFolder) {
+  for (const char* name : {"WIN.COM", "WINHELP.EXE"}) {
+    SystemListSource source{windowsFolder + name, false};
+    if (GivesImages(SystemList(source, SHGFI_SMALLICON))) return source;
+  }
+  // Neither file exists on 64-bit Windows, nor in a prefix that 64-bit Wine made alone: the shell
+  // still gives its lists for a program's name when told the file's attributes.
+  return SystemListSource{windowsFolder + "WINHELP.EXE", true};
+}
+
 BOOL BuildZIPITEMImageList(CZUnzip& reader) {
   CZText windows;
   windows.GetWindowsDir();
-  const std::string windowsFolder = Ansi(windows);
-  std::string source = windowsFolder + "WIN.COM";
+  return BuildZIPITEMImageList(reader, FindSystemListSource(Ansi(windows)));
+}
+
+BOOL BuildZIPITEMImageList(CZUnzip& reader, const SystemListSource& source) {
   HIMAGELIST systemSmall = SystemList(source, SHGFI_SMALLICON);
-  if (systemSmall == nullptr || ImageList_GetImageCount(systemSmall) <= 0) {
-    source = windowsFolder + "WINHELP.EXE";
-    systemSmall = SystemList(source, SHGFI_SMALLICON);
-  }
-  if (systemSmall == nullptr || ImageList_GetImageCount(systemSmall) <= 0) return FALSE;
+  if (!GivesImages(systemSmall)) return FALSE;
   const int n = ImageList_GetImageCount(systemSmall);
-  // The large list from the file that gave the small one.
+  // The large list from the source that gave the small one.
   HIMAGELIST systemLarge = SystemList(source, SHGFI_LARGEICON);
 
   HIMAGELIST small = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
@@ -94,22 +107,20 @@ BOOL BuildZIPITEMImageList(CZUnzip& reader) {
                           ? Took(ImageList_GetIcon(systemLarge, i, ILD_TRANSPARENT))
                           : nullptr);
   }
-  reader.systemIconCount_ = n;
+  reader.SetSystemIconCount(n);
   for (const OwnIconResources& own : kOwnIcons) {
     AppendIcon(large, LoadOwnIcon(own.large, true));
     AppendIcon(small, LoadOwnIcon(own.small, false));
   }
   // A second build leaves the earlier lists to the host that holds their handles.
-  reader.smallImages_ = small;
-  reader.largeImages_ = large;
+  reader.SetImageLists(small, large);
   return TRUE;
 }
 
 BOOL DestroyZIPITEMImageList(CZUnzip& reader) {
-  HIMAGELIST small = reader.smallImages_;
-  HIMAGELIST large = reader.largeImages_;
-  reader.smallImages_ = nullptr;
-  reader.largeImages_ = nullptr;
+  HIMAGELIST small = reader.SmallImages();
+  HIMAGELIST large = reader.LargeImages();
+  reader.SetImageLists(nullptr, nullptr);
   BOOL result = TRUE;
   if (small != nullptr) {
     result = ImageList_Destroy(small);
@@ -120,11 +131,11 @@ BOOL DestroyZIPITEMImageList(CZUnzip& reader) {
 }
 
 HIMAGELIST GetZIPITEMHImageList(const CZUnzip& reader, BOOL bigIcons) {
-  return bigIcons ? reader.largeImages_ : reader.smallImages_;
+  return bigIcons ? reader.LargeImages() : reader.SmallImages();
 }
 
 BOOL SetListViewImageList(const CZUnzip& reader, HWND listView) {
-  if (reader.smallImages_ == nullptr || reader.largeImages_ == nullptr) return FALSE;
+  if (reader.SmallImages() == nullptr || reader.LargeImages() == nullptr) return FALSE;
   if (listView == nullptr || !IsWindow(listView)) return FALSE;
   const LONG style = GetWindowLongA(listView, GWL_STYLE);
   SetLastError(0);
@@ -134,9 +145,9 @@ BOOL SetListViewImageList(const CZUnzip& reader, HWND listView) {
   }
   if ((GetWindowLongA(listView, GWL_STYLE) & LVS_SHAREIMAGELISTS) == 0) return FALSE;
   SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_SMALL,
-               reinterpret_cast<LPARAM>(reader.smallImages_));
+               reinterpret_cast<LPARAM>(reader.SmallImages()));
   SendMessageA(listView, LVM_SETIMAGELIST, LVSIL_NORMAL,
-               reinterpret_cast<LPARAM>(reader.largeImages_));
+               reinterpret_cast<LPARAM>(reader.LargeImages()));
   return TRUE;
 }
 

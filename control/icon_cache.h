@@ -23,8 +23,20 @@ struct OwnIconResources {
 inline constexpr OwnIconResources kOwnIcons[6] = {
     {209, 210}, {212, 211}, {216, 215}, {214, 213}, {220, 219}, {218, 217}};
 
-// FALSE (nothing changed) when the system image list cannot be obtained.
+// Where the system image lists are asked for: an existing file of the Windows folder, or a name
+// the shell answers by its extension alone (byExtension).
+struct SystemListSource {
+  std::string file;  // ANSI
+  bool byExtension = false;
+};
+// WIN.COM, else WINHELP.EXE of windowsFolder (ANSI, ending in '\') when the shell gives a list
+// holding images for it; else WINHELP.EXE by its extension.
+SystemListSource FindSystemListSource(const std::string& windowsFolder);
+
+// FALSE (nothing changed) when the system image list cannot be obtained. The lists come from the
+// source FindSystemListSource gives for the Windows folder, or from the one given.
 BOOL BuildZIPITEMImageList(CZUnzip& reader);
+BOOL BuildZIPITEMImageList(CZUnzip& reader, const SystemListSource& source);
 BOOL DestroyZIPITEMImageList(CZUnzip& reader);
 HIMAGELIST GetZIPITEMHImageList(const CZUnzip& reader, BOOL bigIcons);
 BOOL SetListViewImageList(const CZUnzip& reader, HWND listView);

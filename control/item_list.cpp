@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,20 +27,32 @@ bool IsListView(HWND list) {
   return lstrcmpiA(name, WC_LISTVIEWA) == 0;
 }
 
-// The icon lookups of one build: WIN.INI's associations and the probe files.
+// The icon lookups of one build: WIN.INI's associations and the probe files, each asked once per
+// extension (every lookup is several calls into the system, and an archive's entries share a
+// few extensions).
 class BuildLookups final : public zipitem::IconLookups {
  public:
   explicit BuildLookups(const CZText& probeFolder) : probeFolder_(probeFolder) {}
   bool HasAssociatedProgram(const std::string& extension) override {
+    const auto known = associated_.find(extension);
+    if (known != associated_.end()) return known->second;
     CZText program;
-    return !program.GetAssociatedProgram(("X." + extension).c_str()).IsEmpty();
+    const bool associated = !program.GetAssociatedProgram(("X." + extension).c_str()).IsEmpty();
+    associated_.emplace(extension, associated);
+    return associated;
   }
   int32_t ProbeSystemIcon(const std::string& extension) override {
-    return ProbeExtensionIcon(probeFolder_, extension);
+    const auto known = probed_.find(extension);
+    if (known != probed_.end()) return known->second;
+    const int32_t icon = ProbeExtensionIcon(probeFolder_, extension);
+    probed_.emplace(extension, icon);
+    return icon;
   }
 
  private:
   const CZText& probeFolder_;
+  std::map<std::string, bool> associated_;
+  std::map<std::string, int32_t> probed_;
 };
 
 // The list view's style switched to report for the fill and put back on every path out.
@@ -105,19 +119,6 @@ void SortListBox(HWND list, short mode, BOOL background) {
   zipitem::ShellSort(access, mode, CompareAnsi);
 }
 
-// Reads the central header at the input and its name; FALSE when the directory is broken there.
-bool ReadNextCentralHeader(CZUnzip& reader) {
-  char signature[4] = {};
-  if (reader.ReadBytes(signature, 4) != 4) return false;
-  if (signature[0] != 'P' || signature[1] != 'K' || signature[2] != 1 || signature[3] != 2) {
-    return false;
-  }
-  if (reader.ReadCentralHeader(TRUE) != 0) return false;
-  const UnzipCentralHeader& header = reader.CentralHeader();
-  if (reader.ReadFileName(header.nameLength, header.flags) > 1) return false;
-  return reader.SkipBytes(header.extraLength) <= 1;
-}
-
 zipitem::EntryFacts FactsOf(const UnzipCentralHeader& header) {
   zipitem::EntryFacts facts;
   facts.externalAttributes = header.externalAttributes;
@@ -132,12 +133,29 @@ zipitem::EntryFacts FactsOf(const UnzipCentralHeader& header) {
   return facts;
 }
 
-// The items of one build, into the window; 0, -1 or -2.
-short FillList(CZUnzip& reader, const ItemListRequest& request, bool windowsIcons) {
-  const long count = reader.EndRecord().totalEntries;
+// The items of one build, from the reader's walk of the archive's directory into the window; 0,
+// -1 or -2. found: whether the archive's directory was found (else the result is -1).
+short FillList(CZUnzip& reader, const ItemListRequest& request, bool windowsIcons, bool* found) {
+  const bool listView = request.listView != FALSE;
   BuildLookups lookups(request.probeFolder);
-  for (long i = 0; i < count; ++i) {
-    if (!ReadNextCentralHeader(reader)) return kItemListUnusable;
+  std::optional<ReportStyleForFill> style;
+  short result = 0;
+  const CentralWalk walk = reader.ForEachCentralEntry(request.archiveName, [&](unsigned index,
+                                                                               int nameResult) {
+    const long i = static_cast<long>(index);
+    if (i == 0) {
+      // The directory is found: the window gets ready for its entries.
+      const long count = reader.EndRecord().totalEntries;
+      if (count >= kNoProbesFrom) windowsIcons = false;
+      if (listView) SendMessageA(request.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+      style.emplace(request.list,
+                    listView && count > kReportStyleAbove && IsListView(request.list));
+    }
+    // An entry whose name was cut cannot be listed under its name.
+    if (nameResult != kUnzipOk) {
+      result = kItemListUnusable;
+      return false;
+    }
     if (request.background && i % 25 == 0) PumpMessages(nullptr);
     const UnzipCentralHeader& header = reader.CentralHeader();
     if (i >= request.firstEntry) {
@@ -153,10 +171,13 @@ short FillList(CZUnzip& reader, const ItemListRequest& request, bool windowsIcon
       if (request.detection != nullptr) request.detection->Consider(dir.str(), name.str());
       const int32_t icon =
           zipitem::IconIndex(zipitem::IsFolder(facts), zipitem::IsEncrypted(facts), name.str(),
-                             reader.systemIconCount_, windowsIcons, lookups);
+                             reader.SystemIconCount(), windowsIcons, lookups);
       if (request.listView) {
         ZIPITEM* record = NewZipItemRecord();
-        if (record == nullptr) return kItemListRefused;
+        if (record == nullptr) {
+          result = kItemListRefused;
+          return false;
+        }
         zipitem::FillRecord(facts, dir.str(), name.str(), icon, record);
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -166,19 +187,25 @@ short FillList(CZUnzip& reader, const ItemListRequest& request, bool windowsIcon
         item.lParam = reinterpret_cast<LPARAM>(record);
         if (SendMessageA(request.list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) {
           FreeZipItemRecord(record);
-          return kItemListRefused;
+          result = kItemListRefused;
+          return false;
         }
       } else {
         const std::string text = zipitem::FormatText(facts, dir.str(), name.str(), icon);
         if (SendMessageA(request.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) <
             0) {
-          return kItemListRefused;
+          result = kItemListRefused;
+          return false;
         }
       }
     }
-    if (reader.SkipBytes(header.commentLength) > 1) return kItemListUnusable;
-  }
-  return 0;
+    return true;
+  });
+  *found = walk.Accepted();
+  if (!*found) return kItemListUnusable;
+  // An empty directory lists nothing; a broken one makes the archive unusable.
+  if (walk.Broken() && !walk.closedEmpty) return kItemListUnusable;
+  return result;
 }
 
 }  // namespace
@@ -228,28 +255,12 @@ short BuildZIPITEMList(CZUnzip& reader, const ItemListRequest& request) {
   } else {
     SendMessageA(request.list, LB_RESETCONTENT, 0, 0);
   }
-  bool windowsIcons = request.windowsIcons && !request.probeFolder.IsEmpty() &&
-                      reader.largeImages_ != nullptr &&
-                      ImageList_GetImageCount(reader.largeImages_) > 0;
-  short result = 0;
-  if (!reader.InitArchive(request.archiveName) || !reader.OpenArchiveFile()) {
-    reader.EndArchive();
-    return kItemListUnusable;
-  }
-  const int found = reader.FindEndCentralDir();
-  if (found != 0 && found != 1 && found != 17) {
-    reader.EndArchive();
-    return kItemListUnusable;
-  }
-  const long count = reader.EndRecord().totalEntries;
-  if (count >= kNoProbesFrom) windowsIcons = false;
-  if (found != 1 || count > 0) {
-    if (listView) SendMessageA(request.list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-    ReportStyleForFill style(request.list, listView && count > kReportStyleAbove &&
-                                               IsListView(request.list));
-    result = reader.IsArchiveOpen() ? FillList(reader, request, windowsIcons) : 0;
-  }
-  reader.EndArchive();
+  const bool windowsIcons = request.windowsIcons && !request.probeFolder.IsEmpty() &&
+                            reader.LargeImages() != nullptr &&
+                            ImageList_GetImageCount(reader.LargeImages()) > 0;
+  bool found = false;
+  const short result = FillList(reader, request, windowsIcons, &found);
+  if (!found) return result;
   if (!listView) SortListBox(request.list, request.sortMode, request.background);
   return result;
 }

@@ -164,7 +164,7 @@ void View(ActiveXControl& control, DispatchCall& call) {
   reader.SetEraseReadOnly(FALSE);
   reader.SetPassword(call.Text(5));
   reader.SetAskPassword(call.Bool(6) ? TRUE : FALSE);
-  reader.runExecutables_ = call.Bool(3) ? TRUE : FALSE;
+  reader.SetRunExecutables(call.Bool(3) ? TRUE : FALSE);
   const CZText folder = TemporaryFolder(call.Text(4), "QXVIEW\\");
   StepCurrentControl(control);
   if (folder.IsEmpty()) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -111,14 +112,14 @@ TEST_F(ItemListSeams, MoreThanAHundredEntriesAreFilledInReportStyle) {
       EXPECT_EQ(style & LVS_TYPEMASK, large ? LVS_REPORT : LVS_SMALLICON) << archive;
     }
     EXPECT_EQ(GetWindowLongA(lists.listView(), GWL_STYLE) & LVS_TYPEMASK, LVS_SMALLICON);
-    itemlisttest::SaveScreenshot(lists.frame(), std::string("item_list_") + archive);
+    testutil::SaveScreenshot(lists.frame(), std::string("item_list_") + archive + ".bmp");
     qx30w32::DestroyZIPITEMLParam(lists.listView());
   }
 }
 
 TEST_F(ItemListSeams, WindowsIconsAreProbedBelowFiveHundredEntriesOnly) {
   ASSERT_TRUE(qx30w32::BuildZIPITEMImageList(reader_));
-  const int n = reader_.systemIconCount_;
+  const int n = reader_.SystemIconCount();
   ListHost lists;
   const long before = qx30w32::ItemIconProbes();
   ASSERT_EQ(Build(FixtureDir() + "many_500.zip", lists.listView(), true, true), 0);
@@ -148,6 +149,49 @@ TEST_F(ItemListSeams, ManyBuildsAndProbesLeaveNoIconHandle) {
   EXPECT_EQ(qx30w32::LiveItemIconHandles(), before);
   // A probe file that cannot be created (no such folder) is still answered by its extension.
   EXPECT_GE(qx30w32::ProbeExtensionIcon("Z:\\NO\\SUCH\\FOLDER\\", "TXT"), 0);
+}
+
+// The system lists come from WIN.COM, else WINHELP.EXE of the Windows folder, else the shell's
+// answer for WINHELP.EXE's extension: a folder of each kind builds both lists with the system's
+// n images and the six own ones, whatever the machine's Windows folder holds.
+TEST_F(ItemListSeams, SystemListsComeFromWinComWinHelpOrTheExtensionAlone) {
+  // n: the system small list, asked for by a program's extension.
+  SHFILEINFOA info = {};
+  auto system = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA("X.EXE", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+  ASSERT_NE(system, nullptr);
+  const int n = ImageList_GetImageCount(system);
+  ASSERT_GT(n, 0);
+  // A real program serves as the Windows folder's files (an empty one gives the shell no icon).
+  char self[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+  struct Case {
+    std::vector<const char*> files;
+    const char* expected;
+    bool byExtension;
+  };
+  const Case cases[] = {
+      {{"WIN.COM", "WINHELP.EXE"}, "WIN.COM", false},
+      {{"WINHELP.EXE"}, "WINHELP.EXE", false},
+      {{}, "WINHELP.EXE", true},
+  };
+  for (const Case& c : cases) {
+    testutil::TempFolder windows;
+    for (const char* file : c.files) ASSERT_TRUE(CopyFileA(self, (windows / file).c_str(), FALSE));
+    const qx30w32::SystemListSource source = qx30w32::FindSystemListSource(windows.path());
+    EXPECT_EQ(source.file, windows / c.expected) << c.files.size();
+    EXPECT_EQ(source.byExtension, c.byExtension) << c.files.size();
+    ASSERT_TRUE(qx30w32::BuildZIPITEMImageList(reader_, source)) << c.files.size();
+    EXPECT_EQ(reader_.SystemIconCount(), n);
+    EXPECT_EQ(ImageList_GetImageCount(qx30w32::GetZIPITEMHImageList(reader_, FALSE)), n + 6);
+    EXPECT_EQ(ImageList_GetImageCount(qx30w32::GetZIPITEMHImageList(reader_, TRUE)), n + 6);
+    EXPECT_TRUE(qx30w32::DestroyZIPITEMImageList(reader_));
+  }
+  // A file the shell cannot read at all gives no list: nothing is built.
+  EXPECT_FALSE(qx30w32::BuildZIPITEMImageList(
+      reader_, qx30w32::SystemListSource{"Z:\\NO\\SUCH\\FOLDER\\WIN.COM", false}));
+  EXPECT_EQ(qx30w32::GetZIPITEMHImageList(reader_, TRUE), nullptr);
 }
 
 TEST_F(ItemListSeams, AHostsOwnItemIsNeverReadNorFreed) {

@@ -111,7 +111,7 @@ TEST_F(ItemListControl, EveryAccessorAgreesWithPythonInAListViewAndAListBox) {
       ExpectItem(lists.listBox(), false, e.index, e);
     }
     if (std::string(archive) == "python_names.zip") {
-      itemlisttest::SaveScreenshot(lists.frame(), "item_list_names");
+      testutil::SaveScreenshot(lists.frame(), "item_list_names.bmp");
     }
     calls().Void(L"DestroyZIPITEMLParam", DispatchArgs().Long(Handle(lists.listView())) );
     EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
@@ -235,13 +235,12 @@ TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   EXPECT_EQ(static_cast<ULONG>(ImageListHandle(true)),
             static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(large)));
 
-  // n: what the shell's small system list holds (Wine has no WIN.COM; WINHELP.EXE answers).
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
+  // n: what the shell's small system list holds (the list is the process's one, whichever
+  // program's name asks for it).
   SHFILEINFOA info = {};
   auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA((std::string(windows) + "\\WINHELP.EXE").c_str(), 0, &info, sizeof info,
-                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoA("X.EXE", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
   ASSERT_NE(system, nullptr);
   const int n = ImageList_GetImageCount(system);
   ASSERT_GT(n, 0);
@@ -292,7 +291,7 @@ TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   ASSERT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true), 0);
   EXPECT_EQ(calls().Short(L"GetZIPITEMIconIndex", ItemArgs(lists.listView(), 0, true)), n);
   EXPECT_EQ(calls().Short(L"GetZIPITEMIconIndex", ItemArgs(lists.listView(), 1, true)), n + 2);
-  itemlisttest::SaveScreenshot(lists.frame(), "item_list_icons");
+  testutil::SaveScreenshot(lists.frame(), "item_list_icons.bmp");
   // With Windows icons every probed index lies below n, or the icons-off rule gives n + 4 / n + 5.
   ASSERT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listView(), true, 0, true), 0);
   for (int i = 0; i < itemlisttest::ListViewCount(lists.listView()); ++i) {

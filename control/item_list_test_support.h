@@ -1,5 +1,5 @@
 // Helpers of the item-list tests: the fixtures, host windows holding a list box and a list view,
-// subclassing that records or refuses messages, and a screenshot of a window for review.
+// subclassing that records or refuses messages; screenshots are the toolkit's (dialog_robot.h).
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog_robot.h"
 #include "win_test_util.h"
 
 namespace itemlisttest {
@@ -163,42 +164,5 @@ class Subclass {
   Hook hook_;
   WNDPROC previous_ = nullptr;
 };
-
-// Saves what a window shows as a BMP file below the build tree, for people reviewing.
-inline void SaveScreenshot(HWND window, const std::string& name) {
-  RECT r = {};
-  if (window == nullptr || !GetWindowRect(window, &r)) return;
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-    std::string data(reinterpret_cast<const char*>(&file), sizeof file);
-    data.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    data.append(static_cast<const char*>(bits), stride * static_cast<DWORD>(h));
-    testutil::WriteWholeFile(testutil::BinaryDir() + "control\\" + name + ".bmp", data);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-}
 
 }  // namespace itemlisttest

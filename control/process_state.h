@@ -1,6 +1,6 @@
-// State of QX30W32 shared by every control instance in the process, besides what the engine's
-// module state holds (settings file, password flags, prompt texts: module_state.h; the current
-// control: modal_bracket.h; the foreground flag: engine_state.h).
+// State of QX30W32 shared by every control instance in the process, besides its settings (settings
+// file, password flags, prompt texts: prompts/control_settings.h), the current control
+// (modal_bracket.h) and the engine's foreground flag (engine_state.h).
 #pragma once
 
 #include <string>

@@ -102,7 +102,7 @@ TEST_F(ViewEntry, EachExtractedEntryIsOpenedThroughItsAssociation) {
   recorded_.findAnswer = 42;
   recorded_.foundProgram = program_;
   CZUnzip reader;
-  reader.runExecutables_ = FALSE;
+  reader.SetRunExecutables(FALSE);
   // A launch that succeeded ends the view with FALSE (the result hosts of the interface read).
   EXPECT_FALSE(reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.TXT", FALSE,
                            viewFolder_.c_str()));
@@ -120,7 +120,7 @@ TEST_F(ViewEntry, EachExtractedEntryIsOpenedThroughItsAssociation) {
 
 TEST_F(ViewEntry, ProgramsRunDirectlyWithRunExe) {
   CZUnzip reader;
-  reader.runExecutables_ = TRUE;
+  reader.SetRunExecutables(TRUE);
   EXPECT_FALSE(reader.View((FixtureDir() + "zip_nested.zip").c_str(), "SETUP.EXE", FALSE,
                            viewFolder_.c_str()));
   ASSERT_EQ(recorded_.winExec.size(), 1u);

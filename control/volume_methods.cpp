@@ -6,6 +6,7 @@
 #include "base/cztext.h"
 #include "files/drive_checks.h"
 #include "reading/czunzip.h"
+#include "volumes/volume_operations.h"
 #include "writing/czzip.h"
 
 namespace qx30w32::volume_methods {
@@ -44,8 +45,9 @@ void Split(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(4);
   StepForeground(background);
   CZZip& writer = ClearedWriter(control);
-  call.Return(writer.SplitArchive(NotifyWindowFor(control, background), call.Text(0), call.Text(1),
-                                  call.Long(2), call.Long(3), call.Text(5), call.Text(6)));
+  call.Return(volumes::SplitArchive(writer, NotifyWindowFor(control, background), call.Text(0),
+                                    call.Text(1), call.Long(2), call.Long(3), call.Text(5),
+                                    call.Text(6)));
 }
 
 // MakeEXEFile(szZipName, szEXEName, szProgramToLaunch, szEXETitle, szELFFile, iOverwriteMode,
@@ -61,9 +63,10 @@ void MakeExeFile(ActiveXControl& control, DispatchCall& call) {
 // background flag also decides the join's own progress messages; no unique name.
 void Join(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(4);
-  CZUnzip& reader = PrepareReader(control, background);
-  call.Return(reader.JoinVolumes(NotifyWindowFor(control, background), call.Text(0), call.Text(1),
-                                 AsBool(background), call.Text(2), call.Text(3), FALSE, nullptr));
+  PrepareReader(control, background);
+  call.Return(volumes::JoinVolumes(NotifyWindowFor(control, background), call.Text(0),
+                                   call.Text(1), AsBool(background), call.Text(2), call.Text(3),
+                                   FALSE, nullptr));
 }
 
 // Restore(szSourceDirectory, szDestinationDirectory, iOverwriteMode, bDisplayDialog,
@@ -77,9 +80,9 @@ void Restore(ActiveXControl& control, DispatchCall& call) {
   reader.SetNotifyWindow(NotifyWindowFor(control, background));
   reader.SetAskPassword(FALSE);
   StepCurrentControl(control);
-  call.Return(reader.RestoreBackupSet(NotifyWindowFor(control, background), call.Text(0),
-                                      call.Text(1), call.Short(2), AsBool(call.Bool(3)),
-                                      call.Text(5), call.Text(6)));
+  call.Return(volumes::RestoreBackupSet(reader, NotifyWindowFor(control, background),
+                                        call.Text(0), call.Text(1), call.Short(2),
+                                        AsBool(call.Bool(3)), call.Text(5), call.Text(6)));
 }
 
 // Backup(szMask, szDestDrive, bRecurse, bUseArchiveFlag, bRemoveArchiveFlag, bForceSingleBackup,
@@ -90,9 +93,9 @@ void Backup(ActiveXControl& control, DispatchCall& call) {
   writer.SetArchiveFlagOptions(AsBool(call.Bool(3)), AsBool(call.Bool(4)));
   writer.SetCompressionMode(call.Short(8));  // an unknown mode compresses normally
   StepCurrentControl(control);
-  call.Return(writer.BackupToDiskettes(call.Text(0), call.Text(1), AsBool(call.Bool(2)),
-                                       NotifyWindowFor(control, background), call.Text(6),
-                                       call.Text(7), AsBool(call.Bool(5))));
+  call.Return(volumes::BackupToDiskettes(writer, call.Text(0), call.Text(1), AsBool(call.Bool(2)),
+                                         NotifyWindowFor(control, background), call.Text(6),
+                                         call.Text(7), AsBool(call.Bool(5))));
 }
 
 // IsDisketteReady(szDiskette): the drive is ready and has some free space.

@@ -7,7 +7,7 @@
 #include "dispatch_members.h"
 #include "engine_objects.h"
 #include "event_messages.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"
 #include "resource.h"
@@ -29,11 +29,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 HRESULT CZCtrl::Create(REFIID riid, void** object) {
-  auto* control = new (std::nothrow) CZCtrl();
-  if (control == nullptr) return E_OUTOFMEMORY;
-  HRESULT hr = control->QueryInterface(riid, object);
-  control->Release();  // the creation reference; QueryInterface's one stays
-  return hr;
+  // The creation reference goes when this ends; QueryInterface's one stays.
+  activex::ComRef<CZCtrl> control(new (std::nothrow) CZCtrl());
+  if (!control) return E_OUTOFMEMORY;
+  return control->QueryInterface(riid, object);
 }
 
 const activex::ControlClassInfo& CZCtrl::ClassInfo() {

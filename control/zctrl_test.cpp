@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
+#include "control_settings.h"
 #include "base/module_state.h"
 #include "process_state.h"
 #include "qx30w32_guids.h"

@@ -5,11 +5,10 @@
 #include "resource.h"
 
 HRESULT CZPropPage::Create(REFIID riid, void** object) {
-  auto* page = new (std::nothrow) CZPropPage();
-  if (page == nullptr) return E_OUTOFMEMORY;
-  HRESULT hr = page->QueryInterface(riid, object);
-  page->Release();
-  return hr;
+  // The creation reference goes when this ends; QueryInterface's one stays.
+  activex::ComRef<CZPropPage> page(new (std::nothrow) CZPropPage());
+  if (!page) return E_OUTOFMEMORY;
+  return page->QueryInterface(riid, object);
 }
 
 CZPropPage::CZPropPage() : DialogPropertyPage(IDD_PROPPAGE, IDS_PROPPAGE_CAPTION) {}

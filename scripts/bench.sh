@@ -6,9 +6,12 @@
 # the shipped i686 build where this machine runs 32-bit Wine. "unzipfiles" times the engine's
 # UnzipFiles of that tree (stored and zip -6) beside the native unzip and a copy floor of ours
 # (the same files copied with plain Win32 calls under the same Wine), on the i686 build where
-# 32-bit Wine runs, else on the 64-bit one.
-# Usage: scripts/bench.sh [name ...]   (e.g. crc32 inflate deflate zipfiles unzipfiles; default:
-#        all)
+# 32-bit Wine runs, else on the 64-bit one, with a whole cscript run of a VBScript extracting the
+# deflated tree. "pelloro" times opening and listing archives of 2, 2,000 and 20,000 entries in
+# Pelloro's main window, in a bare list view by the control and as Pelloro.exe /open, in a virtual
+# display. Every Wine prefix made here is made as the test prefixes are (unmanaged windows).
+# Usage: scripts/bench.sh [name ...]   (e.g. crc32 inflate deflate zipfiles unzipfiles pelloro;
+#        default: all)
 # Environment: BENCH_RUNS   runs of every timing under Wine and of the peers (default 1; the
 #                           tables show the median)
 #              BENCH_WINDOWS_BUILD   the 64-bit Windows tree to build and use (default
@@ -24,15 +27,17 @@ corpus="$root/../shared/bench-corpus"
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
   for f in "$root"/engine/core/bench/*_bench.cpp; do n=$(basename "$f" _bench.cpp); names+=("$n"); done
-  names+=(zipfiles unzipfiles)
+  names+=(zipfiles unzipfiles pelloro)
 fi
 native=()
 zipfiles=0
 unzipfiles=0
+pelloro=0
 for n in "${names[@]}"; do
   case "$n" in
     zipfiles) zipfiles=1 ;;
     unzipfiles) unzipfiles=1 ;;
+    pelloro) pelloro=1 ;;
     *) native+=("$n") ;;
   esac
 done
@@ -46,7 +51,7 @@ if [ ${#native[@]} -gt 0 ]; then
     "$root/build/bench/engine/core/${n}_bench" "$corpus"
   done
 fi
-[ "$zipfiles" -eq 1 ] || [ "$unzipfiles" -eq 1 ] || exit 0
+[ "$zipfiles" -eq 1 ] || [ "$unzipfiles" -eq 1 ] || [ "$pelloro" -eq 1 ] || exit 0
 
 # ---- the Windows builds and their Wine environments -------------------------------------------
 runs=${BENCH_RUNS:-1}
@@ -65,42 +70,57 @@ build_windows() {  # tree toolchain target...
   cmake --build "$tree" -j 3 --target "$@" >/dev/null
 }
 
-# Runs a benchmark program under the Wine of a build ("x86_64" or "i686") with its own persistent
-# server; the program's output goes to out, its errors to err. Fails with both shown.
-run_under_wine() {  # arch out err program args...
-  local arch=$1 out=$2 err=$3
-  shift 3
-  local rc=0
+# The environment of a build's private Wine prefix ("x86_64" or "i686"), made when missing with
+# the test prefixes' settings (unmanaged windows, the test drives): exports WINEPREFIX and the
+# rest, and wine and server, the loader and server of that bitness.
+wine_env() {  # arch
+  if [ "$1" = i686 ]; then
+    export PELLORO_WINE_BITS=32 PELLORO_WINEPREFIX="$ibuild/wineprefix"
+  else
+    export PELLORO_WINE_BITS=64 PELLORO_WINEPREFIX=${PELLORO_WINEPREFIX:-$wbuild/wineprefix}
+  fi
+  # shellcheck source=wine-env.sh
+  source "$root/scripts/wine-env.sh"
+  ensure_wineprefix
+  export wine=$PELLORO_WINE server=$PELLORO_WINESERVER
+}
+
+# Runs a command (wine_run and a program, or an exported shell function, with wine and server set)
+# in the prefix of a build with its own persistent server, inside a virtual display when display is
+# 1 (xvfb-run's sh passes no exported shell function on: there the command is wine_run and a
+# program); the command's output goes to out, its errors to err. Fails with both shown.
+run_in_wine() {  # arch display out err command args...
+  local arch=$1 display=$2
+  export out=$3 err=$4
+  shift 4
+  local label=$1 rc=0
+  [ "$label" = wine_run ] && label=$2
   (
-    if [ "$arch" = i686 ]; then
-      export WINEPREFIX="$ibuild/wineprefix" WINEARCH=win32 WINEDEBUG=-all
-      export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
-      export WINELOADER=/usr/lib/wine/wine
-      wine=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32
-      if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX"
-        "$wine" wineboot -i >/dev/null 2>&1 || true
-        "$server" -w
-      fi
+    wine_env "$arch"
+    session='wine_run() { "$wine" "$@"; }
+      "$server" -p
+      "$wine" wineboot </dev/null >/dev/null 2>&1 || true
+      code=0
+      "$@" >"$out" 2>"$err" </dev/null || code=$?
+      "$server" -k || true
+      exit "$code"'
+    if [ "$display" = 1 ]; then
+      xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$session" session "$@"
     else
-      export PELLORO_WINEPREFIX=${PELLORO_WINEPREFIX:-$wbuild/wineprefix}
-      # shellcheck source=wine-env.sh
-      source "$root/scripts/wine-env.sh"
-      ensure_wineprefix
-      wine=$PELLORO_WINE server=$PELLORO_WINESERVER
+      bash -c "$session" session "$@"
     fi
-    "$server" -p
-    "$wine" wineboot </dev/null >/dev/null 2>&1 || true
-    code=0
-    "$wine" "$@" >"$out" 2>"$err" </dev/null || code=$?
-    "$server" -k || true
-    exit "$code"
   ) || rc=$?
   if [ "$rc" -ne 0 ]; then
-    echo "$(basename "$1") ($arch) failed ($rc):"
+    echo "$(basename "$label") ($arch) failed ($rc):"
     cat "$out" "$err"
     exit 1
   fi
+}
+# A benchmark program under the Wine of a build, without a display.
+run_under_wine() {  # arch out err program args...
+  local arch=$1 o=$2 e=$3
+  shift 3
+  run_in_wine "$arch" 0 "$o" "$e" wine_run "$@"
 }
 
 # The tree: every corpus file in 34 copies (about 100 MB), made once.
@@ -195,7 +215,7 @@ fi
 if [ "$unzipfiles" -eq 1 ]; then
   echo "== unzipfiles"
   if [ "$i686" -eq 1 ]; then arch=i686 tree=$ibuild; else arch=x86_64 tree=$wbuild; fi
-  build_windows "$tree" "$arch" unzipfiles_bench
+  build_windows "$tree" "$arch" unzipfiles_bench qx30w32
   work=$(work_folder "$tree")
   winfolder="Z:${work//\//\\}"
   # The archives of the tree, made once per tree (paths "tree/...").
@@ -228,6 +248,37 @@ if [ "$unzipfiles" -eq 1 ]; then
       "$tree/engine/bench/unzipfiles_bench.exe" "$winfolder" "$runs" --window --one-thread "${parts[@]}"
   awk -v a="$arch" '$1 == "unzip" { print "UnzipFiles(" a ") " $2, $6 } $1 == "floor" { print "copy-floor(" a ") files", $5 }' \
       "$work/unzipfiles-out.txt" >> "$results"
+  # A VBScript extracting the deflated archive through the registered control, timed around the
+  # whole cscript run (Wine's start of cscript and the end of its process included), beside a
+  # script that only creates the control.
+  export work runs
+  export dll_path="Z:${tree//\//\\}\\control\\QX30W32.dll"
+  export extract_script="Z:${root//\//\\}\\control\\extract_archive.vbs"
+  export create_script="Z:${root//\//\\}\\engine\\bench\\create_control.vbs"
+  scripted_runs() {
+    "$wine" regsvr32 /s "$dll_path" || { echo "regsvr32 $dll_path failed" >&2; return 1; }
+    local r start end
+    for ((r = 1; r <= runs; r++)); do
+      rm -rf "$work/SCRIPT-OUT"
+      start=$(date +%s.%N)
+      "$wine" cscript //nologo "$extract_script" "$winfolder\\DEFLATED.ZIP" "$winfolder\\SCRIPT-OUT" \
+          >"$work/script-extract.txt" 2>&1 </dev/null
+      end=$(date +%s.%N)
+      grep -q "UnzipFiles=0" "$work/script-extract.txt" || { cat "$work/script-extract.txt" >&2; return 1; }
+      awk -v a="$start" -v b="$end" 'BEGIN { printf "script extract %.3f\n", b - a }'
+      start=$(date +%s.%N)
+      "$wine" cscript //nologo "$create_script" >"$work/script-create.txt" 2>&1 </dev/null
+      end=$(date +%s.%N)
+      grep -q "created" "$work/script-create.txt" || { cat "$work/script-create.txt" >&2; return 1; }
+      awk -v a="$start" -v b="$end" 'BEGIN { printf "script create %.3f\n", b - a }'
+    done
+    rm -rf "$work/SCRIPT-OUT"
+  }
+  export winfolder
+  export -f scripted_runs
+  run_in_wine "$arch" 0 "$work/unzipfiles-script.txt" "$work/unzipfiles-script-err.txt" scripted_runs
+  awk -v a="$arch" '$2 == "extract" { print "cscript-run(" a ") deflated", $3 } $2 == "create" { print "cscript-create-only(" a ") control", $3 }' \
+      "$work/unzipfiles-script.txt" >> "$results"
   awk -v runs="$runs" "$median_table"'
     { key = $1 " " $2; if (!(key in secs)) order[++count] = key; secs[key] = secs[key] " " $3 }
     END {
@@ -247,4 +298,52 @@ if [ "$unzipfiles" -eq 1 ]; then
     echo "the pieces of extraction, each alone over the $tree_files files:"
     awk '$1 == "part" { printf "  %-28s %9.4f\n", $2, $4 }' "$work/unzipfiles-out.txt"
   fi
+fi
+
+# ---- Opening and listing an archive in Pelloro ---------------------------------------------------
+if [ "$pelloro" -eq 1 ]; then
+  echo "== pelloro"
+  if [ "$i686" -eq 1 ]; then arch=i686 tree=$ibuild; else arch=x86_64 tree=$wbuild; fi
+  build_windows "$tree" "$arch" pelloro_bench
+  work="$tree/bench-work"
+  lists="$work/lists"
+  mkdir -p "$lists"
+  # Archives of 2, 2,000 and 20,000 small files, 100 to a folder, of a few kinds, made once.
+  for n in 2 2000 20000; do
+    [ -f "$lists/LIST$n.ZIP" ] && continue
+    python3 - "$lists/LIST$n.ZIP" "$n" <<'PYTHON'
+import sys, zipfile
+path, count = sys.argv[1], int(sys.argv[2])
+kinds = ["txt", "exe", "doc", "bmp", "dll", "ini", "hlp", "wav"]
+with zipfile.ZipFile(path + ".part", "w", zipfile.ZIP_DEFLATED) as archive:
+    for i in range(count):
+        archive.writestr("folder%03d/file%05d.%s" % (i // 100, i, kinds[i % len(kinds)]),
+                         ("line %d\n" % i) * (1 + i % 40))
+PYTHON
+    mv "$lists/LIST$n.ZIP.part" "$lists/LIST$n.ZIP"
+  done
+  winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+  results="$work/pelloro-results.txt"
+  run_in_wine "$arch" 1 "$work/pelloro-out.txt" "$work/pelloro-err.txt" wine_run \
+      "$tree/app/pelloro/bench/pelloro_bench.exe" "$(winpath "$tree/control/QX30W32.dll")" \
+      "$(winpath "$tree/app/pelloro/Pelloro.exe")" "$(winpath "$lists")" "$runs"
+  awk '$1 == "list" { print $2, $3, $7 }' "$work/pelloro-out.txt" > "$results"
+  echo "build: $arch ($tree); main: the main window's open (OpenByTheRoad) until the list is painted;"
+  echo "bare: the control's BuildZIPITEMList into a plain list view of the same process; process:"
+  echo "Pelloro.exe /open until its idle caption with every entry listed (start-up included)"
+  awk -v runs="$runs" "$median_table"'
+    { key = $1 " " $2; if (!(key in secs)) order[++count] = key; secs[key] = secs[key] " " $3; way[key] = $1; n[key] = $2 }
+    END {
+      for (i = 1; i <= count; i++) { k = order[i]; if (n[k] == 2) small[way[k]] = median(secs[k]) }
+      printf "%-22s %9s %14s %15s   (median of %d)\n", "", "seconds", "beyond 2 (s)", "per entry (ms)", runs
+      for (i = 1; i <= count; i++) {
+        k = order[i]; s = median(secs[k]); beyond = s - small[way[k]]
+        printf "%-22s %9.3f %14.3f %15.4f\n", k, s, beyond, (n[k] > 2 ? 1000 * beyond / (n[k] - 2) : 0)
+        if (n[k] == 20000 && (way[k] == "main" || way[k] == "process")) {
+          goals = goals sprintf("goal %s: 20,000 entries %.3f s beyond the 2-entry time <= 1 s %s\n", way[k],
+                                beyond, beyond <= 1 ? "met" : "MISSED")
+        }
+      }
+      printf "%s", goals
+    }' "$results"
 fi

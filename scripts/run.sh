@@ -6,5 +6,5 @@ cd "$root"
 bash scripts/setup.sh
 bash scripts/build.sh all
 echo "Built:"
-find build/dist -maxdepth 3 \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.32' \) \
+find build/dist -maxdepth 3 \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.32' -o -iname '*.elf' \) \
      | sort

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "forms/application.h"
-#include "forms/bitmap.h"
 #include "forms/menus.h"
 #include "win_test_util.h"
 
@@ -22,30 +21,6 @@ HWND KeyTarget(forms::WinControl& control) {
   control.SetFocus();
   HWND focus = GetFocus();
   return focus != nullptr ? focus : control.Handle();
-}
-
-struct Search {
-  DWORD threadId;
-  std::string prefix;
-  std::string className;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindInThread(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  if (!IsWindowVisible(window) || ClassName(window) != search->className) return TRUE;
-  if (WindowText(window).rfind(search->prefix, 0) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-BOOL CALLBACK FindAnyMenu(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  if (IsWindowVisible(window) && ClassName(window) == "#32768") {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 }  // namespace
@@ -187,103 +162,6 @@ HGLOBAL DropFiles(HWND window, const std::vector<std::string>& names, POINT at) 
 void OnModal(std::function<void(forms::Form&)> handler) {
   forms::Application::Instance().SetModalHook(std::move(handler));
 }
-
-std::string SaveScreenshot(HWND window, const std::string& name) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Pump(100);
-  const std::string folder = testutil::BinaryDir() + "review\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string path = folder + name;
-  RECT r;
-  GetWindowRect(window, &r);
-  HDC screen = GetDC(nullptr);
-  const bool ok = forms::SaveDCToBmp(screen, r, path);
-  ReleaseDC(nullptr, screen);
-  return ok ? path : std::string();
-}
-
-std::string WindowText(HWND window) {
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  return text;
-}
-
-std::string ClassName(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
-
-HWND WaitForDialog(DWORD threadId, const std::string& captionPrefix, DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  Search search{threadId, captionPrefix, "#32770"};
-  while (GetTickCount() - start < limitMs) {
-    search.found = nullptr;
-    EnumThreadWindows(threadId, FindInThread, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    Sleep(20);
-  }
-  return nullptr;
-}
-
-HWND WaitForMenu(DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  Search search{0, "", "#32768"};
-  while (GetTickCount() - start < limitMs) {
-    search.found = nullptr;
-    EnumWindows(FindAnyMenu, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    Sleep(20);
-  }
-  return nullptr;
-}
-
-void Press(HWND dialog, int id) {
-  HWND item = GetDlgItem(dialog, id);
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
-}
-
-HWND WaitForWindow(const std::string& caption, DWORD limitMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < limitMs) {
-    HWND found = FindWindowA(nullptr, caption.c_str());
-    if (found != nullptr) return found;
-    Sleep(20);
-  }
-  return nullptr;
-}
-
-Watcher::Watcher(std::function<void()> action) : action_(std::move(action)) {
-  thread_ = CreateThread(nullptr, 0, &Watcher::Start, this, 0, nullptr);
-}
-
-DWORD WINAPI Watcher::Start(LPVOID self) {
-  try {
-    static_cast<Watcher*>(self)->action_();
-  } catch (...) {
-    // A watcher that fails leaves its dialog open; the test sees the missing answer.
-  }
-  return 0;
-}
-
-bool Watcher::Wait(DWORD limitMs) {
-  return thread_ == nullptr || WaitForSingleObject(thread_, limitMs) == WAIT_OBJECT_0;
-}
-
-Watcher::~Watcher() {
-  if (thread_ == nullptr) return;
-  if (!Wait(kWaitLimitMs + 5000)) TerminateThread(thread_, 1);  // test-only: a hung watcher must not hang the run
-  CloseHandle(thread_);
-}
-
-DialogAnswer::DialogAnswer(const std::string& captionPrefix, std::function<void(HWND dialog)> answer)
-    : watcher_([this, captionPrefix, answer, thread = GetCurrentThreadId()] {
-        HWND dialog = WaitForDialog(thread, captionPrefix);
-        if (dialog == nullptr) return;
-        caption_ = WindowText(dialog);
-        seen_ = true;
-        answer(dialog);
-      }) {}
 
 MenuCloser::MenuCloser()
     : watcher_([this] {

@@ -1,12 +1,14 @@
 // Driving real windows from the tests as a user would: find components by name, click (buttons
 // by BM_CLICK, windowless controls by the mouse at their centre, sent to the parent), choose
 // menu items by their captions, set texts, press keys (through the message loop, so the form's
-// keyboard rules apply), drop files, answer the next modal form of ours, answer system dialogs
-// and menus from a watcher thread, and save screenshots for review.
+// keyboard rules apply), drop files, answer the next modal form of ours and close popup menus from
+// a thread of its own. What needs no forms layer (window texts, dialogs and their answerer,
+// screenshots) is dialog_robot.h's, also by its names here.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -14,11 +16,12 @@
 
 #include "forms/control.h"
 #include "forms/form.h"
+#include "dialog_robot.h"
 #include "forms/win_control.h"
 
 namespace guitest {
 
-constexpr DWORD kWaitLimitMs = 10000;
+using testutil::kWaitLimitMs;
 
 // The component of that name among root and everything root owns (depth first), or null.
 forms::Component* Find(forms::Component& root, const std::string& name);
@@ -60,55 +63,17 @@ void AltKey(forms::Form& form, char letter);
 HGLOBAL DropFiles(HWND window, const std::vector<std::string>& names, POINT at = {10, 10});
 // Runs the handler inside the next modal loop of a form of ours, once that form is shown.
 void OnModal(std::function<void(forms::Form&)> handler);
-// Saves what the window shows on the screen to BinaryDir()+"review\"+name; returns the path
-// (empty when it could not be written).
-std::string SaveScreenshot(HWND window, const std::string& name);
 
-// System dialogs and menus belong to the test's thread while it waits inside them: a watcher
-// thread finds them and answers.
-std::string WindowText(HWND window);
-std::string ClassName(HWND window);
-// The visible dialog ("#32770") of the thread whose caption begins with the prefix; null when
-// none appears within the limit.
-HWND WaitForDialog(DWORD threadId, const std::string& captionPrefix, DWORD limitMs = kWaitLimitMs);
-// A visible popup menu window ("#32768"), or null.
-HWND WaitForMenu(DWORD limitMs = kWaitLimitMs);
-// Presses a dialog's button by posting its command.
-void Press(HWND dialog, int id);
-// The window of exact caption (any process), or null within the limit.
-HWND WaitForWindow(const std::string& caption, DWORD limitMs = kWaitLimitMs);
+// Windows of any program: the toolkit of dialog_robot.h, here by the same names.
+using testutil::ClassName;
+using testutil::Press;
+using testutil::SaveScreenshot;
+using testutil::WaitForDialog;
+using testutil::WaitForMenu;
+using testutil::WaitForWindow;
+using testutil::WindowText;
 
-class Watcher {
- public:
-  // Runs action on a thread of its own.
-  explicit Watcher(std::function<void()> action);
-  ~Watcher();
-  Watcher(const Watcher&) = delete;
-  Watcher& operator=(const Watcher&) = delete;
-  bool Wait(DWORD limitMs = kWaitLimitMs);
-
- private:
-  static DWORD WINAPI Start(LPVOID self);
-  std::function<void()> action_;
-  HANDLE thread_ = nullptr;
-};
-
-// Waits on a watcher thread for the next dialog of the calling thread with the caption prefix
-// and runs the answer on it. seen() tells whether one came.
-class DialogAnswer {
- public:
-  DialogAnswer(const std::string& captionPrefix, std::function<void(HWND dialog)> answer);
-  bool Seen() const { return seen_; }
-  std::string Caption() const { return caption_; }
-  bool Wait(DWORD limitMs = kWaitLimitMs) { return watcher_.Wait(limitMs); }
-
- private:
-  volatile bool seen_ = false;
-  std::string caption_;
-  Watcher watcher_;
-};
-
-// Waits on a watcher thread for the next popup menu and closes it with a posted Escape.
+// Waits on a thread of its own for the next popup menu and closes it with a posted Escape.
 class MenuCloser {
  public:
   MenuCloser();
@@ -116,8 +81,8 @@ class MenuCloser {
   bool Wait(DWORD limitMs = kWaitLimitMs) { return watcher_.Wait(limitMs); }
 
  private:
-  volatile bool seen_ = false;
-  Watcher watcher_;
+  std::atomic<bool> seen_{false};
+  testutil::PromptThread watcher_;
 };
 
 // For a window of another process: a press and release of the left button at the centre of a

@@ -5,6 +5,7 @@
 
 #include "control_test_support.h"
 #include "forms/reg_ini_file.h"
+#include "dialog_robot.h"
 #include "gui_driver.h"
 #include "win_test_util.h"
 
@@ -12,21 +13,11 @@ namespace apptest {
 
 namespace {
 
-HRESULT RegisterBuiltControl() {
-  HMODULE module = LoadLibraryA(controltest::DllPath().c_str());
-  if (module == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-  HRESULT hr = entry != nullptr ? entry() : E_NOTIMPL;
-  FreeLibrary(module);
-  return hr;
-}
-
 class PelloroEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     forms::App().Initialize();
-    ASSERT_EQ(S_OK, RegisterBuiltControl());
+    ASSERT_EQ(S_OK, testutil::RegisterBuiltControl());
   }
 };
 

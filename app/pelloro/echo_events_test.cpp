@@ -135,8 +135,7 @@ TEST_F(EchoEventsTest, AFailedCallEndsOnlyItsCommand) {
     exception->bstrDescription = SysAllocString(L"The list cannot be built");
     return DISP_E_EXCEPTION;
   };
-  main->SetCurrentArchive("C:\\any.zip");
-  EXPECT_THROW(main->OpenByTheRoad(), std::exception);
+  EXPECT_THROW(main->OpenByTheRoad("C:\\any.zip"), std::exception);
   EXPECT_EQ(main->QXCtrl1->CallsInProgress(), 0);
   EXPECT_FALSE(main->Op()->Visible());
   EXPECT_FALSE(main->MSListview1->Visible());

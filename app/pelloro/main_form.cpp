@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <stdexcept>
 
 #include "archive_list_display.h"
 #include "captions.h"
@@ -47,14 +48,6 @@ class TMainQXCtrl : public TQXCtrl {
     }
   }
 };
-
-forms::MenuItem* AddItem(forms::Component* owner, forms::MenuItem* parent, const std::string& caption,
-                         std::function<void()> click = nullptr) {
-  auto* item = new forms::MenuItem(owner, caption);
-  if (click) item->OnClick = [click](forms::Component&) { click(); };
-  parent->Add(item);
-  return item;
-}
 
 // Ends the list view's update (redrawing again) on every path out.
 class ListUpdate {
@@ -120,7 +113,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
   MRUFileList1->SetSubmenuName("&Reopen");
   MRUFileList1->SetFileMenu(File1);
   MRUFileList1->OnMRUItemClick = [this](forms::Component&, const std::string& name) {
-    RecentClick(name);
+    MRUFileList1MRUItemClick(name);
   };
   Operator = new TFileOperator(this);
   Operator->SetName("Operator");
@@ -179,7 +172,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
     MSListview1->SetSmallImages(SmallIcons);
   }
   if (!options_.Argument.empty()) {
-    SetCurrentArchive(StripQuotes(options_.Argument));
+    UseArchive(StripQuotes(options_.Argument));
     TQXCtrl::CallScope road(*QXCtrl1);
     try {
       if (OpenAndList()) {
@@ -230,73 +223,105 @@ std::string TMainfrm::StripQuotes(const std::string& text) {
   return text.substr(first, last - first);
 }
 
+// The main window's menus, in order: each row's item is added to the item named in its parent
+// column (or the menu bar of MainMenu1, or PopupMenu1).
+const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
+    // parent, field, name, caption, shortcut, handler
+    {"MainMenu1", &TMainfrm::File1, "File1", "&File", 0, nullptr},
+    {"File1", nullptr, "OpenZipfile1", "&Open Zip file...", 0, nullptr},
+    {"File1", nullptr, "OpenfromFavourites1", "Open from &Favourites..", 0, nullptr},
+    {"File1", &TMainfrm::OpenNormal1, "OpenNormal1", "Open &Normal..", 0,
+     &TMainfrm::OpenNormal1Click},
+    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, nullptr},
+    {"File1", nullptr, "RepairCorruptZipfile1", "&Repair Corrupt Zip file", 0, nullptr},
+    {"File1", nullptr, "BatchDecompress1", "&Batch Decompress", 0, nullptr},
+    {"File1", nullptr, "Options1", "&Options...", 0, nullptr},
+    {"File1", nullptr, "N1", "-", 0, nullptr},
+    {"File1", &TMainfrm::Exit1, "Exit1", "E&xit", 0, &TMainfrm::Exit1Click},
+    {"File1", nullptr, "N2", "-", 0, nullptr},
+
+    {"MainMenu1", &TMainfrm::Functions1, "Functions1", "A&ctions", 0, nullptr},
+    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, nullptr},
+    {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
+    {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
+    {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0, nullptr},
+    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, nullptr},
+    {"Functions1", nullptr, "ViewExecuteselectedfile1", "&View/Execute selected file", 0, nullptr},
+    {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
+    {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
+    {"Functions1", nullptr, "Properties1", "&Properties", 0, nullptr},
+    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, nullptr},
+
+    {"MainMenu1", &TMainfrm::Sendto1, "Sendto1", "&Send to...", 0, nullptr},
+    {"Sendto1", nullptr, "MoveCopyZip1", "&Move/Copy Zip", 0, nullptr},
+    {"Sendto1", nullptr, "RecyclingBin1", "&Recycling Bin (Delete Zip file)", 0, nullptr},
+
+    {"MainMenu1", &TMainfrm::Plugins1, "Plugins1", "&Plugins", 0, nullptr},
+    {"Plugins1", nullptr, "BackupaDrive1", "&Backup a Drive..", 0, nullptr},
+    {"Plugins1", nullptr, "RestorefromaBackup1", "&Restore from a Backup..", 0, nullptr},
+    {"Plugins1", nullptr, "DorrelIT1", "&Dorrel IT!", 0, nullptr},
+    {"Plugins1", nullptr, "DorrelITWizard1", "&Dorrel IT! - Wizard", 0, nullptr},
+    {"Plugins1", nullptr, "JossanIT1", "Jossan IT&!", 0, nullptr},
+    {"Plugins1", nullptr, "RejoinZipfile1", "Re&join Zip file from previous Pelloro version", 0,
+     nullptr},
+    {"Plugins1", nullptr, "LaunchWindowsExplorer1", "Launch Windows E&xplorer...", 0, nullptr},
+
+    {"MainMenu1", &TMainfrm::Help1, "Help1", "&Help", 0, nullptr},
+    {"Help1", nullptr, "Contents1", "&Contents", 0, nullptr},
+    {"Help1", nullptr, "Index1", "&Index", 0, nullptr},
+    {"Help1", nullptr, "About1", "&About...", 0, nullptr},
+
+    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, nullptr},
+    {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
+    {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
+     nullptr},
+    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, nullptr},
+    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, nullptr},
+    {"PopupMenu1", nullptr, "ViewExecuteSelected1", "&View/Execute Selected", 0, nullptr},
+    {"PopupMenu1", nullptr, "Sendto2", "&Send to...", 0, nullptr},
+    {"Sendto2", nullptr, "MoveCopyZipfile1", "&Move/Copy Zip file", 0, nullptr},
+    {"Sendto2", nullptr, "RecyclingBin2", "&Recycling Bin (erase this Zip file)", 0, nullptr},
+    {"PopupMenu1", nullptr, "Splitthiszip1", "&Split this zip to multiple disks", 0, nullptr},
+    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, nullptr},
+    {"PopupMenu1", nullptr, "ViewAs1", "&View As", 0, nullptr},
+    {"ViewAs1", nullptr, "NoDetailsReport1", "&No Details Report", 0, nullptr},
+    {"ViewAs1", nullptr, "Report1", "&Report", 0, nullptr},
+    {"ViewAs1", nullptr, "List1", "&List", 0, nullptr},
+};
+
 void TMainfrm::BuildMenus() {
   MainMenu1 = new forms::MainMenu(this);
   MainMenu1->SetName("MainMenu1");
-  auto* bar = &MainMenu1->Items();
-  File1 = AddItem(this, bar, "&File");
-  AddItem(this, File1, "&Open Zip file...");
-  AddItem(this, File1, "Open from &Favourites..");
-  OpenNormal1 = AddItem(this, File1, "Open &Normal..", [this] { OpenNormalClick(); });
-  AddItem(this, File1, "&Create New Zip");
-  AddItem(this, File1, "&Repair Corrupt Zip file");
-  AddItem(this, File1, "&Batch Decompress");
-  AddItem(this, File1, "&Options...");
-  AddItem(this, File1, "-");
-  Exit1 = AddItem(this, File1, "E&xit", [this] { ExitClick(); });
-  AddItem(this, File1, "-");
-
-  Functions1 = AddItem(this, bar, "A&ctions");
-  Functions1->SetName("Functions1");
-  AddItem(this, Functions1, "&Add files");
-  auto* remove = AddItem(this, Functions1, "&Remove files");
-  AddItem(this, remove, "&Remove selected Files");
-  AddItem(this, remove, "Remove with &wildcard");
-  AddItem(this, Functions1, "E&xtract Files");
-  AddItem(this, Functions1, "&View/Execute selected file");
-  AddItem(this, Functions1, "Make &SFX");
-  AddItem(this, Functions1, "Unzip &Wizard...");
-  AddItem(this, Functions1, "&Properties");
-  AddItem(this, Functions1, "Re&fresh");
-
-  Sendto1 = AddItem(this, bar, "&Send to...");
-  Sendto1->SetName("Sendto1");
-  AddItem(this, Sendto1, "&Move/Copy Zip");
-  AddItem(this, Sendto1, "&Recycling Bin (Delete Zip file)");
-
-  Plugins1 = AddItem(this, bar, "&Plugins");
-  AddItem(this, Plugins1, "&Backup a Drive..");
-  AddItem(this, Plugins1, "&Restore from a Backup..");
-  AddItem(this, Plugins1, "&Dorrel IT!");
-  AddItem(this, Plugins1, "&Dorrel IT! - Wizard");
-  AddItem(this, Plugins1, "Jossan IT&!");
-  AddItem(this, Plugins1, "Re&join Zip file from previous Pelloro version");
-  AddItem(this, Plugins1, "Launch Windows E&xplorer...");
-
-  Help1 = AddItem(this, bar, "&Help");
-  AddItem(this, Help1, "&Contents");
-  AddItem(this, Help1, "&Index");
-  AddItem(this, Help1, "&About...");
-  SetMenu(MainMenu1);
-
   PopupMenu1 = new forms::PopupMenu(this);
   PopupMenu1->SetName("PopupMenu1");
-  auto* popup = &PopupMenu1->Items();
-  AddItem(this, popup, "&Unzip");
-  AddItem(this, popup, "&Remove Selected Files ");
-  AddItem(this, popup, "Remove files with &Wildcard...");
-  AddItem(this, popup, "&Add Files");
-  AddItem(this, popup, "&Properties...");
-  AddItem(this, popup, "&View/Execute Selected");
-  auto* sendTo = AddItem(this, popup, "&Send to...");
-  AddItem(this, sendTo, "&Move/Copy Zip file");
-  AddItem(this, sendTo, "&Recycling Bin (erase this Zip file)");
-  AddItem(this, popup, "&Split this zip to multiple disks");
-  AddItem(this, popup, "&Refresh");
-  auto* viewAs = AddItem(this, popup, "&View As");
-  AddItem(this, viewAs, "&No Details Report");
-  AddItem(this, viewAs, "&Report")->SetChecked(true);
-  AddItem(this, viewAs, "&List");
+  AddMenuRows(kMenuRows);
+  NamedItem("Report1").SetChecked(true);
+  SetMenu(MainMenu1);
+}
+
+forms::MenuItem& TMainfrm::NamedItem(const char* name) const {
+  auto* item = dynamic_cast<forms::MenuItem*>(FindComponent(name));
+  if (item == nullptr) throw std::logic_error(std::string("no menu item ") + name);
+  return *item;
+}
+
+void TMainfrm::AddMenuRows(std::span<const MenuRow> rows) {
+  for (const MenuRow& row : rows) {
+    forms::MenuItem* parent = nullptr;
+    if (lstrcmpA(row.parent, "MainMenu1") == 0) {
+      parent = &MainMenu1->Items();
+    } else if (lstrcmpA(row.parent, "PopupMenu1") == 0) {
+      parent = &PopupMenu1->Items();
+    } else {
+      parent = &NamedItem(row.parent);
+    }
+    auto* item =
+        forms::Add(this, parent, row.name, {.caption = row.caption, .shortCut = row.shortCut});
+    if (row.field != nullptr) this->*row.field = item;
+    if (row.handler != nullptr) {
+      item->OnClick = [this, handler = row.handler](forms::Component&) { (this->*handler)(); };
+    }
+  }
 }
 
 void TMainfrm::BuildToolbar() {
@@ -339,7 +364,7 @@ void TMainfrm::BuildToolbar() {
     (*b.field)->SetWordWrap(true);
     left += args.width + 1;
   }
-  ExplorerButton10->OnClick = [this](forms::Component&) { ExitClick(); };
+  ExplorerButton10->OnClick = [this](forms::Component&) { ExplorerButton10Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {
@@ -423,7 +448,14 @@ bool TMainfrm::OpenAndList() {
   return true;
 }
 
-bool TMainfrm::OpenByTheRoad() {
+void TMainfrm::UseArchive(const std::string& archive) {
+  const std::string path = archive;  // archive may be the dialog's own file name
+  currentArchive_ = path;
+  OpenDialog1->FileName = path;
+}
+
+bool TMainfrm::OpenByTheRoad(const std::string& archive) {
+  UseArchive(archive);
   TQXCtrl::CallScope road(*QXCtrl1);
   struct CloseProgress {
     TOp* op;
@@ -543,33 +575,6 @@ void TMainfrm::FormClose() {
   CleanTempFolder(options_.TempFolder);
 }
 
-void TMainfrm::ExitClick() {
-  SetCaption(kCaptionExiting);
-  Close();
-}
-
-void TMainfrm::OpenNormalClick() {
-  SetCaption(kCaptionBusy);
-  struct Idle {
-    TMainfrm* form;
-    ~Idle() { form->SetCaption(kCaptionIdle); }
-  } idle{this};
-  if (OpenDialog1->Execute()) OpenByTheRoad();
-}
-
-void TMainfrm::RecentClick(const std::string& fileName) {
-  if (GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const size_t slash = fileName.find_last_of("\\/:");
-    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    forms::MessageDlg("Error: The file " + name + " could not be found\r\n\r\n" +
-                          "It has been removed from the Recently used files list.",
-                      forms::MsgDlgType::mtError, forms::mbCancel, 0);
-    return;
-  }
-  SetCurrentArchive(fileName);
-  OpenByTheRoad();
-}
-
 void TMainfrm::HandOff() {
   if (GetFileAttributesA(options_.HandoffFile.c_str()) == INVALID_FILE_ATTRIBUTES) return;
   forms::StringList lines;
@@ -596,8 +601,7 @@ void TMainfrm::HandOff() {
     if (!handOffTimer_) handOffTimer_ = SetTimer(Handle(), kHandOffTimer, 50, nullptr) != 0;
     return;
   }
-  SetCurrentArchive(path);
-  OpenByTheRoad();
+  OpenByTheRoad(path);
 }
 
 void TMainfrm::ListPendingHandOff() {
@@ -605,9 +609,9 @@ void TMainfrm::ListPendingHandOff() {
   KillTimer(Handle(), kHandOffTimer);
   handOffTimer_ = false;
   if (pendingHandOff_.empty()) return;
-  SetCurrentArchive(pendingHandOff_);
+  const std::string path = pendingHandOff_;
   pendingHandOff_.clear();
-  OpenByTheRoad();
+  OpenByTheRoad(path);
 }
 
 }  // namespace pelloro

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,15 +55,15 @@ class TMainfrm : public forms::Form {
   TOp* Op() const { return op_; }
   void SetOp(TOp* op);
 
-  // The current archive (the open dialog's file name).
-  const std::string& CurrentArchive() const { return OpenDialog1->FileName; }
-  void SetCurrentArchive(const std::string& path) { OpenDialog1->FileName = path; }
+  // The current archive: the one the last road opened (or tried to).
+  const std::string& CurrentArchive() const { return currentArchive_; }
 
   // Opens and lists the current archive; true when listed.
   bool OpenAndList();
-  // The road of every command that opens an archive: progress window with activity A,
-  // OpenAndList, dropping on, recent list, EnableActions (the closed look when the open failed).
-  bool OpenByTheRoad();
+  // The road of every command that opens an archive: the archive becomes the current one (and
+  // the open dialog's file name), then progress window with activity A, OpenAndList, dropping
+  // on, recent list, EnableActions (the closed look when the open failed).
+  bool OpenByTheRoad(const std::string& archive);
   void DisableActions();
   void EnableActions();
   void ShowActivity(char letter);
@@ -74,6 +75,20 @@ class TMainfrm : public forms::Form {
 
   // The open road in progress or a control call: a hand-off then waits for it to end.
   bool Busy() const { return QXCtrl1->CallsInProgress() != 0; }
+
+  // One row of the menus' table: the item is added below the item of component name `parent`
+  // ("MainMenu1" and "PopupMenu1" for their roots), named, with its caption and shortcut, kept
+  // in the field (when one is given) and clicked into the handler (when one is given).
+  struct MenuRow {
+    const char* parent;
+    forms::MenuItem* TMainfrm::*field;
+    const char* name;
+    const char* caption;
+    forms::ShortCut shortCut;
+    void (TMainfrm::*handler)();
+  };
+  // Adds the rows' items in order and binds their handlers: the one place a command is bound.
+  void AddMenuRows(std::span<const MenuRow> rows);
 
   TQXCtrl* QXCtrl1 = nullptr;
   TMSListView* MSListview1;
@@ -111,21 +126,29 @@ class TMainfrm : public forms::Form {
   TExplorerButton* ExplorerButton10;  // &Exit
 
  private:
+  static const MenuRow kMenuRows[];
   void BuildMenus();
+  forms::MenuItem& NamedItem(const char* name) const;
   void BuildToolbar();
   void BindControlEvents();
   void ReadPlacement();
   void SavePlacement();
   void FormShow();
   void FormClose();
-  void ExitClick();
-  void OpenNormalClick();
-  void RecentClick(const std::string& fileName);
+  // The current archive and the open dialog's file name.
+  void UseArchive(const std::string& archive);
   void HandOff();
   void ListPendingHandOff();
   void SetStatus(const std::string& path, const std::string& count);
 
+  // The commands (main_commands.cpp), named by component and event.
+  void OpenNormal1Click();
+  void Exit1Click();
+  void ExplorerButton10Click();
+  void MRUFileList1MRUItemClick(const std::string& fileName);
+
   TMainfrmOptions options_;
+  std::string currentArchive_;
   TOp* op_ = nullptr;
   bool tipsShown_ = false;
   int listingCount_ = 0;

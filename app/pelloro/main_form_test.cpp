@@ -11,6 +11,7 @@
 #include "archive_list_display.h"
 #include "captions.h"
 #include "forms/label.h"
+#include "forms/menus.h"
 #include "gui_driver.h"
 #include "temp_folder.h"
 #include "win_test_util.h"
@@ -53,8 +54,7 @@ TEST_F(MainFormTest, CaptionsFollowTheInstanceState) {
     during = main.Caption();
     guitest::Click(dialog, "OK");
   });
-  main.SetCurrentArchive(FixturePath("truncated.zip"));
-  EXPECT_FALSE(main.OpenByTheRoad());
+  EXPECT_FALSE(main.OpenByTheRoad(FixturePath("truncated.zip")));
   EXPECT_EQ(during, pelloro::kCaptionBusy);
   EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
   main.DisableActions();
@@ -251,8 +251,7 @@ TEST_F(MainFormTest, TheOpenRoadListsWhatPythonWrote) {
   EXPECT_FALSE(main.MSListview1->Visible());
   EXPECT_EQ(main.StatusBar1->PanelText(0), "(no open file)");
   EXPECT_EQ(main.StatusBar1->PanelText(1), "0 files in zip");
-  main.SetCurrentArchive(ListPath());
-  ASSERT_TRUE(main.OpenByTheRoad());
+  ASSERT_TRUE(main.OpenByTheRoad(ListPath()));
   EXPECT_EQ(Rows(main), ExpectedRows());
   EXPECT_EQ(Rows(main), ExpectedRows());  // repainted: the same texts
   EXPECT_TRUE(main.MSListview1->Visible());
@@ -277,8 +276,7 @@ TEST_F(MainFormTest, InstallButtonForSetupOrInstallOnlyAndUntouchedByTheActions)
     bool install;
   } cases[] = {{"setup.zip", true}, {"list folder\\list.zip", false}, {"install.zip", true}};
   for (const auto& c : cases) {
-    main.SetCurrentArchive(FixturePath(c.archive));
-    ASSERT_TRUE(main.OpenByTheRoad()) << c.archive;
+    ASSERT_TRUE(main.OpenByTheRoad(FixturePath(c.archive))) << c.archive;
     EXPECT_EQ(main.Installbtn->Enabled(), c.install) << c.archive;
     main.DisableActions();
     EXPECT_EQ(main.Installbtn->Enabled(), c.install) << c.archive;
@@ -292,16 +290,14 @@ TEST_F(MainFormTest, InstallButtonForSetupOrInstallOnlyAndUntouchedByTheActions)
 TEST_F(MainFormTest, ATruncatedArchiveLeavesTheClosedLook) {
   TMainfrm& main = MakeMain();
   main.Show();
-  main.SetCurrentArchive(ListPath());
-  ASSERT_TRUE(main.OpenByTheRoad());
+  ASSERT_TRUE(main.OpenByTheRoad(ListPath()));
   std::string message;
   guitest::OnModal([&](forms::Form& dialog) {
     message = guitest::Get<forms::Label>(dialog, "Message").Caption();
     guitest::SaveScreenshot(dialog.Handle(), "pelloro_corrupt_message.bmp");
     guitest::Click(dialog, "OK");
   });
-  main.SetCurrentArchive(FixturePath("truncated.zip"));
-  EXPECT_FALSE(main.OpenByTheRoad());
+  EXPECT_FALSE(main.OpenByTheRoad(FixturePath("truncated.zip")));
   EXPECT_EQ(message, "Zip file corrupt.  Please try to Repair it from the File menu.");
   EXPECT_FALSE(main.MSListview1->Visible());
   EXPECT_EQ(main.StatusBar1->PanelText(0), "(no open file)");
@@ -329,7 +325,8 @@ TEST_F(MainFormTest, TheCommandLineArchiveIsListedBeforeTheProgressWindowExists)
 TEST_F(MainFormTest, OpenNormalListsThePickedArchive) {
   TMainfrm& main = MakeMain();
   main.Show();
-  guitest::DialogAnswer answer("Select a Zip file to Open...", [](HWND dialog) {
+  const auto openDialog = testutil::ThisThreadsDialog("Select a Zip file to Open...");
+  testutil::DialogAnswerer answer(openDialog, [](HWND dialog) {
     // The file name edit of the open dialog (id 0x47C, or 0x480 in the old style).
     HWND edit = GetDlgItem(dialog, 0x47C);
     if (edit == nullptr) edit = GetDlgItem(dialog, 0x480);
@@ -340,10 +337,96 @@ TEST_F(MainFormTest, OpenNormalListsThePickedArchive) {
   ASSERT_TRUE(guitest::ClickMenu(main, "&File|Open &Normal.."));
   answer.Wait();
   guitest::Pump(50);
-  EXPECT_TRUE(answer.Seen());
+  EXPECT_TRUE(answer.found());
   EXPECT_EQ(main.CurrentArchive(), ListPath());
   EXPECT_EQ(Rows(main), ExpectedRows());
   EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
+}
+
+// The captions from the menu's root down to the item, joined by '|'.
+std::string MenuPath(const forms::MenuItem& item) {
+  std::string path = item.Caption();
+  for (const forms::MenuItem* up = item.Parent(); up != nullptr && up->Parent() != nullptr;
+       up = up->Parent()) {
+    path = up->Caption() + "|" + path;
+  }
+  return path;
+}
+
+// The items below parent that the window owns (not the recent list's).
+void CollectItems(forms::MenuItem& parent, const TMainfrm& main,
+                  std::vector<forms::MenuItem*>* items) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    if (parent.Items(i)->Owner() != &main) continue;
+    items->push_back(parent.Items(i));
+    CollectItems(*parent.Items(i), main, items);
+  }
+}
+
+TEST_F(MainFormTest, EveryMenuItemHasItsComponentName) {
+  TMainfrm& main = MakeMain();
+  const struct {
+    const char* name;
+    const char* path;
+  } cases[] = {
+      {"File1", "&File"},
+      {"OpenZipfile1", "&File|&Open Zip file..."},
+      {"OpenNormal1", "&File|Open &Normal.."},
+      {"N1", "&File|-"},
+      {"Exit1", "&File|E&xit"},
+      {"Functions1", "A&ctions"},
+      {"RemoveselectedFiles1", "A&ctions|&Remove files|&Remove selected Files"},
+      {"Extract1", "A&ctions|E&xtract Files"},
+      {"RecyclingBin1", "&Send to...|&Recycling Bin (Delete Zip file)"},
+      {"LaunchWindowsExplorer1", "&Plugins|Launch Windows E&xplorer..."},
+      {"About1", "&Help|&About..."},
+      {"Unzip1", "&Unzip"},
+      {"RecyclingBin2", "&Send to...|&Recycling Bin (erase this Zip file)"},
+      {"Report1", "&View As|&Report"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto& item = guitest::Get<forms::MenuItem>(main, c.name);
+    EXPECT_EQ(MenuPath(item), c.path);
+  }
+  EXPECT_EQ(guitest::Find(main, "Unzip1")->Owner(), &main);
+  EXPECT_TRUE(guitest::Get<forms::MenuItem>(main, "Report1").Checked());
+  EXPECT_EQ(main.Exit1, &guitest::Get<forms::MenuItem>(main, "Exit1"));
+  EXPECT_EQ(main.OpenNormal1, &guitest::Get<forms::MenuItem>(main, "OpenNormal1"));
+  // Every item of both menus, separators and submenus too, is found by a name of its own.
+  std::vector<forms::MenuItem*> items;
+  CollectItems(main.MainMenu1->Items(), main, &items);
+  const size_t mainItems = items.size();
+  CollectItems(main.PopupMenu1->Items(), main, &items);
+  EXPECT_EQ(mainItems, 37u);
+  EXPECT_EQ(items.size() - mainItems, 15u);
+  for (forms::MenuItem* item : items) {
+    EXPECT_FALSE(item->Name().empty()) << MenuPath(*item);
+    EXPECT_EQ(guitest::Find(main, item->Name()), item) << MenuPath(*item);
+  }
+}
+
+TEST_F(MainFormTest, TheOpenDialogStartsAtTheCurrentArchive) {
+  TMainfrm& main = MakeMain();
+  main.Show();
+  ASSERT_TRUE(main.OpenByTheRoad(ListPath()));
+  EXPECT_EQ(main.CurrentArchive(), ListPath());
+  EXPECT_EQ(main.OpenDialog1->FileName, ListPath());
+  std::string shown;
+  testutil::DialogAnswerer answer(testutil::ThisThreadsDialog("Select a Zip file to Open..."),
+                                  [&](HWND dialog) {
+                                    Sleep(200);
+                                    HWND edit = GetDlgItem(dialog, 0x47C);
+                                    if (edit == nullptr) edit = GetDlgItem(dialog, 0x480);
+                                    HWND inner = FindWindowExA(edit, nullptr, "Edit", nullptr);
+                                    shown = guitest::WindowText(inner != nullptr ? inner : edit);
+                                    guitest::Press(dialog, IDCANCEL);
+                                  });
+  ASSERT_TRUE(guitest::ClickMenu(main, "&File|Open &Normal.."));
+  EXPECT_TRUE(answer.Wait());
+  EXPECT_TRUE(answer.found());
+  EXPECT_NE(shown.find("list.zip"), std::string::npos) << shown;
+  EXPECT_EQ(main.CurrentArchive(), ListPath());  // a cancelled dialog opens nothing
 }
 
 TEST_F(MainFormTest, SystemImagesAreTheControlsListsAndSurviveTheI4) {
@@ -361,8 +444,7 @@ TEST_F(MainFormTest, SystemImagesAreTheControlsListsAndSurviveTheI4) {
             small);
   EXPECT_GT(ImageList_GetImageCount(small), 0);
   main.Show();
-  main.SetCurrentArchive(ListPath());
-  ASSERT_TRUE(main.OpenByTheRoad());
+  ASSERT_TRUE(main.OpenByTheRoad(ListPath()));
   guitest::SaveScreenshot(main.Handle(), "pelloro_main_system_icons.bmp");
 }
 

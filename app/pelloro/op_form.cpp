@@ -21,29 +21,6 @@ forms::FormCreateArgs OpArgs() {
   return args;
 }
 
-forms::Label* NewLabel(forms::Component* owner, forms::WinControl* parent, const char* name,
-                       const std::string& caption, int left, int top) {
-  forms::LabelCreateArgs args;
-  args.caption = caption;
-  args.left = left;
-  args.top = top;
-  auto* label = new forms::Label(owner, parent, args);
-  label->SetName(name);
-  return label;
-}
-
-forms::Button* NewButton(forms::Component* owner, forms::WinControl* parent, const char* name,
-                         const std::string& caption, int left, int top, int width) {
-  forms::ButtonCreateArgs args;
-  args.caption = caption;
-  args.left = left;
-  args.top = top;
-  args.width = width;
-  auto* button = new forms::Button(owner, parent, args);
-  button->SetName(name);
-  return button;
-}
-
 // Reads a whole decimal integer as the game's edit holds it; throws the standard conversion text.
 int ReadInteger(const std::string& text) {
   size_t used = 0;
@@ -69,7 +46,11 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
     *engine = std::mt19937(static_cast<unsigned>(std::time(nullptr)) ^ GetTickCount());
   };
 
-  NewLabel(this, this, "Heading", "What Pelloro is doing", 8, 6)->GetFont().SetStyle(forms::fsBold);
+  using forms::Add;
+  using forms::Label;
+  Add<Label>(this, this, "Heading", {.caption = "What Pelloro is doing", .left = 8, .top = 6})
+      ->GetFont()
+      .SetStyle(forms::fsBold);
   const struct {
     forms::Label** field;
     const char* name;
@@ -79,11 +60,13 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
                     {&E, "E", "Extracting File(s)"},  {&f, "f", "Viewing File"},
                     {&g, "g", "Repairing File"},      {&h, "h", "Plugin Active"}};
   for (int i = 0; i < 8; ++i) {
-    *activities[i].field = NewLabel(this, this, activities[i].name, activities[i].caption,
-                                    16 + (i % 2) * 112, 24 + (i / 2) * 16);
+    *activities[i].field = Add<Label>(this, this, activities[i].name,
+                                      {.caption = activities[i].caption,
+                                       .left = 16 + (i % 2) * 112,
+                                       .top = 24 + (i / 2) * 16});
   }
-  Status = NewLabel(this, this, "Status", "Status - Wait", 8, 96);
-  Prog_Status = NewLabel(this, this, "Prog_Status", "", 8, 114);
+  Status = Add<Label>(this, this, "Status", {.caption = "Status - Wait", .left = 8, .top = 96});
+  Prog_Status = Add<Label>(this, this, "Prog_Status", {.left = 8, .top = 114});
   forms::ProgressBarCreateArgs bar;
   bar.left = 8;
   bar.top = 134;
@@ -101,7 +84,8 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   ExplorerButton1 = new TExplorerButton(this, this, cancel);
   ExplorerButton1->SetName("ExplorerButton1");
   ExplorerButton1->OnClick = [this](forms::Component&) { CancelClick(); };
-  Bitbtn4 = NewButton(this, this, "Bitbtn4", "Play Game >>", 130, 163, 110);
+  Bitbtn4 = Add<forms::Button>(this, this, "Bitbtn4",
+                               {.caption = "Play Game >>", .left = 130, .top = 163, .width = 110});
   Bitbtn4->SetCaption("&Play Game >>");
   Bitbtn4->OnClick = [this](forms::Component&) { GameClick(); };
 
@@ -122,7 +106,7 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   guessPanel.height = 166;
   Panel2 = new forms::Panel(this, this, guessPanel);
   Panel2->SetName("Panel2");
-  NewLabel(this, Panel2, "Label1", "Your Guess", 8, 10);
+  Add<Label>(this, Panel2, "Label1", {.caption = "Your Guess", .left = 8, .top = 10});
   forms::EditCreateArgs edit;
   edit.text = "0";
   edit.left = 8;
@@ -144,10 +128,14 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   upDown.associate = Edit1;
   UpDown1 = new forms::UpDown(this, Panel2, upDown);
   UpDown1->SetName("UpDown1");
-  BitBtn1 = NewButton(this, Panel2, "BitBtn1", "&Try..", 120, 26, 75);
+  BitBtn1 = Add<forms::Button>(this, Panel2, "BitBtn1",
+                               {.caption = "&Try..", .left = 120, .top = 26, .width = 75});
   BitBtn1->OnClick = [this](forms::Component&) { TryClick(); };
-  Label6 = NewLabel(this, Panel2, "Label6", "The number is higher than your last guess", 8, 62);
-  NewLabel(this, Panel2, "Label8", "Tries Left", 8, 90);
+  Label6 = Add<Label>(this, Panel2, "Label6",
+                      {.caption = "The number is higher than your last guess",
+                       .left = 8,
+                       .top = 62});
+  Add<Label>(this, Panel2, "Label8", {.caption = "Tries Left", .left = 8, .top = 90});
   forms::ProgressBarCreateArgs tries;
   tries.left = 8;
   tries.top = 108;
@@ -162,11 +150,14 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   forms::PanelCreateArgs resultPanel = guessPanel;
   Panel1 = new forms::Panel(this, this, resultPanel);
   Panel1->SetName("Panel1");
-  NewLabel(this, Panel1, "Label9", "Play again?", 8, 10);
-  Label7 = NewLabel(this, Panel1, "Label7", "You lose. The number was 15", 8, 34);
-  BitBtn2 = NewButton(this, Panel1, "BitBtn2", "&Yes", 8, 70, 75);
+  Add<Label>(this, Panel1, "Label9", {.caption = "Play again?", .left = 8, .top = 10});
+  Label7 = Add<Label>(this, Panel1, "Label7",
+                      {.caption = "You lose. The number was 15", .left = 8, .top = 34});
+  BitBtn2 = Add<forms::Button>(this, Panel1, "BitBtn2",
+                               {.caption = "&Yes", .left = 8, .top = 70, .width = 75});
   BitBtn2->OnClick = [this](forms::Component&) { PlayAgainClick(); };
-  BitBtn3 = NewButton(this, Panel1, "BitBtn3", "&No", 96, 70, 75);
+  BitBtn3 = Add<forms::Button>(this, Panel1, "BitBtn3",
+                               {.caption = "&No", .left = 96, .top = 70, .width = 75});
   BitBtn3->OnClick = [this](forms::Component&) { GameClick(); };
   Panel1->SetVisible(false);
   SetClientSize(kFoldedWidth - (Width() - ClientRect().right), 200);

@@ -11,6 +11,7 @@
 
 #include "app_test_support.h"
 #include "captions.h"
+#include "dialog_robot.h"
 #include "gui_driver.h"
 #include "win_test_util.h"
 
@@ -197,13 +198,20 @@ TEST_F(PelloroProcessTest, OpenListsWhatPythonListedAcrossProcesses) {
 TEST_F(PelloroProcessTest, ATruncatedArchiveGivesTheCorruptMessage) {
   PelloroProcess pelloro("/open \"" + FixturePath("truncated.zip") + "\"");
   ASSERT_TRUE(pelloro.Started());
-  // The message is shown inside the main window's creation, before the window exists shown.
-  HWND message = guitest::WaitForWindow("Error", 20000);
-  ASSERT_NE(message, nullptr);
-  guitest::SaveScreenshot(message, "pelloro_process_corrupt.bmp");
-  PostMessageA(message, WM_KEYDOWN, VK_RETURN, 0);
+  // The message is shown inside the main window's creation, before the window is shown: the
+  // answerer finds the program's own message form (no dialog box) and presses its OK button.
+  std::string text;
+  testutil::DialogAnswerer answer({.process = pelloro.Id(), .caption = "Error", .prefix = true},
+                                  [&](HWND message) {
+                                    guitest::SaveScreenshot(message, "pelloro_process_corrupt.bmp");
+                                    text = guitest::WindowText(message);
+                                    guitest::Press(message, IDOK);
+                                  });
   HWND main = pelloro.MainWindow(20000, pelloro::kCaptionIdle);
   ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(answer.Wait());
+  EXPECT_TRUE(answer.found());
+  EXPECT_EQ(text, "Error");
   EXPECT_FALSE(IsWindowVisible(ChildOfClass(main, "SysListView32")));
   EXPECT_EQ(PanelText(main, 0), "(no open file)");
   EXPECT_EQ(PanelText(main, 1), "0 files in zip");

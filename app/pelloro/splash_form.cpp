@@ -31,23 +31,6 @@ forms::FormCreateArgs OrvalinArgs() {
   return args;
 }
 
-forms::Label* NewLabel(forms::Component* owner, forms::WinControl* parent, const char* name,
-                       const std::string& caption, int left, int top, int width = 0) {
-  forms::LabelCreateArgs args;
-  args.caption = caption;
-  args.left = left;
-  args.top = top;
-  if (width > 0) {
-    args.width = width;
-    args.height = 30;
-    args.autoSize = false;
-    args.wordWrap = true;
-  }
-  auto* label = new forms::Label(owner, parent, args);
-  label->SetName(name);
-  return label;
-}
-
 }  // namespace
 
 bool SaveLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -86,12 +69,15 @@ TSplash::TSplash(forms::Component* owner, const std::string& argument)
   strip.color = forms::clNavy;
   strip.bevelOuter = forms::Bevel::bvLowered;
   new forms::Panel(this, Panel1, strip);
-  Label1 = NewLabel(this, Panel1, "Label1", kAppTitle, 54, 40);
+  using forms::Add;
+  using forms::Label;
+  Label1 = Add<Label>(this, Panel1, "Label1", {.caption = kAppTitle, .left = 54, .top = 40});
   Label1->GetFont().SetName("Arial");
   Label1->GetFont().SetStyle(forms::fsBold);
   Label1->GetFont().SetColor(forms::clBlue);
-  Label2 = NewLabel(this, Panel1, "Label2", "version 4.1", 54, 70);
-  Label3 = NewLabel(this, Panel1, "Label3", "Loading - Please wait...", 54, 150);
+  Label2 = Add<Label>(this, Panel1, "Label2", {.caption = "version 4.1", .left = 54, .top = 70});
+  Label3 = Add<Label>(this, Panel1, "Label3",
+                      {.caption = "Loading - Please wait...", .left = 54, .top = 150});
   OnShow = [this](forms::Component&) { SearchIdleInstance(); };
   Loaded();
 }
@@ -105,7 +91,10 @@ void TSplash::SearchIdleInstance() {
 
 TOrvalinfrm::TOrvalinfrm(TSplash* splash) : Form(splash, OrvalinArgs()), splash_(splash) {
   SetName("Orvalinfrm");
-  auto* heading = NewLabel(this, this, "Label1", "Pelloro Orvalin", 12, 8);
+  using forms::Add;
+  using forms::Label;
+  auto* heading =
+      Add<Label>(this, this, "Label1", {.caption = "Pelloro Orvalin", .left = 12, .top = 8});
   heading->GetFont().SetStyle(forms::fsBold);
   heading->GetFont().SetSize(12);
   forms::PanelCreateArgs rule;
@@ -116,13 +105,25 @@ TOrvalinfrm::TOrvalinfrm(TSplash* splash) : Form(splash, OrvalinArgs()), splash_
   rule.color = forms::clBlue;
   rule.bevelOuter = forms::Bevel::bvNone;
   new forms::Panel(this, this, rule);
-  NewLabel(this, this, "Label2",
-           "You already have a copy of Pelloro '95 loaded but it is not doing anything.", 12, 44,
-           340);
-  NewLabel(this, this, "Label3",
-           "Would you like to open the zip file with the already loaded Pelloro? (No means create "
-           "a new instance)",
-           12, 84, 340);
+  // The two lines of the question, wrapped in a fixed width.
+  Add<Label>(this, this, "Label2",
+             {.caption = "You already have a copy of Pelloro '95 loaded but it is not doing "
+                         "anything.",
+              .left = 12,
+              .top = 44,
+              .width = 340,
+              .height = 30,
+              .autoSize = false,
+              .wordWrap = true});
+  Add<Label>(this, this, "Label3",
+             {.caption = "Would you like to open the zip file with the already loaded Pelloro? (No "
+                         "means create a new instance)",
+              .left = 12,
+              .top = 84,
+              .width = 340,
+              .height = 30,
+              .autoSize = false,
+              .wordWrap = true});
   TExplorerButtonCreateArgs yes;
   yes.left = 100;
   yes.top = 130;

@@ -4,25 +4,15 @@
 
 #include <ole2.h>
 
-#include "control_test_support.h"
+#include "dialog_robot.h"
 
 namespace {
-
-HRESULT RegisterBuiltControl() {
-  HMODULE module = LoadLibraryA(controltest::DllPath().c_str());
-  if (module == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-  HRESULT hr = entry != nullptr ? entry() : E_NOTIMPL;
-  FreeLibrary(module);
-  return hr;
-}
 
 class OleHostEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    ASSERT_EQ(S_OK, RegisterBuiltControl());
+    ASSERT_EQ(S_OK, testutil::RegisterBuiltControl());
   }
   void TearDown() override {
     CoFreeUnusedLibraries();

@@ -9,7 +9,7 @@
 #include "control_test_support.h"
 #include "dialog_robot.h"
 #include "qxctrl.h"
-#include "screenshot_test_support.h"
+#include "dialog_robot.h"
 #include "win_test_util.h"
 
 namespace {
@@ -87,7 +87,7 @@ TEST_F(RealControl, HwndIsTheInPlaceWindow) {
   EXPECT_EQ(-1, corner.y);
   EXPECT_EQ(0, area.right - area.left);
   EXPECT_EQ(0, area.bottom - area.top);
-  testsupport::SaveScreenshot(parent_, "app\\qxctrl\\olehost_real_control.bmp");
+  testutil::SaveScreenshot(parent_, "olehost_real_control.bmp");
 }
 
 TEST_F(RealControl, CountsWhatPythonsZipfileWrote) {

@@ -1,7 +1,7 @@
 #include "backup_set_dialog.h"
 
 #include "files/filefind.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "prompt_resources.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "backup_set_dialog.h"
 #include "modal_bracket.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "password_dialog.h"
 #include "rename_dialog.h"
 #include "replace_dialog.h"

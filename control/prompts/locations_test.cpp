@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cztext.h"
+#include "control_settings.h"
 #include "base/module_state.h"
 #include "win_test_util.h"
 

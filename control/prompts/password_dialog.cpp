@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "password_settings.h"
 #include "prompt_resources.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/module_state.h"
+#include "control_settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "password_settings.h"
 #include "test_prompt_support.h"
 

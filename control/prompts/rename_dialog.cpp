@@ -1,7 +1,7 @@
 #include "rename_dialog.h"
 
 #include "base/engine_utils.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "prompt_resources.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "replace_dialog.h"
 
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "prompt_resources.h"
 #include "rename_dialog.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "base/module_state.h"
+#include "control_settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "dialog_prompts.h"
 #include "modal_bracket.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 #include "password_settings.h"
 
 namespace prompttest {
@@ -16,9 +16,9 @@ void SetEditText(HWND edit, const std::string& text) {
   // the change to its parent (a combo box passes it on as CBN_EDITCHANGE, which it does not for
   // WM_SETTEXT).
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, kDialogLimitMs, &ignored);
+  SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, kWaitLimitMs, &ignored);
   SendMessageTimeoutA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()),
-                      SMTO_NORMAL, kDialogLimitMs, &ignored);
+                      SMTO_NORMAL, kWaitLimitMs, &ignored);
 }
 
 HWND ComboEdit(HWND dialog, int comboId) {
@@ -27,7 +27,7 @@ HWND ComboEdit(HWND dialog, int comboId) {
 
 int DefaultButton(HWND dialog) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_NORMAL, kDialogLimitMs, &result);
+  SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_NORMAL, kWaitLimitMs, &result);
   return HIWORD(result) == DC_HASDEFID ? LOWORD(result) : 0;
 }
 

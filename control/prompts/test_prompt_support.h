@@ -17,7 +17,7 @@ namespace prompttest {
 
 // The generic half (the prompt's own thread, finding a dialog, pressing a button) is shared by
 // every window-driving test: testing/dialog_robot.h.
-using testutil::kDialogLimitMs;
+using testutil::kWaitLimitMs;
 using testutil::Press;
 using testutil::PromptThread;
 using testutil::WaitForDialog;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_prompts.h"
-#include "base/module_state.h"
+#include "control_settings.h"
 
 namespace {
 

@@ -124,7 +124,7 @@ class CZText {
   int FromDlgItemLength(HWND dialog, int itemId);  // -1 when there is no such item
   void CaretToEndInDlgItem(HWND dialog, int itemId) const;
 
-  // ======== path and file operations, implemented in cztext_paths.cpp ========================
+  // ======== path and file operations, implemented in files/cztext_paths.cpp ==================
   // (OEM paths; each call of a file-system function gets a temporary ANSI copy.)
   CZText GetCurrentDir();
   CZText GetTempDir();

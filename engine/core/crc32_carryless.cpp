@@ -18,8 +18,9 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <cpuid.h>
 #include <immintrin.h>
+
+#include "core/processor.h"
 
 // 32-bit Windows only guarantees 4-byte stack alignment, while spilled SSE registers need 16:
 // the entry point realigns its own frame.
@@ -180,30 +181,12 @@ __attribute__((target(PELLORO_WIDE_TARGET))) uint32_t FoldLongBufferWide(uint32_
   _mm_store_si128(reinterpret_cast<__m128i*>(last), acc);
   return UpdateCrc32Table(UpdateCrc32Table(0, last, sizeof last), p, n);
 }
-
-bool ProcessorHasWideCarryless() {
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || !(ecx & bit_OSXSAVE)) return false;
-  // The operating system must save the AVX-512 state: XCR0 bits 1-2 (SSE, AVX) and 5-7
-  // (opmask and the upper register halves).
-  unsigned xcr0Low = 0, xcr0High = 0;
-  __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
-  if ((xcr0Low & 0xE6u) != 0xE6u) return false;
-  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-  return (ebx & bit_AVX512F) && (ebx & bit_AVX512VL) && (ecx & bit_VPCLMULQDQ);
-}
 #endif
-
-bool ProcessorHasCarryless() {
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-  return (ecx & bit_PCLMUL) && (ecx & bit_SSE4_1) && (edx & bit_SSE2);
-}
 
 }  // namespace
 
 bool Crc32CarrylessAvailable() {
-  static const bool available = ProcessorHasCarryless();
+  static const bool available = Processor().carryless;
   return available;
 }
 
@@ -215,7 +198,7 @@ uint32_t UpdateCrc32Carryless(uint32_t crc, const void* data, size_t n) {
 
 #if defined(__x86_64__) && !defined(_WIN32)
 bool Crc32CarrylessWideAvailable() {
-  static const bool available = Crc32CarrylessAvailable() && ProcessorHasWideCarryless();
+  static const bool available = Crc32CarrylessAvailable() && Processor().wideCarryless;
   return available;
 }
 

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "core/huffman.h"
+#include "core/processor.h"
 
 #if defined(__GNUC__)
 #define PELLORO_NOINLINE __attribute__((noinline))
@@ -30,7 +31,6 @@
 // On x86 the fast loop is also built for processors with BMI2, whose shifts by a register count
 // and bit-field extraction take fewer instructions; it is chosen at run time.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <cpuid.h>
 #define PELLORO_INFLATE_BMI2 1
 #endif
 
@@ -687,19 +687,13 @@ class Inflater {
   __attribute__((target("bmi2"), noinline)) int FastLoopBmi2() {
     return wrapped_ ? FastLoopBody<true>() : FastLoopBody<false>();
   }
-
-  static bool ProcessorHasBmi2() {
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    return (ebx & bit_BMI2) != 0;
-  }
 #endif
 
   int HuffmanBlock() {
     for (;;) {
       if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
 #if defined(PELLORO_INFLATE_BMI2)
-        static const bool bmi2 = ProcessorHasBmi2();
+        static const bool bmi2 = Processor().bmi2;
         const int result = bmi2 && !g_forcePortable.load(std::memory_order_relaxed)
                                ? FastLoopBmi2()
                                : FastLoop();

@@ -1,5 +1,6 @@
 // Name normalising, the writer's temporary archive and its replacement (with failures injected at
 // every step), copying between open files, and the small open-file helpers.
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "files/drive_checks.h"
 #include "files/file_fault.h"
 #include "win_test_util.h"
 #include "writing/writer_state.h"
@@ -151,6 +153,35 @@ TEST_F(FileOpsTest, ReplaceArchiveFilePutsTheNewArchiveInPlace) {
     EXPECT_FALSE(writer.keepTemporary);
     EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"ARCHIVE.ZIP"})
         << "the old archive set aside is gone";
+  }
+}
+
+// Free space is asked for only when the temporary file lies on another drive than the archive.
+TEST_F(FileOpsTest, ReplaceArchiveFileAsksForRoomOnlyFromAnotherDrive) {
+  ASSERT_NE(GetDriveTypeA("S:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR)) << "drive S: is not mapped";
+  const std::string archive = archives_ / "A.ZIP";
+  ASSERT_NE(archive[0], 'S');
+  struct Case {
+    const char* name;
+    std::string temporary;
+    int expected;
+  } cases[] = {{"beside the archive", archives_ / "~ZIP001.TMP", kReplaceDone},
+               {"on another drive", "S:\\ZIPFAR.TMP", kReplaceNoSpace}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testutil::WriteWholeFile(archive, Bytes("old", 5000));
+    testutil::WriteWholeFile(c.temporary, Bytes("new", 6000));
+    WriterState writer;
+    writer.archiveName = archive.c_str();
+    writer.temporaryName = c.temporary.c_str();
+    {
+      ScopedSimulatedDrives drives;
+      drives.MakeFull(archive[0]);
+      EXPECT_EQ(ReplaceArchiveFile(writer), c.expected);
+    }
+    EXPECT_EQ(testutil::FileBytes(archive),
+              c.expected == kReplaceDone ? Bytes("new", 6000) : Bytes("old", 5000));
+    DeleteFileA(c.temporary.c_str());
   }
 }
 

@@ -1,5 +1,6 @@
 // CZUnzip: state, preparing and freeing an archive, the end-record search and the directory
-// checks, central headers and entry names, and the settings the control passes in.
+// checks, the directory walk, central headers and entry names, and the settings the control
+// passes in.
 #include "reading/czunzip.h"
 
 #include <cstdlib>
@@ -269,6 +270,44 @@ int CZUnzip::FindEndRecordForComment(uint16_t* commentLength) {
   if (located != kUnzipOk) return located;
   if (commentLength != nullptr) *commentLength = end_.commentLength;
   return kUnzipOk;
+}
+
+// ---- the directory walk ------------------------------------------------------------------------
+
+CentralWalk CZUnzip::ForEachCentralEntry(const char* archiveName, const CentralVisit& visit) {
+  // The archive is ended (closed, freed, reset) whichever way the walk leaves.
+  struct Ending {
+    CZUnzip& unzip;
+    ~Ending() { unzip.EndArchive(); }
+  } ending{*this};
+  CentralWalk walk;
+  if (!InitArchive(archiveName) || !OpenArchiveFile()) return walk;
+  walk.search = FindEndCentralDir();
+  walk.endRecord = end_;
+  if (!walk.Accepted()) return walk;
+  walk.closedEmpty = !archive_.IsOpen();
+  if (visit) walk.end = WalkCentralDirectory(visit);
+  return walk;
+}
+
+CentralWalkEnd CZUnzip::WalkCentralDirectory(const CentralVisit& visit) {
+  for (unsigned i = 0; i < end_.totalEntries; ++i) {
+    char signature[4];
+    if (ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature) ||
+        ReadCentralHeader(TRUE) != kUnzipOk) {
+      return CentralWalkEnd::kNoHeader;
+    }
+    // A cut name does not end the walk: the visitor decides what it means for the entry.
+    const int name = ReadFileName(central_.nameLength, central_.flags);
+    if (name != kUnzipOk && name != kUnzipNameTooLong) return CentralWalkEnd::kUnreadable;
+    if (ReadExtraField(central_.extraLength) > 1) return CentralWalkEnd::kUnreadable;
+    const int64_t behindComment = InputPosition() + central_.commentLength;
+    if (!visit(i, name)) return CentralWalkEnd::kStopped;
+    if (InputPosition() != behindComment && SeekTo(behindComment) != kUnzipOk) {
+      return CentralWalkEnd::kUnreadable;
+    }
+  }
+  return CentralWalkEnd::kAll;
 }
 
 // ---- central headers and names -----------------------------------------------------------------

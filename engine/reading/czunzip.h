@@ -8,8 +8,9 @@
 // the blocks it is read into.
 //
 // The methods are spread over files by concern:
-//   czunzip.cpp          state, preparing and freeing an archive, end-record search, central
-//                        headers and entry names, the settings (password, window, cancel)
+//   czunzip.cpp          state, preparing and freeing an archive, end-record search, the
+//                        directory walk, central headers and entry names, the settings
+//                        (password, window, cancel)
 //   unzip_input.cpp      the buffered archive input (read, seek, skip, extra fields, byte fetch,
 //                        bit buffer, runs for the decoders)
 //   unzip_queries.cpp    the queries (count and size, archive info, comments, name tests)
@@ -23,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/cipher.h"
@@ -115,29 +117,37 @@ enum ExtractResult : int {
   kExtractMaskTooLong = 16,
 };
 
-// ---- results of join and restore (engine/volumes) -----------------------------------------------
-enum JoinResult : int {
-  kJoinDone = 0,
-  kJoinNoVolume = 1,  // the named volume does not exist, or is a folder
-  kJoinNoMemory = 2,
-  kJoinBadName = 3,          // no joined-archive name can be made from the volume's
-  kJoinReadWriteError = 3,   // a volume cannot be opened; a read or write failed
-  kJoinCannotCreate = 4,     // also: the output would lie on the disk that is to be swapped
-  kJoinDiskRefused = 5,      // No to the disk prompt: the partial archive stays
-  kJoinNotVolumeName = 7,
-  kJoinOutputExists = 8,
-  kJoinNoRoom = 9,
+// How a walk of the central directory ended (CZUnzip::ForEachCentralEntry).
+enum class CentralWalkEnd {
+  kAll,         // every entry of the end record was visited (or there was none)
+  kStopped,     // the visitor stopped the walk
+  kNoHeader,    // no central header where the next one should be (its signature or record missing)
+  kUnreadable,  // a header's name, extra field or comment could not be read
 };
 
-enum RestoreResult : int {
-  kRestoreDone = 0,
-  kRestoreNoChooser = 1,
-  kRestoreNoArchive = 2,
-  kRestoreCancelled = 3,
-  kRestoreNoBackupSet = 4,
-  kRestoreJoinFailed = 10,     // + the join code
-  kRestoreExtractFailed = 40,  // + the extraction result
+// A walk's outcome: the end-record search's result (kUnzipCannotOpen when the archive could not be
+// prepared or opened), the end record it read, and how the walk ended.
+struct CentralWalk {
+  int search = kUnzipCannotOpen;
+  UnzipEndRecord endRecord;
+  CentralWalkEnd end = CentralWalkEnd::kAll;
+  // The search found the directory empty and closed the archive: a walk finds no header there.
+  bool closedEmpty = false;
+  // The directory was found and walked: the search gave 0, 1 or 17.
+  bool Accepted() const {
+    return search == kUnzipOk || search == kUnzipWarning || search == kUnzipExtraBytes;
+  }
+  bool Broken() const {
+    return end == CentralWalkEnd::kNoHeader || end == CentralWalkEnd::kUnreadable;
+  }
 };
+
+// The visitor of a walk: called for each entry in directory order with its index and its name's
+// status (kUnzipOk, or kUnzipNameTooLong with the name cut in EntryName()), its central header,
+// name and extra field read (CentralHeader(), EntryName(), FullEntryName(), ExtraField()) and the
+// input on its comment. true goes on with the next entry (behind the comment, wherever the visitor
+// left the input), false stops the walk.
+using CentralVisit = std::function<bool(unsigned index, int nameResult)>;
 
 // What the directory walk keeps of each selected entry for the steps that follow it.
 struct UnzipBatchEntry {
@@ -165,6 +175,7 @@ class CZUnzip {
   friend class UnzipDecoderOutput;
   friend class UnzipDecoderInput;
   friend class ExtractionSession;  // ends an extraction on every path out (unzip_extract.cpp)
+  friend class ArchiveSession;  // ends a query's use of the archive (unzip_queries.cpp)
   friend struct CZUnzipTestAccess;  // the tests' view of the fields (czunzip_test_access.h)
   friend class BatchAhead;  // starts and stops the decoding ahead of one batch (unzip_extract.cpp)
 
@@ -190,6 +201,14 @@ class CZUnzip {
   // Whether long steps serve the thread's message queue (on by default; benchmarks measure
   // without it).
   void SetPumpMessages(BOOL pump) { pump_ = pump; }
+  // View: whether programs (EXE, COM) are run rather than opened.
+  void SetRunExecutables(BOOL run) { runExecutables_ = run ? TRUE : FALSE; }
+
+  // ---- the directory walk (czunzip.cpp) ----------------------------------------------------------
+  // Prepares and opens archiveName, finds its directory and, when the search accepts it (0, 1,
+  // 17) and visit is not empty, calls visit for each entry (CentralVisit); the archive is then
+  // closed, freed and the object reset, on every path. An empty visit finds the directory alone.
+  CentralWalk ForEachCentralEntry(const char* archiveName, const CentralVisit& visit);
 
   // ---- queries (unzip_queries.cpp) ---------------------------------------------------------------
   // Quick test: kUnzipOk valid, kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen
@@ -257,22 +276,34 @@ class CZUnzip {
   int MapOutputName(BOOL* folderEntry);
   // The last replace answer survives the operation (GetReplaceFlag).
 
-  // ---- join and restore (engine/volumes/join_volumes.cpp) ----------------------------------------
-  // Joins the set of volumeName (any of its volumes) into NAME.ZIP in destination. The disk
-  // prompt (title, text: "%1" the volume wanted, "%2" the count) asks while a volume is missing.
-  // progress: the join messages (kJoining to kJoinDoneName) are sent. With outputName and
-  // uniqueName an unused name is taken, handed back and announced (kRestoreBuildZip). Result:
-  // JoinResult. The archive gets the last volume's time; a failed join leaves its partial archive.
-  int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
-                  BOOL progress, const char* title, const char* text, BOOL uniqueName,
-                  CZText* outputName);
-  // The backup set of sourceFolder (its "*.0_?" file; with displayDialog the one the chooser
-  // picks) joined into destination under an unused name, extracted whole with its folders, and
-  // the joined archive deleted. Result: RestoreResult.
-  int RestoreBackupSet(HWND notifyWindow, const char* sourceFolder, const char* destination,
-                       short overwriteMode, BOOL displayDialog, const char* title,
-                       const char* text);
+  // ---- state read by the extraction side and tests -----------------------------------------------
+  BOOL IsArchiveOpen() const { return archive_.IsOpen(); }
+  const UnzipCentralHeader& CentralHeader() const { return central_; }
+  const UnzipEndRecord& EndRecord() const { return end_; }
+  const UnzipLocalHeader& LocalHeader() const { return local_; }
+  int64_t ExtraBytes() const { return extraBytes_; }
+  int64_t ArchiveSize() const { return archiveSize_; }
+  int CurrentResult() const { return currentResult_; }
+  const char* ArchiveName() const { return archiveName_; }
+  const char* EntryName() const { return entryName_; }
+  const std::string& FullEntryName() const { return fullEntryName_; }
+  const uint8_t* ExtraField() const { return extraField_; }
+  HFILE ArchiveHandle() const { return archive_.AsHFile(); }
+  const char* Password() const { return password_; }
 
+  // ---- the item list's image lists (control/icon_cache.cpp) ------------------------------------
+  // The small and large image lists of the last image-list build (the reader's to free) and the
+  // number of system images copied into them at that build.
+  HIMAGELIST SmallImages() const { return smallImages_; }
+  HIMAGELIST LargeImages() const { return largeImages_; }
+  void SetImageLists(HIMAGELIST small, HIMAGELIST large) {
+    smallImages_ = small;
+    largeImages_ = large;
+  }
+  int SystemIconCount() const { return systemIconCount_; }
+  void SetSystemIconCount(int count) { systemIconCount_ = count; }
+
+ private:
   // ---- the steps of every archive operation (czunzip.cpp) ----------------------------------------
   // Order: InitArchive, OpenArchiveFile, FindEndCentralDir (accepted below 2 and at 17), the walk,
   // then on every path CloseArchiveFile, FreeArchive, ResetState (EndArchive does all three).
@@ -280,7 +311,6 @@ class CZUnzip {
   BOOL OpenArchiveFile();
   // Closes the archive when it is open; harmless when it is not, so every path may call it.
   void CloseArchiveFile();
-  BOOL IsArchiveOpen() const { return archive_.IsOpen(); }
   void FreeArchive();
   void ResetState();
   void EndArchive();
@@ -328,21 +358,10 @@ class CZUnzip {
   // The file position of the next byte the input delivers.
   int64_t InputPosition() const;
 
-  // ---- state read by the extraction side and tests -----------------------------------------------
-  const UnzipCentralHeader& CentralHeader() const { return central_; }
-  const UnzipEndRecord& EndRecord() const { return end_; }
-  const UnzipLocalHeader& LocalHeader() const { return local_; }
-  int64_t ExtraBytes() const { return extraBytes_; }
-  int64_t ArchiveSize() const { return archiveSize_; }
-  int CurrentResult() const { return currentResult_; }
-  const char* ArchiveName() const { return archiveName_; }
-  const char* EntryName() const { return entryName_; }
-  const std::string& FullEntryName() const { return fullEntryName_; }
-  const uint8_t* ExtraField() const { return extraField_; }
-  HFILE ArchiveHandle() const { return archive_.AsHFile(); }
-  const char* Password() const { return password_; }
+  // The walk of the directory found: from the input on the first central header, each entry of
+  // the end record read and visited (CentralVisit).
+  CentralWalkEnd WalkCentralDirectory(const CentralVisit& visit);
 
- private:
   // Reads the block at blockStart (a multiple of the block size) into the input block.
   // FALSE when the read fails or brings nothing.
   BOOL LoadBlock(int64_t blockStart);
@@ -355,6 +374,16 @@ class CZUnzip {
   // while the encryption header itself is read.
   void DecryptRefill(uint8_t* data, size_t n);
   // The extraction driver's steps (unzip_extract.cpp).
+  // The opening of UnzipFiles, UnzipToFile, TestArchive and View: a mask of 1,024 characters or
+  // more is refused before anything changes (kExtractMaskTooLong; null is every entry); the last
+  // password answer is forgotten, and the last replace answer except by a test (which asks no
+  // replace question); the archive is prepared (kExtractNoMemory) and opened (kUnzipCannotOpen).
+  // kUnzipOk.
+  int BeginExtraction(const char* archiveName, const char* mask);
+  // Ends an extraction on every path out (ExtractionSession): the output file closed, the test
+  // file deleted, the window freed, the archive closed, the object reset and the names of the
+  // operation emptied.
+  void EndExtraction();
   void SetOverwriteFlags(const OverwriteFlags& flags);
   int ExtractMatching(const char* mask);
   int ExtractEntry();
@@ -376,15 +405,11 @@ class CZUnzip {
   // The directory checks after the record was found (extra bytes, directory signature).
   int CheckDirectory(int64_t recordPosition);
 
- public:
   // ---- fields (in the order of the object's data model) ------------------------------------------
-  // Item list: its memory block and image lists (owned by the item-list code).
-  CZMemBlock itemBlock_;
+  // Item list: its image lists (built and freed by the item-list code).
   HIMAGELIST largeImages_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;
-  int itemListState_ = 0;
 
- private:
   char password_[kUnzipPasswordSize] = {};
   BOOL updateOnly_ = FALSE;
   int currentResult_ = 0;
@@ -473,12 +498,9 @@ class CZUnzip {
 
   // ---- item list, icon cache and viewing (control/item_list*.cpp, control/icon_cache.cpp,
   // unzip_view.cpp) ---------------------------------------------------------------------------
- public:
   int systemIconCount_ = 0;      // n: system images copied at the last image-list build
   BOOL runExecutables_ = FALSE;  // View: programs (EXE, COM) are run rather than opened
   BOOL viewEntryWritten_ = FALSE;  // View: the entry just processed was written (launch it)
-
- private:
 
   // ---- extraction speed (unzip_extract.cpp, inflate_ahead.cpp) ----------------------------------
   // The destination folder as the file system spells it (OEM): the folder destinationFolder_

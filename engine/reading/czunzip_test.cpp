@@ -41,6 +41,7 @@ bool IsClosed(const std::string& path) {
 class Reader : public ::testing::Test {
  protected:
   CZUnzip unzip;
+  CZUnzipTestAccess::Cursor cursor{unzip};
 };
 
 // ---- agreement with the peers ------------------------------------------------------------------
@@ -203,29 +204,29 @@ TEST_F(Reader, ArchivesOfTwoGibibytesOrMoreAreRefused) {
 // Opens the archive, finds the directory and checks that every local-header offset (with the
 // extra bytes) leads to a local header. Returns the search's result.
 int WalkLocalHeaders(CZUnzip& unzip, const std::string& path, int64_t* extraBytes) {
-  EXPECT_TRUE(unzip.InitArchive(path.c_str()));
-  EXPECT_TRUE(unzip.OpenArchiveFile());
-  const int result = unzip.FindEndCentralDir();
+  CZUnzipTestAccess::Cursor cursor(unzip);
+  EXPECT_TRUE(cursor.InitArchive(path.c_str()));
+  EXPECT_TRUE(cursor.OpenArchiveFile());
+  const int result = cursor.FindEndCentralDir();
   *extraBytes = unzip.ExtraBytes();
   int entries = 0;
   for (unsigned i = 0; i < unzip.EndRecord().totalEntries; ++i) {
     char signature[4];
-    EXPECT_EQ(unzip.ReadBytes(signature, 4), 4);
+    EXPECT_EQ(cursor.ReadBytes(signature, 4), 4);
     EXPECT_TRUE(zip::HasSignature(signature, zip::kCentralSignature));
-    EXPECT_EQ(unzip.ReadCentralHeader(TRUE), 0);
-    const UnzipCentralHeader& header = unzip.CentralHeader();
-    EXPECT_EQ(unzip.ReadFileName(header.nameLength, header.flags), 0);
-    EXPECT_EQ(unzip.ReadExtraField(unzip.CentralHeader().extraLength), 0);
-    EXPECT_EQ(unzip.SkipBytes(unzip.CentralHeader().commentLength), 0);
-    const int64_t directory = unzip.InputPosition();
-    EXPECT_EQ(unzip.SeekTo(unzip.CentralHeader().localHeaderOffset + unzip.ExtraBytes()), 0);
-    EXPECT_EQ(unzip.ReadBytes(signature, 4), 4);
+    EXPECT_EQ(cursor.ReadCentralHeader(TRUE), 0);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), 0);
+    EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
+    EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
+    const int64_t directory = cursor.InputPosition();
+    EXPECT_EQ(cursor.SeekTo(unzip.CentralHeader().localHeaderOffset + unzip.ExtraBytes()), 0);
+    EXPECT_EQ(cursor.ReadBytes(signature, 4), 4);
     EXPECT_TRUE(zip::HasSignature(signature, zip::kLocalSignature)) << unzip.EntryName();
-    EXPECT_EQ(unzip.SeekTo(directory), 0);
+    EXPECT_EQ(cursor.SeekTo(directory), 0);
     ++entries;
   }
   EXPECT_EQ(entries, 7);
-  unzip.EndArchive();
+  cursor.EndArchive();
   EXPECT_TRUE(IsClosed(path));
   return result;
 }
@@ -277,26 +278,25 @@ TEST_F(Reader, LongNamesAreCutWithAWarningAndMatchedWhole) {
   const std::string exact = "D\\" + std::string(1018, 'N') + ".TX";
   ASSERT_EQ(exact.size(), 1023u);
 
-  ASSERT_TRUE(unzip.InitArchive(path.c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
-  ASSERT_EQ(unzip.FindEndCentralDir(), 0);
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  ASSERT_EQ(cursor.FindEndCentralDir(), 0);
   const int expected[] = {0, 10, 10, 0};
   for (int result : expected) {
     char signature[4];
-    ASSERT_EQ(unzip.ReadBytes(signature, 4), 4);
-    ASSERT_EQ(unzip.ReadCentralHeader(TRUE), 0);
-    const UnzipCentralHeader& header = unzip.CentralHeader();
-    EXPECT_EQ(unzip.ReadFileName(header.nameLength, header.flags), result);
+    ASSERT_EQ(cursor.ReadBytes(signature, 4), 4);
+    ASSERT_EQ(cursor.ReadCentralHeader(TRUE), 0);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), result);
     EXPECT_EQ(std::strlen(unzip.EntryName()), result == 10 ? 1023u : unzip.FullEntryName().size());
-    EXPECT_EQ(unzip.ReadExtraField(unzip.CentralHeader().extraLength), 0);
-    EXPECT_EQ(unzip.SkipBytes(unzip.CentralHeader().commentLength), 0);
+    EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
+    EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
   }
   EXPECT_STREQ(unzip.EntryName(), "AFTER.TXT");
   // An empty name leaves no earlier name behind to be taken for it.
-  EXPECT_EQ(unzip.ReadFileName(0, 0), 0);
+  EXPECT_EQ(cursor.ReadFileName(0, 0), 0);
   EXPECT_STREQ(unzip.EntryName(), "");
   EXPECT_TRUE(unzip.FullEntryName().empty());
-  unzip.EndArchive();
+  cursor.EndArchive();
 
   // The walks go on past a cut name, and compare whole names.
   EXPECT_TRUE(unzip.IsFileInTheZIPFile(path.c_str(), "AFTER.TXT"));
@@ -311,9 +311,9 @@ TEST_F(Reader, LongNamesAreCutWithAWarningAndMatchedWhole) {
 
 TEST_F(Reader, NamesInUtf8AreCutByTheCharactersHeld) {
   const std::string path = Fixture("utf8_long_names.zip");
-  ASSERT_TRUE(unzip.InitArchive(path.c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
-  ASSERT_EQ(unzip.FindEndCentralDir(), 0);
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  ASSERT_EQ(cursor.FindEndCentralDir(), 0);
   const struct {
     int result;
     size_t held;  // the whole name as held: one byte a character once decoded
@@ -322,18 +322,80 @@ TEST_F(Reader, NamesInUtf8AreCutByTheCharactersHeld) {
   for (const auto& e : entries) {
     SCOPED_TRACE(e.held);
     char signature[4];
-    ASSERT_EQ(unzip.ReadBytes(signature, 4), 4);
-    ASSERT_EQ(unzip.ReadCentralHeader(TRUE), 0);
+    ASSERT_EQ(cursor.ReadBytes(signature, 4), 4);
+    ASSERT_EQ(cursor.ReadCentralHeader(TRUE), 0);
     const UnzipCentralHeader& header = unzip.CentralHeader();
     EXPECT_EQ(header.flags & zip::kFlagUtf8, e.flag);
-    EXPECT_EQ(unzip.ReadFileName(header.nameLength, header.flags), e.result);
+    EXPECT_EQ(cursor.ReadFileName(header.nameLength, header.flags), e.result);
     EXPECT_EQ(unzip.FullEntryName().size(), e.held);
     EXPECT_EQ(std::strlen(unzip.EntryName()), 1023u);
     EXPECT_EQ(std::string(unzip.EntryName(), 2), "D\\");
-    EXPECT_EQ(unzip.ReadExtraField(header.extraLength), 0);
-    EXPECT_EQ(unzip.SkipBytes(header.commentLength), 0);
+    EXPECT_EQ(cursor.ReadExtraField(header.extraLength), 0);
+    EXPECT_EQ(cursor.SkipBytes(header.commentLength), 0);
   }
-  unzip.EndArchive();
+  cursor.EndArchive();
+}
+
+TEST_F(Reader, ForEachCentralEntryVisitsEachEntryOnItsCommentAndEndsTheArchive) {
+  // Every entry in order with its name's status; the archive is closed after the walk.
+  std::vector<int> statuses;
+  std::vector<std::string> names;
+  CentralWalk walk = unzip.ForEachCentralEntry(Fixture("long_names.zip").c_str(),
+                                               [&](unsigned index, int nameResult) {
+                                                 EXPECT_EQ(index, statuses.size());
+                                                 statuses.push_back(nameResult);
+                                                 names.push_back(unzip.FullEntryName());
+                                                 return true;
+                                               });
+  EXPECT_EQ(walk.search, kUnzipOk);
+  EXPECT_EQ(walk.end, CentralWalkEnd::kAll);
+  EXPECT_EQ(walk.endRecord.totalEntries, 4);
+  EXPECT_EQ(statuses, (std::vector<int>{0, 10, 10, 0}));
+  EXPECT_EQ(names.back(), "AFTER.TXT");
+  EXPECT_FALSE(unzip.IsArchiveOpen());
+  EXPECT_EQ(unzip.ArchiveName(), nullptr);
+
+  // A visitor stands on the entry's comment; wherever it leaves the input, the walk goes on with
+  // the next entry. false stops the walk there.
+  const std::string comments = Fixture("python_comments.zip");
+  std::vector<std::string> read;
+  walk = unzip.ForEachCentralEntry(comments.c_str(), [&](unsigned, int) {
+    std::string comment(unzip.CentralHeader().commentLength, '\0');
+    EXPECT_EQ(cursor.ReadBytes(comment.data(), static_cast<long>(comment.size())),
+              static_cast<long>(comment.size()));
+    read.push_back(comment.substr(0, 18));
+    EXPECT_EQ(cursor.SeekTo(0), 0);  // anywhere else
+    return true;
+  });
+  EXPECT_EQ(walk.end, CentralWalkEnd::kAll);
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_EQ(read[1], "entry comment text");
+  unsigned visits = 0;
+  walk = unzip.ForEachCentralEntry(comments.c_str(), [&](unsigned index, int) {
+    ++visits;
+    return index < 1;
+  });
+  EXPECT_EQ(walk.end, CentralWalkEnd::kStopped);
+  EXPECT_EQ(visits, 2u);
+  EXPECT_FALSE(unzip.IsArchiveOpen());
+
+  // An empty visitor finds the directory alone; a refused archive is never walked.
+  walk = unzip.ForEachCentralEntry(comments.c_str(), nullptr);
+  EXPECT_EQ(walk.search, kUnzipOk);
+  EXPECT_EQ(walk.endRecord.commentLength, 65535);
+  const struct {
+    const char* file;
+    int search;
+  } refused[] = {{"damaged_directory.zip", 3}, {"missing.zip", 2}};
+  for (const auto& c : refused) {
+    walk = unzip.ForEachCentralEntry(Fixture(c.file).c_str(), [&](unsigned, int) {
+      ADD_FAILURE() << c.file;
+      return true;
+    });
+    EXPECT_EQ(walk.search, c.search) << c.file;
+    EXPECT_FALSE(walk.Accepted()) << c.file;
+    EXPECT_FALSE(unzip.IsArchiveOpen()) << c.file;
+  }
 }
 
 TEST_F(Reader, IsFileInTheZIPFileMatchesMasksAgainstEntries) {
@@ -492,11 +554,11 @@ TEST_F(Reader, EveryQueryLeavesTheArchiveClosedAndTheObjectReset) {
   }
   // An archive with no entries is valid: the search gives 1 and closes it at once.
   EXPECT_EQ(unzip.IsZIPFileQuick(Fixture("bare_0.zip").c_str()), 0);
-  ASSERT_TRUE(unzip.InitArchive(Fixture("bare_0.zip").c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
-  EXPECT_EQ(unzip.FindEndCentralDir(), 1);
+  ASSERT_TRUE(cursor.InitArchive(Fixture("bare_0.zip").c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  EXPECT_EQ(cursor.FindEndCentralDir(), 1);
   EXPECT_FALSE(unzip.IsArchiveOpen());
-  unzip.EndArchive();
+  cursor.EndArchive();
 }
 
 // ---- buffered input ----------------------------------------------------------------------------
@@ -505,90 +567,90 @@ TEST_F(Reader, SeeksSkipsAndReadsThroughTheBlocks) {
   const std::string path = Fixture("zip_basic.zip");
   const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
   ASSERT_GT(bytes.size(), 2u * kInputBlockSize);
-  ASSERT_TRUE(unzip.InitArchive(path.c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
   uint8_t got[64];
   // Sequential reads start at the beginning of the file.
-  ASSERT_EQ(unzip.ReadBytes(got, 4), 4);
+  ASSERT_EQ(cursor.ReadBytes(got, 4), 4);
   EXPECT_EQ(std::memcmp(got, bytes.data(), 4), 0);
-  EXPECT_EQ(unzip.SkipBytes(0), 0);
-  EXPECT_EQ(unzip.InputPosition(), 4);
+  EXPECT_EQ(cursor.SkipBytes(0), 0);
+  EXPECT_EQ(cursor.InputPosition(), 4);
   // Across a block boundary, by skip and by read.
-  EXPECT_EQ(unzip.SkipBytes(kInputBlockSize - 10), 0);
-  ASSERT_EQ(unzip.ReadBytes(got, 20), 20);
+  EXPECT_EQ(cursor.SkipBytes(kInputBlockSize - 10), 0);
+  ASSERT_EQ(cursor.ReadBytes(got, 20), 20);
   EXPECT_EQ(std::memcmp(got, bytes.data() + kInputBlockSize - 6, 20), 0);
-  EXPECT_EQ(unzip.InputPosition(), kInputBlockSize + 14);
-  EXPECT_EQ(unzip.SkipBytes(-20), 0);
-  ASSERT_EQ(unzip.ReadBytes(got, 1), 1);
+  EXPECT_EQ(cursor.InputPosition(), kInputBlockSize + 14);
+  EXPECT_EQ(cursor.SkipBytes(-20), 0);
+  ASSERT_EQ(cursor.ReadBytes(got, 1), 1);
   EXPECT_EQ(got[0], bytes[kInputBlockSize - 6]);
   // Targets before the file and past the data of the short last block.
-  EXPECT_EQ(unzip.SeekTo(-1), 1);
+  EXPECT_EQ(cursor.SeekTo(-1), 1);
   const int64_t size = static_cast<int64_t>(bytes.size());
-  EXPECT_EQ(unzip.SeekTo(size - 3), 0);
-  EXPECT_EQ(unzip.ReadBytes(got, 64), 3);
+  EXPECT_EQ(cursor.SeekTo(size - 3), 0);
+  EXPECT_EQ(cursor.ReadBytes(got, 64), 3);
   EXPECT_EQ(std::memcmp(got, bytes.data() + size - 3, 3), 0);
-  EXPECT_EQ(unzip.SeekTo(size + 1), 3);
-  EXPECT_EQ(unzip.SeekTo(size - size % kInputBlockSize + kInputBlockSize - 1), 3);
-  EXPECT_EQ(unzip.SeekTo(size), 0);  // the end itself: nothing more to read
-  EXPECT_EQ(unzip.ReadBytes(got, 1), 0);
+  EXPECT_EQ(cursor.SeekTo(size + 1), 3);
+  EXPECT_EQ(cursor.SeekTo(size - size % kInputBlockSize + kInputBlockSize - 1), 3);
+  EXPECT_EQ(cursor.SeekTo(size), 0);  // the end itself: nothing more to read
+  EXPECT_EQ(cursor.ReadBytes(got, 1), 0);
   // Extra fields are read into a block of their own.
-  EXPECT_EQ(unzip.SeekTo(10), 0);
-  EXPECT_EQ(unzip.ReadExtraField(30), 0);
+  EXPECT_EQ(cursor.SeekTo(10), 0);
+  EXPECT_EQ(cursor.ReadExtraField(30), 0);
   ASSERT_NE(unzip.ExtraField(), nullptr);
   EXPECT_EQ(std::memcmp(unzip.ExtraField(), bytes.data() + 10, 30), 0);
-  EXPECT_EQ(unzip.ReadExtraField(0), 0);
+  EXPECT_EQ(cursor.ReadExtraField(0), 0);
   EXPECT_EQ(unzip.ExtraField(), nullptr);
-  EXPECT_EQ(unzip.SeekTo(size - 5), 0);
-  EXPECT_EQ(unzip.ReadExtraField(10), 3);
-  unzip.EndArchive();
+  EXPECT_EQ(cursor.SeekTo(size - 5), 0);
+  EXPECT_EQ(cursor.ReadExtraField(10), 3);
+  cursor.EndArchive();
 }
 
 TEST_F(Reader, EntryDataIsFetchedNeverPastItsCompressedSize) {
   const std::string path = Fixture("zip_basic.zip");
   const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
-  ASSERT_TRUE(unzip.InitArchive(path.c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
-  ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 100), 0);
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  ASSERT_EQ(cursor.SeekTo(kInputBlockSize - 100), 0);
   // Byte by byte: 150 bytes across the block boundary, then the end.
   CZUnzipTestAccess::CompressedLeft(unzip) = 150;
   for (int i = 0; i < 150; ++i) {
     uint16_t byte = 0xFFFF;
-    ASSERT_EQ(unzip.FillInputBuffer(&byte), 8);
+    ASSERT_EQ(cursor.FillInputBuffer(&byte), 8);
     ASSERT_EQ(byte, bytes[kInputBlockSize - 100 + i]) << i;
   }
   uint16_t byte = 0x1234;
-  EXPECT_EQ(unzip.FillInputBuffer(&byte), 0);
+  EXPECT_EQ(cursor.FillInputBuffer(&byte), 0);
   EXPECT_EQ(byte, 0x1234);
   // In runs: the rest of the block, then the rest of the entry.
-  ASSERT_EQ(unzip.SeekTo(2 * kInputBlockSize - 40), 0);
+  ASSERT_EQ(cursor.SeekTo(2 * kInputBlockSize - 40), 0);
   CZUnzipTestAccess::CompressedLeft(unzip) = 100;
   const uint8_t* run = nullptr;
-  ASSERT_EQ(unzip.NextInputRun(&run), 40u);
+  ASSERT_EQ(cursor.NextInputRun(&run), 40u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + 2 * kInputBlockSize - 40, 40), 0);
-  ASSERT_EQ(unzip.NextInputRun(&run), 60u);
+  ASSERT_EQ(cursor.NextInputRun(&run), 60u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + 2 * kInputBlockSize, 60), 0);
-  EXPECT_EQ(unzip.NextInputRun(&run), 0u);
+  EXPECT_EQ(cursor.NextInputRun(&run), 0u);
   // The bit buffer takes bytes low first and reports the end of the entry's data.
-  ASSERT_EQ(unzip.SeekTo(0), 0);
+  ASSERT_EQ(cursor.SeekTo(0), 0);
   CZUnzipTestAccess::CompressedLeft(unzip) = 3;
   CZUnzipTestAccess::BitBuffer(unzip) = 0;
   CZUnzipTestAccess::BitCount(unzip) = 0;
-  unzip.FillBitBuffer();
+  cursor.FillBitBuffer();
   EXPECT_EQ(CZUnzipTestAccess::BitCount(unzip), 24);
   EXPECT_EQ(CZUnzipTestAccess::BitBuffer(unzip),
             static_cast<uint32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16)));
   EXPECT_FALSE(CZUnzipTestAccess::EndOfInput(unzip));
-  unzip.FillBitBuffer();
+  cursor.FillBitBuffer();
   EXPECT_TRUE(CZUnzipTestAccess::EndOfInput(unzip));
-  unzip.EndArchive();
+  cursor.EndArchive();
 }
 
 TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   const std::string path = Fixture("zip_basic.zip");
   const std::vector<uint8_t> bytes = testutil::FileBytes(path, true);
-  ASSERT_TRUE(unzip.InitArchive(path.c_str()));
-  ASSERT_TRUE(unzip.OpenArchiveFile());
-  ASSERT_EQ(unzip.SeekTo(kInputBlockSize - 40), 0);
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  ASSERT_EQ(cursor.SeekTo(kInputBlockSize - 40), 0);
   CZUnzipTestAccess::CompressedLeft(unzip) = 100;
   CZUnzipTestAccess::Local(unzip).flags = zip::kFlagEncrypted;
   InitKeys(CZUnzipTestAccess::Keys(unzip), "secret");
@@ -596,15 +658,15 @@ TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   CZUnzipTestAccess::DecryptRefills(unzip) = TRUE;
   const uint8_t* run = nullptr;
   // The bytes already in the block are the password check's to decrypt, not the refill's.
-  ASSERT_EQ(unzip.NextInputRun(&run), 40u);
+  ASSERT_EQ(cursor.NextInputRun(&run), 40u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + kInputBlockSize - 40, 40), 0);
-  ASSERT_EQ(unzip.NextInputRun(&run), 60u);
+  ASSERT_EQ(cursor.NextInputRun(&run), 60u);
   std::vector<uint8_t> expected(bytes.begin() + kInputBlockSize, bytes.begin() + kInputBlockSize + 60);
   DecryptBuffer(expectedKeys, expected.data(), expected.size());
   EXPECT_EQ(std::memcmp(run, expected.data(), 60), 0);
   // What follows the entry in the block stays as stored.
   EXPECT_EQ(std::memcmp(run + 60, bytes.data() + kInputBlockSize + 60, 100), 0);
-  unzip.EndArchive();
+  cursor.EndArchive();
 }
 
 // ---- the comment reader lets messages run in the background ------------------------------------

@@ -21,4 +21,28 @@ struct CZUnzipTestAccess {
   static uint32_t& BytesWritten(CZUnzip& u) { return u.bytesWritten_; }
   static uint32_t& OutputCount(CZUnzip& u) { return u.outputCount_; }
   static const CZText& MessageName(const CZUnzip& u) { return u.messageName_; }
+
+  // The reader's input cursor, which only the reader's own walks steer, for the tests that step
+  // it by hand.
+  class Cursor {
+   public:
+    explicit Cursor(CZUnzip& u) : u_(u) {}
+    BOOL InitArchive(const char* archiveName) { return u_.InitArchive(archiveName); }
+    BOOL OpenArchiveFile() { return u_.OpenArchiveFile(); }
+    void EndArchive() { u_.EndArchive(); }
+    int FindEndCentralDir() { return u_.FindEndCentralDir(); }
+    int ReadCentralHeader(BOOL full) { return u_.ReadCentralHeader(full); }
+    int ReadFileName(unsigned length, uint16_t flags) { return u_.ReadFileName(length, flags); }
+    long ReadBytes(void* destination, long n) { return u_.ReadBytes(destination, n); }
+    int SeekTo(int64_t target) { return u_.SeekTo(target); }
+    int SkipBytes(long n) { return u_.SkipBytes(n); }
+    int ReadExtraField(unsigned n) { return u_.ReadExtraField(n); }
+    int FillInputBuffer(uint16_t* byte) { return u_.FillInputBuffer(byte); }
+    void FillBitBuffer() { u_.FillBitBuffer(); }
+    size_t NextInputRun(const uint8_t** run) { return u_.NextInputRun(run); }
+    int64_t InputPosition() const { return u_.InputPosition(); }
+
+   private:
+    CZUnzip& u_;
+  };
 };

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ordered_pool.h"
+
 class InflateAhead {
  public:
   // Entries larger than this (either size) are decoded by the reader: they would wait in memory.
@@ -36,7 +38,7 @@ class InflateAhead {
   };
 
   // What a worker decoded of one entry.
-  struct Result {
+  struct Result : OrderedPool::Result {
     int64_t dataPosition = 0;  // file position of the entry's first data byte
     uint32_t compressedSize = 0;
     std::vector<uint8_t> data;  // the bytes the decoder gave, in order
@@ -71,34 +73,13 @@ class InflateAhead {
   static void SetPatientForTesting(bool patient);
 
  private:
-  struct Job;
   InflateAhead() = default;
-  static DWORD WINAPI WorkerMain(LPVOID self);
-  void Work();
-  bool NextJob(size_t* index);
-  std::unique_ptr<Result> Decode(HANDLE file, const Job& job);
-  void Finish(size_t index, std::unique_ptr<Result> result);
-  void Drop(size_t index);
-  // One held result fewer; wakes the waiting workers once half the results are taken.
-  void Release();
+  // One worker's loop: the archive opened on its own handle, then the jobs the pool gives it.
+  void Work(OrderedPool& pool);
+  std::unique_ptr<Result> Decode(HANDLE file, const Entry& entry);
 
   std::string archivePath_;
   BY_HANDLE_FILE_INFORMATION archiveIdentity_{};
-  std::vector<Job> jobs_;
-  CRITICAL_SECTION lock_{};
-  bool lockMade_ = false;
-  HANDLE wake_ = nullptr;     // manual reset: set when a worker may find something to do
-  HANDLE jobDone_ = nullptr;  // auto reset: set when a worker finished a job
-  std::vector<HANDLE> threads_;
-  // Under lock_:
-  size_t nextJob_ = 0;  // the next job a worker takes
-  size_t cursor_ = 0;   // jobs before it were taken or dropped by the reader
-  unsigned held_ = 0;   // jobs running or holding a result the reader has not taken
-  unsigned maxHeld_ = 0;
-  unsigned liveWorkers_ = 0;
-  // Every signal is a call into the system (under Wine a round trip to the server, which the
-  // reader's own calls wait behind): events are set only for someone waiting on them.
-  unsigned waitingWorkers_ = 0;
-  bool readerWaiting_ = false;
-  volatile LONG stop_ = 0;
+  std::vector<Entry> jobs_;  // the pool's jobs, in order
+  OrderedPool pool_;
 };

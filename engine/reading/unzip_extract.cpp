@@ -181,37 +181,59 @@ class BatchAhead {
   std::unique_ptr<InflateAhead> ahead_;
 };
 
-// Ends an extraction operation on every path out: the output file closed, the test file
-// deleted, the window freed, the saved current folder restored, the archive closed and the
-// object reset.
+// One extraction operation: begun (CZUnzip::BeginExtraction) and from then on ended on every path
+// out (CZUnzip::EndExtraction), the saved current folder restored after it.
 class ExtractionSession {
  public:
   explicit ExtractionSession(CZUnzip& unzip) : unzip_(unzip) { unzip_.freeSpace_ = &freeSpace_; }
   ~ExtractionSession() {
     unzip_.freeSpace_ = nullptr;
-    if (unzip_.output_.IsOpen()) unzip_.output_.Close();
-    if (!unzip_.temporaryName_.IsEmpty()) FsDeleteFile(unzip_.temporaryName_);
-    unzip_.windowBlock_.Free();
-    unzip_.window_ = nullptr;
+    if (!begun_) return;
+    unzip_.EndExtraction();
     if (!savedFolder_.empty()) SetCurrentDirectoryA(savedFolder_.c_str());
-    unzip_.EndArchive();
-    unzip_.temporaryName_.Empty();
-    unzip_.mappedName_.Empty();
-    unzip_.outputPath_.Empty();
-    unzip_.messageName_.Empty();
-    unzip_.destinationFile_.Empty();
-    unzip_.destinationOnDisk_.Empty();
   }
   ExtractionSession(const ExtractionSession&) = delete;
   ExtractionSession& operator=(const ExtractionSession&) = delete;
 
+  // The result of CZUnzip::BeginExtraction; a mask refused for its length begins nothing.
+  int Begin(const char* archiveName, const char* mask) {
+    const int result = unzip_.BeginExtraction(archiveName, mask);
+    begun_ = result != kExtractMaskTooLong;
+    return result;
+  }
   void SaveCurrentFolder() { savedFolder_ = CurrentFolderAnsi(); }
 
  private:
   CZUnzip& unzip_;
+  bool begun_ = false;
   std::string savedFolder_;  // ANSI, as the system gave it
   FreeSpaceEstimate freeSpace_;
 };
+
+int CZUnzip::BeginExtraction(const char* archiveName, const char* mask) {
+  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
+    return kExtractMaskTooLong;
+  }
+  if (!testMode_) lastReplaceAnswer_ = -1;
+  lastPasswordAnswer_ = -1;
+  if (!InitArchive(archiveName)) return kExtractNoMemory;
+  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  return kUnzipOk;
+}
+
+void CZUnzip::EndExtraction() {
+  if (output_.IsOpen()) output_.Close();
+  if (!temporaryName_.IsEmpty()) FsDeleteFile(temporaryName_);
+  windowBlock_.Free();
+  window_ = nullptr;
+  EndArchive();
+  temporaryName_.Empty();
+  mappedName_.Empty();
+  outputPath_.Empty();
+  messageName_.Empty();
+  destinationFile_.Empty();
+  destinationOnDisk_.Empty();
+}
 
 void CZUnzip::SetOverwriteFlags(const OverwriteFlags& flags) {
   neverOverwrite_ = flags.never;
@@ -228,14 +250,9 @@ int CZUnzip::IsZIPFile(const char* archiveName, BOOL quick) {
 
 int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* destination,
                         short overwriteMode, BOOL recreateFolders) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return kExtractMaskTooLong;
-  }
-  lastReplaceAnswer_ = -1;
-  lastPasswordAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  const int begun = session.Begin(archiveName, mask);
+  if (begun != kUnzipOk) return begun;
   const std::string target = destination != nullptr ? destination : "";
   if (target.size() >= 2) {
     session.SaveCurrentFolder();
@@ -273,13 +290,9 @@ int CZUnzip::UnzipFiles(const char* archiveName, const char* mask, const char* d
 }
 
 int CZUnzip::UnzipToFile(const char* archiveName, const char* mask, const char* destinationFile) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return kExtractMaskTooLong;
-  }
-  lastReplaceAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
+  const int begun = session.Begin(archiveName, mask);
+  if (begun != kUnzipOk) return begun;
   if (destinationFile == nullptr || destinationFile[0] == '\0') return kExtractCannotCreate;
   char full[MAX_PATH + 1] = {};
   const DWORD length =
@@ -298,10 +311,10 @@ int CZUnzip::UnzipToFile(const char* archiveName, const char* mask, const char* 
 }
 
 int CZUnzip::TestArchive(const char* archiveName) {
+  testMode_ = TRUE;  // before the opening: a test keeps the last replace answer
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName)) return kExtractNoMemory;
-  if (!OpenArchiveFile()) return kUnzipCannotOpen;
-  testMode_ = TRUE;
+  const int begun = session.Begin(archiveName, nullptr);
+  if (begun != kUnzipOk) return begun;
   destinationFolder_ = CurrentFolder();
   dropFolders_ = TRUE;
   SetOverwriteFlags(kReplaceEach);
@@ -315,12 +328,8 @@ int CZUnzip::TestArchive(const char* archiveName) {
 
 BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor,
                    const char* folder) {
-  if (mask != nullptr && std::strlen(mask) >= static_cast<size_t>(kUnzipNameBlockSize)) {
-    return FALSE;
-  }
-  lastReplaceAnswer_ = -1;
   ExtractionSession session(*this);
-  if (!InitArchive(archiveName) || !OpenArchiveFile()) return FALSE;
+  if (session.Begin(archiveName, mask) != kUnzipOk) return FALSE;
   const std::string target = folder != nullptr ? folder : "";
   if (target.size() < 2) return FALSE;
   session.SaveCurrentFolder();
@@ -339,11 +348,11 @@ BOOL CZUnzip::View(const char* archiveName, const char* mask, BOOL useTextEditor
 }
 
 int CZUnzip::ExtractMatching(const char* mask) {
-  unsigned remaining = end_.totalEntries;
   currentResult_ = kUnzipOk;
   int unsupported = 0;
   int lastFailure = 0;
   int walkFailure = 0;
+  int stopped = 0;  // the result of a write failure, which stops the operation at once
   bool passwordSkipped = false;
   bool launched = false;  // view mode: currentResult_ holds the last launch's outcome
   const bool exact = std::strpbrk(mask, "*?") == nullptr;
@@ -354,44 +363,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
   std::vector<UnzipBatchEntry> batch;
   batch.reserve(kBatchSize);
 
-  while (remaining != 0 && !cancel_) {
-    batch.clear();
-    while (remaining != 0 && batch.size() < kBatchSize && !cancel_) {
-      --remaining;
-      char signature[4];
-      int name = kUnzipOk;
-      if (ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature) ||
-          ReadCentralHeader(TRUE) != kUnzipOk ||
-          ((name = ReadFileName(central_.nameLength, central_.flags)) > 1 &&
-           name != kUnzipNameTooLong) ||
-          ReadExtraField(central_.extraLength) > 1 || SkipBytes(central_.commentLength) > 1) {
-        walkFailure = kUnzipBadArchive;
-        remaining = 0;
-        break;
-      }
-      const bool selected = exact ? FullEntryName() == exactName
-                                  : MatchFileFilter(FullEntryName().c_str(), mask) != FALSE;
-      if (!selected) continue;
-      if (exact) remaining = 0;  // an exact name stops at its first match
-      // A cut name would be written under a name that is not the entry's.
-      // An entry whose method alone is unknown goes on to its steps, which report it (messages
-      // with 0, result 10) without creating any file.
-      if (name == kUnzipNameTooLong ||
-          central_.versionNeeded > 20 || central_.hostNeeded == 2) {
-        ++unsupported;
-        continue;
-      }
-      UnzipBatchEntry entry;
-      entry.localHeaderOffset = central_.localHeaderOffset;
-      entry.externalAttributes = central_.externalAttributes;
-      entry.flags = central_.flags;
-      entry.crc32 = central_.crc32;
-      entry.compressedSize = central_.compressedSize;
-      entry.uncompressedSize = central_.uncompressedSize;
-      batch.push_back(entry);
-    }
-    const int64_t directoryPosition = InputPosition();
-
+  // The steps of the collected entries; false when a write failure stops the operation.
+  const auto processBatch = [&]() {
     // The batch's deflated entries are decoded ahead on worker threads while this thread writes.
     BatchAhead ahead(*this, batch);
     for (const UnzipBatchEntry& entry : batch) {
@@ -409,7 +382,10 @@ int CZUnzip::ExtractMatching(const char* mask) {
       decryptRefills_ = FALSE;
       if (skippedForPassword) passwordSkipped = true;
       if (result != kUnzipOk) {
-        if (outputErrorLevel_ > 1) return result;
+        if (outputErrorLevel_ > 1) {
+          stopped = result;
+          return false;
+        }
         lastFailure = result;
       }
       if (viewMode_ && viewEntryWritten_) {
@@ -421,14 +397,52 @@ int CZUnzip::ExtractMatching(const char* mask) {
         if (!started) cancel_ = TRUE;
       }
     }
-    if (remaining != 0) {
-      blockPosition_ = -1;  // reread the directory's block as it is in the file
-      if (SeekTo(directoryPosition) != kUnzipOk) {
-        walkFailure = kUnzipBadArchive;
-        break;
+    batch.clear();
+    return true;
+  };
+
+  // The directory is walked in batches of at most 64 selected entries: each full batch is
+  // processed before the walk goes on.
+  if (cancel_) return kUnzipOk;
+  const unsigned total = end_.totalEntries;
+  const CentralWalkEnd walked = WalkCentralDirectory([&](unsigned index, int name) {
+    if (SkipBytes(central_.commentLength) > 1) {
+      walkFailure = kUnzipBadArchive;
+      return false;
+    }
+    const bool selected = exact ? FullEntryName() == exactName
+                                : MatchFileFilter(FullEntryName().c_str(), mask) != FALSE;
+    bool last = index + 1 == total;
+    if (selected) {
+      if (exact) last = true;  // an exact name stops at its first match
+      // A cut name would be written under a name that is not the entry's.
+      // An entry whose method alone is unknown goes on to its steps, which report it (messages
+      // with 0, result 10) without creating any file.
+      if (name == kUnzipNameTooLong ||
+          central_.versionNeeded > 20 || central_.hostNeeded == 2) {
+        ++unsupported;
+      } else {
+        UnzipBatchEntry entry;
+        entry.localHeaderOffset = central_.localHeaderOffset;
+        entry.externalAttributes = central_.externalAttributes;
+        entry.flags = central_.flags;
+        entry.crc32 = central_.crc32;
+        entry.compressedSize = central_.compressedSize;
+        entry.uncompressedSize = central_.uncompressedSize;
+        batch.push_back(entry);
       }
     }
+    if (!last && batch.size() < kBatchSize) return true;
+    if (!processBatch() || last || cancel_) return false;
+    blockPosition_ = -1;  // the walk rereads the directory's block as it is in the file
+    return true;
+  });
+  if (walked == CentralWalkEnd::kNoHeader || walked == CentralWalkEnd::kUnreadable) {
+    walkFailure = kUnzipBadArchive;
   }
+  // A walk that broke off still processes the entries it collected.
+  if (stopped == 0 && !batch.empty()) processBatch();
+  if (stopped != 0) return stopped;
   if (lastFailure != 0) return lastFailure;
   if (walkFailure != 0) return walkFailure;
   if (launched) return currentResult_;

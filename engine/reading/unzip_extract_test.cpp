@@ -301,6 +301,21 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
     EXPECT_EQ(prompts.replaceAsks, 1);
     EXPECT_EQ(unzip.GetReplaceFlag(), 0);
   }
+  // The answer survives a call refused for its mask and a test, which asks no replace question,
+  // in every entry point; each other extraction begins by forgetting it.
+  const std::string longMask(1024, '*');
+  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), longMask.c_str(), dest.c_str(), 2,
+                             TRUE), 16);
+  EXPECT_EQ(unzip.UnzipToFile(Fixture("attributes.zip").c_str(), longMask.c_str(),
+                              (dest + "ONE.TXT").c_str()), 16);
+  EXPECT_FALSE(unzip.View(Fixture("attributes.zip").c_str(), longMask.c_str(), FALSE,
+                          dest.c_str()));
+  EXPECT_EQ(unzip.GetReplaceFlag(), 0);
+  EXPECT_EQ(unzip.IsZIPFile(Fixture("attributes.zip").c_str(), FALSE), 0);
+  EXPECT_EQ(unzip.GetReplaceFlag(), 0);
+  EXPECT_EQ(unzip.UnzipToFile(Fixture("missing.zip").c_str(), "*.*", (dest + "ONE.TXT").c_str()),
+            6);
+  EXPECT_EQ(unzip.GetReplaceFlag(), 2);
   {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceRename};

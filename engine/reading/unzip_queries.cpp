@@ -1,10 +1,9 @@
 // The queries of CZUnzip: entry count and total sizes, archive information, the archive and
 // entry comments, and the name tests. Each query opens the archive, reads what it needs and
-// closes it again on every path (ArchiveSession).
+// closes it again on every path (ArchiveSession, or the directory walk's own).
 #include <cstring>
 #include <string>
 
-#include "core/le_fields.h"
 #include "core/wildcard.h"
 #include "core/zip_records.h"
 #include "reading/czunzip.h"
@@ -12,8 +11,6 @@
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
 #include "base/entry_text.h"
-
-namespace {
 
 // One query's use of the archive: ends it (close, free, reset) whichever way the query leaves.
 class ArchiveSession {
@@ -34,35 +31,14 @@ class ArchiveSession {
   CZUnzip& unzip_;
 };
 
+namespace {
+
 bool Accepted(int searchResult) { return searchResult < 2 || searchResult == kUnzipExtraBytes; }
 
 std::string UpperCopy(const char* text) {
   std::string copy(text);
   UpperCaseOem(copy);
   return copy;
-}
-
-// Walks the central directory from the input position until found returns true (the input then
-// stands on the entry's comment). A damaged record or a failed read ends the walk; a cut name
-// does not.
-template <typename Test>
-bool FindEntry(CZUnzip& unzip, BOOL fullHeader, Test found) {
-  if (!unzip.IsArchiveOpen()) return false;
-  for (unsigned i = 0; i < unzip.EndRecord().totalEntries; ++i) {
-    char signature[4];
-    if (unzip.ReadBytes(signature, 4) != 4 ||
-        !zip::HasSignature(signature, zip::kCentralSignature)) {
-      return false;
-    }
-    if (unzip.ReadCentralHeader(fullHeader) != kUnzipOk) return false;
-    const UnzipCentralHeader& header = unzip.CentralHeader();
-    const int name = unzip.ReadFileName(header.nameLength, header.flags);
-    if (name != kUnzipOk && name != kUnzipNameTooLong) return false;
-    if (unzip.ReadExtraField(unzip.CentralHeader().extraLength) > 1) return false;
-    if (found()) return true;
-    if (unzip.SkipBytes(unzip.CentralHeader().commentLength) != kUnzipOk) return false;
-  }
-  return false;
 }
 
 // Lets the host's messages run between the steps of a call made with background processing.
@@ -81,29 +57,26 @@ int CZUnzip::IsZIPFileQuick(const char* archiveName) {
 
 long CZUnzip::GetCountAndSize(const char* archiveName, ULONGLONG* totalKB,
                               ULONGLONG* compressedKB, BOOL* hasComment) {
-  ArchiveSession session(*this);
-  const int search = session.Begin(archiveName);
-  if (!Accepted(search)) return -1;
-  if (hasComment != nullptr) *hasComment = end_.commentLength != 0 ? TRUE : FALSE;
-  const long count = end_.totalEntries;
-  if (totalKB == nullptr && compressedKB == nullptr) return count;
-
   // 64-bit sums: 65,535 entries of up to 4 GiB each cannot overflow them.
   uint64_t uncompressedTotal = 0;
   uint64_t compressedTotal = 0;
-  for (unsigned i = 0; i < end_.totalEntries; ++i) {
-    uint8_t record[zip::central::kSize];
-    if (ReadBytes(record, sizeof record) != static_cast<long>(sizeof record) ||
-        !zip::HasSignature(record, zip::kCentralSignature)) {
-      // Behind a self-extractor the walk just ends; elsewhere the directory is damaged.
-      if (search == kUnzipExtraBytes) break;
-      return -1;
-    }
-    compressedTotal += GetLE32(record + zip::central::kCompressedSize);
-    uncompressedTotal += GetLE32(record + zip::central::kUncompressedSize);
-    if (SkipBytes(GetLE16(record + zip::central::kNameLength)) != kUnzipOk) return -1;
-    if (ReadExtraField(GetLE16(record + zip::central::kExtraLength)) != kUnzipOk) return -1;
-    if (SkipBytes(GetLE16(record + zip::central::kCommentLength)) != kUnzipOk) return -1;
+  const auto sum = [&](unsigned, int) {
+    compressedTotal += central_.compressedSize;
+    uncompressedTotal += central_.uncompressedSize;
+    return true;
+  };
+  // The count alone needs no walk.
+  const bool sizes = totalKB != nullptr || compressedKB != nullptr;
+  const CentralWalk walk = ForEachCentralEntry(archiveName, sizes ? CentralVisit(sum) : nullptr);
+  if (!walk.Accepted()) return -1;
+  if (hasComment != nullptr) *hasComment = walk.endRecord.commentLength != 0 ? TRUE : FALSE;
+  const long count = walk.endRecord.totalEntries;
+  if (!sizes) return count;
+  // Behind a self-extractor the walk just ends where a header is missing; elsewhere the
+  // directory is damaged.
+  if (walk.end == CentralWalkEnd::kUnreadable ||
+      (walk.end == CentralWalkEnd::kNoHeader && walk.search != kUnzipExtraBytes)) {
+    return -1;
   }
   if (totalKB != nullptr) *totalKB = uncompressedTotal / 1024 + 1;
   if (compressedKB != nullptr) *compressedKB = compressedTotal / 1024 + 1;
@@ -155,44 +128,56 @@ BOOL CZUnzip::GetGlobalComment(const char* archiveName, char* out) {
   return TRUE;
 }
 
+// The entry searches walk the directory until an entry's whole name (also when it is longer than
+// the name block keeps) is the one sought; the visitor then stands on the entry's comment.
+
 long CZUnzip::GetLocalCommentSize(const char* archiveName, const char* entryName) {
   if (entryName == nullptr) return -1;
-  ArchiveSession session(*this);
-  if (!Accepted(session.Begin(archiveName))) return -1;
   const std::string sought = UpperCopy(entryName);
-  if (!FindEntry(*this, FALSE, [&] { return fullEntryName_ == sought; })) return -1;
-  if ((central_.flags & zip::kFlagUtf8) == 0 || central_.commentLength == 0) {
-    return central_.commentLength;
-  }
-  // The length of the comment as GetLocalComment gives it (before its cut).
-  std::string comment;
-  if (!ReadEntryComment(&comment)) return -1;
-  return static_cast<long>(comment.size());
+  long size = -1;
+  ForEachCentralEntry(archiveName, [&](unsigned, int) {
+    if (fullEntryName_ != sought) return true;
+    if ((central_.flags & zip::kFlagUtf8) == 0 || central_.commentLength == 0) {
+      size = central_.commentLength;
+      return false;
+    }
+    // The length of the comment as GetLocalComment gives it (before its cut).
+    std::string comment;
+    if (ReadEntryComment(&comment)) size = static_cast<long>(comment.size());
+    return false;
+  });
+  return size;
 }
 
 BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, char* out) {
   if (entryName == nullptr || out == nullptr) return FALSE;
-  ArchiveSession session(*this);
-  if (!Accepted(session.Begin(archiveName))) return FALSE;
   const std::string sought = UpperCopy(entryName);
-  if (!FindEntry(*this, TRUE, [&] { return fullEntryName_ == sought; })) return FALSE;
-  if ((central_.flags & zip::kFlagUtf8) != 0) {
-    // Decoded whole: a cut could split a character and make the text no UTF-8 at all.
-    std::string comment;
-    if (!ReadEntryComment(&comment)) return FALSE;
-    const size_t kept = comment.size() < static_cast<size_t>(kUnzipMaxComment)
-                            ? comment.size()
-                            : static_cast<size_t>(kUnzipMaxComment);
-    std::memcpy(out, comment.data(), kept);
-    out[kept] = '\0';
-    return TRUE;
-  }
-  const long wanted =
-      central_.commentLength < kUnzipMaxComment ? central_.commentLength : kUnzipMaxComment;
-  if (ReadBytes(comment_, wanted) != wanted) return FALSE;
-  comment_[wanted] = '\0';
-  std::memcpy(out, comment_, static_cast<size_t>(wanted) + 1);
-  return TRUE;
+  BOOL copied = FALSE;
+  ForEachCentralEntry(archiveName, [&](unsigned, int) {
+    if (fullEntryName_ != sought) return true;
+    if ((central_.flags & zip::kFlagUtf8) != 0) {
+      // Decoded whole: a cut could split a character and make the text no UTF-8 at all.
+      std::string comment;
+      if (ReadEntryComment(&comment)) {
+        const size_t kept = comment.size() < static_cast<size_t>(kUnzipMaxComment)
+                                ? comment.size()
+                                : static_cast<size_t>(kUnzipMaxComment);
+        std::memcpy(out, comment.data(), kept);
+        out[kept] = '\0';
+        copied = TRUE;
+      }
+      return false;
+    }
+    const long wanted =
+        central_.commentLength < kUnzipMaxComment ? central_.commentLength : kUnzipMaxComment;
+    if (ReadBytes(comment_, wanted) == wanted) {
+      comment_[wanted] = '\0';
+      std::memcpy(out, comment_, static_cast<size_t>(wanted) + 1);
+      copied = TRUE;
+    }
+    return false;
+  });
+  return copied;
 }
 
 bool CZUnzip::ReadEntryComment(std::string* comment) {
@@ -205,13 +190,14 @@ bool CZUnzip::ReadEntryComment(std::string* comment) {
 
 BOOL CZUnzip::IsFileInTheZIPFile(const char* archiveName, const char* mask) {
   if (mask == nullptr) return FALSE;
-  ArchiveSession session(*this);
-  if (!Accepted(session.Begin(archiveName))) return FALSE;
   const std::string upperMask = UpperCopy(mask);
-  // The whole name is matched, also when it is longer than the name block keeps.
-  return FindEntry(*this, FALSE, [&] { return MatchEntryFilter(fullEntryName_, upperMask); })
-             ? TRUE
-             : FALSE;
+  BOOL found = FALSE;
+  ForEachCentralEntry(archiveName, [&](unsigned, int) {
+    if (!MatchEntryFilter(fullEntryName_, upperMask)) return true;
+    found = TRUE;
+    return false;
+  });
+  return found;
 }
 
 BOOL CZUnzip::MatchFileFilter(const char* name, const char* pattern) {

@@ -8,6 +8,7 @@
 #include "base/progress_messages.h"
 #include "files/drive_checks.h"
 #include "files/file_ops.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volume_progress.h"
 #include "writing/czzip.h"
 #include "writing/writer_paths.h"
@@ -48,9 +49,9 @@ void DeleteOldVolumes(const std::string& destination, const CZText& archive) {
 
 }  // namespace
 
-int CZZip::BackupToDiskettes(const char* mask, const char* destination, BOOL recurse,
-                             HWND notifyWindow, const char* title, const char* text,
-                             BOOL forceSingleBackup) {
+int volumes::BackupToDiskettes(CZZip& writer, const char* mask, const char* destination,
+                               BOOL recurse, HWND notifyWindow, const char* title,
+                               const char* text, BOOL forceSingleBackup) {
   CurrentFolderKeeper keepFolder;
   const std::string fullMask = FullEnginePath(mask != nullptr ? mask : "");
   if (fullMask.empty()) return kBackupNoName;
@@ -67,7 +68,7 @@ int CZZip::BackupToDiskettes(const char* mask, const char* destination, BOOL rec
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   folder = FullEnginePath(folder.empty() ? "." : folder.c_str());
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  if (forceSingleBackup && CountFiles(folder.c_str(), "*.*", TRUE, FALSE) > 0) {
+  if (forceSingleBackup && CZZip::CountFiles(folder.c_str(), "*.*", TRUE, FALSE) > 0) {
     return kBackupNotEmpty;
   }
   if (GetDriveKind(folder.c_str()) == kDriveCdRom || IsDisketteWriteProtected(folder.c_str())) {
@@ -76,7 +77,7 @@ int CZZip::BackupToDiskettes(const char* mask, const char* destination, BOOL rec
 
   volumes::Notify(notifyWindow, progress::kBackupBuildZip, 0,
                   reinterpret_cast<LPARAM>(archive.c_str()));
-  const int zipped = ZipFiles(archive, mask, kZipReplace, 1, recurse, notifyWindow, nullptr);
+  const int zipped = writer.ZipFiles(archive, mask, kZipReplace, 1, recurse, notifyWindow, nullptr);
   ULONGLONG archiveSize = 0;
   const bool usable = GetFileSize64(archive, &archiveSize) && archiveSize >= kSmallestUsableArchive;
   if (zipped == 1 || zipped == kWriterAccessDenied) {
@@ -95,7 +96,7 @@ int CZZip::BackupToDiskettes(const char* mask, const char* destination, BOOL rec
   // below, which the split refuses.
   const LONGLONG volumeSize = std::min<LONGLONG>(
       (static_cast<LONGLONG>(GetFreeSpaceKB64(folder.c_str())) - 1) * 1024, kLargestVolume);
-  const int split = SplitArchive(notifyWindow, archive, folder.c_str(),
+  const int split = SplitArchive(writer, notifyWindow, archive, folder.c_str(),
                                  static_cast<long>(std::max<LONGLONG>(volumeSize, -1)),
                                  static_cast<long>(std::max<LONGLONG>(volumeSize, -1)), title, text);
   archive.DeleteFile(TRUE);

@@ -11,6 +11,7 @@
 #include "base/progress_messages.h"
 #include "files/drive_checks.h"
 #include "reading/czunzip.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volumes_test_support.h"
 #include "win_test_util.h"
 #include "writing/czzip.h"
@@ -76,14 +77,14 @@ class BackupRestore : public ::testing::Test {
   }
   std::string Mask() { return tree.path() + "*.*"; }
   int Backup(const std::string& destination, BOOL force = FALSE, HWND window = nullptr) {
-    return zip.BackupToDiskettes(Mask().c_str(), destination.c_str(), TRUE, window, "Disk %1",
-                                 "Insert disk %1 of %2", force);
+    return volumes::BackupToDiskettes(zip, Mask().c_str(), destination.c_str(), TRUE, window,
+                                      "Disk %1", "Insert disk %1 of %2", force);
   }
   int Restore(const std::string& from, const std::string& into, BOOL dialog = FALSE,
               HWND window = nullptr) {
     reader.SetAskPassword(FALSE);  // P0: every archive operation sets it back
-    return reader.RestoreBackupSet(window, from.c_str(), into.c_str(), 1, dialog, "Disk %1",
-                                   "Insert disk %1 of %2");
+    return volumes::RestoreBackupSet(reader, window, from.c_str(), into.c_str(), 1, dialog,
+                                     "Disk %1", "Insert disk %1 of %2");
   }
   // The name of the tree's folder, upper case, with ".ZIP": the backup archive.
   std::string BackupArchive() {
@@ -150,7 +151,8 @@ TEST_F(BackupRestore, ADriveRootBecomesDRIVE_x) {
   ASSERT_TRUE(CreateDirectoryA("R:\\Sub", nullptr));
   ASSERT_TRUE(testutil::WriteWholeFile("R:\\Sub\\inner.bin", writertest::RandomBytes(9000, 7)));
   const auto original = Tree("R:\\");
-  ASSERT_EQ(zip.BackupToDiskettes("R:\\*.*", volumes.path().c_str(), TRUE, nullptr, "t", "m", FALSE),
+  ASSERT_EQ(volumes::BackupToDiskettes(zip, "R:\\*.*", volumes.path().c_str(), TRUE, nullptr, "t",
+                                       "m", FALSE),
             kBackupDone);
   EXPECT_EQ(testutil::FolderNames(volumes.path(), true), std::vector<std::string>{"DRIVE_R.0_0"});
   EXPECT_FALSE(Exists("R:\\DRIVE_R.ZIP"));
@@ -183,8 +185,8 @@ TEST_F(BackupRestore, BackupCodes) {
   }
   // Nothing to compress: ZipFiles' 6 becomes 16.
   testutil::TempFolder empty;
-  EXPECT_EQ(zip.BackupToDiskettes((empty.path() + "*.*").c_str(), volumes.path().c_str(), TRUE,
-                                  nullptr, "t", "m", FALSE),
+  EXPECT_EQ(volumes::BackupToDiskettes(zip, (empty.path() + "*.*").c_str(), volumes.path().c_str(),
+                                       TRUE, nullptr, "t", "m", FALSE),
             kBackupZipFailed + int{kWriterNothingToDo});
   EXPECT_TRUE(testutil::FolderNames(empty.path()).empty()) << "no backup archive left";
 
@@ -203,8 +205,8 @@ TEST_F(BackupRestore, BackupCodes) {
   lock = CreateFileA((lone / "only.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   testutil::TempFolder loneVolumes;
-  EXPECT_EQ(zip.BackupToDiskettes((lone.path() + "*.*").c_str(), loneVolumes.path().c_str(), TRUE,
-                                  nullptr, "t", "m", FALSE),
+  EXPECT_EQ(volumes::BackupToDiskettes(zip, (lone.path() + "*.*").c_str(),
+                                       loneVolumes.path().c_str(), TRUE, nullptr, "t", "m", FALSE),
             kBackupDeniedNoArchive);
   CloseHandle(lock);
   EXPECT_EQ(testutil::FolderNames(lone.path()), std::vector<std::string>{"only.bin"});
@@ -244,8 +246,8 @@ TEST_F(BackupRestore, RestoreCodes) {
   testutil::TempFolder twoVolumes, into;
   CZZip splitter;
   const std::string archive = volumetest::FixtureDir() + "plain.zip";
-  ASSERT_EQ(splitter.SplitArchive(nullptr, archive.c_str(), twoVolumes.path().c_str(), 1000, 100000,
-                                  "t", "m"),
+  ASSERT_EQ(volumes::SplitArchive(splitter, nullptr, archive.c_str(), twoVolumes.path().c_str(),
+                                  1000, 100000, "t", "m"),
             kSplitDone);
   DeleteFileA((twoVolumes / "PLAIN.1_1").c_str());
   EXPECT_EQ(Restore(twoVolumes.path(), into.path()), kRestoreJoinFailed + int{kJoinDiskRefused});
@@ -278,8 +280,8 @@ TEST_F(BackupRestore, RestoreCodes) {
       bytes[at] ^= 0x40;
     }
     ASSERT_TRUE(testutil::WriteWholeFile(work / "SET.ZIP", bytes));
-    ASSERT_EQ(splitter.SplitArchive(nullptr, (work / "SET.ZIP").c_str(), set2.path().c_str(),
-                                    100000, 100000, "t", "m"),
+    ASSERT_EQ(volumes::SplitArchive(splitter, nullptr, (work / "SET.ZIP").c_str(),
+                                    set2.path().c_str(), 100000, 100000, "t", "m"),
               kSplitDone);
     const int asked = prompts.passwordAsks;
     EXPECT_EQ(Restore(set2.path(), out.path()), c.expected);

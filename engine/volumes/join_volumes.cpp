@@ -1,6 +1,8 @@
 // Join: the volumes of a split set put back together into one archive, volume 0 first whichever
-// volume is named; the disk prompt asks for every volume that is missing. Restore: a backup set
-// of a folder chosen, joined into a temporary archive, extracted whole, and the archive deleted.
+// volume is named; the disk prompt asks for every volume that is missing. A join that fails
+// deletes the archive it created; a file that was at that name before is never touched.
+// Restore: a backup set of a folder chosen, joined into a temporary archive, extracted whole, and
+// the archive deleted.
 #include <windows.h>
 
 #include <cctype>
@@ -15,6 +17,7 @@
 #include "files/zfile.h"
 #include "reading/czunzip.h"
 #include "volumes/volume_names.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volume_progress.h"
 #include "writing/writer_paths.h"
 
@@ -37,9 +40,36 @@ bool AllVolumesPresent(CZText volume, int last) {
 
 LPARAM Text(const CZText& text) { return reinterpret_cast<LPARAM>(text.c_str()); }
 
+// The joined archive this call created: closed and deleted on every path out unless the join
+// completed, so that a failed join leaves no part of an archive under the archive's name.
+class JoinedArchive {
+ public:
+  explicit JoinedArchive(const CZText& name) : name_(name) {}
+  ~JoinedArchive() {
+    if (completed_ || !created_) return;
+    file.Close();
+    FsDeleteFile(name_);
+  }
+  JoinedArchive(const JoinedArchive&) = delete;
+  JoinedArchive& operator=(const JoinedArchive&) = delete;
+
+  BOOL Create() {
+    created_ = file.Create(name_) != FALSE;
+    return created_;
+  }
+  void Completed() { completed_ = true; }
+
+  CZFile file;
+
+ private:
+  CZText name_;
+  bool created_ = false;
+  bool completed_ = false;
+};
+
 }  // namespace
 
-int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
+int volumes::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
                          BOOL progress, const char* title, const char* text, BOOL uniqueName,
                          CZText* outputName) {
   CurrentFolderKeeper keepFolder;
@@ -81,8 +111,8 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
     return kJoinCannotCreate;
   }
 
-  CZFile joined;
-  if (!joined.Create(output)) return kJoinCannotCreate;
+  JoinedArchive joined(output);
+  if (!joined.Create()) return kJoinCannotCreate;
   std::vector<uint8_t> buffer;
   try {
     buffer.resize(kCopySize);
@@ -94,7 +124,6 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
     if (!volumes::SetVolumeDigit(volume, index)) return kJoinNotVolumeName;
     while (!volume.FileExists()) {
       if (!volumes::AskForDisk(notifyWindow, title, text, index + 1, last + 1)) {
-        joined.Close();  // the partial archive stays: it can be repaired
         return kJoinDiskRefused;
       }
     }
@@ -108,7 +137,7 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
       DWORD got = 0;
       if (!part.Read(buffer.data(), kCopySize, &got)) return kJoinReadWriteError;
       if (got > 0) {
-        if (!joined.Write(buffer.data(), got)) return kJoinReadWriteError;
+        if (!joined.file.Write(buffer.data(), got)) return kJoinReadWriteError;
         total += got;
         if (progress) {
           volumes::Notify(notifyWindow, progress::kJoining, static_cast<WPARAM>(total / 1024),
@@ -123,7 +152,8 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
                       static_cast<LPARAM>(partSize / 1024));
     }
   }
-  if (!joined.Close()) return kJoinReadWriteError;
+  if (!joined.file.Close()) return kJoinReadWriteError;
+  joined.Completed();
   CopyFileTime(volume, output);
   if (progress) {
     volumes::Notify(notifyWindow, progress::kJoinDoneName, 0, Text(output));
@@ -132,7 +162,7 @@ int CZUnzip::JoinVolumes(HWND notifyWindow, const char* volumeName, const char* 
   return kJoinDone;
 }
 
-int CZUnzip::RestoreBackupSet(HWND notifyWindow, const char* sourceFolder,
+int volumes::RestoreBackupSet(CZUnzip& reader, HWND notifyWindow, const char* sourceFolder,
                               const char* destination, short overwriteMode, BOOL displayDialog,
                               const char* title, const char* text) {
   std::string folder = sourceFolder != nullptr ? sourceFolder : "";
@@ -171,7 +201,7 @@ int CZUnzip::RestoreBackupSet(HWND notifyWindow, const char* sourceFolder,
   ULONGLONG size = 0;
   if (!joined.FileExists() || !GetFileSize64(joined, &size)) return kRestoreNoArchive;
   volumes::Notify(notifyWindow, progress::kRestoreZipDone, 0, static_cast<LPARAM>(size));
-  const int extracted = UnzipFiles(joined, "*.*", destination, overwriteMode, TRUE);
+  const int extracted = reader.UnzipFiles(joined, "*.*", destination, overwriteMode, TRUE);
   joined.DeleteFile(TRUE);
   return extracted > 0 ? kRestoreExtractFailed + extracted : kRestoreDone;
 }

@@ -1,5 +1,7 @@
 // The self-extractor builder: stub program, settings block, shifted archive copy, in one file.
-// Every failure deletes the output and the temporary copy; the archive is only read.
+// The file is built under a free temporary name beside the output and moved over the output name
+// only once it is complete, so that a failed or interrupted build never touches a file that was
+// at that name. Every failure deletes the temporary pieces; the archive is only read.
 #include <windows.h>
 
 #include <vector>
@@ -22,22 +24,42 @@ constexpr DWORD kAppendChunk = 16384;
 
 bool HasFolder(const char* name) { return CZText(name).Find('\\') >= 0 || CZText(name).Find('/') >= 0; }
 
-// The output and the temporary copy, deleted on every path out unless the build completed.
+// The new file under its temporary name and the shifted copy, deleted on every path out unless
+// the new file was moved over the output name.
 class BuildFiles {
  public:
   ~BuildFiles() {
-    output.Close();
+    building.Close();
     copy.Close();
     if (!copyName.IsEmpty()) FsDeleteFile(copyName);
-    if (!completed && !outputName.IsEmpty()) FsDeleteFile(outputName);
+    if (!buildingName.IsEmpty()) FsDeleteFile(buildingName);
   }
 
-  CZText outputName;  // set once the output exists
+  CZText buildingName;  // set once the temporary file exists; emptied once it is the output
   CZText copyName;
-  CZFile output;
+  CZFile building;
   CZFile copy;
-  bool completed = false;
 };
+
+// Reserves a free name "~SFXnnn.TMP" in the output's folder by creating the file (CREATE_NEW: a
+// name taken meanwhile by someone else is never opened); empty when none can be had.
+CZText ReserveNameBeside(const CZText& output) {
+  const CZText folder = CZText(output).GetDirPart();
+  if (folder.IsEmpty()) return CZText();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    CZText name;
+    name.MakeUniqueName((folder + "NEW.TMP").c_str(), TRUE, "~SFX");
+    if (name.IsEmpty()) return name;
+    SetLastError(ERROR_SUCCESS);
+    HFILE file = OpenWriterFile(name, true);
+    if (file != HFILE_ERROR) {
+      CloseFileHandles(&file, nullptr, nullptr);
+      return name;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return CZText();
+}
 
 }  // namespace
 
@@ -78,7 +100,7 @@ int CZZip::BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const 
 
   const CZText& controlFolder = ControlFolder();
   CZText language;
-  if (languageFile == nullptr) {
+  if (languageFile == nullptr || *languageFile == '\0') {
     language = controlFolder + "ENGLISH.ELF";
   } else if (!HasFolder(languageFile)) {
     language = controlFolder + languageFile;
@@ -91,24 +113,32 @@ int CZZip::BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const 
   ULONGLONG stubSize = 0;
   if (!stub.FileExists() || !GetFileSize64(stub, &stubSize)) return kSfxNoStub;
 
+  // The new file stands beside an existing output until it is complete: the drive must hold
+  // all of it, the stub and the block included.
+  if (!HasFreeSpace64(output, stubSize + kSelfExtractorSettingsSize + spaceNeeded)) {
+    return kSfxNoSpace;
+  }
+
   BuildFiles files;
-  const int copied = stub.CopyTo(output, FALSE, TRUE, FALSE, FALSE, FALSE, 16384);
-  if (output.FileExists()) files.outputName = output;
-  if (copied != 0) return kSfxWriteFailed;
-  files.outputName = output;
-  if (!files.output.OpenForReadWrite(output)) return kSfxCannotOpen;
+  const CZText building = ReserveNameBeside(output);
+  if (building.IsEmpty()) return kSfxWriteFailed;
+  files.buildingName = building;
+  if (stub.CopyTo(building, FALSE, TRUE, FALSE, FALSE, FALSE, 16384) != 0) return kSfxWriteFailed;
+  if (!files.building.OpenForReadWrite(building)) return kSfxCannotOpen;
   ULONGLONG written = 0;
-  if (!files.output.GetSize(&written) || written != stubSize) return kSfxWriteFailed;
-  if (!SeekFile(files.output.AsHFile(), written)) return kSfxWriteFailed;
+  if (!files.building.GetSize(&written) || written != stubSize) return kSfxWriteFailed;
+  if (!SeekFile(files.building.AsHFile(), written)) return kSfxWriteFailed;
 
   SelfExtractorArguments arguments;
   arguments.overwriteMode = overwriteMode;
   arguments.askDirectory = askDirectory != FALSE;
-  arguments.title = exeTitle;
+  // A blank title would leave the self-extractor's message boxes without a caption: an empty
+  // title takes the default one, as a missing title does.
+  arguments.title = exeTitle != nullptr && *exeTitle != '\0' ? exeTitle : nullptr;
   arguments.programToLaunch = programToLaunch;
   arguments.languageFile = AnsiFromOem(language);
   for (const std::string& field : BuildSelfExtractorFields(arguments)) {
-    if (!files.output.Write(field.data(), static_cast<DWORD>(field.size()))) {
+    if (!files.building.Write(field.data(), static_cast<DWORD>(field.size()))) {
       return kSfxWriteFailed;
     }
   }
@@ -133,12 +163,15 @@ int CZZip::BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const 
     if (got == 0) break;
     done += got;
     if (!HasFreeSpace64(output, got)) return kSfxNoSpace;
-    if (!files.output.Write(buffer.data(), got)) return kSfxWriteFailed;
+    if (!files.building.Write(buffer.data(), got)) return kSfxWriteFailed;
     volumes::Notify(notifyWindow, progress::kMakeExeStep2,
                     static_cast<WPARAM>(50 + 100 * done / (2 * spaceNeeded)), 0);
   }
   volumes::Notify(notifyWindow, progress::kMakeExeStep2, 100, 0);
-  if (!files.output.Close() || !files.copy.Close()) return kSfxWriteFailed;
-  files.completed = true;
+  if (!files.building.Close() || !files.copy.Close()) return kSfxWriteFailed;
+  // One rename in the output's folder: until it the output name holds what it held before, after
+  // it the complete self-extractor.
+  if (!FsReplaceFile(building, output)) return kSfxWriteFailed;
+  files.buildingName.Empty();
   return kSfxDone;
 }

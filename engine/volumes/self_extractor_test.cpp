@@ -147,7 +147,7 @@ TEST_F(SelfExtractor, ModesTitlesAndAskFlagInTheBlock) {
   } cases[] = {
       {0, "Abc", '0', "Abc"},
       {1, nullptr, '1', kDefaultSelfExtractorTitle},
-      {2, "", '2', ""},  // a given empty title: 50 blanks
+      {2, "", '2', kDefaultSelfExtractorTitle},  // empty: the default too (a blank caption is none)
       {3, "Grüße", '3', "Grüße"},
       {12, "x", '1', "x"},
       {-1, "x", '-', "x"},
@@ -320,6 +320,95 @@ TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
     EXPECT_EQ(volumetest::TemporaryCopies(), temporaries) << "no temporary copy";
     EXPECT_EQ(testutil::FileBytes(archive), original) << "the archive as it was";
   }
+}
+
+// A file at the output name stays byte for byte whatever fails, and nothing is left beside it or
+// in the temporary folder; a build that completes replaces it.
+TEST_F(SelfExtractor, AFailedBuildLeavesTheFileAtTheOutputName) {
+  const std::vector<uint8_t> original = testutil::FileBytes(archive);
+  const size_t temporaries = volumetest::TemporaryCopies();
+  const std::string exe = temp / "NOTES.EXE";
+  const std::vector<uint8_t> users = writertest::RandomBytes(150000, 21);
+  ASSERT_TRUE(testutil::WriteWholeFile(exe, users));
+  const std::vector<std::string> contents = testutil::FolderNames(temp.path(), true);
+  const std::string notArchive = temp / "BAD.ZIP";
+  ASSERT_TRUE(testutil::WriteWholeFile(notArchive, std::string(5000, 't')));
+  const std::vector<std::string> withBad = testutil::FolderNames(temp.path(), true);
+
+  auto expectUntouched = [&](const std::vector<std::string>& folder) {
+    EXPECT_EQ(testutil::FileBytes(exe), users) << "the file at the output name as it was";
+    EXPECT_EQ(testutil::FolderNames(temp.path(), true), folder) << "nothing left beside it";
+    EXPECT_EQ(volumetest::TemporaryCopies(), temporaries) << "no temporary copy";
+    EXPECT_EQ(testutil::FileBytes(archive), original) << "the archive as it was";
+  };
+
+  // Not an archive, and an archive another program holds open without sharing.
+  EXPECT_EQ(Build(exe.c_str(), "t", 1, nullptr, notArchive.c_str()), kSfxBadArchive);
+  expectUntouched(withBad);
+  ASSERT_TRUE(DeleteFileA(notArchive.c_str()));
+  {
+    const HANDLE locked = CreateFileA(archive.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Build(exe.c_str()), kSfxBadArchive);
+    CloseHandle(locked);
+    expectUntouched(contents);
+  }
+
+  // A failure at each write of the build, at each create, open and close, and at the last move.
+  int calls[kFileStepKinds] = {};
+  {
+    ScopedFileFaults faults;
+    ASSERT_EQ(Build((temp / "COUNT.EXE").c_str()), kSfxDone);
+    for (int step = 0; step < kFileStepKinds; ++step) calls[step] = FileStepCalls(FileStep(step));
+    ASSERT_TRUE(DeleteFileA((temp / "COUNT.EXE").c_str()));
+  }
+  ASSERT_GT(calls[static_cast<int>(FileStep::kWrite)], 23);
+  int failures = 0;
+  for (FileStep step : {FileStep::kWrite, FileStep::kCreate, FileStep::kOpen, FileStep::kClose,
+                        FileStep::kMove}) {
+    for (int nth = 1; nth <= calls[static_cast<int>(step)]; ++nth) {
+      SCOPED_TRACE(std::string(FileStepName(step)) + " " + std::to_string(nth));
+      int result;
+      {
+        ScopedFileFaults faults;
+        FailFileStep(step, nth);
+        result = Build(exe.c_str());
+      }
+      if (result == kSfxDone) {
+        // A close that cannot lose data (the read side) is not a failure: the build completed.
+        ASSERT_EQ(step, FileStep::kClose);
+        EXPECT_NE(testutil::FileBytes(exe), users);
+        ASSERT_TRUE(testutil::WriteWholeFile(exe, users));
+        continue;
+      }
+      ++failures;
+      EXPECT_TRUE(result == kSfxBadArchive || result == kSfxWriteFailed ||
+                  result == kSfxCannotOpen)
+          << result;
+      expectUntouched(contents);
+    }
+  }
+  EXPECT_GT(failures, calls[static_cast<int>(FileStep::kWrite)]);
+
+  // The move over the output fails: 5.
+  {
+    ScopedFileFaults faults;
+    FailFileStep(FileStep::kMove, calls[static_cast<int>(FileStep::kMove)]);
+    EXPECT_EQ(Build(exe.c_str()), kSfxWriteFailed);
+  }
+  expectUntouched(contents);
+
+  // A build that completes replaces the file: the self-extractor the reader accepts.
+  ASSERT_EQ(Build(exe.c_str()), kSfxDone);
+  EXPECT_EQ(testutil::FolderNames(temp.path(), true), contents);
+  EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
+  const std::vector<uint8_t> built = testutil::FileBytes(exe);
+  ASSERT_GT(built.size(), stub.size() + 682);
+  EXPECT_TRUE(std::equal(stub.begin(), stub.end(), built.begin()));
+  CZUnzip reader;
+  EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0);
+  EXPECT_TRUE(CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_replaced.exe").c_str(), FALSE));
 }
 
 TEST_F(SelfExtractor, ProgressRisesToHundred) {

@@ -9,6 +9,7 @@
 
 #include "base/progress_messages.h"
 #include "core/zip_records.h"
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "volumes/volume_progress.h"

@@ -15,6 +15,7 @@
 #include "files/file_time.h"
 #include "files/zfile.h"
 #include "volumes/volume_names.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volume_progress.h"
 #include "writing/czzip.h"
 #include "writing/writer_paths.h"
@@ -80,9 +81,10 @@ class Splitter {
 
 }  // namespace
 
-int CZZip::SplitArchive(HWND notifyWindow, const char* sourceName, const char* destination,
-                        long firstSize, long nextSize, const char* title, const char* text) {
-  hNotifyWnd_ = notifyWindow;
+int volumes::SplitArchive(CZZip& writer, HWND notifyWindow, const char* sourceName,
+                          const char* destination, long firstSize, long nextSize,
+                          const char* title, const char* text) {
+  writer.SetNotifyWindow(notifyWindow);
   CurrentFolderKeeper keepFolder;
   const CZText source(FullEnginePath(sourceName != nullptr ? sourceName : ""));
   const DWORD attributes = source.IsEmpty() ? INVALID_FILE_ATTRIBUTES : FsGetAttributes(source);
@@ -121,7 +123,7 @@ int CZZip::SplitArchive(HWND notifyWindow, const char* sourceName, const char* d
   if (!input.OpenForRead(source)) return kSplitReadError;
 
   CZText volume;
-  MakeVolumeName(source, volume, folder.c_str(), 0, last);
+  CZZip::MakeVolumeName(source, volume, folder.c_str(), 0, last);
   const bool removable = GetDriveKind(volume) == kDriveRemovable;
   const bool swapping = removable || !HasFreeSpace64(volume, 0);
   // The disk holding the source would be taken out of the drive for the next volume.
@@ -131,7 +133,7 @@ int CZZip::SplitArchive(HWND notifyWindow, const char* sourceName, const char* d
   CZFile output;
   ULONGLONG total = 0;
   auto openVolume = [&](int index) -> int {
-    MakeVolumeName(source, volume, folder.c_str(), index, last);
+    CZZip::MakeVolumeName(source, volume, folder.c_str(), index, last);
     if (swapping) {
       const int prepared = splitter.PrepareDisk(volume, std::min(roomOf(index), size - total), index,
                                                 count);

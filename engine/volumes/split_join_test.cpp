@@ -8,8 +8,10 @@
 
 #include "base/progress_messages.h"
 #include "files/drive_checks.h"
+#include "files/file_fault.h"
 #include "reading/czunzip.h"
 #include "volumes/volume_names.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volumes_test_support.h"
 #include "win_test_util.h"
 #include "writing/czzip.h"
@@ -32,8 +34,8 @@ class SplitJoin : public ::testing::Test {
     return data;
   }
   int Split(long first, long next, HWND window = nullptr) {
-    return zip.SplitArchive(window, source.c_str(), volumes.path().c_str(), first, next,
-                            "Disk %1", "Insert disk %1 of %2");
+    return volumes::SplitArchive(zip, window, source.c_str(), volumes.path().c_str(), first, next,
+                                 "Disk %1", "Insert disk %1 of %2");
   }
   std::vector<uint8_t> Concatenated(const std::vector<std::string>& names) {
     std::vector<uint8_t> all;
@@ -117,8 +119,8 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   EXPECT_EQ(Concatenated(ordered), data);
 
   // Joining from the last volume starts with the first and gives the source back.
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.Z_Z").c_str(), joined.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
@@ -142,11 +144,11 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   }
   testutil::RemoveTree(volumes.path());
   CreateDirectoryA(volumes.path().c_str(), nullptr);
-  EXPECT_EQ(zip.SplitArchive(nullptr, (sources / "NONE.ZIP").c_str(), volumes.path().c_str(), 10,
-                             10, "", ""),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, (sources / "NONE.ZIP").c_str(),
+                                  volumes.path().c_str(), 10, 10, "", ""),
             kSplitNoSource);
-  EXPECT_EQ(zip.SplitArchive(nullptr, sources.path().c_str(), volumes.path().c_str(), 10, 10, "",
-                             ""),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, sources.path().c_str(), volumes.path().c_str(), 10,
+                                  10, "", ""),
             kSplitNoSource)
       << "a folder";
 }
@@ -185,8 +187,8 @@ TEST_F(SplitJoin, ProgressMessagesOfSplitAndJoin) {
     SCOPED_TRACE(progressOn);
     seen.clear();
     DeleteFileA((joined / "DATA.ZIP").c_str());
-    ASSERT_EQ(unzip.JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
-                                joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
+    ASSERT_EQ(volumes::JoinVolumes(window.get(), (volumes / "DATA.0_1").c_str(),
+                                   joined.path().c_str(), progressOn, "t", "m", FALSE, nullptr),
               kJoinDone);
     EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
     if (!progressOn) {
@@ -211,16 +213,16 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
 
   // From the middle volume: volume 0 comes first; the result has the last volume's time.
   volumetest::ScriptedDiskPrompts prompts;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.1_2").c_str(), joined.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
   EXPECT_TRUE(volumetest::SameTime(volumetest::ModTime(joined / "DATA.ZIP"),
                                    volumetest::ModTime(volumes / "DATA.2_2")));
   EXPECT_TRUE(prompts.texts.empty());
   // An existing output: 8, and it is left alone.
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinOutputExists);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
 
@@ -228,22 +230,22 @@ TEST_F(SplitJoin, JoinNamesAndRefusals) {
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "DATA.0-1", std::string("x")));
   ASSERT_TRUE(testutil::WriteWholeFile(volumes / "A_1", std::string("x")));
   testutil::TempFolder other;
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0-1").c_str(), other.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0-1").c_str(), other.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE, "t",
-                              "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "A_1").c_str(), other.path().c_str(), FALSE,
+                                 "t", "m", FALSE, nullptr),
             kJoinNotVolumeName);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "NONE.0_0").c_str(), other.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
             kJoinNoVolume);
   EXPECT_TRUE(testutil::FolderNames(other.path()).empty());
 
   // A single volume 0_0 joins without any prompt.
   ASSERT_TRUE(testutil::WriteWholeFile(other / "ONE.0_0", std::string("single volume")));
   testutil::TempFolder single;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
-                              "t", "m", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, (other / "ONE.0_0").c_str(), single.path().c_str(), FALSE,
+                                 "t", "m", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(testutil::FileBytes(single / "ONE.ZIP"), testutil::FileBytes(other / "ONE.0_0"));
   EXPECT_TRUE(prompts.texts.empty());
@@ -260,32 +262,79 @@ TEST_F(SplitJoin, AMissingVolumeIsAskedFor) {
     // Without a prompt handler the answer is No.
     ASSERT_EQ(GetEnginePrompts(), nullptr);
     testutil::TempFolder unanswered;
-    EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
-                                unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
+    EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(),
+                                   unanswered.path().c_str(), FALSE, "t", "m", FALSE, nullptr),
               kJoinDiskRefused);
   }
   volumetest::ScriptedDiskPrompts prompts;
-  // No: 5, the partial archive stays (it can be repaired), and a retry gives 8.
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
+  // No: 5, and the part joined so far is deleted: nothing is left under the archive's name.
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                 FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDiskRefused);
   ASSERT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(prompts.texts[0], "Insert disk 2 of 3");
   EXPECT_EQ(prompts.titles[0], "Disk 2");
-  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP").size(), 1000u) << "the partial archive";
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                              FALSE, "t", "m", FALSE, nullptr),
-            kJoinOutputExists);
-  DeleteFileA((joined / "DATA.ZIP").c_str());
+  EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
 
-  // Yes after the volume is back: the join goes on.
+  // A file that was at the archive's name before the call is never touched: 8, as it was.
+  const std::vector<uint8_t> someone = writertest::RandomBytes(700, 70);
+  ASSERT_TRUE(testutil::WriteWholeFile(joined / "DATA.ZIP", someone));
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                 FALSE, "t", "m", FALSE, nullptr),
+            kJoinOutputExists);
+  EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), someone);
+  ASSERT_TRUE(DeleteFileA((joined / "DATA.ZIP").c_str()));
+
+  // Yes after the volume is back: the join goes on, and the retry gives the source back.
   prompts.texts.clear();
   prompts.onDisk = [&](int) { return MoveFileA(aside.c_str(), middle.c_str()) != FALSE; };
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
-                              FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
+  EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.2_2").c_str(), joined.path().c_str(),
+                                 FALSE, "Disk %1", "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts.size(), 1u);
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
+}
+
+// Every failure once the archive is made deletes it, and the retry joins the source back.
+TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
+  const std::vector<uint8_t> data = MakeSource(20000);
+  ASSERT_EQ(Split(9000, 9000), kSplitDone);
+  const std::string output = joined / "DATA.ZIP";
+  size_t reads = 0, writes = 0, closes = 0;
+  {
+    ScopedFileFaults faults;
+    ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                FALSE, "t", "m", FALSE, nullptr),
+              kJoinDone);
+    reads = static_cast<size_t>(FileStepCalls(FileStep::kRead));
+    writes = static_cast<size_t>(FileStepCalls(FileStep::kWrite));
+    closes = static_cast<size_t>(FileStepCalls(FileStep::kClose));  // the archive's is the last
+    ASSERT_TRUE(DeleteFileA(output.c_str()));
+  }
+  ASSERT_GE(writes, 3u);
+  struct Case {
+    FileStep step;
+    size_t nth;
+  } cases[] = {{FileStep::kWrite, 1},      {FileStep::kWrite, writes / 2},
+               {FileStep::kWrite, writes}, {FileStep::kRead, 1},
+               {FileStep::kRead, reads},   {FileStep::kOpen, 2},
+               {FileStep::kClose, closes}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(FileStepName(c.step)) + " " + std::to_string(c.nth));
+    {
+      ScopedFileFaults faults;
+      FailFileStep(c.step, static_cast<int>(c.nth));
+      EXPECT_NE(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                  FALSE, "t", "m", FALSE, nullptr),
+                kJoinDone);
+    }
+    EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
+    ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
+                                FALSE, "t", "m", FALSE, nullptr),
+              kJoinDone);
+    EXPECT_EQ(testutil::FileBytes(output), data);
+    ASSERT_TRUE(DeleteFileA(output.c_str()));
+  }
 }
 
 TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
@@ -298,10 +347,11 @@ TEST_F(SplitJoin, NoRoomForAVolumeGivesNine) {
   {
     ScopedSimulatedDrives drives;
     drives.MakeFull('S');
-    EXPECT_EQ(unzip.JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), target.c_str(), FALSE,
-                                "t", "m", FALSE, nullptr),
+    EXPECT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), target.c_str(), FALSE,
+                                   "t", "m", FALSE, nullptr),
               kJoinNoRoom);
   }
+  EXPECT_FALSE(Exists(target + "DATA.ZIP")) << "the archive made for the join is deleted";
   testutil::RemoveTree(target);
 }
 

@@ -10,6 +10,7 @@
 
 #include "reading/czunzip.h"
 #include "volumes/small_drive_test_support.h"
+#include "volumes/volume_operations.h"
 #include "volumes/volumes_test_support.h"
 #include "win_test_util.h"
 #include "writing/czzip.h"
@@ -42,8 +43,9 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   ASSERT_TRUE(testutil::WriteWholeFile(source, writertest::RandomBytes(3u << 20, 3)));
   volumetest::ScriptedDiskPrompts prompts;
   CZZip zip;
-  EXPECT_EQ(zip.SplitArchive(nullptr, source.c_str(), "S:\\", 4 << 20, 4 << 20, "t", "disk %1"),
-            kSplitDestinationFull);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, source.c_str(), "S:\\", 4 << 20, 4 << 20, "t", "disk %1"),
+      kSplitDestinationFull);
   EXPECT_TRUE(prompts.texts.empty()) << "a hard disk is never swapped";
   DeleteFileA("S:\\BIG.0_0");
 
@@ -61,6 +63,58 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   EXPECT_FALSE(Exists("S:\\LARGE.EXE"));
   EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
   EXPECT_EQ(testutil::FileBytes(archive), original);
+}
+
+// The new self-extractor stands beside the file at the output name until it is complete: a drive
+// with room for the archive plus 50,000 bytes but not for the whole new file refuses the build
+// before anything is written, and the file stays; with room for both it is replaced.
+TEST(SmallHardDisk, BuilderCountsTheWholeNewFileBesideTheOldOne) {
+  volumetest::SmallDrive drive('S', 2048);
+  if (!drive.mounted()) GTEST_SKIP() << drive.reason();
+  for (const std::string& name : testutil::FolderNames("S:\\")) DeleteFileA(("S:\\" + name).c_str());
+  testutil::TempFolder temp;
+  volumetest::ControlFolderWithStub control;
+  const ULONGLONG stubSize = control.Stub().size();
+  const std::string exe = "S:\\NOTES.EXE";
+  const std::vector<uint8_t> users = writertest::RandomBytes(900u << 10, 41);
+  ASSERT_TRUE(testutil::WriteWholeFile(exe, users));
+  ULARGE_INTEGER available = {}, total = {}, free = {};
+  ASSERT_TRUE(GetDiskFreeSpaceExA("S:\\", &available, &total, &free));
+  const ULONGLONG room = available.QuadPart - 8192;  // what the engine counts as free
+  ASSERT_GT(room, stubSize + 200000);
+
+  // An archive whose size plus 50,000 bytes fits in the room, plus the stub and block does not.
+  CZZip zip;
+  zip.SetCompressionMode(kZipStoreOnly);
+  const ULONGLONG archiveTarget = room - 50000 - stubSize / 2;
+  const std::string data = temp / "DATA.BIN";
+  ASSERT_TRUE(testutil::WriteWholeFile(data, writertest::RandomBytes(archiveTarget - 200, 42)));
+  const std::string archive = temp / "LARGE.ZIP";
+  ASSERT_EQ(zip.ZipFiles(archive.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  const ULONGLONG archiveSize = testutil::FileBytes(archive).size();
+  ASSERT_LE(archiveSize + 50000, room);
+  ASSERT_GT(archiveSize + 50000 + stubSize + 682, room);
+  const size_t temporaries = volumetest::TemporaryCopies();
+  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr,
+                                   nullptr, 1, FALSE, TRUE),
+            kSfxNoSpace);
+  EXPECT_EQ(testutil::FileBytes(exe), users) << "the file at the output name as it was";
+  EXPECT_EQ(testutil::FolderNames("S:\\", true), std::vector<std::string>{"NOTES.EXE"});
+  EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
+
+  // A smaller archive fits beside the old file, and the new file takes its place.
+  const std::string small = temp / "SMALL.ZIP";
+  ASSERT_TRUE(testutil::WriteWholeFile(data, writertest::RandomBytes(300u << 10, 43)));
+  ASSERT_EQ(zip.ZipFiles(small.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, small.c_str(), exe.c_str(), nullptr, nullptr, nullptr,
+                                   1, FALSE, TRUE),
+            kSfxDone);
+  EXPECT_EQ(testutil::FolderNames("S:\\", true), std::vector<std::string>{"NOTES.EXE"});
+  EXPECT_EQ(volumetest::TemporaryCopies(), temporaries);
+  CZUnzip reader;
+  EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0);
+  EXPECT_EQ(testutil::FileBytes(exe).size(), stubSize + 682 + testutil::FileBytes(small).size());
+  DeleteFileA(exe.c_str());
 }
 
 class Diskettes : public ::testing::Test {
@@ -97,8 +151,8 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
     Swap(DiskWanted(prompts.texts.back()));
     return true;
   };
-  ASSERT_EQ(zip.SplitArchive(nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "Backup",
-                             "Insert disk %1 of %2"),
+  ASSERT_EQ(volumes::SplitArchive(zip, nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10,
+                                  "Backup", "Insert disk %1 of %2"),
             kSplitDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
   Swap(0);  // the last disk to the shelf too
@@ -107,16 +161,16 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
 
   // Joining onto the floppy that is being swapped is refused before anything is made.
   Swap(1);
-  EXPECT_EQ(unzip.JoinVolumes(nullptr, "A:\\DATA.0_2", "A:\\", FALSE, "t", "disk %1", FALSE,
-                              nullptr),
-            kJoinCannotCreate);
+  EXPECT_EQ(
+      volumes::JoinVolumes(nullptr, "A:\\DATA.0_2", "A:\\", FALSE, "t", "disk %1", FALSE, nullptr),
+      kJoinCannotCreate);
   EXPECT_FALSE(Exists("A:\\DATA.ZIP"));
 
   // Joining from the disks into a folder asks for disks 2 and 3.
   prompts.texts.clear();
   testutil::TempFolder joined;
-  ASSERT_EQ(unzip.JoinVolumes(nullptr, "A:\\DATA.0_2", joined.path().c_str(), FALSE, "t",
-                              "Insert disk %1 of %2", FALSE, nullptr),
+  ASSERT_EQ(volumes::JoinVolumes(nullptr, "A:\\DATA.0_2", joined.path().c_str(), FALSE, "t",
+                                 "Insert disk %1 of %2", FALSE, nullptr),
             kJoinDone);
   EXPECT_EQ(prompts.texts, (std::vector<std::string>{"Insert disk 2 of 3", "Insert disk 3 of 3"}));
   EXPECT_EQ(testutil::FileBytes(joined / "DATA.ZIP"), data);
@@ -125,8 +179,9 @@ TEST_F(Diskettes, SplitAsksForEachDiskAndJoinGivesTheSourceBack) {
   Swap(4);
   ASSERT_TRUE(testutil::WriteWholeFile("A:\\SRC.ZIP", writertest::RandomBytes(300u << 10, 2)));
   testutil::TempFolder unused;
-  EXPECT_EQ(zip.SplitArchive(nullptr, "A:\\SRC.ZIP", "A:\\", 100 << 10, 100 << 10, "t", "m"),
-            kSplitRefused);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, "A:\\SRC.ZIP", "A:\\", 100 << 10, 100 << 10, "t", "m"),
+      kSplitRefused);
   EXPECT_EQ(testutil::FolderNames("A:\\", true), std::vector<std::string>{"SRC.ZIP"});
 }
 
@@ -134,8 +189,8 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
   const std::string source = temp / "DATA.ZIP";
   ASSERT_TRUE(testutil::WriteWholeFile(source, writertest::RandomBytes(2000u << 10, 4)));
   volumetest::ScriptedDiskPrompts prompts;
-  EXPECT_EQ(zip.SplitArchive(nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t",
-                             "disk %1 of %2"),
+  EXPECT_EQ(volumes::SplitArchive(zip, nullptr, source.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t",
+                                  "disk %1 of %2"),
             kSplitDiskRefused);
   EXPECT_EQ(prompts.texts, std::vector<std::string>{"disk 2 of 2"});
   for (const std::string& name : testutil::FolderNames("A:\\")) DeleteFileA(("A:\\" + name).c_str());
@@ -146,8 +201,9 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
   const std::string small = temp / "SMALL.ZIP";
   const std::vector<uint8_t> data = writertest::RandomBytes(900u << 10, 6);
   ASSERT_TRUE(testutil::WriteWholeFile(small, data));
-  EXPECT_EQ(zip.SplitArchive(nullptr, small.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t", "m"),
-            kSplitDone);
+  EXPECT_EQ(
+      volumes::SplitArchive(zip, nullptr, small.c_str(), "A:\\", 1000 << 10, 1000 << 10, "t", "m"),
+      kSplitDone);
   EXPECT_TRUE(prompts.texts.empty());
   EXPECT_EQ(testutil::FolderNames("A:\\", true), std::vector<std::string>{"SMALL.0_0"});
   EXPECT_EQ(testutil::FileBytes("A:\\SMALL.0_0"), data);

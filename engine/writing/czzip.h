@@ -14,7 +14,7 @@
 //   zip_add_scan.cpp      the folder scan (masks, recursion, stored names, duplicates)
 //   zip_add_folders.cpp   the folder helpers of the split and backup operations
 //   zip_encrypt.cpp       the encryption pass
-//   volumes/              the self-extractor builder, split and backup
+//   volumes/              the self-extractor builder (split and backup: volume_operations.h)
 #pragma once
 
 #include <windows.h>
@@ -91,6 +91,8 @@ class CZZip {
   BOOL EncryptArchive(const char* archiveName);
 
   HWND NotifyWindow() const { return hNotifyWnd_; }
+  // The window of the progress messages, as the operations that take one set it.
+  void SetNotifyWindow(HWND window) { hNotifyWnd_ = window; }
 
   // ---- rewriting operations (zip_rewrite.cpp) --------------------------------------------------
   // Each makes the archive's folder current for the call (restored afterwards), copies the entries
@@ -127,13 +129,15 @@ class CZZip {
   // its last character replaced by '?'. FALSE when there is none.
   static BOOL ResolvePartFile(const char* name, CZText& path);
 
-  // ---- self-extractors, split and backup (engine/volumes) ---------------------------------------
+  // ---- self-extractors (engine/volumes) ---------------------------------------------------------
   // The stub program (the control folder's "RAVELIN.32", or "RAVELIN.16" without win32Target),
   // the 682-byte settings block and a copy of the archive whose offsets count from the start of
   // the new file. Result: SelfExtractorResult. The archive itself is never changed; the caller's
-  // current folder stays. exeName null or "": the archive's name with ".EXE"; a name without '\'
-  // lies in the archive's folder. languageFile null: "ENGLISH.ELF"; without '\': in the control
-  // folder. kMakeExeStep1 once, then kMakeExeStep2 with the percentage done.
+  // current folder stays. The new file is built beside the output and replaces it only when
+  // complete: a failure leaves a file at the output name as it was. exeName null or "": the
+  // archive's name with ".EXE"; a name without '\' lies in the archive's folder. languageFile
+  // null or "": "ENGLISH.ELF"; without '\': in the control folder. exeTitle null or "": the
+  // default title. kMakeExeStep1 once, then kMakeExeStep2 with the percentage done.
   int BuildSelfExtractor(HWND notifyWindow, const char* archiveName, const char* exeName,
                          const char* programToLaunch, const char* exeTitle,
                          const char* languageFile, short overwriteMode, BOOL askDirectory,
@@ -143,17 +147,6 @@ class CZZip {
   // it exists; on FALSE the copy is already deleted.
   static BOOL CopyArchiveShifted(const char* archiveName, HWND notifyWindow, DWORD shift,
                                  CZText& copyName);
-  // Cuts sourceName into volumes NAME.V_S in destination: the first of firstSize bytes, the
-  // others of nextSize. On a removable or full destination the disk prompt asks for the next
-  // disk whenever one lacks room. Result: SplitResult.
-  int SplitArchive(HWND notifyWindow, const char* sourceName, const char* destination,
-                   long firstSize, long nextSize, const char* title, const char* text);
-  // Compresses mask into a backup archive in the mask's folder and splits it onto destination
-  // (volumes as large as the destination's free space); the backup archive is always deleted.
-  // Result: BackupResult.
-  int BackupToDiskettes(const char* mask, const char* destination, BOOL recurse,
-                        HWND notifyWindow, const char* title, const char* text,
-                        BOOL forceSingleBackup);
   // folder + '\' + the name part of sourceName with the extension V "_" S (base-36 digits, "~"
   // beyond 35), upper case.
   static void MakeVolumeName(const char* sourceName, CZText& out, const char* folder, int volume,
@@ -181,7 +174,7 @@ class CZZip {
   std::vector<std::string> written_;
 };
 
-// ---- results of the self-extractor builder, split and backup (engine/volumes) ------------------
+// ---- results of the self-extractor builder (engine/volumes) ------------------------------------
 enum SelfExtractorResult : int {
   kSfxDone = 0,
   kSfxNoLanguageFile = 1,
@@ -195,29 +188,6 @@ enum SelfExtractorResult : int {
   kSfxNoMemory = 11,
 };
 
-enum SplitResult : int {
-  kSplitDone = 0,
-  kSplitNoSource = 1,
-  kSplitNoMemory = 2,
-  kSplitReadError = 3,
-  kSplitRefused = 4,  // more than 36 volumes, bad sizes, or the source on the swapped disk
-  kSplitCannotCreate = 5,
-  kSplitDiskRefused = 6,  // No to the disk prompt
-  kSplitDestinationFull = 10,
-  kSplitProtectedRefused = 11,  // No while the disk was write-protected
-};
-
-enum BackupResult : int {
-  kBackupDone = 0,
-  kBackupNoName = 1,
-  kBackupNotEmpty = 3,
-  kBackupWarningNoArchive = 4,
-  kBackupDeniedNoArchive = 5,
-  kBackupDoneWithDenied = 6,
-  kBackupReadOnlyDestination = 24,
-  kBackupZipFailed = 10,    // + the adding code
-  kBackupSplitFailed = 40,  // + the split code
-};
 
 // ---- the folder scan (zip_add_scan.cpp), used by the compressing pass -------------------------
 namespace zipadd {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ordered_pool.h"
 #include "writing/deflate_file.h"
 
 class DeflateAhead {
@@ -33,7 +34,7 @@ class DeflateAhead {
   DeflateAhead& operator=(const DeflateAhead&) = delete;
 
   // A compression made ahead, with the file it was made from.
-  struct Result {
+  struct Result : OrderedPool::Result {
     PrecompressedFile file;
     BY_HANDLE_FILE_INFORMATION source{};
     // True when opened is the file the worker read, unchanged since (same volume, file index,
@@ -53,27 +54,17 @@ class DeflateAhead {
   static void SetTakeHookForTesting(void (*hook)(const std::string& oemPath));
 
  private:
-  struct Job;
+  // One file of the pass.
+  struct Job {
+    std::string oemPath;   // as the writer names it
+    std::string fullPath;  // what the worker opens (ANSI, resolved when the pass starts)
+  };
   DeflateAhead() = default;
-  static DWORD WINAPI WorkerMain(LPVOID self);
-  void Work();
-  bool NextJob(size_t* index);
+  // One worker's loop: a compressor of its own, then the jobs the pool gives it.
+  void Work(OrderedPool& pool);
   std::unique_ptr<Result> Compress(const Job& job, DeflateCompressor& compressor);
-  void Finish(size_t index, std::unique_ptr<Result> result);
-  void Drop(size_t index);
 
   int mode_ = 0;
-  std::vector<Job> jobs_;
-  CRITICAL_SECTION lock_{};
-  bool lockMade_ = false;
-  HANDLE wake_ = nullptr;     // manual reset: set when a worker may find something to do
-  HANDLE jobDone_ = nullptr;  // auto reset: set when a worker finished a job
-  std::vector<HANDLE> threads_;
-  // Under lock_:
-  size_t nextJob_ = 0;  // the next job a worker takes
-  size_t cursor_ = 0;   // jobs before it were taken or dropped by the writer
-  unsigned held_ = 0;   // jobs running or holding a result the writer has not taken
-  unsigned maxHeld_ = 0;
-  unsigned liveWorkers_ = 0;
-  volatile LONG stop_ = 0;
+  std::vector<Job> jobs_;  // the pool's jobs, in order
+  OrderedPool pool_;
 };

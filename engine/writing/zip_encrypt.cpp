@@ -17,6 +17,7 @@
 #include "core/zip_records.h"
 #include "writing/czzip.h"
 #include "base/engine_utils.h"
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "writing/zip_encrypt.h"

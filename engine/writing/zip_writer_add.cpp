@@ -203,11 +203,11 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
                                output, writer.notifyWindow, &error, &read, &crc, &expected);
     }
     // A file that could not be read to its end is the file's failure; an error with all of it
-    // read is the compressor's (its output could not be written).
+    // read is a failed write of the output, which gives the code of every other failed write.
     if (read < source.size) return kWriterFileError;
     if (error) {
       writer.outputFailed = true;
-      return kWriterCompressError;
+      return kWriterFileError;
     }
     writer.bytesRead = read;
     writer.runningCrc = ~crc;

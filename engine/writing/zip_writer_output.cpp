@@ -7,6 +7,7 @@
 
 #include "base/engine_utils.h"
 #include "files/file_fault.h"
+#include "writing/archive_replace.h"
 #include "files/file_ops.h"
 #include "files/zfile.h"
 #include "writing/zip_writer.h"

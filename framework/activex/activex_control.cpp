@@ -50,9 +50,9 @@ ActiveXControl::~ActiveXControl() {
   }
   events_.DisconnectAll();
   ReleaseSite();
-  if (oleAdvise_ != nullptr) oleAdvise_->Release();
-  if (viewAdvise_ != nullptr) viewAdvise_->Release();
-  if (dispatchInfo_ != nullptr) dispatchInfo_->Release();
+  oleAdvise_.reset();
+  viewAdvise_.reset();
+  dispatchInfo_.reset();
   ObjectDestroyed();
 }
 
@@ -102,14 +102,14 @@ STDMETHODIMP_(ULONG) ActiveXControl::Release() {
 // ---- IDispatch ----
 
 HRESULT ActiveXControl::LoadDispatchTypeInfo() {
-  if (dispatchInfo_ != nullptr) return S_OK;
+  if (dispatchInfo_) return S_OK;
   std::wstring path = ModulePathW();
   if (path.empty()) return TYPE_E_CANTLOADLIBRARY;
-  ITypeLib* library = nullptr;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  ComRef<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out());
   if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(*info_.dispatchInterface, &dispatchInfo_);
-  library->Release();
+  hr = library->GetTypeInfoOfGuid(*info_.dispatchInterface, dispatchInfo_.out());
+  if (FAILED(hr)) dispatchInfo_.take();  // nothing was handed out
   return hr;
 }
 
@@ -125,8 +125,7 @@ STDMETHODIMP ActiveXControl::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info
   if (index != 0) return DISP_E_BADINDEX;
   HRESULT hr = LoadDispatchTypeInfo();
   if (FAILED(hr)) return hr;
-  dispatchInfo_->AddRef();
-  *info = dispatchInfo_;
+  *info = ComRef<ITypeInfo>::Share(dispatchInfo_.get()).take();
   return S_OK;
 }
 
@@ -147,11 +146,9 @@ STDMETHODIMP ActiveXControl::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
                                     UINT* argError) {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   // The call may release the last outside reference (a script ending inside an event).
-  AddRef();
-  HRESULT hr = InvokeFromTable(*this, info_.members, id, flags, params, result, exception,
-                               argError, &ActiveXControl::InvokeAllowed);
-  Release();
-  return hr;
+  const ComRef<ActiveXControl> alive = ComRef<ActiveXControl>::Share(this);
+  return InvokeFromTable(*this, info_.members, id, flags, params, result, exception, argError,
+                         &ActiveXControl::InvokeAllowed);
 }
 
 // ---- IPersistStreamInit ----
@@ -226,12 +223,10 @@ STDMETHODIMP ActiveXControl::GetClassInfo(ITypeInfo** info) {
   *info = nullptr;
   std::wstring path = ModulePathW();
   if (path.empty()) return TYPE_E_CANTLOADLIBRARY;
-  ITypeLib* library = nullptr;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+  ComRef<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out());
   if (FAILED(hr)) return hr;
-  hr = library->GetTypeInfoOfGuid(*info_.clsid, info);
-  library->Release();
-  return hr;
+  return library->GetTypeInfoOfGuid(*info_.clsid, info);
 }
 
 STDMETHODIMP ActiveXControl::GetGUID(DWORD kind, GUID* guid) {
@@ -270,9 +265,8 @@ STDMETHODIMP ActiveXControl::FindConnectionPoint(REFIID riid, IConnectionPoint**
 
 void ActiveXControl::FireEvent(DISPID id, VARIANT* args, UINT count) {
   if (freezeCount_ > 0) return;  // the container does not want events now
-  AddRef();
+  const ComRef<ActiveXControl> alive = ComRef<ActiveXControl>::Share(this);
   events_.Fire(id, args, count);
-  Release();
 }
 
 }  // namespace activex

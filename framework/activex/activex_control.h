@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <span>
 
+#include "activex/com_ref.h"
 #include "activex/connection_point.h"
 #include "activex/dispatch_table.h"
 
@@ -188,14 +189,14 @@ class ActiveXControl : public IDispatch,
 
   const ControlClassInfo& info_;
   LONG references_ = 1;
-  ITypeInfo* dispatchInfo_ = nullptr;
+  ComRef<ITypeInfo> dispatchInfo_;
   EventConnectionPoint events_;
-  IOleClientSite* site_ = nullptr;
-  IOleInPlaceSite* inPlaceSite_ = nullptr;
-  IOleInPlaceFrame* inPlaceFrame_ = nullptr;
-  IOleInPlaceUIWindow* inPlaceUIWindow_ = nullptr;
-  IOleAdviseHolder* oleAdvise_ = nullptr;
-  IAdviseSink* viewAdvise_ = nullptr;
+  ComRef<IOleClientSite> site_;
+  ComRef<IOleInPlaceSite> inPlaceSite_;
+  ComRef<IOleInPlaceFrame> inPlaceFrame_;
+  ComRef<IOleInPlaceUIWindow> inPlaceUIWindow_;
+  ComRef<IOleAdviseHolder> oleAdvise_;
+  ComRef<IAdviseSink> viewAdvise_;
   DWORD viewAdviseAspects_ = 0;
   DWORD viewAdviseFlags_ = 0;
   HWND window_ = nullptr;

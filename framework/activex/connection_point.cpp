@@ -10,29 +10,25 @@ EventConnectionPoint::~EventConnectionPoint() { DisconnectAll(); }
 
 void EventConnectionPoint::DisconnectAll() {
   std::vector<Sink> sinks;
-  sinks.swap(sinks_);
-  for (Sink& sink : sinks) sink.dispatch->Release();
+  sinks.swap(sinks_);  // released when this ends
 }
 
 void EventConnectionPoint::Fire(DISPID id, VARIANT* args, UINT count) {
   if (sinks_.empty()) return;
-  std::vector<IDispatch*> targets;
+  std::vector<ComRef<IDispatch>> targets;
   targets.reserve(sinks_.size());
-  for (Sink& sink : sinks_) {
-    sink.dispatch->AddRef();
-    targets.push_back(sink.dispatch);
-  }
+  for (Sink& sink : sinks_) targets.push_back(sink.dispatch);
   // Automation wants the arguments last first.
   std::vector<VARIANT> reversed(args, args + count);
   std::reverse(reversed.begin(), reversed.end());
   DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr, count, 0};
-  for (IDispatch* target : targets) {
+  for (ComRef<IDispatch>& target : targets) {
     VARIANT result;
     VariantInit(&result);
     target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
                    nullptr);
     VariantClear(&result);
-    target->Release();
+    target.reset();
   }
 }
 
@@ -73,12 +69,12 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     return E_OUTOFMEMORY;
   }
   {
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(eventInterface_, reinterpret_cast<void**>(&dispatch))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
+    ComRef<IDispatch> dispatch;
+    if (FAILED(sink->QueryInterface(eventInterface_, dispatch.outVoid())) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, dispatch.outVoid()))) {
       return CONNECT_E_CANNOTCONNECT;
     }
-    sinks_.push_back({nextCookie_, dispatch});
+    sinks_.push_back({nextCookie_, std::move(dispatch)});
     *cookie = nextCookie_++;
     return S_OK;
   }
@@ -87,10 +83,9 @@ STDMETHODIMP EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 STDMETHODIMP EventConnectionPoint::Unadvise(DWORD cookie) {
   for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
     if (it->cookie == cookie) {
-      IDispatch* dispatch = it->dispatch;
+      ComRef<IDispatch> dispatch = std::move(it->dispatch);
       sinks_.erase(it);
-      dispatch->Release();
-      return S_OK;
+      return S_OK;  // the sink is released once it is out of the list
     }
   }
   return CONNECT_E_NOCONNECTION;

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "activex/com_ref.h"
+
 namespace activex {
 
 class EventConnectionPoint final : public IConnectionPoint {
@@ -40,7 +42,7 @@ class EventConnectionPoint final : public IConnectionPoint {
  private:
   struct Sink {
     DWORD cookie;
-    IDispatch* dispatch;
+    ComRef<IDispatch> dispatch;
   };
   IConnectionPointContainer* owner_;
   IID eventInterface_;

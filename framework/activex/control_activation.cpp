@@ -70,37 +70,22 @@ LRESULT ActiveXControl::WindowMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void ActiveXControl::ReleaseSite() {
-  if (inPlaceFrame_ != nullptr) {
-    inPlaceFrame_->Release();
-    inPlaceFrame_ = nullptr;
-  }
-  if (inPlaceUIWindow_ != nullptr) {
-    inPlaceUIWindow_->Release();
-    inPlaceUIWindow_ = nullptr;
-  }
-  if (inPlaceSite_ != nullptr) {
-    inPlaceSite_->Release();
-    inPlaceSite_ = nullptr;
-  }
-  if (site_ != nullptr) {
-    site_->Release();
-    site_ = nullptr;
-  }
+  inPlaceFrame_.reset();
+  inPlaceUIWindow_.reset();
+  inPlaceSite_.reset();
+  site_.reset();
 }
 
 bool ActiveXControl::AmbientUserMode() {
-  if (site_ == nullptr) return true;
-  IDispatch* ambient = nullptr;
-  if (FAILED(site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))) ||
-      ambient == nullptr) {
-    return true;
-  }
+  if (!site_) return true;
+  ComRef<IDispatch> ambient;
+  if (FAILED(site_.As(IID_IDispatch, &ambient)) || !ambient) return true;
   VARIANT value;
   VariantInit(&value);
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
                                DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
-  ambient->Release();
+  ambient.reset();
   bool userMode = true;
   if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL))) {
     userMode = V_BOOL(&value) != VARIANT_FALSE;
@@ -110,11 +95,11 @@ bool ActiveXControl::AmbientUserMode() {
 }
 
 void ActiveXControl::PreModalDialog() {
-  if (modalDepth_++ == 0 && inPlaceFrame_ != nullptr) inPlaceFrame_->EnableModeless(FALSE);
+  if (modalDepth_++ == 0 && inPlaceFrame_) inPlaceFrame_->EnableModeless(FALSE);
 }
 
 void ActiveXControl::PostModalDialog() {
-  if (modalDepth_ > 0 && --modalDepth_ == 0 && inPlaceFrame_ != nullptr) {
+  if (modalDepth_ > 0 && --modalDepth_ == 0 && inPlaceFrame_) {
     inPlaceFrame_->EnableModeless(TRUE);
   }
 }
@@ -123,7 +108,7 @@ HWND ActiveXControl::ModalParent() {
   HWND owner = nullptr;
   if (window_ != nullptr) {
     owner = GetAncestor(window_, GA_ROOT);
-  } else if (inPlaceSite_ != nullptr) {
+  } else if (inPlaceSite_) {
     inPlaceSite_->GetWindow(&owner);
   }
   return owner;
@@ -145,20 +130,16 @@ HRESULT ActiveXControl::ShowPropertyPages() {
 // ---- IOleObject ----
 
 STDMETHODIMP ActiveXControl::SetClientSite(IOleClientSite* site) {
-  if (site == site_) return S_OK;
-  if (site_ != nullptr) InPlaceDeactivate();
+  if (site == site_.get()) return S_OK;
+  if (site_) InPlaceDeactivate();
   ReleaseSite();
-  if (site != nullptr) {
-    site->AddRef();
-    site_ = site;
-  }
+  site_ = ComRef<IOleClientSite>::Share(site);
   return S_OK;
 }
 
 STDMETHODIMP ActiveXControl::GetClientSite(IOleClientSite** site) {
   if (site == nullptr) return E_POINTER;
-  *site = site_;
-  if (site_ != nullptr) site_->AddRef();
+  *site = ComRef<IOleClientSite>(site_).take();
   return S_OK;
 }
 
@@ -166,7 +147,7 @@ STDMETHODIMP ActiveXControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 STDMETHODIMP ActiveXControl::Close(DWORD saveOption) {
   InPlaceDeactivate();
-  if (oleAdvise_ != nullptr) oleAdvise_->SendOnClose();
+  if (oleAdvise_) oleAdvise_->SendOnClose();
   return S_OK;
 }
 
@@ -186,10 +167,8 @@ STDMETHODIMP ActiveXControl::GetClipboardData(DWORD, IDataObject** data) {
 
 HRESULT ActiveXControl::InPlaceActivate(HWND parentHint, LPCRECT posHint) {
   if (window_ != nullptr) return S_OK;
-  if (site_ == nullptr) return E_UNEXPECTED;
-  if (inPlaceSite_ == nullptr &&
-      FAILED(site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite_)))) {
-    inPlaceSite_ = nullptr;
+  if (!site_) return E_UNEXPECTED;
+  if (!inPlaceSite_ && FAILED(site_.As(IID_IOleInPlaceSite, &inPlaceSite_))) {
     return OLEOBJ_S_CANNOT_DOVERB_NOW;
   }
   if (inPlaceSite_->CanInPlaceActivate() != S_OK) return OLEOBJ_S_CANNOT_DOVERB_NOW;
@@ -202,18 +181,11 @@ HRESULT ActiveXControl::InPlaceActivate(HWND parentHint, LPCRECT posHint) {
   RECT clip = {0, 0, 0, 0};
   OLEINPLACEFRAMEINFO frameInfo = {};
   frameInfo.cb = sizeof frameInfo;
-  if (inPlaceFrame_ != nullptr) {
-    inPlaceFrame_->Release();
-    inPlaceFrame_ = nullptr;
-  }
-  if (inPlaceUIWindow_ != nullptr) {
-    inPlaceUIWindow_->Release();
-    inPlaceUIWindow_ = nullptr;
-  }
-  if (FAILED(inPlaceSite_->GetWindowContext(&inPlaceFrame_, &inPlaceUIWindow_, &pos, &clip,
-                                            &frameInfo))) {
-    inPlaceFrame_ = nullptr;
-    inPlaceUIWindow_ = nullptr;
+  if (FAILED(inPlaceSite_->GetWindowContext(inPlaceFrame_.out(), inPlaceUIWindow_.out(), &pos,
+                                            &clip, &frameInfo))) {
+    // Nothing was handed out.
+    inPlaceFrame_.take();
+    inPlaceUIWindow_.take();
     if (posHint != nullptr) pos = *posHint;
   }
   if (parent == nullptr) {
@@ -239,7 +211,7 @@ STDMETHODIMP ActiveXControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG
       case OLEIVERB_SHOW:
       case OLEIVERB_INPLACEACTIVATE:
       case OLEIVERB_UIACTIVATE:
-        if (site_ == nullptr && site != nullptr) SetClientSite(site);
+        if (!site_ && site != nullptr) SetClientSite(site);
         return InPlaceActivate(parent, posRect);
       case OLEIVERB_HIDE:
         if (window_ != nullptr) ShowWindow(window_, SW_HIDE);
@@ -285,10 +257,10 @@ STDMETHODIMP ActiveXControl::GetExtent(DWORD aspect, SIZEL* size) {
 }
 
 STDMETHODIMP ActiveXControl::Advise(IAdviseSink* sink, DWORD* connection) {
-  if (oleAdvise_ == nullptr) {
-    HRESULT hr = CreateOleAdviseHolder(&oleAdvise_);
+  if (!oleAdvise_) {
+    HRESULT hr = CreateOleAdviseHolder(oleAdvise_.out());
     if (FAILED(hr)) {
-      oleAdvise_ = nullptr;
+      oleAdvise_.take();  // nothing was handed out
       return hr;
     }
   }
@@ -296,14 +268,14 @@ STDMETHODIMP ActiveXControl::Advise(IAdviseSink* sink, DWORD* connection) {
 }
 
 STDMETHODIMP ActiveXControl::Unadvise(DWORD connection) {
-  if (oleAdvise_ == nullptr) return OLE_E_NOCONNECTION;
+  if (!oleAdvise_) return OLE_E_NOCONNECTION;
   return oleAdvise_->Unadvise(connection);
 }
 
 STDMETHODIMP ActiveXControl::EnumAdvise(IEnumSTATDATA** advises) {
   if (advises == nullptr) return E_POINTER;
   *advises = nullptr;
-  if (oleAdvise_ == nullptr) return E_FAIL;
+  if (!oleAdvise_) return E_FAIL;
   return oleAdvise_->EnumAdvise(advises);
 }
 
@@ -330,15 +302,9 @@ STDMETHODIMP ActiveXControl::InPlaceDeactivate() {
   HWND window = window_;
   DestroyWindow(window);
   window_ = nullptr;
-  if (inPlaceSite_ != nullptr) inPlaceSite_->OnInPlaceDeactivate();
-  if (inPlaceFrame_ != nullptr) {
-    inPlaceFrame_->Release();
-    inPlaceFrame_ = nullptr;
-  }
-  if (inPlaceUIWindow_ != nullptr) {
-    inPlaceUIWindow_->Release();
-    inPlaceUIWindow_ = nullptr;
-  }
+  if (inPlaceSite_) inPlaceSite_->OnInPlaceDeactivate();
+  inPlaceFrame_.reset();
+  inPlaceUIWindow_.reset();
   return S_OK;
 }
 

@@ -39,9 +39,7 @@ STDMETHODIMP ActiveXControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
 STDMETHODIMP ActiveXControl::Unfreeze(DWORD) { return E_NOTIMPL; }
 
 STDMETHODIMP ActiveXControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
-  if (sink != nullptr) sink->AddRef();
-  if (viewAdvise_ != nullptr) viewAdvise_->Release();
-  viewAdvise_ = sink;
+  viewAdvise_ = ComRef<IAdviseSink>::Share(sink);
   viewAdviseAspects_ = aspects;
   viewAdviseFlags_ = flags;
   return S_OK;
@@ -51,8 +49,7 @@ STDMETHODIMP ActiveXControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink
   if (aspects != nullptr) *aspects = viewAdviseAspects_;
   if (flags != nullptr) *flags = viewAdviseFlags_;
   if (sink != nullptr) {
-    *sink = viewAdvise_;
-    if (viewAdvise_ != nullptr) viewAdvise_->AddRef();
+    *sink = ComRef<IAdviseSink>(viewAdvise_).take();
   }
   return S_OK;
 }

@@ -15,7 +15,7 @@ DialogPropertyPage::DialogPropertyPage(int dialogId, int titleId)
 DialogPropertyPage::~DialogPropertyPage() {
   if (window_ != nullptr) DestroyWindow(window_);
   ReleaseObjects();
-  if (site_ != nullptr) site_->Release();
+  site_.reset();
   ObjectDestroyed();
 }
 
@@ -48,19 +48,10 @@ INT_PTR CALLBACK DialogPropertyPage::DialogProc(HWND, UINT message, WPARAM, LPAR
   return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-void DialogPropertyPage::ReleaseObjects() {
-  for (ULONG i = 0; i < objectCount_; ++i) {
-    if (objects_[i] != nullptr) objects_[i]->Release();
-  }
-  delete[] objects_;
-  objects_ = nullptr;
-  objectCount_ = 0;
-}
+void DialogPropertyPage::ReleaseObjects() { objects_.clear(); }
 
 STDMETHODIMP DialogPropertyPage::SetPageSite(IPropertyPageSite* site) {
-  if (site != nullptr) site->AddRef();
-  if (site_ != nullptr) site_->Release();
-  site_ = site;
+  site_ = ComRef<IPropertyPageSite>::Share(site);
   return S_OK;
 }
 
@@ -118,18 +109,14 @@ STDMETHODIMP DialogPropertyPage::GetPageInfo(PROPPAGEINFO* info) {
 
 STDMETHODIMP DialogPropertyPage::SetObjects(ULONG count, IUnknown** objects) {
   if (count > 0 && objects == nullptr) return E_POINTER;
-  IUnknown** copy = nullptr;
-  if (count > 0) {
-    copy = new (std::nothrow) IUnknown*[count];
-    if (copy == nullptr) return E_OUTOFMEMORY;
-    for (ULONG i = 0; i < count; ++i) {
-      copy[i] = objects[i];
-      if (copy[i] != nullptr) copy[i]->AddRef();
-    }
+  try {
+    std::vector<ComRef<IUnknown>> copy;
+    copy.reserve(count);
+    for (ULONG i = 0; i < count; ++i) copy.push_back(ComRef<IUnknown>::Share(objects[i]));
+    objects_.swap(copy);
+  } catch (...) {
+    return E_OUTOFMEMORY;
   }
-  ReleaseObjects();
-  objects_ = copy;
-  objectCount_ = count;
   return S_OK;
 }
 

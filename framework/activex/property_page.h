@@ -6,6 +6,10 @@
 #include <ole2.h>
 #include <ocidl.h>
 
+#include <vector>
+
+#include "activex/com_ref.h"
+
 namespace activex {
 
 class DialogPropertyPage : public IPropertyPage {
@@ -42,9 +46,8 @@ class DialogPropertyPage : public IPropertyPage {
   LONG references_ = 1;
   int dialogId_;
   int titleId_;
-  IPropertyPageSite* site_ = nullptr;
-  IUnknown** objects_ = nullptr;
-  ULONG objectCount_ = 0;
+  ComRef<IPropertyPageSite> site_;
+  std::vector<ComRef<IUnknown>> objects_;
   HWND window_ = nullptr;
 };
 

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "activex/com_ref.h"
+
 namespace activex {
 namespace {
 
@@ -94,14 +96,13 @@ HRESULT UnregisterServerClass(const ServerClass& serverClass) {
 
 HRESULT RegisterModuleTypeLibrary(const std::wstring& modulePath) {
   if (modulePath.empty()) return SELFREG_E_TYPELIB;
-  ITypeLib* library = nullptr;
-  HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, &library);
+  ComRef<ITypeLib> library;
+  HRESULT hr = LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, library.out());
   if (FAILED(hr)) return SELFREG_E_TYPELIB;
   // The help folder is the module's folder.
   std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
-  hr = RegisterTypeLib(library, const_cast<wchar_t*>(modulePath.c_str()),
+  hr = RegisterTypeLib(library.get(), const_cast<wchar_t*>(modulePath.c_str()),
                        folder.empty() ? nullptr : const_cast<wchar_t*>(folder.c_str()));
-  library->Release();
   return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
 }
 

@@ -19,22 +19,30 @@ Application& Application::Instance() {
   return application;
 }
 
-void Application::Initialize() {
+void Application::Initialize(const std::string& name) {
   if (initialized_) return;
   initialized_ = true;
+  if (!classNamesFixed_ && !name.empty()) classNamePrefix_ = name;
+  classNamesFixed_ = true;
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
                                                          ICC_USEREX_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&controls);
 }
 
+const std::string& Application::ClassNamePrefix() {
+  classNamesFixed_ = true;
+  return classNamePrefix_;
+}
+
 HWND Application::Handle() {
   if (handle_ != nullptr) return handle_;
   static const ATOM windowClass = [] {
+    const std::string name = Instance().ClassNamePrefix() + "Application";
     WNDCLASSA c = {};
     c.lpfnWndProc = &Application::WindowProc;
     c.hInstance = GetModuleHandleA(nullptr);
-    c.lpszClassName = "PelloroApplication";
+    c.lpszClassName = name.c_str();
     return RegisterClassA(&c);
   }();
   handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, MAKEINTATOM(windowClass), Title.c_str(), WS_POPUP, 0, 0,

@@ -29,8 +29,15 @@ class Application {
  public:
   static Application& Instance();
 
-  // OLE (for drag and drop and the shell's dialogs) and the common controls.
-  void Initialize();
+  // The name the framework gives its window classes when the program names none.
+  static constexpr char kFrameworkName[] = "Forms";
+  // OLE (for drag and drop and the shell's dialogs) and the common controls. The window classes
+  // and the window property the layer registers are named after the program: name + "Window",
+  // name + "Application" and name + "Control" (the framework's own names without one). The
+  // first call decides; so does a window made before it (the framework's names then).
+  void Initialize(const std::string& name = kFrameworkName);
+  // The name the layer's window classes are named after; fixed from the first use on.
+  const std::string& ClassNamePrefix();
   // Shows the main form and runs the message loop until the program ends.
   void Run();
   // Handles every message waiting in the queue, then returns. A WM_QUIT met here is kept: the
@@ -102,6 +109,8 @@ class Application {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   bool initialized_ = false;
+  std::string classNamePrefix_ = kFrameworkName;
+  bool classNamesFixed_ = false;
   bool terminated_ = false;
   HWND handle_ = nullptr;
   int screenCursor_ = crDefault;

@@ -38,21 +38,22 @@ TEST_F(FormsTest, OpenDialogGivesTheTypedFileAndCancelGivesFalse) {
   dialog.Options = ofHideReadOnly | ofFileMustExist | ofPathMustExist;
   dialog.InitialDir = folder.path();
   {
-    guitest::DialogAnswer answer("Open archive", [&](HWND window) {
+    testutil::DialogAnswerer answer(testutil::ThisThreadsDialog("Open archive"), [&](HWND window) {
       Sleep(200);
       TypeFileName(window, path);
       guitest::Press(window, IDOK);
     });
     EXPECT_TRUE(dialog.Execute());
-    EXPECT_TRUE(answer.Seen());
+    EXPECT_TRUE(answer.found());
   }
   EXPECT_EQ(lstrcmpiA(dialog.FileName.c_str(), path.c_str()), 0) << dialog.FileName;
   EXPECT_EQ(dialog.FilterIndex, 1);
   const std::string before = dialog.FileName;
   {
-    guitest::DialogAnswer answer("Open archive", [](HWND window) { guitest::Press(window, IDCANCEL); });
+    testutil::DialogAnswerer answer(testutil::ThisThreadsDialog("Open archive"),
+                                    [](HWND window) { guitest::Press(window, IDCANCEL); });
     EXPECT_FALSE(dialog.Execute());
-    EXPECT_TRUE(answer.Seen());
+    EXPECT_TRUE(answer.found());
   }
   EXPECT_EQ(dialog.FileName, before);  // unchanged by a cancel
   SaveDialog save(nullptr);
@@ -60,7 +61,7 @@ TEST_F(FormsTest, OpenDialogGivesTheTypedFileAndCancelGivesFalse) {
   save.DefaultExt = "zip";
   save.InitialDir = folder.path();
   {
-    guitest::DialogAnswer answer("Save as", [&](HWND window) {
+    testutil::DialogAnswerer answer(testutil::ThisThreadsDialog("Save as"), [&](HWND window) {
       Sleep(200);
       TypeFileName(window, folder / "new");
       guitest::Press(window, IDOK);

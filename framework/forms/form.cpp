@@ -308,15 +308,59 @@ bool Form::DialogChar(char key) {
   return false;
 }
 
+bool Form::IsShortCut(WORD key, ShiftState shift, HWND focus) {
+  if (menu_ == nullptr) return false;
+  MenuItem* item = menu_->Items().FindShortCut(MakeShortCut(key, shift));
+  if (item == nullptr || !item->Available()) return false;
+  if (IsEditWindow(focus) && EditUsesKey(key, shift)) return false;
+  item->Click();
+  return true;
+}
+
+bool Form::IsEditWindow(HWND window) {
+  if (window == nullptr) return false;
+  if (SendMessageA(window, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) return true;
+  // A list's or a tree's caption edit answers as its owner wants, but is still an edit.
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  const std::string className = name;
+  return lstrcmpiA(className.c_str(), "Edit") == 0 ||
+         lstrcmpiA(className.substr(0, 8).c_str(), "RichEdit") == 0;
+}
+
+bool Form::EditUsesKey(WORD key, ShiftState shift) {
+  if (shift & ssAlt) return false;
+  switch (key) {
+    case VK_BACK: case VK_DELETE: case VK_INSERT: case VK_HOME: case VK_END: case VK_LEFT:
+    case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
+      return true;
+    default:
+      break;
+  }
+  if (shift & ssCtrl) {
+    // The edit's own commands: copy, cut, paste, undo, select all.
+    return key == 'C' || key == 'X' || key == 'V' || key == 'Z' || key == 'A';
+  }
+  // A key that types a character.
+  return key == VK_SPACE || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+         (key >= VK_NUMPAD0 && key <= VK_DIVIDE) || (key >= VK_OEM_1 && key <= VK_OEM_102);
+}
+
 bool Form::IsKeyMessage(MSG& message) {
   const UINT msg = message.message;
   LRESULT dialogCode = 0;
   if (msg == WM_KEYDOWN || msg == WM_CHAR) {
     dialogCode = SendMessageA(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
   }
+  if (msg == WM_SYSKEYDOWN) {
+    // Alt and a key (or F10): a menu shortcut, else the system's menu keys.
+    return IsShortCut(static_cast<WORD>(message.wParam), KeyboardShiftState() | ssAlt, message.hwnd);
+  }
   if (msg == WM_KEYDOWN) {
     WORD key = static_cast<WORD>(message.wParam);
     const ShiftState shift = KeyboardShiftState();
+    // The shortcut of a main menu item first, unless the focused edit uses the key.
+    if (IsShortCut(key, shift, message.hwnd)) return true;
     if (KeyPreview && OnKeyDown) {
       OnKeyDown(*this, key, shift);
       if (key == 0) return true;

@@ -1,8 +1,9 @@
 // A top-level window of the program: shown modelessly or modally (ShowModal returns the
 // ModalResult that closed it), with a main menu, one tooltip for the hints of its controls, and
 // the keyboard rules of a dialog: KeyPreview, Tab and Shift+Tab through the tab stops in
-// creation order, Enter for the default button, Escape for the cancel button, and accelerator
-// characters offered to the controls as CM_DIALOGCHAR until one answers 1.
+// creation order, Enter for the default button, Escape for the cancel button, accelerator
+// characters offered to the controls as CM_DIALOGCHAR until one answers 1, and the shortcut keys
+// of its main menu's items.
 #pragma once
 
 #include <functional>
@@ -75,8 +76,15 @@ class Form : public WinControl {
   void SelectNext(bool forward);
   // Offers an accelerator character to every control; true when one took it.
   bool DialogChar(char key);
-  // The keyboard rules above, for a message taken from the queue; true when it was used.
+  // The keyboard rules above and the main menu's shortcuts, for a message taken from the queue;
+  // true when it was used.
   bool IsKeyMessage(MSG& message);
+  // Runs the main menu item of that shortcut when it and the menus above it are enabled, unless
+  // the focused window is an edit that uses the key (Delete, the arrows, typing, Ctrl+C ...):
+  // the edit gets it then. True when an item ran.
+  bool IsShortCut(WORD key, ShiftState shift, HWND focus);
+  static bool IsEditWindow(HWND window);
+  static bool EditUsesKey(WORD key, ShiftState shift);
   void UpdateToolHint(Control* control, bool show);
   HWND ToolTipWindow() const { return toolTip_; }
 

@@ -33,6 +33,59 @@ MenuItem::MenuItem(Component* owner, const std::string& caption) : Component(own
   command_ = AllocateCommand(this);
 }
 
+MenuItem::MenuItem(Component* owner, const CreateArgs& args) : MenuItem(owner, args.caption) {
+  shortCut_ = args.shortCut;
+  checked_ = args.checked;
+}
+
+ShortCut MakeShortCut(WORD key, ShiftState shift) {
+  ShortCut shortCut = key & 0xFF;
+  if (shift & ssShift) shortCut |= scShift;
+  if (shift & ssCtrl) shortCut |= scCtrl;
+  if (shift & ssAlt) shortCut |= scAlt;
+  return shortCut;
+}
+
+std::string ShortCutText(ShortCut shortCut) {
+  const WORD key = shortCut & 0xFF;
+  if (key == 0) return std::string();
+  std::string name;
+  switch (key) {
+    case VK_BACK: name = "BkSp"; break;
+    case VK_TAB: name = "Tab"; break;
+    case VK_RETURN: name = "Enter"; break;
+    case VK_ESCAPE: name = "Esc"; break;
+    case VK_SPACE: name = "Space"; break;
+    case VK_PRIOR: name = "PgUp"; break;
+    case VK_NEXT: name = "PgDn"; break;
+    case VK_END: name = "End"; break;
+    case VK_HOME: name = "Home"; break;
+    case VK_LEFT: name = "Left"; break;
+    case VK_UP: name = "Up"; break;
+    case VK_RIGHT: name = "Right"; break;
+    case VK_DOWN: name = "Down"; break;
+    case VK_INSERT: name = "Ins"; break;
+    case VK_DELETE: name = "Del"; break;
+    default:
+      if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+        name = std::string(1, static_cast<char>(key));
+      } else if (key >= VK_F1 && key <= VK_F24) {
+        name = "F" + std::to_string(key - VK_F1 + 1);
+      } else {
+        // Any other key by the keyboard's own name for it.
+        char text[32] = {};
+        const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+        if (GetKeyNameTextA(static_cast<LONG>(scan << 16), text, sizeof text) > 0) name = text;
+      }
+  }
+  if (name.empty()) return std::string();
+  std::string text;
+  if (shortCut & scShift) text += "Shift+";
+  if (shortCut & scCtrl) text += "Ctrl+";
+  if (shortCut & scAlt) text += "Alt+";
+  return text + name;
+}
+
 MenuItem::~MenuItem() {
   Commands().erase(command_);
   if (parent_ != nullptr) parent_->Remove(this);
@@ -101,6 +154,27 @@ void MenuItem::SetVisible(bool visible) {
   if (parent_ != nullptr) parent_->Rebuild();
 }
 
+void MenuItem::SetShortCut(ShortCut shortCut) {
+  shortCut_ = shortCut;
+  if (parent_ != nullptr) parent_->Rebuild();
+}
+
+MenuItem* MenuItem::FindShortCut(ShortCut shortCut) {
+  if (shortCut == 0) return nullptr;
+  for (MenuItem* item : items_) {
+    if (item->shortCut_ == shortCut && !item->IsLine()) return item;
+    if (MenuItem* found = item->FindShortCut(shortCut)) return found;
+  }
+  return nullptr;
+}
+
+bool MenuItem::Available() const {
+  for (const MenuItem* item = this; item != nullptr; item = item->parent_) {
+    if (!item->enabled_ || !item->visible_) return false;
+  }
+  return true;
+}
+
 HMENU MenuItem::Handle() {
   if (handle_ == nullptr) {
     handle_ = (menu_ != nullptr && menu_->menuBar_) ? CreateMenu() : CreatePopupMenu();
@@ -133,7 +207,11 @@ void MenuItem::Rebuild() {
     }
     if (!item->enabled_) flags |= MF_GRAYED;
     if (item->checked_) flags |= MF_CHECKED;
-    AppendMenuA(handle_, flags, id, item->caption_.c_str());
+    std::string text = item->caption_;
+    if (!item->IsLine() && item->items_.empty() && item->shortCut_ != 0) {
+      text += "\t" + ShortCutText(item->shortCut_);
+    }
+    AppendMenuA(handle_, flags, id, text.c_str());
   }
   if (menu_ != nullptr) menu_->Changed();
 }

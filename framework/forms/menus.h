@@ -1,7 +1,8 @@
 // Menus: a tree of MenuItem objects mirrored to Win32 menus (each item with sub-items has a
 // popup menu of its own; the tree is rebuilt into the handles after every change), the main
 // menu of a form and popup menus. A click reaches the item's OnClick through the form's
-// WM_COMMAND (main menus) or TrackPopupMenu's returned command (popups).
+// WM_COMMAND (main menus) or TrackPopupMenu's returned command (popups). An item's shortcut key
+// is shown after its caption and run by the form of its main menu (Form::IsKeyMessage).
 #pragma once
 
 #include <windows.h>
@@ -15,9 +16,27 @@ namespace forms {
 
 class Menu;
 
+// A shortcut key: the virtual key in the low byte, with scShift, scCtrl and scAlt.
+using ShortCut = WORD;
+constexpr ShortCut scShift = 0x2000;
+constexpr ShortCut scCtrl = 0x4000;
+constexpr ShortCut scAlt = 0x8000;
+// The shortcut of a key with the state of Shift, Ctrl and Alt.
+ShortCut MakeShortCut(WORD key, ShiftState shift);
+// Its text as menus show it ("Ctrl+O", "Del", "Shift+F5"); "" for none.
+std::string ShortCutText(ShortCut shortCut);
+
+struct MenuItemCreateArgs {
+  std::string caption;  // "-" for a separator line
+  ShortCut shortCut = 0;
+  bool checked = false;
+};
+
 class MenuItem : public Component {
  public:
+  using CreateArgs = MenuItemCreateArgs;
   explicit MenuItem(Component* owner, const std::string& caption = std::string());
+  MenuItem(Component* owner, const CreateArgs& args);
   ~MenuItem() override;
 
   const std::string& Caption() const { return caption_; }
@@ -28,6 +47,12 @@ class MenuItem : public Component {
   void SetChecked(bool checked);
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
+  ShortCut GetShortCut() const { return shortCut_; }
+  void SetShortCut(ShortCut shortCut);
+  // The item below this one (depth first) with that shortcut, or null.
+  MenuItem* FindShortCut(ShortCut shortCut);
+  // Whether this item and every menu above it are enabled and visible (its shortcut can run).
+  bool Available() const;
   std::string Hint;
 
   int Count() const { return static_cast<int>(items_.size()); }
@@ -60,12 +85,23 @@ class MenuItem : public Component {
   bool enabled_ = true;
   bool checked_ = false;
   bool visible_ = true;
+  ShortCut shortCut_ = 0;
   std::vector<MenuItem*> items_;
   MenuItem* parent_ = nullptr;
   Menu* menu_ = nullptr;  // set on the root item of a menu
   HMENU handle_ = nullptr;
   UINT command_ = 0;
 };
+
+// The twin of Add for controls: a menu item made with its creation arguments, owned by owner,
+// named (unnamed for null) and added at the end of parent's items.
+template <class T = MenuItem>
+T* Add(Component* owner, MenuItem* parent, const char* name, typename T::CreateArgs args = {}) {
+  auto* item = new T(owner, args);
+  if (name != nullptr) item->SetName(name);
+  parent->Add(item);
+  return item;
+}
 
 class Menu : public Component {
  public:

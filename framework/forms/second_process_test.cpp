@@ -1,5 +1,6 @@
 // A windowless button of a form in another process, pressed by the robot from outside: by
-// mouse messages at the bounds the form's own layout gives, and by its accelerator.
+// mouse messages at the bounds the form's own layout gives, and by its accelerator. That
+// program names the layer's window classes after itself; this one has the framework's names.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -52,7 +53,7 @@ class PressPad : public GraphicControl {
 TEST(SecondProcess, ChildServesForm) {
   const char* mode = getenv(kChildVariable);
   if (mode == nullptr) GTEST_SKIP() << "runs only as the child of RobotPressesWindowlessButton";
-  Application::Instance().Initialize();
+  Application::Instance().Initialize("FormsChild");
   Form form(nullptr, FormCreateArgs{kChildCaption, 200, 200, 240, 160});
   auto* pad = new PressPad(&form, &form);
   int presses = 0;
@@ -119,6 +120,18 @@ TEST(SecondProcess, ChildRunsMainForm) {
   EXPECT_FALSE(IsWindowVisible(form.Handle()));
 }
 
+using formstest::FormsTest;
+
+TEST_F(FormsTest, TheLayersClassesHaveTheFrameworksNamesWhenNoneIsGiven) {
+  Form form(nullptr, FormCreateArgs{"Class names"});
+  EXPECT_EQ(guitest::ClassName(form.Handle()), "FormsWindow");
+  EXPECT_EQ(WinControl::FromHandle(form.Handle()), static_cast<WinControl*>(&form));
+  EXPECT_EQ(guitest::ClassName(Application::Instance().Handle()), "FormsApplication");
+  // The first Initialize decided: a later name changes nothing.
+  Application::Instance().Initialize("Other");
+  EXPECT_EQ(Application::Instance().ClassNamePrefix(), "Forms");
+}
+
 TEST(SecondProcess, RunEndsWithTheMainForm) { EXPECT_EQ(RunChild("SecondProcess.ChildRunsMainForm", 30000), 0u); }
 
 TEST(SecondProcess, QuitIsKeptByProcessMessages) { EXPECT_EQ(RunChild("SecondProcess.ChildKeepsQuit", 30000), 0u); }
@@ -137,6 +150,7 @@ TEST(SecondProcess, RobotPressesWindowlessButton) {
   ASSERT_TRUE(started);
   HWND child = guitest::WaitForWindow(kChildCaption, 20000);
   ASSERT_NE(child, nullptr);
+  EXPECT_EQ(guitest::ClassName(child), "FormsChildWindow");
   guitest::PressAt(child, PressPadBounds());
   HWND afterOne = guitest::WaitForWindow(std::string(kChildCaption) + " 1", 10000);
   EXPECT_EQ(afterOne, child);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_map>
 
+#include "forms/application.h"
 #include "forms/canvas.h"
 #include "forms/form.h"
 #include "forms/guard.h"
@@ -14,19 +16,62 @@ namespace forms {
 
 namespace {
 
-constexpr char kObjectProperty[] = "PelloroControl";
+// The object of every window the framework made or took over, found without a call into the
+// system: a window property would be one (under Wine a round trip to the server) for every message
+// every such window receives, and for every notification its parent passes on. Any thread may
+// look a window up.
+class HandleTable {
+ public:
+  HandleTable() { InitializeCriticalSection(&lock_); }
+  HandleTable(const HandleTable&) = delete;
+  HandleTable& operator=(const HandleTable&) = delete;
+  void Set(HWND window, WinControl* control) {
+    EnterCriticalSection(&lock_);
+    try {
+      controls_[window] = control;
+    } catch (...) {
+      LeaveCriticalSection(&lock_);
+      throw;
+    }
+    LeaveCriticalSection(&lock_);
+  }
+  void Remove(HWND window) {
+    EnterCriticalSection(&lock_);
+    controls_.erase(window);
+    LeaveCriticalSection(&lock_);
+  }
+  WinControl* Find(HWND window) {
+    EnterCriticalSection(&lock_);
+    const auto found = controls_.find(window);
+    WinControl* control = found != controls_.end() ? found->second : nullptr;
+    LeaveCriticalSection(&lock_);
+    return control;
+  }
+
+ private:
+  CRITICAL_SECTION lock_;
+  std::unordered_map<HWND, WinControl*> controls_;
+};
+
+// Made on first use and kept to the end of the process: windows may still be destroyed while the
+// process ends, after static objects are gone.
+HandleTable& Handles() {
+  static HandleTable* const table = new HandleTable();
+  return *table;
+}
 
 const char* OwnClassName() {
+  static const std::string name = Application::Instance().ClassNamePrefix() + "Window";
   static const ATOM atom = [] {
     WNDCLASSA c = {};
     c.style = CS_DBLCLKS;
     c.lpfnWndProc = DefWindowProcA;
     c.hInstance = GetModuleHandleA(nullptr);
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    c.lpszClassName = "PelloroWindow";
+    c.lpszClassName = name.c_str();
     return RegisterClassA(&c);
   }();
-  return atom != 0 ? "PelloroWindow" : nullptr;
+  return atom != 0 ? name.c_str() : nullptr;
 }
 
 bool IsFrameworkMessage(UINT msg) { return msg >= CM_BASE && msg < CN_BASE + 0x400; }
@@ -53,7 +98,7 @@ WinControl::~WinControl() {
 
 WinControl* WinControl::FromHandle(HWND window) {
   if (window == nullptr) return nullptr;
-  return static_cast<WinControl*>(GetPropA(window, kObjectProperty));
+  return Handles().Find(window);
 }
 
 void WinControl::CreateHandle(const CreateParams& params) {
@@ -70,7 +115,13 @@ void WinControl::CreateHandle(const CreateParams& params) {
                                 GetModuleHandleA(nullptr), nullptr);
   if (window == nullptr) throw std::runtime_error(std::string("Error creating window of class ") + className);
   handle_ = window;
-  SetPropA(window, kObjectProperty, this);
+  try {
+    Handles().Set(window, this);
+  } catch (...) {
+    handle_ = nullptr;
+    DestroyWindow(window);
+    throw;
+  }
   oldProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinControl::WindowProc)));
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
@@ -78,7 +129,7 @@ void WinControl::CreateHandle(const CreateParams& params) {
 
 void WinControl::Detach() {
   if (handle_ == nullptr) return;
-  RemovePropA(handle_, kObjectProperty);
+  Handles().Remove(handle_);
   if (oldProc_ != nullptr) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
   handle_ = nullptr;
 }

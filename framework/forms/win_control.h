@@ -105,6 +105,16 @@ class WinControl : public Control {
   int nextHookId_ = 1;
 };
 
+// The one way to add a control in code: made with its creation arguments, owned by owner (which
+// frees it), shown in parent and named (unnamed for null). Designated initialisers read as the
+// form's description: Add<Button>(this, this, "YesButton", {.caption = "&Yes", .left = 8}).
+template <class T>
+T* Add(Component* owner, WinControl* parent, const char* name, typename T::CreateArgs args = {}) {
+  auto* control = new T(owner, parent, args);
+  if (name != nullptr) control->SetName(name);
+  return control;
+}
+
 // Ends a paint on every path out.
 class PaintScope {
  public:

@@ -121,17 +121,14 @@ STDMETHODIMP ControlSite::DeactivateAndUndo() { return S_OK; }
 
 STDMETHODIMP ControlSite::OnPosRectChange(LPCRECT posRect) {
   if (posRect == nullptr) return E_POINTER;
-  if (owner_ == nullptr || owner_->oleObject_ == nullptr) return S_OK;
+  if (owner_ == nullptr || !owner_->oleObject_) return S_OK;
   // The container accepts every position the control asks for and tells it so.
   owner_->bounds_ = *posRect;
-  IOleInPlaceObject* inPlace = nullptr;
-  if (SUCCEEDED(owner_->oleObject_->QueryInterface(IID_IOleInPlaceObject,
-                                                   reinterpret_cast<void**>(&inPlace))) &&
-      inPlace != nullptr) {
+  activex::ComRef<IOleInPlaceObject> inPlace;
+  if (SUCCEEDED(owner_->oleObject_.As(IID_IOleInPlaceObject, &inPlace)) && inPlace) {
     RECT clip = *posRect;
     if (owner_->parent_ != nullptr) GetClientRect(owner_->parent_, &clip);
     inPlace->SetObjectRects(posRect, &clip);
-    inPlace->Release();
   }
   return S_OK;
 }

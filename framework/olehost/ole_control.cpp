@@ -14,20 +14,7 @@ namespace {
 // CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER.
 constexpr DWORD kCreationContext = 5;
 
-// Owns a COM interface pointer for the span of one creation step.
-template <class T>
-struct Held {
-  T* p = nullptr;
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  void** out() { return reinterpret_cast<void**>(&p); }
-  T* take() {
-    T* taken = p;
-    p = nullptr;
-    return taken;
-  }
-};
+using activex::ComRef;
 
 // A stream over a copy of the persisted ControlData.
 HRESULT StreamOf(const TControlDataStream& data, IStream** stream) {
@@ -72,38 +59,38 @@ TOleControl::~TOleControl() { DestroyControl(); }
 
 void TOleControl::CreateControl(HWND parent, const RECT& bounds,
                                 const TControlDataStream* controlData) {
-  if (oleObject_ != nullptr) throw std::logic_error("the control exists already");
+  if (oleObject_) throw std::logic_error("the control exists already");
   data_ = &InitControlData();
   parent_ = parent;
   bounds_ = bounds;
   try {
     OleCheck(CoCreateInstance(data_->ClassID, nullptr, kCreationContext, IID_IOleObject,
-                              reinterpret_cast<void**>(&oleObject_)));
-    site_ = new ControlSite(this);
+                              oleObject_.outVoid()));
+    site_.reset(new ControlSite(this));
     // The client site first: the control reads its ambient properties while it loads.
-    OleCheck(oleObject_->SetClientSite(static_cast<IOleClientSite*>(site_)));
+    OleCheck(oleObject_->SetClientSite(static_cast<IOleClientSite*>(site_.get())));
     {
-      Held<IPersistStreamInit> persist;
-      OleCheck(oleObject_->QueryInterface(IID_IPersistStreamInit, persist.out()));
+      ComRef<IPersistStreamInit> persist;
+      OleCheck(oleObject_.As(IID_IPersistStreamInit, &persist));
       if (controlData != nullptr) {
-        Held<IStream> stream;
-        OleCheck(StreamOf(*controlData, &stream.p));
-        OleCheck(persist.p->Load(stream.p));
+        ComRef<IStream> stream;
+        OleCheck(StreamOf(*controlData, stream.out()));
+        OleCheck(persist->Load(stream.get()));
       } else {
-        OleCheck(persist.p->InitNew());
+        OleCheck(persist->InitNew());
       }
     }
-    OleCheck(oleObject_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch_)));
+    OleCheck(oleObject_.As(IID_IDispatch, &dispatch_));
     {
-      Held<IConnectionPointContainer> points;
-      OleCheck(oleObject_->QueryInterface(IID_IConnectionPointContainer, points.out()));
-      OleCheck(points.p->FindConnectionPoint(data_->EventIID, &eventPoint_));
-      sink_ = new EventSink(this, data_->EventIID);
-      OleCheck(eventPoint_->Advise(static_cast<IDispatch*>(sink_), &eventCookie_));
+      ComRef<IConnectionPointContainer> points;
+      OleCheck(oleObject_.As(IID_IConnectionPointContainer, &points));
+      OleCheck(points->FindConnectionPoint(data_->EventIID, eventPoint_.out()));
+      sink_.reset(new EventSink(this, data_->EventIID));
+      OleCheck(eventPoint_->Advise(static_cast<IDispatch*>(sink_.get()), &eventCookie_));
     }
     RECT position = bounds_;
     OleCheck(oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
-                                static_cast<IOleClientSite*>(site_), 0, parent_, &position));
+                                static_cast<IOleClientSite*>(site_.get()), 0, parent_, &position));
   } catch (...) {
     DestroyControl();
     throw;
@@ -111,15 +98,12 @@ void TOleControl::CreateControl(HWND parent, const RECT& bounds,
 }
 
 void TOleControl::DestroyControl() noexcept {
-  if (eventPoint_ != nullptr && eventCookie_ != 0) eventPoint_->Unadvise(eventCookie_);
+  if (eventPoint_ && eventCookie_ != 0) eventPoint_->Unadvise(eventCookie_);
   eventCookie_ = 0;
-  if (oleObject_ != nullptr) {
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(oleObject_->QueryInterface(IID_IOleInPlaceObject,
-                                             reinterpret_cast<void**>(&inPlace))) &&
-        inPlace != nullptr) {
+  if (oleObject_) {
+    ComRef<IOleInPlaceObject> inPlace;
+    if (SUCCEEDED(oleObject_.As(IID_IOleInPlaceObject, &inPlace)) && inPlace) {
       inPlace->InPlaceDeactivate();
-      inPlace->Release();
     }
     oleObject_->Close(OLECLOSE_NOSAVE);
     oleObject_->SetClientSite(nullptr);
@@ -128,21 +112,16 @@ void TOleControl::DestroyControl() noexcept {
 }
 
 void TOleControl::ReleaseAll() noexcept {
-  if (eventPoint_ != nullptr) eventPoint_->Release();
-  eventPoint_ = nullptr;
-  if (dispatch_ != nullptr) dispatch_->Release();
-  dispatch_ = nullptr;
-  if (oleObject_ != nullptr) oleObject_->Release();
-  oleObject_ = nullptr;
-  if (sink_ != nullptr) {
+  eventPoint_.reset();
+  dispatch_.reset();
+  oleObject_.reset();
+  if (sink_) {
     sink_->Detach();
-    sink_->Release();
-    sink_ = nullptr;
+    sink_.reset();
   }
-  if (site_ != nullptr) {
+  if (site_) {
     site_->Detach();
-    static_cast<IOleClientSite*>(site_)->Release();
-    site_ = nullptr;
+    site_.reset();
   }
 }
 
@@ -158,7 +137,7 @@ void TOleControl::HandleEventException(std::exception_ptr error) noexcept {
 }
 
 HWND TOleControl::Hwnd() {
-  if (dispatch_ == nullptr) throw std::logic_error("the control does not exist");
+  if (!dispatch_) throw std::logic_error("the control does not exist");
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   TInvokeResult result;
   EXCEPINFO info = {};
@@ -173,7 +152,7 @@ HWND TOleControl::Hwnd() {
 
 TInvokeResult TOleControl::InvokeMethod(const TInvokeStub& stub,
                                         std::initializer_list<TInvokeArg> args) {
-  if (dispatch_ == nullptr) throw std::logic_error("the control does not exist");
+  if (!dispatch_) throw std::logic_error("the control does not exist");
   if (args.size() != stub.ArgCount || stub.ArgCount > kMaxStubArgs || stub.NamedArgCount != 0) {
     throw std::logic_error("arguments do not match the stub record");
   }

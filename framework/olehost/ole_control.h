@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "activex/com_ref.h"
 #include "olehost/control_data.h"
 #include "olehost/ole_errors.h"
 
@@ -111,7 +112,7 @@ class TOleControl {
   void CreateControl(HWND parent, const RECT& bounds, const TControlDataStream* controlData);
   // Tears the control down (also done by the destructor).
   void DestroyControl() noexcept;
-  bool HandleAllocated() const { return oleObject_ != nullptr; }
+  bool HandleAllocated() const { return static_cast<bool>(oleObject_); }
 
   // The stock property Hwnd (DISPID -515) read from the control.
   HWND Hwnd();
@@ -120,8 +121,8 @@ class TOleControl {
   // description) or EOleSysError.
   TInvokeResult InvokeMethod(const TInvokeStub& stub, std::initializer_list<TInvokeArg> args);
 
-  IOleObject* OleObject() const { return oleObject_; }
-  IDispatch* ControlDispatch() const { return dispatch_; }
+  IOleObject* OleObject() const { return oleObject_.get(); }
+  IDispatch* ControlDispatch() const { return dispatch_.get(); }
   HWND ParentWindow() const { return parent_; }
   const RECT& Bounds() const { return bounds_; }
 
@@ -145,12 +146,12 @@ class TOleControl {
   HWND parent_ = nullptr;
   RECT bounds_ = {0, 0, 0, 0};
   const TControlData* data_ = nullptr;
-  IOleObject* oleObject_ = nullptr;
-  IDispatch* dispatch_ = nullptr;
-  IConnectionPoint* eventPoint_ = nullptr;
+  activex::ComRef<IOleObject> oleObject_;
+  activex::ComRef<IDispatch> dispatch_;
+  activex::ComRef<IConnectionPoint> eventPoint_;
   DWORD eventCookie_ = 0;
-  ControlSite* site_ = nullptr;
-  EventSink* sink_ = nullptr;
+  activex::ComRef<ControlSite> site_;
+  activex::ComRef<EventSink> sink_;
 };
 
 }  // namespace olehost

@@ -12,7 +12,7 @@
 #include "echo_control_test_support.h"
 #include "olehost/ole_control.h"
 #include "qx30w32_guids.h"
-#include "screenshot_test_support.h"
+#include "dialog_robot.h"
 
 namespace {
 
@@ -167,7 +167,7 @@ TEST_F(Container, TheControlWindowLivesInTheParentAtTheBounds) {
   EXPECT_EQ(100, rect.right - rect.left);
   EXPECT_EQ(50, rect.bottom - rect.top);
   controltest::PumpFor(200);
-  testsupport::SaveScreenshot(parent_, "framework\\olehost\\olehost_echo_control.bmp");
+  testutil::SaveScreenshot(parent_, "olehost_echo_control.bmp");
 }
 
 TEST_F(Container, TheSiteSaysUserModeAndNothingElse) {

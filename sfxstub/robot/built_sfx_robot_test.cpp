@@ -38,13 +38,21 @@ const std::string kPasswordLabelText = "Kennwort:";
 const std::string kPasswordText = "Die Dateien brauchen ein Kennwort.";
 const std::string kRetryText = "&Pr\xFC" "fen";
 
+// The language file of the fixtures (texts in German), given with its full name.
+const char kFixtureLanguage[] = "<fixture>";
+// The texts the shipped language file gives, which are the builder's defaults.
+const char kDefaultTitle[] = "Quillet Self-extracting ZIP file";
+
 // What the builder is given for one case: the archive and expected files lie in built_<name>.
 struct Request {
   std::string name;
-  std::string title;
+  std::string title;    // "" passes an empty title
   std::string program;  // "" runs none
   short overwriteMode = 1;
   bool askDirectory = true;
+  // kFixtureLanguage, or the name given as it is ("" or a bare name: the control folder's file).
+  std::string language = kFixtureLanguage;
+  bool overExisting = false;  // a file of the user's stands at the output name before the build
 };
 
 std::string CaseFolder(const Request& r) { return Fixtures() + "built_" + r.name + "\\"; }
@@ -64,26 +72,16 @@ std::string ControlFolderOfTheDll() {
   return dll.substr(0, dll.find_last_of("\\/") + 1);
 }
 
-// The built control registered once for this process's prefix, as its installer would.
-bool RegisterControl() {
-  static const bool registered = [] {
-    OleInitialize(nullptr);
-    HMODULE module = LoadLibraryA(testutil::UnixToWindowsPath(QX30W32_DLL_PATH).c_str());
-    if (module == nullptr) return false;
-    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-    const bool ok = entry != nullptr && entry() == S_OK;
-    FreeLibrary(module);
-    OleUninitialize();
-    return ok;
-  }();
-  return registered;
+// The script's language-file argument ("-" passes an empty name).
+std::string LanguageArgument(const Request& r) {
+  if (r.language == kFixtureLanguage) return Fixtures() + "ENGLISH.ELF";
+  return r.language.empty() ? "-" : r.language;
 }
 
 // MakeEXEFile of the registered control through cscript; the builder's code, or -1 with the
 // script's output in *log.
 int BuildThroughTheControl(const Request& r, std::string* log) {
-  if (!RegisterControl()) {
+  if (testutil::RegisterBuiltControl() != S_OK) {
     *log = "QX30W32 could not be registered";
     return -1;
   }
@@ -93,34 +91,40 @@ int BuildThroughTheControl(const Request& r, std::string* log) {
   const testutil::ProgramRun run = testutil::RunCaptured(
       "cscript.exe //nologo " + quote + script + quote + " " + quote + CaseFolder(r) +
       "archive.zip" + quote + " " + quote + Output(r) + quote + " " + quote +
-      (r.program.empty() ? "-" : r.program) + quote + " " + quote + r.title + quote + " " + quote +
-      Fixtures() + "ENGLISH.ELF" + quote + " " + std::to_string(r.overwriteMode) + " " +
-      (r.askDirectory ? "1" : "0"));
+      (r.program.empty() ? "-" : r.program) + quote + " " + quote +
+      (r.title.empty() ? "-" : r.title) + quote + " " + quote + LanguageArgument(r) + quote + " " +
+      std::to_string(r.overwriteMode) + " " + (r.askDirectory ? "1" : "0"));
   *log = run.output;
   // Wine's cscript ends with 0 on a script error: the printed result counts too.
   if (run.output.find("MakeEXEFile=") == std::string::npos) return -1;
   return static_cast<int>(run.exitCode);
 }
 
-// CZZip::BuildSelfExtractor with the control folder at a scratch folder holding the stub and the
-// language file (found there by its default name).
+// CZZip::BuildSelfExtractor with the control folder at a scratch folder holding the stub and a
+// language file (found there by its default name): the fixtures' one, or for the cases that name
+// none the one shipped beside that stub.
 int BuildDirectly(const Request& r, const std::string& stub) {
   testutil::TempFolder control;
+  const std::string language = r.language == kFixtureLanguage
+                                   ? Fixtures() + "ENGLISH.ELF"
+                                   : stub.substr(0, stub.find_last_of("\\/") + 1) + "ENGLISH.ELF";
   if (!CopyFileA(stub.c_str(), (control / "RAVELIN.32").c_str(), FALSE) ||
-      !CopyFileA((Fixtures() + "ENGLISH.ELF").c_str(), (control / "ENGLISH.ELF").c_str(), FALSE)) {
+      !CopyFileA(language.c_str(), (control / "ENGLISH.ELF").c_str(), FALSE)) {
     return -1;
   }
   ScopedControlFolder scoped(control.path().c_str());
   CZZip zip;
   return zip.BuildSelfExtractor(nullptr, (CaseFolder(r) + "archive.zip").c_str(), Output(r).c_str(),
                                 r.program.empty() ? nullptr : r.program.c_str(), r.title.c_str(),
-                                nullptr, r.overwriteMode, r.askDirectory ? TRUE : FALSE, TRUE);
+                                r.language == kFixtureLanguage ? nullptr : r.language.c_str(),
+                                r.overwriteMode, r.askDirectory ? TRUE : FALSE, TRUE);
 }
 
 // Builds the case's self-extractor and checks that it starts with the stub the builder took and
 // holds the block's first two fields right behind it.
 void Build(const Request& r) {
   DeleteFileA(Output(r).c_str());
+  if (r.overExisting) ASSERT_TRUE(testutil::WriteWholeFile(Output(r), std::string(90000, 'u')));
   const std::string shipped = ShippedStub();
   std::string log;
   const int code = shipped.empty() ? BuildThroughTheControl(r, &log) : BuildDirectly(r, shipped);
@@ -177,6 +181,114 @@ TEST(RavelinBuiltRobot, ShowsTheTitleAndTextsOfTheLanguageFile) {
   Click(main, IDOK);
   EXPECT_EQ(robot.WaitExit(), 0);
   EXPECT_EQ(Files(target), ExpectedFiles(r));
+}
+
+// An empty language-file name and the bare default name both take the language file shipped
+// beside the control; the second build replaces the first self-extractor at the output name.
+TEST(RavelinBuiltRobot, TheShippedLanguageFileForAnEmptyOrBareName) {
+  for (const char* language : {"", "ENGLISH.ELF"}) {
+    SCOPED_TRACE(std::string("language file '") + language + "'");
+    Request r{"default", "T", ""};
+    r.language = language;
+    r.overExisting = *language != '\0';
+    ASSERT_NO_FATAL_FAILURE(Build(r));
+    testutil::TempFolder temp;
+    const std::string target = temp / "T";
+    Robot robot(Output(r));
+    HWND main = robot.WaitMain(r.title);
+    ASSERT_NE(main, nullptr) << robot.Describe();
+    EXPECT_EQ(TextOf(main, IDOK), "Ok");
+    EXPECT_EQ(TextOf(main, IDCANCEL), "Cancel");
+    EXPECT_EQ(TextOf(main, kBrowseLabel), "Choose directory...");
+    SetField(main, kTarget, target);
+    Screenshot(ShotName(r, *language != '\0' ? "named" : "empty"));
+    Click(main, IDOK);
+    EXPECT_EQ(robot.WaitExit(), 0);
+    const std::map<std::string, std::string> expected = ExpectedFiles(r);
+    EXPECT_EQ(expected.size(), 4u);
+    EXPECT_EQ(Files(target), expected);
+  }
+}
+
+// A fresh copy of the shipped control folder (build/dist's, in the run with its programs),
+// registered in this prefix and called by a 32-bit VBScript as a host's script calls it, with an
+// empty and with the bare default language-file name. In a 64-bit prefix the 32-bit server has a
+// registry view of its own; a 32-bit prefix's one view holds the tree's control, which the other
+// tests use, so the case runs where 32-bit programs run beside the 64-bit ones.
+TEST(RavelinBuiltRobot, AFreshCopyOfTheShippedControlTakesItsOwnLanguageFile) {
+  const std::string shipped = ShippedStub();
+  if (shipped.empty()) GTEST_SKIP() << "runs with build/dist's programs (ravelin_robot_tests_dist_stub)";
+  char wow[MAX_PATH] = {};
+  if (GetSystemWow64DirectoryA(wow, MAX_PATH) == 0) {
+    GTEST_SKIP() << "a 32-bit prefix: its one registry view holds the tree's own control";
+  }
+  const std::string tools = std::string(wow) + "\\";
+  const std::string shippedFolder = shipped.substr(0, shipped.find_last_of("\\/") + 1);
+  // What the control's folder ships: the control, the stub and the language file.
+  testutil::TempFolder fresh;
+  for (const char* name : {"QX30W32.DLL", "RAVELIN.32", "ENGLISH.ELF"}) {
+    ASSERT_TRUE(CopyFileA((shippedFolder + name).c_str(), (fresh / name).c_str(), FALSE))
+        << shippedFolder << name;
+  }
+  const std::string dll = fresh / "QX30W32.DLL";
+  const std::string quote = "\"";
+  const testutil::ProgramRun registered =
+      testutil::RunCaptured(tools + "regsvr32.exe /s " + quote + dll + quote);
+  ASSERT_EQ(registered.exitCode, 0u) << registered.output;
+  const std::string script =
+      testutil::UnixToWindowsPath(PELLORO_SOURCE_DIR "/sfxstub/robot/make_exe.vbs");
+  const Request r{"default", "T", ""};
+  for (const char* language : {"-", "ENGLISH.ELF"}) {
+    SCOPED_TRACE(std::string("language file argument ") + language);
+    DeleteFileA(Output(r).c_str());
+    // MakeEXEFile(zip, exe, "", "T", language, 1, True, True, False)
+    const testutil::ProgramRun run = testutil::RunCaptured(
+        tools + "cscript.exe //nologo " + quote + script + quote + " " + quote + CaseFolder(r) +
+        "archive.zip" + quote + " " + quote + Output(r) + quote + " - T " + language + " 1 1");
+    EXPECT_NE(run.output.find("MakeEXEFile=0"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    const std::vector<uint8_t> stub = testutil::FileBytes(fresh / "RAVELIN.32");
+    const std::vector<uint8_t> exe = testutil::FileBytes(Output(r));
+    ASSERT_EQ(stub.size(), 74240u);
+    ASSERT_GT(exe.size(), stub.size() + 682);
+    EXPECT_TRUE(std::equal(stub.begin(), stub.end(), exe.begin()));
+    testutil::TempFolder temp;
+    const std::string target = temp / "T";
+    Robot robot(Output(r));
+    HWND main = robot.WaitMain("T");
+    ASSERT_NE(main, nullptr) << robot.Describe();
+    EXPECT_EQ(TextOf(main, IDOK), "Ok");
+    EXPECT_EQ(TextOf(main, kBrowseLabel), "Choose directory...");
+    SetField(main, kTarget, target);
+    Click(main, IDOK);
+    EXPECT_EQ(robot.WaitExit(), 0);
+    EXPECT_EQ(Files(target), ExpectedFiles(r));
+  }
+  testutil::RunCaptured(tools + "regsvr32.exe /s /u " + quote + dll + quote);
+}
+
+// An empty title takes the default one, on the main window and on the message boxes: a blank
+// title would leave them without a caption.
+TEST(RavelinBuiltRobot, AnEmptyTitleTakesTheDefaultOne) {
+  const Request r{"untitled", "", ""};
+  ASSERT_NO_FATAL_FAILURE(Build(r));
+  Robot robot(Output(r));
+  HWND main = robot.WaitMain(kDefaultTitle);
+  ASSERT_NE(main, nullptr) << robot.Describe();
+  SetField(main, kTarget, "");  // no folder: the folder message, then the run's failure
+  Click(main, IDOK);
+  HWND box = robot.WaitMessageBox();
+  ASSERT_NE(box, nullptr) << robot.Describe();
+  EXPECT_EQ(WindowText(box), kDefaultTitle);
+  Screenshot(ShotName(r, "message"));
+  Click(box, IDOK);
+  HWND failure = robot.WaitWindow([&](HWND w) {
+    return w != box && MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr;
+  });
+  ASSERT_NE(failure, nullptr) << robot.Describe();
+  EXPECT_EQ(WindowText(failure), kDefaultTitle);
+  Click(failure, IDOK);
+  EXPECT_EQ(robot.WaitExit(), 0);
 }
 
 TEST(RavelinBuiltRobot, RunsTheProgramInTheFolderWhichIsThenRemoved) {

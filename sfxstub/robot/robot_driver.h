@@ -1,6 +1,6 @@
 // What the robot tests of Ravelin share: where the self-extractors and their expected files lie,
 // a started self-extractor and its windows (found by caption and control id), clicking, typing and
-// reading back, listing extracted files and screenshots (BMP) into the build tree.
+// reading back, listing extracted files and screenshots into the build tree.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_robot.h"
 #include "win_test_util.h"
 
 namespace ravelinrobot {
@@ -37,66 +38,15 @@ inline std::string TempPath() {
   return temp;
 }
 
-inline std::string WindowText(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
+// Windows are read and pictured by the toolkit every test program shares (testing/).
+using testutil::ClassName;
+using testutil::EachChildWindow;
+using testutil::EachTopLevelWindow;
+using testutil::WindowText;
 
-inline std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-// The whole screen as a BMP in the build tree, for people reviewing the run.
+// The whole screen in the build tree, for people reviewing the run.
 inline void Screenshot(const std::string& name) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = w;
-  info.biHeight = h;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  const DWORD stride = ((w * 3) + 3) & ~3u;
-  std::vector<uint8_t> pixels(stride * h);
-  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfSize = static_cast<DWORD>(sizeof file + sizeof info + pixels.size());
-  file.bfOffBits = sizeof file + sizeof info;
-  std::vector<uint8_t> bytes(file.bfSize);
-  std::memcpy(bytes.data(), &file, sizeof file);
-  std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
-  std::memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
-  CreateDirectoryA((testutil::BinaryDir() + "sfxstub\\robot\\screenshots").c_str(), nullptr);
-  testutil::WriteWholeFile(testutil::BinaryDir() + "sfxstub\\robot\\screenshots\\" + name + ".bmp", bytes);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-}
-
-// Calls visit for each window until it answers false. The enumeration procedure is called by
-// the system (and, on i686, must be stdcall): nothing unwinds through it.
-inline BOOL CALLBACK VisitWindow(HWND window, LPARAM visit) {
-  try {
-    return (*reinterpret_cast<const std::function<bool(HWND)>*>(visit))(window) ? TRUE : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-inline void EachTopLevelWindow(const std::function<bool(HWND)>& visit) {
-  EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
-}
-inline void EachChildWindow(HWND parent, const std::function<bool(HWND)>& visit) {
-  EnumChildWindows(parent, VisitWindow, reinterpret_cast<LPARAM>(&visit));
+  testutil::SaveScreenshot(nullptr, "sfxstub\\robot\\" + name + ".bmp");
 }
 
 // The text static of a message box (id 0xFFFF; a 32-bit process's id can read back sign-extended).
@@ -136,7 +86,7 @@ class Robot {
       DWORD pid = 0;
       GetWindowThreadProcessId(w, &pid);
       if (pid == process_.dwProcessId) {
-        text.append("[").append(ClassOf(w)).append(" '").append(WindowText(w)).append("'");
+        text.append("[").append(ClassName(w)).append(" '").append(WindowText(w)).append("'");
         text.append(IsWindowVisible(w) ? " visible] " : "] ");
       }
       return true;
@@ -181,7 +131,7 @@ class Robot {
     EachTopLevelWindow([&](HWND w) {
       DWORD pid = 0;
       GetWindowThreadProcessId(w, &pid);
-      if (pid == process_.dwProcessId && IsWindowVisible(w) && ClassOf(w) == "#32770" && accept(w)) {
+      if (pid == process_.dwProcessId && IsWindowVisible(w) && ClassName(w) == "#32770" && accept(w)) {
         found = w;
         return false;
       }

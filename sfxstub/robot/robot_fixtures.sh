@@ -84,6 +84,8 @@ python3 -c "import sys; sys.stdout.write(''.join('line %d of a larger file\r\n' 
 (cd "$work/tree" && zipq -r "$work/built.zip" .)
 built plain "$work/built.zip"
 built language "$work/built.zip"
+built default "$work/built.zip"
+built untitled "$work/built.zip"
 (cd "$work" && zipq built.zip MARKER.EXE)
 built program "$work/built.zip"
 (cd "$work/tree" && zipq -r -P secret "$work/built_password.zip" .)
