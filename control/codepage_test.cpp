@@ -23,6 +23,7 @@
 #include "control_test_support.h"
 #include "dispatch_members.h"
 #include "hosted_control_test_support.h"
+#include "item_list_test_support.h"
 #include "qx30w32_guids.h"
 
 namespace {
@@ -550,6 +551,305 @@ TEST(CodePageEvents, EventTextsCarryTheNamesPassedIn) {
     EXPECT_EQ(1u, closed.count(file)) << file;
   }
   testutil::RemoveTree(root);
+}
+
+// ---- names stored in UTF-8 (general-purpose flag bit 11) ------------------------------------
+// python's zipfile and 7z store non-ASCII names in UTF-8 and say so with bit 11; the engine holds
+// them in the OEM code page like every other name. The archives and what the peers read of them
+// are codepage_fixtures.sh's.
+
+// Each name the peers read (UTF-8, '/') and its form in the engine, as the interface gives it
+// (ANSI, '\'): upper case by the rules of the OEM code page. Code page 437 has no capital of 'ï',
+// so that letter stays as it is, as in every name the engine holds; 'ß' has no capital.
+struct HeldName {
+  const char* peer;
+  const char* held;
+};
+// clang-format off
+const HeldName kHeldNames[] = {
+    {"caf\xC3\xA9.txt", "CAF\xC9.TXT"},
+    {"\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9/", "\xDCN\xEF" "C\xD6" "D\xC9\\"},
+    {"\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9/na\xC3\xAFve.txt",
+     "\xDCN\xEF" "C\xD6" "D\xC9\\NA\xEFVE.TXT"},
+    {"stra\xC3\x9F" "e.txt", "STRA\xDF" "E.TXT"},
+    {"se\xC3\xB1or \xC3\xB1.txt", "SE\xD1OR \xD1.TXT"},
+    {"plain.txt", "PLAIN.TXT"},
+};
+// clang-format on
+const char* const kNameArchives[] = {"utf8_python", "utf8_7z", "cp437_names"};
+
+std::string HeldNameOf(const std::string& peer) {
+  for (const HeldName& name : kHeldNames) {
+    if (peer == name.peer) return name.held;
+  }
+  ADD_FAILURE() << "no held form for the peer's name " << peer;
+  return "<unknown>";
+}
+
+// A name the peers read as a user types it: ANSI, '\' between folders.
+std::string AnsiPath(const std::string& utf8) {
+  std::string ansi = AnsiFromUtf8(utf8);
+  std::replace(ansi.begin(), ansi.end(), '/', '\\');
+  return ansi;
+}
+
+// The names python's zipfile read from an archive of the fixtures (UTF-8, archive order).
+std::vector<std::string> PeerNames(const std::string& stem) {
+  std::vector<std::string> names;
+  for (const std::string& line : Lines(testutil::FileText(FixtureDir() + stem + ".names"))) {
+    if (!line.empty()) names.push_back(line);
+  }
+  return names;
+}
+
+// Every file below root: its path below root (ANSI, exactly as found) -> contents.
+void FilesBelow(const std::string& root, const std::string& relative,
+                std::map<std::string, std::string>* files) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((root + relative + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      FilesBelow(root, relative + name + "\\", files);
+    } else {
+      (*files)[relative + name] = testutil::FileText(root + relative + name);
+    }
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
+std::map<std::string, std::string> FilesBelow(const std::string& root) {
+  std::map<std::string, std::string> files;
+  FilesBelow(root, "", &files);
+  return files;
+}
+
+// The same with each path in upper case by Unicode's rules (what unzip wrote keeps its case).
+std::map<std::wstring, std::string> UpperFilesBelow(const std::string& root) {
+  std::map<std::wstring, std::string> upper;
+  for (const auto& [path, contents] : FilesBelow(root)) {
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                                                        static_cast<int>(wide.size())) -
+                                    1));
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    upper[wide] = contents;
+  }
+  return upper;
+}
+
+class Utf8Names : public CodePageControl {
+ protected:
+  void SetUp() override {
+    if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
+    CodePageControl::SetUp();
+  }
+
+  // The items of the archive as the item list gives them: folder and name, in directory order.
+  std::vector<std::string> Listed(const std::string& archive, bool listView) {
+    itemlisttest::ListHost lists;
+    HWND list = listView ? lists.listView() : lists.listBox();
+    controltest::DispatchArgs build;
+    build.Text(archive).Long(itemlisttest::Handle(list)).Bool(listView).Text("").Bool(false);
+    build.Short(7).Bool(false);
+    EXPECT_EQ(0, calls_.Short(L"BuildZIPITEMList", build)) << archive;
+    const int count =
+        listView ? itemlisttest::ListViewCount(list) : itemlisttest::ListBoxCount(list);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+      Args item;
+      item.Long(itemlisttest::Handle(list)).Short(static_cast<short>(i)).Bool(listView);
+      std::string name = calls_.Text(L"GetZIPITEMName", item);
+      if (name == " ") name.clear();  // a folder entry's record in a list view
+      names.push_back(calls_.Text(L"GetZIPITEMDir", item) + name);
+    }
+    if (listView) calls_.Void(L"DestroyZIPITEMLParam", Args().Long(itemlisttest::Handle(list)));
+    return names;
+  }
+
+  short Unzip(const std::string& archive, const std::string& mask, const std::string& folder,
+              bool rebuildFolders) {
+    return calls_.Short(L"UnzipFiles", Args()
+                                           .Text(archive)
+                                           .Text(mask)
+                                           .Text(folder)
+                                           .Bool(rebuildFolders)
+                                           .Bool(false)
+                                           .Short(1)
+                                           .Text("")
+                                           .Bool(false)
+                                           .Bool(false));
+  }
+
+  static std::string WorkFolder(const std::string& name) {
+    const std::string folder = CodepageFolder() + "utf8\\" + name + "\\";
+    testutil::RemoveTree(folder);
+    CreateDirectoryA((CodepageFolder() + "utf8").c_str(), nullptr);
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    return folder;
+  }
+};
+
+TEST_F(Utf8Names, ListAsTheEngineHoldsEveryName) {
+  for (const char* stem : kNameArchives) {
+    SCOPED_TRACE(stem);
+    const std::string archive = FixtureDir() + stem + ".zip";
+    const std::vector<std::string> peer = PeerNames(stem);
+    ASSERT_GE(peer.size(), 5u) << "the fixtures were not made";
+    std::vector<std::string> held;
+    for (const std::string& name : peer) {
+      held.push_back(HeldNameOf(name));
+      // The peers' name and the engine's are the same name, but for case.
+      const std::string ansi = AnsiPath(name);
+      EXPECT_EQ(CSTR_EQUAL, CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ansi.c_str(), -1,
+                                           held.back().c_str(), -1))
+          << ansi << " / " << held.back();
+    }
+    EXPECT_EQ(held, Listed(archive, true));
+    EXPECT_EQ(held, Listed(archive, false));
+    EXPECT_EQ(static_cast<short>(peer.size()),
+              calls_.Short(L"GetCount", Args().Text(archive).Bool(false)));
+    // Each entry is found by its name as a user types it, and by a mask.
+    for (const std::string& name : peer) {
+      const std::string ansi = AnsiPath(name);
+      EXPECT_TRUE(calls_.Bool(L"IsFileInTheZIPFile", Args().Text(archive).Text(ansi).Bool(false)))
+          << ansi;
+    }
+    EXPECT_TRUE(calls_.Bool(L"IsFileInTheZIPFile",
+                            Args().Text(archive).Text(AnsiFromUtf8("*\xC3\xB1.TXT")).Bool(false)));
+    EXPECT_FALSE(
+        calls_.Bool(L"IsFileInTheZIPFile",
+                    Args().Text(archive).Text(AnsiFromUtf8("caf\xC3\xA8.txt")).Bool(false)));
+    // The slow test decodes every entry under its name.
+    EXPECT_EQ(
+        0, calls_.Short(L"IsZIPFileSlow", Args().Text(archive).Text("").Bool(false).Bool(false)));
+  }
+}
+
+TEST_F(Utf8Names, ExtractUnderTheNamesTheEngineHolds) {
+  std::vector<std::string> heldFiles;
+  for (const HeldName& name : kHeldNames) {
+    if (std::string(name.held).back() != '\\') heldFiles.push_back(name.held);
+  }
+  std::sort(heldFiles.begin(), heldFiles.end());
+  const std::string naive = AnsiPath(kHeldNames[2].peer);
+  for (const char* stem : kNameArchives) {
+    SCOPED_TRACE(stem);
+    const std::string archive = FixtureDir() + stem + ".zip";
+    const std::string folder = WorkFolder(std::string("tree_") + stem);
+    ASSERT_EQ(0, Unzip(archive, "*.*", folder, true));
+    // What unzip -d (python for the CP437 archive) made, but for case.
+    const auto expected = UpperFilesBelow(FixtureDir() + stem + ".d\\");
+    ASSERT_EQ(5u, expected.size());
+    EXPECT_EQ(expected, UpperFilesBelow(folder));
+    // The names on disk are the engine's, exactly.
+    std::vector<std::string> written;
+    for (const auto& [path, contents] : FilesBelow(folder)) written.push_back(path);
+    EXPECT_EQ(heldFiles, written);
+    // One entry by its name, without its folder.
+    const std::string one = WorkFolder(std::string("one_") + stem);
+    ASSERT_EQ(0, Unzip(archive, naive, one, false));
+    const auto single = FilesBelow(one);
+    ASSERT_EQ(1u, single.size());
+    EXPECT_EQ("NA\xEFVE.TXT", single.begin()->first);
+    EXPECT_EQ(testutil::FileText(FixtureDir() + stem + ".d\\" + naive), single.begin()->second);
+  }
+}
+
+TEST_F(Utf8Names, AnEntryCommentStoredInUtf8ReadsBackAsItsText) {
+  const std::string archive = FixtureDir() + "utf8_python.zip";
+  const std::string comment = AnsiFromUtf8(testutil::FileText(FixtureDir() + "comment_utf8.txt"));
+  ASSERT_EQ(11u, comment.size());
+  const std::string entry = AnsiFromUtf8("caf\xC3\xA9.txt");
+  EXPECT_EQ(comment, calls_.Text(L"GetLocalComment",
+                                 Args().Text(archive).Text(entry).Short(200).Bool(false)));
+  // The size is that of the text given, not of the 14 bytes stored.
+  EXPECT_EQ(11, calls_.Short(L"GetLocalCommentSize", Args().Text(archive).Text(entry).Bool(false)));
+}
+
+TEST_F(Utf8Names, CharactersTheOemCodePageLacksBecomeUnderscoresAndOtherBytesStayOem) {
+  const struct {
+    const char* stem;
+    std::vector<std::string> names;
+  } cases[] = {
+      // No look-alike letter: '_' for the 'a' with a macron too, one for a character beyond U+FFFF.
+      {"utf8_lacking", {"_URO.TXT", "_1.TXT", "_2.TXT"}},
+      // Flag bit 11 on bytes that are not UTF-8: read as OEM, as without the flag.
+      {"utf8_invalid", {"CAF\xC9.TXT", "PLAIN.TXT"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stem);
+    const std::string archive = FixtureDir() + c.stem + ".zip";
+    EXPECT_EQ(c.names, Listed(archive, true));
+    const std::string folder = WorkFolder(c.stem);
+    ASSERT_EQ(0, Unzip(archive, "*.*", folder, true));
+    std::vector<std::string> written;
+    for (const auto& [path, contents] : FilesBelow(folder)) written.push_back(path);
+    std::vector<std::string> sorted = c.names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, written);
+  }
+}
+
+TEST_F(Utf8Names, RewritesKeepTheStoredNamesAndTheirFlag) {
+  const std::string folder = WorkFolder("rewrite");
+  const std::string archive = folder + "names.zip";
+  ASSERT_TRUE(CopyFileA((FixtureDir() + "utf8_python.zip").c_str(), archive.c_str(), FALSE));
+  const std::string note = "a\xC3\xB1o \xC3\xBC" "ber";  // UTF-8
+  const std::string senor = AnsiPath(kHeldNames[4].peer);
+  EXPECT_EQ(0, calls_.Short(L"DeleteWithMask",
+                            Args().Text(archive).Text(AnsiPath(kHeldNames[3].peer)).Bool(false)));
+  EXPECT_EQ(0, calls_.Short(L"SetLocalComment",
+                            Args().Text(archive).Text(senor).Text(AnsiFromUtf8(note)).Bool(false)));
+  EXPECT_EQ(AnsiFromUtf8(note), calls_.Text(L"GetLocalComment",
+                                            Args().Text(archive).Text(senor).Short(200).Bool(false)));
+  // A file added now gets its name in OEM, without the flag.
+  const std::string added = folder + "\xC4RGER.TXT";
+  ASSERT_TRUE(testutil::WriteWholeFile(added, std::string("added\r\n")));
+  Args add;
+  add.Text(archive).Text(added).Bool(false).Short(0).Short(0).Short(0).Bool(false).Bool(false);
+  EXPECT_EQ(0, calls_.Short(L"ZipFiles", add.Text("").Bool(false)));
+  {  // An entry deleted by its item in a list: the list holds the name the engine holds.
+    itemlisttest::ListHost lists;
+    const long list = itemlisttest::Handle(lists.listBox());
+    ASSERT_EQ(0, calls_.Short(L"BuildZIPITEMList", Args()
+                                                       .Text(archive)
+                                                       .Long(list)
+                                                       .Bool(false)
+                                                       .Text("")
+                                                       .Bool(false)
+                                                       .Short(7)
+                                                       .Bool(false)));
+    ASSERT_EQ(5, itemlisttest::ListBoxCount(lists.listBox()));
+    Args item;
+    item.Long(list).Short(1).Bool(false);
+    ASSERT_EQ(kHeldNames[2].held,
+              calls_.Text(L"GetZIPITEMDir", item) + calls_.Text(L"GetZIPITEMName", item));
+    SendMessageA(lists.listBox(), LB_SETSEL, TRUE, 1);
+    EXPECT_EQ(0, calls_.Short(L"DeleteWithSelection",
+                              Args().Text(archive).Long(list).Long(list).Bool(false).Bool(false)));
+  }
+  // python's zipfile: the names as stored, flag bit 11 where it was, each comment in the text
+  // form its flag says, every entry's data intact.
+  const std::string output =
+      RunPeer(folder, "python3 - " + UnixPath(archive) +
+                          " <<'PY'\n"
+                          "import sys, zipfile\n"
+                          "with zipfile.ZipFile(sys.argv[1]) as z:\n"
+                          "    assert z.testzip() is None\n"
+                          "    for i in z.infolist():\n"
+                          "        utf8 = i.flag_bits & 0x800\n"
+                          "        text = i.comment.decode('utf-8' if utf8 else 'cp437')\n"
+                          "        print('%d|%s|%s' % (bool(utf8), i.filename, text))\n"
+                          "print('PEER-OK')\n"
+                          "PY\n");
+  const std::string comment = testutil::FileText(FixtureDir() + "comment_utf8.txt");
+  EXPECT_EQ(std::vector<std::string>({"1|" + std::string(kHeldNames[0].peer) + "|" + comment,
+                                      "1|" + std::string(kHeldNames[4].peer) + "|" + note,
+                                      "0|plain.txt|", "0|\xC3\x84RGER.TXT|", "PEER-OK"}),
+            Lines(output));
 }
 
 }  // namespace

@@ -128,6 +128,35 @@ rm -rf "$out/names/expected"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
   "$work/names.zip" "$out/names/expected"
 wrap escape "$work/escape.zip"
+# Names in UTF-8 with flag bit 11, by python's zipfile and by 7z (unzip and 7z read and write
+# them in a UTF-8 locale only): a folder, letters of several kinds, a path of 156 characters in
+# 306 bytes (kept whole), and in utf8_long names of 260 characters (cut) and of 600 characters in
+# more bytes than the name buffer holds (cut).
+python3 - "$work" <<'PY'
+import os, sys, zipfile
+work = sys.argv[1]
+names = ["caf\u00e9.txt", "\u00dcn\u00efc\u00f6d\u00e9/na\u00efve.txt", "stra\u00dfe.txt",
+         "se\u00f1or \u00f1.txt", "/".join(["\u00e9" * 50] * 3) + ".txt", "plain.txt"]
+tree = os.path.join(work, "utf8_tree")
+with zipfile.ZipFile(os.path.join(work, "utf8_python.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name in names:
+        data = ("%s\r\n" % name).encode("utf-8") * 20
+        z.writestr(name, data)
+        os.makedirs(os.path.dirname(os.path.join(tree, name)), exist_ok=True)
+        open(os.path.join(tree, name), "wb").write(data)
+with zipfile.ZipFile(os.path.join(work, "utf8_long.zip"), "w", zipfile.ZIP_STORED) as z:
+    z.writestr("before.txt", "b")
+    z.writestr("\u00e9" * 256 + ".txt", "260")
+    z.writestr("\u00e9" * 596 + ".txt", "600")
+    z.writestr("after.txt", "a")
+PY
+(
+  export LC_ALL=C.UTF-8
+  (cd "$work/utf8_tree" && peer 7z a -tzip "$work/utf8_7z.zip" .)
+  wrap utf8_python "$work/utf8_python.zip"
+  wrap utf8_7z "$work/utf8_7z.zip"
+  wrap utf8_long "$work/utf8_long.zip"
+)
 wrap longname "$work/longname.zip"
 wrap python_pipe "$work/python_pipe.zip"
 wrap attributes "$work/attributes.zip"

@@ -22,6 +22,9 @@ namespace {
 constexpr uint32_t kOutputBlockSize = 0x6000;
 constexpr unsigned kBatchSize = 64;
 constexpr size_t kLongestName = 259;
+// A name stored in UTF-8 takes up to 4 bytes a character: one stored in more bytes than this has
+// more characters than the longest name.
+constexpr size_t kLongestUtf8Name = 4 * kLongestName;
 
 // What the central directory tells about an entry whose local header is read later.
 struct KeptEntry {
@@ -104,7 +107,7 @@ class Extraction {
   int ExtractData(const char* name, const char* fullAnsi, uint16_t method, uint32_t dataSize,
                   CipherKeys* keys, uint32_t crc, uint32_t uncompressedSize, bool existing,
                   uint32_t attributes);
-  bool ReadName(uint16_t length, char* name, bool* cut);
+  bool ReadName(uint16_t length, uint16_t flags, char* name, bool* cut);
   bool CheckPassword(const char* name, const uint8_t (&header)[12], uint32_t crc, uint16_t time,
                      CipherKeys* keys, bool* passOver);
   bool Decide(const char* fullOem, const char* fullAnsi, uint16_t date, uint16_t time,
@@ -117,6 +120,8 @@ class Extraction {
   uint8_t* output_ = nullptr;
   uint8_t* window_ = nullptr;
   KeptEntry* batch_ = nullptr;
+  char* utf8Name_ = nullptr;      // kLongestUtf8Name bytes: a name as stored in UTF-8
+  wchar_t* wideName_ = nullptr;   // kLongestUtf8Name units: the same decoded
   uint32_t prefix_ = 0;
   char savedFolder_[MAX_PATH + 1] = {};
   char targetOem_[kStubPathCapacity] = {};   // ends with '\'
@@ -153,6 +158,8 @@ Extraction::~Extraction() {
   if (output_ != nullptr) HeapFree(GetProcessHeap(), 0, output_);
   if (window_ != nullptr) HeapFree(GetProcessHeap(), 0, window_);
   if (batch_ != nullptr) HeapFree(GetProcessHeap(), 0, batch_);
+  if (utf8Name_ != nullptr) HeapFree(GetProcessHeap(), 0, utf8Name_);
+  if (wideName_ != nullptr) HeapFree(GetProcessHeap(), 0, wideName_);
   if (savedFolder_[0] != '\0') SetCurrentDirectoryA(savedFolder_);
 }
 
@@ -168,7 +175,12 @@ int Extraction::Run(const char* ownPath, const char* target, int overwriteMode) 
   output_ = static_cast<uint8_t*>(HeapAlloc(heap, 0, kOutputBlockSize));
   window_ = static_cast<uint8_t*>(HeapAlloc(heap, 0, kDecoderWindowSize));
   batch_ = static_cast<KeptEntry*>(HeapAlloc(heap, 0, kBatchSize * sizeof(KeptEntry)));
-  if (output_ == nullptr || window_ == nullptr || batch_ == nullptr) return kStubExtractNoMemory;
+  utf8Name_ = static_cast<char*>(HeapAlloc(heap, 0, kLongestUtf8Name));
+  wideName_ = static_cast<wchar_t*>(HeapAlloc(heap, 0, kLongestUtf8Name * sizeof(wchar_t)));
+  if (output_ == nullptr || window_ == nullptr || batch_ == nullptr || utf8Name_ == nullptr ||
+      wideName_ == nullptr) {
+    return kStubExtractNoMemory;
+  }
   bool noMemory = false;
   if (!archive_.Open(ownPath, &noMemory)) {
     return noMemory ? kStubExtractNoMemory : kStubExtractNoArchive;
@@ -203,12 +215,25 @@ int Extraction::Run(const char* ownPath, const char* target, int overwriteMode) 
   return Driver(entries, directoryStart, search);
 }
 
-bool Extraction::ReadName(uint16_t length, char* name, bool* cut) {
-  *cut = length > kLongestName;
-  const uint16_t kept = *cut ? static_cast<uint16_t>(kLongestName) : length;
-  if (!archive_.Read(name, kept)) return false;
-  name[kept] = '\0';
-  if (*cut && !archive_.Skip(length - kept)) return false;
+bool Extraction::ReadName(uint16_t length, uint16_t flags, char* name, bool* cut) {
+  if ((flags & zip::kFlagUtf8) != 0 && length <= kLongestUtf8Name) {
+    if (!archive_.Read(utf8Name_, length)) return false;
+    const int decoded = OemFromUtf8(utf8Name_, length, wideName_, name, kLongestName + 1);
+    if (decoded >= 0 || decoded == -2) {
+      *cut = decoded == -2;
+    } else {  // not UTF-8 after all: the bytes as OEM, as without the flag
+      *cut = length > kLongestName;
+      const uint16_t kept = *cut ? static_cast<uint16_t>(kLongestName) : length;
+      for (uint16_t i = 0; i < kept; ++i) name[i] = utf8Name_[i];
+      name[kept] = '\0';
+    }
+  } else {
+    *cut = length > kLongestName;
+    const uint16_t kept = *cut ? static_cast<uint16_t>(kLongestName) : length;
+    if (!archive_.Read(name, kept)) return false;
+    name[kept] = '\0';
+    if (*cut && !archive_.Skip(length - kept)) return false;
+  }
   UpperCaseOemText(name);
   for (char* p = name; *p != '\0'; ++p) {
     if (*p == '/') *p = '\\';
@@ -344,7 +369,7 @@ int Extraction::HandleEntry(const KeptEntry& kept) {
   }
   char name[kStubPathCapacity];
   bool cut;
-  if (!ReadName(GetLE16(header + zip::local::kNameLength), name, &cut) ||
+  if (!ReadName(GetLE16(header + zip::local::kNameLength), flags, name, &cut) ||
       !archive_.Skip(GetLE16(header + zip::local::kExtraLength))) {
     return kStubExtractDamaged;
   }

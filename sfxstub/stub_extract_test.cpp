@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -159,8 +160,9 @@ TEST(StubExtract, ExtractsWhatUnzipExtracts) {
     const char* name;
     int result;
   };
-  const Row rows[] = {{"stored", 0},  {"deflated", 0},    {"sevenzip", 0}, {"names", 0},
-                      {"piped", 0},   {"python_pipe", 0}, {"unshifted", 1}};
+  const Row rows[] = {{"stored", 0},      {"deflated", 0},    {"sevenzip", 0},
+                      {"names", 0},       {"piped", 0},       {"python_pipe", 0},
+                      {"unshifted", 1},   {"utf8_python", 0}, {"utf8_7z", 0}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     testutil::TempFolder temp;
@@ -208,6 +210,14 @@ TEST(StubExtract, LongNamesAndPathsAreNeverWritten) {
     ScriptHost host;
     const std::string target = temp / "T";
     EXPECT_EQ(Extract("longname", target, 1, host), kStubExtractSkipped);
+    EXPECT_EQ(testutil::FolderNames(target + "\\", true),
+              (std::vector<std::string>{"AFTER.TXT", "BEFORE.TXT"}));
+  }
+  {  // Names in UTF-8: the characters count, not the bytes stored.
+    testutil::TempFolder temp;
+    ScriptHost host;
+    const std::string target = temp / "T";
+    EXPECT_EQ(Extract("utf8_long", target, 1, host), kStubExtractSkipped);
     EXPECT_EQ(testutil::FolderNames(target + "\\", true),
               (std::vector<std::string>{"AFTER.TXT", "BEFORE.TXT"}));
   }
@@ -479,6 +489,41 @@ TEST(StubText, ProgressTitlePromptSubstitutionAndSettings) {
   size_t total = 0;
   for (int f = 0; f < kSettingsFieldCount; ++f) total += SettingsFieldWidth(f);
   EXPECT_EQ(total, kSettingsBlockSize);
+}
+
+TEST(StubText, NamesStoredInUtf8BecomeOem) {
+  ASSERT_EQ(437u, GetOEMCP());  // the names below are spelled in it
+  struct Row {
+    const char* utf8;
+    size_t capacity;
+    int result;
+    const char* oem;
+  };
+  const Row rows[] = {
+      {"caf\xC3\xA9.txt", 261, 8, "caf\x82.txt"},
+      {"\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9/stra\xC3\x9F" "e", 261, 14,
+       "\x9An\x8B" "c\x94" "d\x82/stra\xE1" "e"},
+      {"plain.txt", 261, 9, "plain.txt"},
+      {"", 261, 0, ""},
+      // Characters code page 437 lacks, with or without a look-alike, and one beyond U+FFFF.
+      {"\xE2\x82\xAC-\xC4\x81-\xF0\x9F\x98\x80.txt", 261, 9, "_-_-_.txt"},
+      // Not UTF-8: the caller keeps the bytes.
+      {"caf\x82.txt", 261, -1, "untouched"},
+      {"\xC3", 261, -1, "untouched"},
+      {"\xED\xA0\x80", 261, -1, "untouched"},  // a surrogate
+      // The OEM text and its terminator must fit.
+      {"caf\xC3\xA9", 5, 4, "caf\x82"},
+      {"caf\xC3\xA9", 4, -2, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.utf8);
+    const size_t length = std::strlen(row.utf8);
+    std::vector<wchar_t> wide(length + 1);
+    char out[261];
+    std::strcpy(out, "untouched");
+    EXPECT_EQ(row.result, OemFromUtf8(row.utf8, length, wide.data(), out, row.capacity));
+    if (row.oem != nullptr) EXPECT_STREQ(row.oem, out);
+  }
 }
 
 TEST(StubText, EntryNamesBecomeSafeRelativePaths) {

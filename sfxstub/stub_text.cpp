@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/utf8_text.h"
+
 size_t TextLength(const char* text) {
   size_t n = 0;
   while (text[n] != '\0') ++n;
@@ -40,6 +42,44 @@ bool TextEnsureBackslash(char* text, size_t capacity) {
   const size_t n = TextLength(text);
   if (n == 0 || text[n - 1] == '\\') return true;
   return TextAppend(text, capacity, "\\");
+}
+
+int OemFromUtf8(const char* utf8, size_t length, wchar_t* wide, char* out, size_t capacity) {
+  if (!IsWellFormedUtf8(reinterpret_cast<const uint8_t*>(utf8), length)) return -1;
+  if (capacity == 0) return -2;
+  const int room = static_cast<int>(capacity - 1);
+  if (GetOEMCP() == CP_UTF8) {  // the bytes are the OEM form already
+    if (length > capacity - 1) return -2;
+    for (size_t i = 0; i < length; ++i) out[i] = utf8[i];
+    out[length] = '\0';
+    return static_cast<int>(length);
+  }
+  int units = length == 0 ? 0
+                          : MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), wide,
+                                                static_cast<int>(length));
+  if (length != 0 && units <= 0) return -1;
+  // A character beyond U+FFFF (two UTF-16 units) is in no OEM code page: one '_'.
+  int kept = 0;
+  for (int i = 0; i < units; ++i) {
+    if (wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < units && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF) {
+      wide[kept++] = L'_';
+      ++i;
+      continue;
+    }
+    wide[kept++] = wide[i];
+  }
+  int written = 0;
+  if (kept > 0) {
+    const int needed = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, nullptr, 0,
+                                           "_", nullptr);
+    if (needed <= 0 || needed > room) return -2;
+    written = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, out, room, "_",
+                                  nullptr);
+    if (written != needed) return -2;
+  }
+  out[written] = '\0';
+  return written;
 }
 
 namespace {

@@ -18,6 +18,13 @@ bool TextEnsureBackslash(char* text, size_t capacity);
 // whose capital the code page holds exactly; the trail byte of a double-byte character is left.
 void UpperCaseOemText(char* text);
 
+// The OEM form of a name stored in UTF-8 (general-purpose flag bit 11): the length bytes of utf8
+// decoded, each character the OEM code page lacks written as '_'; wide gives room for length
+// UTF-16 units. Returns the length written to out (terminated); -1 when the bytes are not
+// well-formed UTF-8 (out untouched: the caller keeps them as OEM); -2 when the OEM text does not
+// fit in capacity - 1 bytes (or the system cannot convert it).
+int OemFromUtf8(const char* utf8, size_t length, wchar_t* wide, char* out, size_t capacity);
+
 // The entry name as a relative path below the target folder: components split at '/' and '\',
 // control characters and :<>"|?* made '_', trailing dots and blanks dropped, device names given a
 // leading '_', and components that come out empty ("", ".", "..") left out, so that nothing points

@@ -75,6 +75,8 @@ inline constexpr uint16_t kFlagEncrypted = 0x0001;
 inline constexpr uint16_t kFlagImplode8KDictionary = 0x0002;
 inline constexpr uint16_t kFlagImplodeThreeTrees = 0x0004;
 inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
+// The entry's name and comment are stored in UTF-8.
+inline constexpr uint16_t kFlagUtf8 = 0x0800;
 
 // Compression methods.
 inline constexpr uint16_t kMethodStored = 0;

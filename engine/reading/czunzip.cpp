@@ -9,6 +9,7 @@
 #include "core/le_fields.h"
 #include "core/zip_records.h"
 #include "base/entry_case.h"
+#include "base/entry_text.h"
 #include "files/file_ops.h"
 
 namespace {
@@ -297,7 +298,7 @@ CentralWalkEnd CZUnzip::WalkCentralDirectory(const CentralVisit& visit) {
       return CentralWalkEnd::kNoHeader;
     }
     // A cut name does not end the walk: the visitor decides what it means for the entry.
-    const int name = ReadFileName(central_.nameLength);
+    const int name = ReadFileName(central_.nameLength, central_.flags);
     if (name != kUnzipOk && name != kUnzipNameTooLong) return CentralWalkEnd::kUnreadable;
     if (ReadExtraField(central_.extraLength) > 1) return CentralWalkEnd::kUnreadable;
     const int64_t behindComment = InputPosition() + central_.commentLength;
@@ -340,7 +341,7 @@ int CZUnzip::ReadCentralHeader(BOOL full) {
   return kUnzipOk;
 }
 
-int CZUnzip::ReadFileName(unsigned length) {
+int CZUnzip::ReadFileName(unsigned length, uint16_t flags) {
   if (entryName_ == nullptr) return kUnzipBadArchive;
   // An empty name must not leave the previous entry's name in place, where it would be taken
   // for this entry's.
@@ -351,13 +352,16 @@ int CZUnzip::ReadFileName(unsigned length) {
     entryName_[0] = '\0';
     return kUnzipBadArchive;
   }
+  EntryTextToOem(flags, fullEntryName_);
   UpperCaseOem(fullEntryName_);
   for (char& c : fullEntryName_) {
     if (c == '/') c = '\\';
   }
-  const size_t kept = length > static_cast<unsigned>(kUnzipMaxNameLength) ? kUnzipMaxNameLength : length;
+  // The limit counts the characters held (a UTF-8 name may be stored in more bytes).
+  const size_t held = fullEntryName_.size();
+  const size_t kept = held > static_cast<size_t>(kUnzipMaxNameLength) ? kUnzipMaxNameLength : held;
   std::memcpy(entryName_, fullEntryName_.data(), kept);
   entryName_[kept] = '\0';
   // Each name reports its own status: a cut name is a warning for this entry only.
-  return kept < length ? kUnzipNameTooLong : kUnzipOk;
+  return kept < held ? kUnzipNameTooLong : kUnzipOk;
 }

@@ -324,10 +324,15 @@ class CZUnzip {
   // host bytes, the disk number start and the internal attributes as they were. kUnzipOk or
   // kUnzipBadArchive.
   int ReadCentralHeader(BOOL full);
-  // Reads an entry name of length bytes: the first 1,023 into the entry-name block (upper case,
-  // '\' separators), the whole into FullEntryName() for matching. kUnzipOk; kUnzipNameTooLong
-  // when the name was cut; kUnzipBadArchive when the read failed.
-  int ReadFileName(unsigned length);
+  // Reads an entry name of length bytes, decoded from UTF-8 into the OEM code page when flags
+  // (those of the header the name belongs to) say it is stored so: the first 1,023 characters
+  // into the entry-name block (upper case, '\' separators), the whole into FullEntryName() for
+  // matching. kUnzipOk; kUnzipNameTooLong when the name was cut; kUnzipBadArchive when the read
+  // failed.
+  int ReadFileName(unsigned length, uint16_t flags);
+  // With the input on the current central entry's comment: the whole comment, decoded as its
+  // name is. False when the read failed.
+  bool ReadEntryComment(std::string* comment);
 
   // ---- buffered input (unzip_input.cpp) ----------------------------------------------------------
   // Copies up to n bytes; returns the count (fewer when the file ends or a read fails).

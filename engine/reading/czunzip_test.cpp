@@ -215,7 +215,7 @@ int WalkLocalHeaders(CZUnzip& unzip, const std::string& path, int64_t* extraByte
     EXPECT_EQ(cursor.ReadBytes(signature, 4), 4);
     EXPECT_TRUE(zip::HasSignature(signature, zip::kCentralSignature));
     EXPECT_EQ(cursor.ReadCentralHeader(TRUE), 0);
-    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength), 0);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), 0);
     EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
     EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
     const int64_t directory = cursor.InputPosition();
@@ -286,14 +286,14 @@ TEST_F(Reader, LongNamesAreCutWithAWarningAndMatchedWhole) {
     char signature[4];
     ASSERT_EQ(cursor.ReadBytes(signature, 4), 4);
     ASSERT_EQ(cursor.ReadCentralHeader(TRUE), 0);
-    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength), result);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), result);
     EXPECT_EQ(std::strlen(unzip.EntryName()), result == 10 ? 1023u : unzip.FullEntryName().size());
     EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
     EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
   }
   EXPECT_STREQ(unzip.EntryName(), "AFTER.TXT");
   // An empty name leaves no earlier name behind to be taken for it.
-  EXPECT_EQ(cursor.ReadFileName(0), 0);
+  EXPECT_EQ(cursor.ReadFileName(0, 0), 0);
   EXPECT_STREQ(unzip.EntryName(), "");
   EXPECT_TRUE(unzip.FullEntryName().empty());
   cursor.EndArchive();
@@ -307,6 +307,33 @@ TEST_F(Reader, LongNamesAreCutWithAWarningAndMatchedWhole) {
   EXPECT_EQ(unzip.GetLocalCommentSize(path.c_str(), longA.c_str()), 0);
   EXPECT_EQ(unzip.GetLocalCommentSize(path.c_str(), longA.substr(0, 1023).c_str()), -1);
   EXPECT_EQ(unzip.GetLocalCommentSize(path.c_str(), "AFTER.TXT"), 0);
+}
+
+TEST_F(Reader, NamesInUtf8AreCutByTheCharactersHeld) {
+  const std::string path = Fixture("utf8_long_names.zip");
+  ASSERT_TRUE(cursor.InitArchive(path.c_str()));
+  ASSERT_TRUE(cursor.OpenArchiveFile());
+  ASSERT_EQ(cursor.FindEndCentralDir(), 0);
+  const struct {
+    int result;
+    size_t held;  // the whole name as held: one byte a character once decoded
+    uint16_t flag;
+  } entries[] = {{0, 1023, zip::kFlagUtf8}, {10, 1024, zip::kFlagUtf8}, {10, 2 + 2 * 1021, 0}};
+  for (const auto& e : entries) {
+    SCOPED_TRACE(e.held);
+    char signature[4];
+    ASSERT_EQ(cursor.ReadBytes(signature, 4), 4);
+    ASSERT_EQ(cursor.ReadCentralHeader(TRUE), 0);
+    const UnzipCentralHeader& header = unzip.CentralHeader();
+    EXPECT_EQ(header.flags & zip::kFlagUtf8, e.flag);
+    EXPECT_EQ(cursor.ReadFileName(header.nameLength, header.flags), e.result);
+    EXPECT_EQ(unzip.FullEntryName().size(), e.held);
+    EXPECT_EQ(std::strlen(unzip.EntryName()), 1023u);
+    EXPECT_EQ(std::string(unzip.EntryName(), 2), "D\\");
+    EXPECT_EQ(cursor.ReadExtraField(header.extraLength), 0);
+    EXPECT_EQ(cursor.SkipBytes(header.commentLength), 0);
+  }
+  cursor.EndArchive();
 }
 
 TEST_F(Reader, ForEachCentralEntryVisitsEachEntryOnItsCommentAndEndsTheArchive) {

@@ -32,7 +32,7 @@ struct CZUnzipTestAccess {
     void EndArchive() { u_.EndArchive(); }
     int FindEndCentralDir() { return u_.FindEndCentralDir(); }
     int ReadCentralHeader(BOOL full) { return u_.ReadCentralHeader(full); }
-    int ReadFileName(unsigned length) { return u_.ReadFileName(length); }
+    int ReadFileName(unsigned length, uint16_t flags) { return u_.ReadFileName(length, flags); }
     long ReadBytes(void* destination, long n) { return u_.ReadBytes(destination, n); }
     int SeekTo(int64_t target) { return u_.SeekTo(target); }
     int SkipBytes(long n) { return u_.SkipBytes(n); }

@@ -90,6 +90,16 @@ with zipfile.ZipFile(os.path.join(out, "long_names.zip"), "w") as z:
     z.writestr("D/" + "L" * 1094 + "B.TXT", "long b\n")
     z.writestr("AFTER.TXT", "after\n")
 
+# The same limit for names stored in UTF-8 (flag bit 11): 1,023 characters in 2,044 bytes kept
+# whole, 1,024 cut, and the bytes of the first without the flag (read as 2,044 OEM characters).
+class RawUtf8Info(zipfile.ZipInfo):
+    def _encodeFilenameFlags(self):
+        return self.filename.encode("utf-8"), self.flag_bits & ~0x800
+with zipfile.ZipFile(os.path.join(out, "utf8_long_names.zip"), "w") as z:
+    z.writestr("D/" + "\u00e9" * 1021, "exact\n")
+    z.writestr("D/" + "\u00e9" * 1022, "long\n")
+    z.writestr(RawUtf8Info("D/" + "\u00e9" * 1021), "raw\n")
+
 # Raw archives for the end-record placement: one stored entry whose data moves the end record
 # to a chosen position, and a comment that gives the file the chosen tail.
 def stored_archive(data_length, comment_length, name=b"DATA.BIN"):

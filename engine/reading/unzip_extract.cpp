@@ -482,7 +482,7 @@ int CZUnzip::ProcessEntry(const UnzipBatchEntry& entry, bool* passwordSkipped) {
   uncompressedSize_ = local_.uncompressedSize;
   entryAttributes_ = entry.externalAttributes;
 
-  const int name = ReadFileName(local_.nameLength);
+  const int name = ReadFileName(local_.nameLength, local_.flags);
   if (name == kUnzipNameTooLong) return kExtractSkipped;
   if (name != kUnzipOk) return kUnzipBadArchive;
   if (ReadExtraField(local_.extraLength) > 1) return kUnzipBadArchive;

@@ -10,6 +10,7 @@
 #include "base/engine_state.h"
 #include "base/engine_utils.h"
 #include "base/entry_case.h"
+#include "base/entry_text.h"
 
 // One query's use of the archive: ends it (close, free, reset) whichever way the query leaves.
 class ArchiveSession {
@@ -136,7 +137,13 @@ long CZUnzip::GetLocalCommentSize(const char* archiveName, const char* entryName
   long size = -1;
   ForEachCentralEntry(archiveName, [&](unsigned, int) {
     if (fullEntryName_ != sought) return true;
-    size = central_.commentLength;
+    if ((central_.flags & zip::kFlagUtf8) == 0 || central_.commentLength == 0) {
+      size = central_.commentLength;
+      return false;
+    }
+    // The length of the comment as GetLocalComment gives it (before its cut).
+    std::string comment;
+    if (ReadEntryComment(&comment)) size = static_cast<long>(comment.size());
     return false;
   });
   return size;
@@ -148,6 +155,19 @@ BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, ch
   BOOL copied = FALSE;
   ForEachCentralEntry(archiveName, [&](unsigned, int) {
     if (fullEntryName_ != sought) return true;
+    if ((central_.flags & zip::kFlagUtf8) != 0) {
+      // Decoded whole: a cut could split a character and make the text no UTF-8 at all.
+      std::string comment;
+      if (ReadEntryComment(&comment)) {
+        const size_t kept = comment.size() < static_cast<size_t>(kUnzipMaxComment)
+                                ? comment.size()
+                                : static_cast<size_t>(kUnzipMaxComment);
+        std::memcpy(out, comment.data(), kept);
+        out[kept] = '\0';
+        copied = TRUE;
+      }
+      return false;
+    }
     const long wanted =
         central_.commentLength < kUnzipMaxComment ? central_.commentLength : kUnzipMaxComment;
     if (ReadBytes(comment_, wanted) == wanted) {
@@ -158,6 +178,14 @@ BOOL CZUnzip::GetLocalComment(const char* archiveName, const char* entryName, ch
     return false;
   });
   return copied;
+}
+
+bool CZUnzip::ReadEntryComment(std::string* comment) {
+  comment->assign(central_.commentLength, '\0');
+  const long length = central_.commentLength;
+  if (length != 0 && ReadBytes(comment->data(), length) != length) return false;
+  EntryTextToOem(central_.flags, *comment);
+  return true;
 }
 
 BOOL CZUnzip::IsFileInTheZIPFile(const char* archiveName, const char* mask) {

@@ -33,11 +33,16 @@ struct ZipEntry {
   DWORD externalAttributes = 0;
   DWORD localHeaderOffset = 0;  // in the file being read, then in the file being written
   std::string externalName;     // the file the entry comes from (a copy of the name when read)
-  std::string storedName;       // the name as both headers hold it (OEM, '/' separators)
+  std::string storedName;       // the name as both headers hold it ('/' separators)
+  // The name as the engine holds it when it differs from storedName: decoded from UTF-8 into the
+  // OEM code page, as flag bit 11 says it is stored (empty otherwise). Read it through Name().
+  std::string name;
   std::vector<uint8_t> localExtra;
   std::vector<uint8_t> centralExtra;
   std::vector<uint8_t> comment;
 
+  // The name as the engine holds it, for every comparison, message and new header.
+  const std::string& Name() const { return name.empty() ? storedName : name; }
   DWORD NameLength() const { return static_cast<DWORD>(storedName.size()); }
   DWORD LocalExtraLength() const { return static_cast<DWORD>(localExtra.size()); }
   DWORD CentralExtraLength() const { return static_cast<DWORD>(centralExtra.size()); }

@@ -89,7 +89,7 @@ int MarkMatchingEntries(const std::string& path) {
   const std::string stored = MakeStoredName(path, true);
   bool marked = false;
   for (ZipEntry& entry : WriteOperation().entries) {
-    if (MatchFileName(entry.storedName, stored)) {
+    if (MatchFileName(entry.Name(), stored)) {
       entry.mark = 1;
       marked = true;
     }

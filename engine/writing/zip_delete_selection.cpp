@@ -45,9 +45,9 @@ SelectionMatcher::SelectionMatcher(HWND listItems, HWND listSelected, BOOL listI
   }
 }
 
-bool SelectionMatcher::Selects(const std::string& storedName) const {
+bool SelectionMatcher::Selects(const std::string& name) const {
   if (all_) return true;
-  std::string entry = storedName;
+  std::string entry = name;
   UpperCaseOem(entry);
   ZIPITEM item;
   if (listView_) {
@@ -56,7 +56,7 @@ bool SelectionMatcher::Selects(const std::string& storedName) const {
          i >= 0;
          i = SendMessageA(items_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)) {
       if (ReadZIPITEM(items_, static_cast<int>(i), &item, TRUE) && ItemPath(item, true) == entry) {
-        Notify(progress::kDeleting, 0, storedName.c_str());
+        Notify(progress::kDeleting, 0, name.c_str());
         return true;
       }
     }
@@ -72,7 +72,7 @@ bool SelectionMatcher::Selects(const std::string& storedName) const {
   for (LRESULT k = 0; k < got && k < selected; ++k) {
     if (ReadZIPITEM(items_, indexes[static_cast<size_t>(k)], &item, FALSE) &&
         ItemPath(item, false) == entry) {
-      Notify(progress::kDeleting, 0, storedName.c_str());
+      Notify(progress::kDeleting, 0, name.c_str());
       return true;
     }
     if (WriteOperation().notifyWindow != nullptr) PumpMessages(nullptr);

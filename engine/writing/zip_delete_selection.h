@@ -16,7 +16,7 @@ class SelectionMatcher {
   // Every entry is selected: the whole list is, and it has at least one item.
   bool SelectsAll() const { return all_; }
   // Whether the selection names the entry; a recognised entry is reported (kDeleting).
-  bool Selects(const std::string& storedName) const;
+  bool Selects(const std::string& name) const;
 
  private:
   HWND items_;

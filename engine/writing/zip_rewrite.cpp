@@ -112,14 +112,14 @@ int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyW
     if (bySelection) {
       const ziprewrite::SelectionMatcher selection(listItems, listSelected, listIsListCtrl);
       for (ZipEntry& entry : WriteOperation().entries) {
-        entry.mark = selection.Selects(entry.storedName) ? 1 : 0;
+        entry.mark = selection.Selects(entry.Name()) ? 1 : 0;
         any = any || entry.mark != 0;
       }
     } else {
       // Only the file-name part of the mask counts, against the file-name part of each entry.
       const std::string pattern = zipadd::MakeStoredName(mask, true);
       for (ZipEntry& entry : WriteOperation().entries) {
-        entry.mark = !pattern.empty() && zipadd::MatchFileName(entry.storedName, pattern) ? 1 : 0;
+        entry.mark = !pattern.empty() && zipadd::MatchFileName(entry.Name(), pattern) ? 1 : 0;
         any = any || entry.mark != 0;
       }
     }
@@ -130,7 +130,7 @@ int CZZip::DeleteEntries(const char* archiveName, const char* mask, HWND notifyW
   return ziprewrite::RewriteArchive([](const ZipEntry& entry) {
     // Once cancelled, every entry left is kept and the archive is still completed.
     if (entry.mark == 0 || WriteOperation().cancel) return EntryAction::kCopy;
-    ziprewrite::Notify(progress::kDeleting, 0, entry.storedName.c_str());
+    ziprewrite::Notify(progress::kDeleting, 0, entry.Name().c_str());
     return EntryAction::kDrop;
   });
 }

@@ -3,7 +3,8 @@
 //
 // A comment is stored with CR LF line ends (a line feed that has no carriage return in front
 // gets one; existing CR LF pairs stay as they are) and in the OEM code page, as the archive's
-// names are.
+// names are; the comment of an entry whose flag bit 11 says its texts are UTF-8 is stored in
+// UTF-8.
 #include <windows.h>
 
 #include <cstring>
@@ -13,6 +14,8 @@
 
 #include "writing/czzip.h"
 #include "base/entry_case.h"
+#include "base/entry_text.h"
+#include "core/zip_records.h"
 #include "writing/zip_rewrite.h"
 #include "writing/zip_writer.h"
 
@@ -24,8 +27,8 @@ constexpr size_t kMaxCommentCharacters = 32767;
 // What a header's 16-bit length can record.
 constexpr size_t kMaxCommentBytes = 65535;
 
-// The comment as it is stored: CR LF line ends, OEM code page.
-std::vector<uint8_t> StoredComment(const char* comment) {
+// The comment with CR LF line ends.
+std::string WithCrLf(const char* comment) {
   std::string text;
   const size_t length = std::strlen(comment);
   text.reserve(length + length / 8);
@@ -33,6 +36,12 @@ std::vector<uint8_t> StoredComment(const char* comment) {
     if (comment[i] == '\n' && (i == 0 || comment[i - 1] != '\r')) text += '\r';
     text += comment[i];
   }
+  return text;
+}
+
+// The comment as it is stored: CR LF line ends, OEM code page.
+std::vector<uint8_t> StoredComment(const char* comment) {
+  const std::string text = WithCrLf(comment);
   std::vector<uint8_t> oem(text.size());
   if (!text.empty()) {
     CharToOemBuffA(text.c_str(), reinterpret_cast<char*>(oem.data()),
@@ -97,7 +106,7 @@ int CZZip::SetLocalComment(const char* archiveName, const char* entryName, const
   try {
     if (!wanted.empty()) {
       for (ZipEntry& entry : WriteOperation().entries) {
-        if (SameName(entry.storedName, wanted)) {
+        if (SameName(entry.Name(), wanted)) {
           target = &entry;
           break;
         }
@@ -109,6 +118,17 @@ int CZZip::SetLocalComment(const char* archiveName, const char* entryName, const
   if (target == nullptr) return FailWriter(kWriterNothingToDo);
   // Only the comment changes: the directory is written by the ordinary header writer, so both
   // headers of the entry keep the same name bytes.
+  if ((target->flags & zip::kFlagUtf8) != 0) {
+    // The entry's flag says its name and comment are UTF-8: the new comment is stored so too.
+    std::string utf8;
+    try {
+      if (!Utf8FromAnsi(WithCrLf(comment), &utf8)) return FailWriter(kWriterNoMemory);
+    } catch (const std::bad_alloc&) {
+      return FailWriter(kWriterNoMemory);
+    }
+    if (utf8.size() > kMaxCommentBytes) return FailWriter(ziprewrite::kCommentTooLong);
+    stored.assign(utf8.begin(), utf8.end());
+  }
   target->comment = std::move(stored);
   return ziprewrite::RewriteArchive(
       [](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });

@@ -85,8 +85,8 @@ const char* SetArchiveName(const char* name);
 // entries of equal names keep their archive order. FALSE when the index cannot be allocated.
 BOOL SortEntryIndex();
 void ReleaseEntryIndex();
-// The first entry in archive order whose stored name equals storedName (ASCII case ignored), or
-// null. Uses the sorted index.
+// The first entry in archive order whose name (as the engine holds it) equals storedName (ASCII
+// case ignored), or null. Uses the sorted index.
 ZipEntry* FindEntry(const char* storedName);
 // TRUE when the name has at least 5 characters and ends in ".ZIP" in any case.
 BOOL IsZipName(const char* name);

@@ -20,6 +20,7 @@
 #include "base/engine_utils.h"
 #include "base/exact_numbers.h"
 #include "base/entry_case.h"
+#include "base/entry_text.h"
 #include "files/file_ops.h"
 #include "files/file_time.h"
 #include "files/zfile.h"
@@ -111,9 +112,16 @@ void FillEntry(ZipEntry& entry, const ZipEntry& before, const std::string& name,
   entry.externalAttributes = source.attributes;
   entry.localHeaderOffset = static_cast<DWORD>(offset);
   entry.storedName = name;
+  entry.name.clear();
   entry.localExtra = WithoutStaleBlocks(before.localExtra);
   entry.centralExtra = WithoutStaleBlocks(before.centralExtra);
   entry.comment = before.comment;
+  // The new headers hold an OEM name without flag bit 11: a comment stored in UTF-8 follows.
+  if ((before.flags & zip::kFlagUtf8) != 0 && !entry.comment.empty()) {
+    std::string comment(entry.comment.begin(), entry.comment.end());
+    EntryTextToOem(before.flags, comment);
+    entry.comment.assign(comment.begin(), comment.end());
+  }
 }
 
 // Copies the file's size bytes into the output. 0, 2 (per file: the file could not be read
@@ -148,7 +156,7 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
   if (writer.storePathMethod == 1 && !writer.baseFolder.IsEmpty()) {
     path = writer.baseFolder.str() + path;
   }
-  std::string name = CleanStoredName(entry.storedName);
+  std::string name = CleanStoredName(entry.Name());
   if (name.empty()) return kWriterCompressError;
   UpperCaseOem(name);
 

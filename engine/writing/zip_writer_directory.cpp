@@ -13,11 +13,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "core/le_fields.h"
 #include "core/zip_records.h"
 #include "base/engine_utils.h"
+#include "base/entry_text.h"
 #include "files/file_fault.h"
 #include "files/file_ops.h"
 #include "files/zfile.h"
@@ -217,7 +219,10 @@ bool ReadLocalRecord(ArchiveReader& file, uint64_t position, bool requirePlausib
     if (static_cast<uint64_t>(e.uncompressedSize) + header != e.compressedSize) return false;
   }
   e.localHeaderOffset = static_cast<DWORD>(position);
-  e.externalName = e.storedName;
+  std::string held = e.storedName;
+  EntryTextToOem(e.localFlags, held);
+  if (held != e.storedName) e.name = std::move(held);
+  e.externalName = e.Name();
   out->next = next;
   return true;
 }
@@ -248,7 +253,7 @@ int ReadRepairing(ArchiveReader& file, uint64_t start) {
     writer.entries.push_back(std::move(e));
     if (first) writer.bytesInFront = static_cast<DWORD>(candidate);
     first = false;
-    Notify(progress::kRepairing, 1, writer.entries.back().storedName.c_str());
+    Notify(progress::kRepairing, 1, writer.entries.back().Name().c_str());
     position = record.next;
   }
   // A repair that could not read the whole file must not pass for a complete one.

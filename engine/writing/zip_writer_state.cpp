@@ -78,7 +78,7 @@ BOOL SortEntryIndex() {
   }
   std::stable_sort(writer.sortedIndex.begin(), writer.sortedIndex.end(),
                    [](const ZipEntry* a, const ZipEntry* b) {
-                     return _stricmp(a->storedName.c_str(), b->storedName.c_str()) < 0;
+                     return _stricmp(a->Name().c_str(), b->Name().c_str()) < 0;
                    });
   return TRUE;
 }
@@ -92,9 +92,9 @@ ZipEntry* FindEntry(const char* storedName) {
   const std::vector<ZipEntry*>& index = WriteOperation().sortedIndex;
   const auto first = std::lower_bound(index.begin(), index.end(), storedName,
                                       [](const ZipEntry* entry, const char* name) {
-                                        return _stricmp(entry->storedName.c_str(), name) < 0;
+                                        return _stricmp(entry->Name().c_str(), name) < 0;
                                       });
-  if (first == index.end() || _stricmp((*first)->storedName.c_str(), storedName) != 0) {
+  if (first == index.end() || _stricmp((*first)->Name().c_str(), storedName) != 0) {
     return nullptr;
   }
   return *first;

@@ -58,6 +58,21 @@ TEST(RavelinRobot, ExtractsIntoTheChosenFolder) {
   EXPECT_EQ(Files(target), Expected("long_path"));
 }
 
+TEST(RavelinRobot, NamesStoredInUtf8ExtractUnderTheirLetters) {
+  testutil::TempFolder temp;
+  const std::string target = temp / "T";
+  Robot robot(Sfx("utf8"));
+  ASSERT_NE(StartInto(robot, "utf8", target), nullptr);
+  EXPECT_EQ(robot.WaitExit(), 0);
+  EXPECT_EQ(Files(target), Expected("utf8"));
+  // The names as the stub holds them: upper case in code page 437, which has no capital of 'ï'.
+  EXPECT_EQ(testutil::FolderNames(target + "\\"),
+            (std::vector<std::string>{"CAF\xC9.TXT", "PLAIN.TXT", "SE\xD1OR \xD1.TXT",
+                                      "STRA\xDF" "E.TXT", "\xDCN\xEF" "C\xD6" "D\xC9"}));
+  EXPECT_EQ(testutil::FolderNames(target + "\\\xDCN\xEF" "C\xD6" "D\xC9\\"),
+            std::vector<std::string>{"NA\xEFVE.TXT"});
+}
+
 TEST(RavelinRobot, TargetThatCannotBeMadeGetsNothing) {
   testutil::TempFolder temp;
   for (const std::string& target : {temp / "NO\\SUCH\\FOLDER", std::string()}) {

@@ -56,6 +56,17 @@ sfx cancel "$work/many.zip" --mode 1 --program MARKER.EXE
 (cd "$work/tree" && zipq -r -P secret "$work/password.zip" .)
 UNZIP_PASSWORD=secret sfx password "$work/password.zip" --mode 1
 sfx long_path "$work/small.zip" --mode 1
+# Names in UTF-8 with flag bit 11, as python's zipfile stores them (unzip writes them in a UTF-8
+# locale only).
+python3 - "$work" <<'PY'
+import os, sys, zipfile
+work = sys.argv[1]
+with zipfile.ZipFile(os.path.join(work, "utf8.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name in ["caf\u00e9.txt", "\u00dcn\u00efc\u00f6d\u00e9/na\u00efve.txt", "stra\u00dfe.txt",
+                 "se\u00f1or \u00f1.txt", "plain.txt"]:
+        z.writestr(name, ("%s\r\n" % name).encode("utf-8") * 20)
+PY
+LC_ALL=C.UTF-8 sfx utf8 "$work/utf8.zip" --mode 1
 
 # Archives for the builder (the tests make their self-extractors with it at run time):
 # <out>/built_<case>/archive.zip and expected/ (unzip -d), and one language file for all,
