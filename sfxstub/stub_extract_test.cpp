@@ -522,7 +522,9 @@ TEST(StubText, NamesStoredInUtf8BecomeOem) {
     char out[261];
     std::strcpy(out, "untouched");
     EXPECT_EQ(row.result, OemFromUtf8(row.utf8, length, wide.data(), out, row.capacity));
-    if (row.oem != nullptr) EXPECT_STREQ(row.oem, out);
+    if (row.oem != nullptr) {
+      EXPECT_STREQ(row.oem, out);
+    }
   }
 }
 
