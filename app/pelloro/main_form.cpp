@@ -232,7 +232,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"File1", nullptr, "OpenfromFavourites1", "Open from &Favourites..", 0, nullptr},
     {"File1", &TMainfrm::OpenNormal1, "OpenNormal1", "Open &Normal..", 0,
      &TMainfrm::OpenNormal1Click},
-    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, nullptr},
+    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, &TMainfrm::CreateNewZip1Click},
     {"File1", nullptr, "RepairCorruptZipfile1", "&Repair Corrupt Zip file", 0, nullptr},
     {"File1", nullptr, "BatchDecompress1", "&Batch Decompress", 0, nullptr},
     {"File1", nullptr, "Options1", "&Options...", 0, nullptr},
@@ -241,7 +241,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"File1", nullptr, "N2", "-", 0, nullptr},
 
     {"MainMenu1", &TMainfrm::Functions1, "Functions1", "A&ctions", 0, nullptr},
-    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, nullptr},
+    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, &TMainfrm::Addfiles1Click},
     {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
     {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
     {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0, nullptr},
@@ -275,7 +275,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
     {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
      nullptr},
-    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, nullptr},
+    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, &TMainfrm::Addfiles1Click},
     {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, nullptr},
     {"PopupMenu1", nullptr, "ViewExecuteSelected1", "&View/Execute Selected", 0, nullptr},
     {"PopupMenu1", nullptr, "Sendto2", "&Send to...", 0, nullptr},
@@ -365,6 +365,8 @@ void TMainfrm::BuildToolbar() {
     left += args.width + 1;
   }
   ExplorerButton10->OnClick = [this](forms::Component&) { ExplorerButton10Click(); };
+  ExplorerButton2->OnClick = [this](forms::Component&) { CreateNewZip1Click(); };
+  ExplorerButton6->OnClick = [this](forms::Component&) { Addfiles1Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {

@@ -146,6 +146,9 @@ class TMainfrm : public forms::Form {
   void Exit1Click();
   void ExplorerButton10Click();
   void MRUFileList1MRUItemClick(const std::string& fileName);
+  // The editing commands (edit_commands.cpp).
+  void CreateNewZip1Click();
+  void Addfiles1Click();
 
   TMainfrmOptions options_;
   std::string currentArchive_;

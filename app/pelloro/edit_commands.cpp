@@ -1,0 +1,32 @@
+// The main window's editing commands: new archive and adding files.
+#include <memory>
+
+#include "add_files_form.h"
+#include "forms/guard.h"
+#include "main_form.h"
+#include "new_zip_form.h"
+
+namespace pelloro {
+
+void TMainfrm::CreateNewZip1Click() {
+  auto dialog = std::make_unique<TNewZipFrm>(this, *this);
+  // Files are added only to an archive this dialog created and listed.
+  const bool created = dialog->ShowModal() == forms::mrOk;
+  const bool addNow = created && dialog->CheckBox1->Checked();
+  dialog.reset();
+  if (addNow) Addfiles1Click();
+}
+
+void TMainfrm::Addfiles1Click() {
+  DisableActions();
+  struct Enable {
+    TMainfrm* main;
+    ~Enable() {
+      forms::Guard([this] { main->EnableActions(); });
+    }
+  } enable{this};
+  auto dialog = std::make_unique<TAddFilesfrm>(this, *this);
+  dialog->ShowModal();
+}
+
+}  // namespace pelloro
