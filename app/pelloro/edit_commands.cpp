@@ -1,10 +1,11 @@
-// The main window's editing commands: new archive and adding files.
+// The main window's editing commands: new archive, adding files and extracting.
 #include <memory>
 
 #include "add_files_form.h"
 #include "forms/guard.h"
 #include "main_form.h"
 #include "new_zip_form.h"
+#include "unzip_now_form.h"
 
 namespace pelloro {
 
@@ -26,6 +27,18 @@ void TMainfrm::Addfiles1Click() {
     }
   } enable{this};
   auto dialog = std::make_unique<TAddFilesfrm>(this, *this);
+  dialog->ShowModal();
+}
+
+void TMainfrm::Extract1Click() {
+  DisableActions();
+  struct Enable {
+    TMainfrm* main;
+    ~Enable() {
+      forms::Guard([this] { main->EnableActions(); });
+    }
+  } enable{this};
+  auto dialog = std::make_unique<Tunzipnow>(this, *this);
   dialog->ShowModal();
 }
 

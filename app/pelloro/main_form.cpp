@@ -245,7 +245,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
     {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
     {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0, nullptr},
-    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, nullptr},
+    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, &TMainfrm::Extract1Click},
     {"Functions1", nullptr, "ViewExecuteselectedfile1", "&View/Execute selected file", 0, nullptr},
     {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
     {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
@@ -271,7 +271,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Help1", nullptr, "Index1", "&Index", 0, nullptr},
     {"Help1", nullptr, "About1", "&About...", 0, nullptr},
 
-    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, nullptr},
+    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, &TMainfrm::Extract1Click},
     {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
     {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
      nullptr},
@@ -367,6 +367,7 @@ void TMainfrm::BuildToolbar() {
   ExplorerButton10->OnClick = [this](forms::Component&) { ExplorerButton10Click(); };
   ExplorerButton2->OnClick = [this](forms::Component&) { CreateNewZip1Click(); };
   ExplorerButton6->OnClick = [this](forms::Component&) { Addfiles1Click(); };
+  ExplorerButton4->OnClick = [this](forms::Component&) { Extract1Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {

@@ -149,6 +149,7 @@ class TMainfrm : public forms::Form {
   // The editing commands (edit_commands.cpp).
   void CreateNewZip1Click();
   void Addfiles1Click();
+  void Extract1Click();
 
   TMainfrmOptions options_;
   std::string currentArchive_;
