@@ -1,11 +1,14 @@
-// The main window's editing commands: new archive, adding files and extracting.
+// The main window's editing commands: new archive, adding files, extracting, the archive's
+// properties and removing by wildcard.
 #include <memory>
 
 #include "add_files_form.h"
 #include "forms/guard.h"
 #include "main_form.h"
 #include "new_zip_form.h"
+#include "props_form.h"
 #include "unzip_now_form.h"
+#include "wildcard_remove_form.h"
 
 namespace pelloro {
 
@@ -39,6 +42,30 @@ void TMainfrm::Extract1Click() {
     }
   } enable{this};
   auto dialog = std::make_unique<Tunzipnow>(this, *this);
+  dialog->ShowModal();
+}
+
+void TMainfrm::Properties1Click() {
+  DisableActions();
+  struct Enable {
+    TMainfrm* main;
+    ~Enable() {
+      forms::Guard([this] { main->EnableActions(); });
+    }
+  } enable{this};
+  auto dialog = std::make_unique<Tpropsfrm>(this, *this);
+  dialog->ShowModal();
+}
+
+void TMainfrm::Removewithwildcard1Click() {
+  DisableActions();
+  struct Enable {
+    TMainfrm* main;
+    ~Enable() {
+      forms::Guard([this] { main->EnableActions(); });
+    }
+  } enable{this};
+  auto dialog = std::make_unique<TWildcardremove>(this, *this);
   dialog->ShowModal();
 }
 

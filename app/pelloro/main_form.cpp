@@ -244,12 +244,13 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Functions1", nullptr, "Addfiles1", "&Add files", 0, &TMainfrm::Addfiles1Click},
     {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
     {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
-    {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0, nullptr},
+    {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0,
+     &TMainfrm::Removewithwildcard1Click},
     {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, &TMainfrm::Extract1Click},
     {"Functions1", nullptr, "ViewExecuteselectedfile1", "&View/Execute selected file", 0, nullptr},
     {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
     {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
-    {"Functions1", nullptr, "Properties1", "&Properties", 0, nullptr},
+    {"Functions1", nullptr, "Properties1", "&Properties", 0, &TMainfrm::Properties1Click},
     {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, nullptr},
 
     {"MainMenu1", &TMainfrm::Sendto1, "Sendto1", "&Send to...", 0, nullptr},
@@ -274,9 +275,9 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, &TMainfrm::Extract1Click},
     {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
     {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
-     nullptr},
+     &TMainfrm::Removewithwildcard1Click},
     {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, &TMainfrm::Addfiles1Click},
-    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, nullptr},
+    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, &TMainfrm::Properties1Click},
     {"PopupMenu1", nullptr, "ViewExecuteSelected1", "&View/Execute Selected", 0, nullptr},
     {"PopupMenu1", nullptr, "Sendto2", "&Send to...", 0, nullptr},
     {"Sendto2", nullptr, "MoveCopyZipfile1", "&Move/Copy Zip file", 0, nullptr},
@@ -368,6 +369,7 @@ void TMainfrm::BuildToolbar() {
   ExplorerButton2->OnClick = [this](forms::Component&) { CreateNewZip1Click(); };
   ExplorerButton6->OnClick = [this](forms::Component&) { Addfiles1Click(); };
   ExplorerButton4->OnClick = [this](forms::Component&) { Extract1Click(); };
+  ExplorerButton7->OnClick = [this](forms::Component&) { Properties1Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {

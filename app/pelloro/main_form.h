@@ -150,6 +150,8 @@ class TMainfrm : public forms::Form {
   void CreateNewZip1Click();
   void Addfiles1Click();
   void Extract1Click();
+  void Properties1Click();
+  void Removewithwildcard1Click();
 
   TMainfrmOptions options_;
   std::string currentArchive_;
