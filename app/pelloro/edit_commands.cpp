@@ -1,9 +1,10 @@
 // The main window's editing commands: new archive, adding files, extracting, the archive's
-// properties and removing by wildcard.
+// properties, removing by wildcard and refreshing.
 #include <memory>
 
 #include "add_files_form.h"
 #include "forms/guard.h"
+#include "forms/message_dialogs.h"
 #include "main_form.h"
 #include "new_zip_form.h"
 #include "props_form.h"
@@ -67,6 +68,23 @@ void TMainfrm::Removewithwildcard1Click() {
   } enable{this};
   auto dialog = std::make_unique<TWildcardremove>(this, *this);
   dialog->ShowModal();
+}
+
+void TMainfrm::Refresh1Click() {
+  DisableActions();
+  struct Enable {
+    TMainfrm* main;
+    ~Enable() {
+      forms::Guard([this] { main->EnableActions(); });
+    }
+  } enable{this};
+  Repaint();
+  if (forms::MessageDlg("Would you like to re-read the contents of the Zip file as well?",
+                        forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo,
+                        0) == forms::mrYes) {
+    TQXCtrl::CallScope call(*QXCtrl1);
+    OpenAndList();
+  }
 }
 
 }  // namespace pelloro

@@ -251,7 +251,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
     {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
     {"Functions1", nullptr, "Properties1", "&Properties", 0, &TMainfrm::Properties1Click},
-    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, nullptr},
+    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, &TMainfrm::Refresh1Click},
 
     {"MainMenu1", &TMainfrm::Sendto1, "Sendto1", "&Send to...", 0, nullptr},
     {"Sendto1", nullptr, "MoveCopyZip1", "&Move/Copy Zip", 0, nullptr},
@@ -283,7 +283,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Sendto2", nullptr, "MoveCopyZipfile1", "&Move/Copy Zip file", 0, nullptr},
     {"Sendto2", nullptr, "RecyclingBin2", "&Recycling Bin (erase this Zip file)", 0, nullptr},
     {"PopupMenu1", nullptr, "Splitthiszip1", "&Split this zip to multiple disks", 0, nullptr},
-    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, nullptr},
+    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, &TMainfrm::Refresh1Click},
     {"PopupMenu1", nullptr, "ViewAs1", "&View As", 0, nullptr},
     {"ViewAs1", nullptr, "NoDetailsReport1", "&No Details Report", 0, nullptr},
     {"ViewAs1", nullptr, "Report1", "&Report", 0, nullptr},

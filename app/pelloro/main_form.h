@@ -152,6 +152,7 @@ class TMainfrm : public forms::Form {
   void Extract1Click();
   void Properties1Click();
   void Removewithwildcard1Click();
+  void Refresh1Click();
 
   TMainfrmOptions options_;
   std::string currentArchive_;

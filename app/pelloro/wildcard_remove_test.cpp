@@ -1,4 +1,4 @@
-// The wildcard removal dialog in process with the real control over copies of python's list.zip:
+// Refresh, and the wildcard removal dialog in process with the real control over copies of python's list.zip:
 // "*.txt" removes the .txt entries of every folder, "*." the names without an extension, and an
 // empty mask or one matching nothing leave the archive byte-identical; python judges the rest.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "app_test_support.h"
 #include "captions.h"
+#include "forms/label.h"
 #include "forms/menus.h"
 #include "gui_driver.h"
 #include "new_zip_form.h"
@@ -89,6 +90,30 @@ TEST_F(WildcardRemoveTest, RemovesTheMatchingEntriesOfEveryFolder) {
     }
     EXPECT_EQ(now, expected);
   }
+}
+
+// Refresh asks whether to read the archive again: Yes lists it once more, No does not.
+TEST_F(WildcardRemoveTest, RefreshRereadsOnlyOnYes) {
+  TMainfrm& main = MakeMain();
+  main.Show();
+  ASSERT_TRUE(main.OpenByTheRoad(apptest::FixturePath("list folder\\list.zip")));
+  for (const char* answer : {"No", "Yes"}) {
+    SCOPED_TRACE(answer);
+    const int listings = main.ListingCount();
+    std::string question, during;
+    guitest::OnModal([&](forms::Form& dialog) {
+      question = guitest::Get<forms::Label>(dialog, "Message").Caption();
+      during = main.Caption();
+      guitest::Click(dialog, answer);
+    });
+    ASSERT_TRUE(guitest::ClickMenu(main, "A&ctions|Re&fresh"));
+    EXPECT_EQ(question, "Would you like to re-read the contents of the Zip file as well?");
+    EXPECT_EQ(during, pelloro::kCaptionBusy);
+    EXPECT_EQ(main.ListingCount(), listings + (std::string(answer) == "Yes" ? 1 : 0));
+    EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
+    EXPECT_TRUE(main.Functions1->Enabled());
+  }
+  EXPECT_TRUE(exceptions.empty());
 }
 
 }  // namespace
