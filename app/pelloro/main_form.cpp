@@ -232,7 +232,7 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"File1", nullptr, "OpenfromFavourites1", "Open from &Favourites..", 0, nullptr},
     {"File1", &TMainfrm::OpenNormal1, "OpenNormal1", "Open &Normal..", 0,
      &TMainfrm::OpenNormal1Click},
-    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, nullptr},
+    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, &TMainfrm::CreateNewZip1Click},
     {"File1", nullptr, "RepairCorruptZipfile1", "&Repair Corrupt Zip file", 0, nullptr},
     {"File1", nullptr, "BatchDecompress1", "&Batch Decompress", 0, nullptr},
     {"File1", nullptr, "Options1", "&Options...", 0, nullptr},
@@ -241,16 +241,17 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"File1", nullptr, "N2", "-", 0, nullptr},
 
     {"MainMenu1", &TMainfrm::Functions1, "Functions1", "A&ctions", 0, nullptr},
-    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, nullptr},
+    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, &TMainfrm::Addfiles1Click},
     {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
     {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
-    {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0, nullptr},
-    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, nullptr},
+    {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0,
+     &TMainfrm::Removewithwildcard1Click},
+    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, &TMainfrm::Extract1Click},
     {"Functions1", nullptr, "ViewExecuteselectedfile1", "&View/Execute selected file", 0, nullptr},
     {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
     {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
-    {"Functions1", nullptr, "Properties1", "&Properties", 0, nullptr},
-    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, nullptr},
+    {"Functions1", nullptr, "Properties1", "&Properties", 0, &TMainfrm::Properties1Click},
+    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, &TMainfrm::Refresh1Click},
 
     {"MainMenu1", &TMainfrm::Sendto1, "Sendto1", "&Send to...", 0, nullptr},
     {"Sendto1", nullptr, "MoveCopyZip1", "&Move/Copy Zip", 0, nullptr},
@@ -271,18 +272,18 @@ const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     {"Help1", nullptr, "Index1", "&Index", 0, nullptr},
     {"Help1", nullptr, "About1", "&About...", 0, nullptr},
 
-    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, nullptr},
+    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, &TMainfrm::Extract1Click},
     {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
     {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
-     nullptr},
-    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, nullptr},
-    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, nullptr},
+     &TMainfrm::Removewithwildcard1Click},
+    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, &TMainfrm::Addfiles1Click},
+    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, &TMainfrm::Properties1Click},
     {"PopupMenu1", nullptr, "ViewExecuteSelected1", "&View/Execute Selected", 0, nullptr},
     {"PopupMenu1", nullptr, "Sendto2", "&Send to...", 0, nullptr},
     {"Sendto2", nullptr, "MoveCopyZipfile1", "&Move/Copy Zip file", 0, nullptr},
     {"Sendto2", nullptr, "RecyclingBin2", "&Recycling Bin (erase this Zip file)", 0, nullptr},
     {"PopupMenu1", nullptr, "Splitthiszip1", "&Split this zip to multiple disks", 0, nullptr},
-    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, nullptr},
+    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, &TMainfrm::Refresh1Click},
     {"PopupMenu1", nullptr, "ViewAs1", "&View As", 0, nullptr},
     {"ViewAs1", nullptr, "NoDetailsReport1", "&No Details Report", 0, nullptr},
     {"ViewAs1", nullptr, "Report1", "&Report", 0, nullptr},
@@ -365,6 +366,10 @@ void TMainfrm::BuildToolbar() {
     left += args.width + 1;
   }
   ExplorerButton10->OnClick = [this](forms::Component&) { ExplorerButton10Click(); };
+  ExplorerButton2->OnClick = [this](forms::Component&) { CreateNewZip1Click(); };
+  ExplorerButton6->OnClick = [this](forms::Component&) { Addfiles1Click(); };
+  ExplorerButton4->OnClick = [this](forms::Component&) { Extract1Click(); };
+  ExplorerButton7->OnClick = [this](forms::Component&) { Properties1Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {

@@ -146,6 +146,13 @@ class TMainfrm : public forms::Form {
   void Exit1Click();
   void ExplorerButton10Click();
   void MRUFileList1MRUItemClick(const std::string& fileName);
+  // The editing commands (edit_commands.cpp).
+  void CreateNewZip1Click();
+  void Addfiles1Click();
+  void Extract1Click();
+  void Properties1Click();
+  void Removewithwildcard1Click();
+  void Refresh1Click();
 
   TMainfrmOptions options_;
   std::string currentArchive_;

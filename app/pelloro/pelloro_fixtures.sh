@@ -51,3 +51,20 @@ for archive, member in (("setup.zip", "SETUP.EXE"), ("install.zip", "INSTALL.EXE
         z.writestr(member, b"MZ" + b"\0" * 64)
 PY
 unzip -tq "$out/list folder/list.zip" >/dev/null </dev/null
+
+# The editing dialogs' archives:
+#   comment1500.zip, comment30000.zip, comment40000.zip  one entry, comments of those byte sizes
+#   made0.zip, made3.zip, made11.zip, made10.zip          one entry made under that host system
+python3 - "$out" <<'PY'
+import os, sys, zipfile
+out = sys.argv[1]
+for size in (1500, 30000, 40000):
+    with zipfile.ZipFile(os.path.join(out, f"comment{size}.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("note.txt", "a note\r\n")
+        z.comment = bytes(ord("A") + i % 26 for i in range(size))
+for system in (0, 3, 11, 10):
+    with zipfile.ZipFile(os.path.join(out, f"made{system}.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+        info = zipfile.ZipInfo("note.txt", (2020, 1, 2, 3, 4, 6))
+        info.create_system = system
+        z.writestr(info, "a note\r\n")
+PY

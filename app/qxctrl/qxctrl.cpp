@@ -170,6 +170,12 @@ std::string TQXCtrl::GetGlobalComment(const std::string& szZipName, short iMaxLe
       .AsText();
 }
 
+unsigned TQXCtrl::GetGlobalCommentSize(const std::string& szZipName, bool bBackGroundProcessing) {
+  return static_cast<unsigned short>(
+      Call(qxctrl::kGetGlobalCommentSize, {Arg::Text(szZipName), Arg::Bool(bBackGroundProcessing)})
+          .AsShort());
+}
+
 short TQXCtrl::GetCount(const std::string& szZipName, bool bBackGroundProcessing) {
   return Call(qxctrl::kGetCount, {Arg::Text(szZipName), Arg::Bool(bBackGroundProcessing)})
       .AsShort();
@@ -269,6 +275,12 @@ short TQXCtrl::DeleteWithSelection(const std::string& szZipName, HWND hListZIPIT
 
 std::string TQXCtrl::GetZIPITEMName(HWND hListZIPITEM, short iIndex, bool bListCtrlMode) {
   return Call(qxctrl::kGetZIPITEMName,
+              {Arg::Long(WindowToI4(hListZIPITEM)), Arg::Short(iIndex), Arg::Bool(bListCtrlMode)})
+      .AsText();
+}
+
+std::string TQXCtrl::GetZIPITEMDir(HWND hListZIPITEM, short iIndex, bool bListCtrlMode) {
+  return Call(qxctrl::kGetZIPITEMDir,
               {Arg::Long(WindowToI4(hListZIPITEM)), Arg::Short(iIndex), Arg::Bool(bListCtrlMode)})
       .AsText();
 }

@@ -96,6 +96,8 @@ class TQXCtrl : public olehost::TOleControl {
   short GetZIPINFOVersionMinor(const std::string& szZipName, bool bBackGroundProcessing);
   std::string GetGlobalComment(const std::string& szZipName, short iMaxLength,
                                bool bBackGroundProcessing);
+  // The comment's length in bytes (the control's I2 read as unsigned).
+  unsigned GetGlobalCommentSize(const std::string& szZipName, bool bBackGroundProcessing);
   short GetCount(const std::string& szZipName, bool bBackGroundProcessing);
   bool IsFileInTheZIPFile(const std::string& szZipName, const std::string& szMask,
                           bool bBackGroundProcessing);
@@ -125,6 +127,7 @@ class TQXCtrl : public olehost::TOleControl {
   short DeleteWithSelection(const std::string& szZipName, HWND hListZIPITEM, HWND hListSelected,
                             bool bListIsListCtrl, bool bBackGroundProcessing);
   std::string GetZIPITEMName(HWND hListZIPITEM, short iIndex, bool bListCtrlMode);
+  std::string GetZIPITEMDir(HWND hListZIPITEM, short iIndex, bool bListCtrlMode);
   HIMAGELIST GetZIPITEMHImageList(bool bBigIcons);
   bool DeleteTempDirectories();
 

@@ -35,6 +35,7 @@ inline constexpr TInvokeStub kDestroyZIPITEMImageList = {32, vt::O,    vt::Metho
 inline constexpr TInvokeStub kGetZIPINFOMadeUnder     = {34, vt::S,    vt::Method,  2, 0, {vt::B, vt::O}};
 inline constexpr TInvokeStub kGetZIPINFOVersionMinor  = {35, vt::S,    vt::Method,  2, 0, {vt::B, vt::O}};
 inline constexpr TInvokeStub kGetGlobalComment        = {36, vt::B,    vt::Method,  3, 0, {vt::B, vt::S, vt::O}};
+inline constexpr TInvokeStub kGetGlobalCommentSize    = {37, vt::S,    vt::Method,  2, 0, {vt::B, vt::O}};
 inline constexpr TInvokeStub kGetCount                = {39, vt::S,    vt::Method,  2, 0, {vt::B, vt::O}};
 inline constexpr TInvokeStub kIsFileInTheZIPFile      = {41, vt::O,    vt::Method,  3, 0, {vt::B, vt::B, vt::O}};
 inline constexpr TInvokeStub kJoin                    = {43, vt::S,    vt::Method,  5, 0, {vt::B, vt::B, vt::B, vt::B, vt::O}};
@@ -48,6 +49,7 @@ inline constexpr TInvokeStub kZipFiles                = {64, vt::S,    vt::Metho
 inline constexpr TInvokeStub kBuildZIPITEMList        = {65, vt::S,    vt::Method,  7, 0, {vt::B, vt::L, vt::O, vt::B, vt::O, vt::S, vt::O}};
 inline constexpr TInvokeStub kDeleteWithSelection     = {66, vt::S,    vt::Method,  5, 0, {vt::B, vt::L, vt::L, vt::O, vt::O}};
 inline constexpr TInvokeStub kGetZIPITEMName          = {67, vt::B,    vt::Method,  3, 0, {vt::L, vt::S, vt::O}};
+inline constexpr TInvokeStub kGetZIPITEMDir           = {68, vt::B,    vt::Method,  3, 0, {vt::L, vt::S, vt::O}};
 inline constexpr TInvokeStub kGetZIPITEMHImageList    = {69, vt::L,    vt::Method,  1, 0, {vt::O}};
 inline constexpr TInvokeStub kDeleteTempDirectories   = {70, vt::O,    vt::Method,  0, 0, {}};
 // clang-format on
@@ -57,7 +59,7 @@ struct NamedStub {
   const wchar_t* name;
   const TInvokeStub* stub;
 };
-inline constexpr int kMethodCount = 26;
+inline constexpr int kMethodCount = 28;
 inline constexpr NamedStub kMethodStubs[kMethodCount] = {
     {L"ZipCancel", &kZipCancel},
     {L"SetGlobalComment", &kSetGlobalComment},
@@ -70,6 +72,7 @@ inline constexpr NamedStub kMethodStubs[kMethodCount] = {
     {L"GetZIPINFOMadeUnder", &kGetZIPINFOMadeUnder},
     {L"GetZIPINFOVersionMinor", &kGetZIPINFOVersionMinor},
     {L"GetGlobalComment", &kGetGlobalComment},
+    {L"GetGlobalCommentSize", &kGetGlobalCommentSize},
     {L"GetCount", &kGetCount},
     {L"IsFileInTheZIPFile", &kIsFileInTheZIPFile},
     {L"Join", &kJoin},
@@ -83,6 +86,7 @@ inline constexpr NamedStub kMethodStubs[kMethodCount] = {
     {L"BuildZIPITEMList", &kBuildZIPITEMList},
     {L"DeleteWithSelection", &kDeleteWithSelection},
     {L"GetZIPITEMName", &kGetZIPITEMName},
+    {L"GetZIPITEMDir", &kGetZIPITEMDir},
     {L"GetZIPITEMHImageList", &kGetZIPITEMHImageList},
     {L"DeleteTempDirectories", &kDeleteTempDirectories},
 };
