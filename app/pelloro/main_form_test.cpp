@@ -311,7 +311,7 @@ TEST_F(MainFormTest, ATruncatedArchiveLeavesTheClosedLook) {
 
 TEST_F(MainFormTest, TheCommandLineArchiveIsListedBeforeTheProgressWindowExists) {
   pelloro::TMainfrmOptions options;
-  options.Argument = "\"" + ListPath() + "\"";
+  options.Argument = std::string("\"").append(ListPath()).append("\"");
   TMainfrm& main = MakeMain(options);
   EXPECT_EQ(main.CurrentArchive(), ListPath());
   EXPECT_EQ(Rows(main), ExpectedRows());

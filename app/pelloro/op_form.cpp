@@ -66,7 +66,7 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
                                        .top = 24 + (i / 2) * 16});
   }
   Status = Add<Label>(this, this, "Status", {.caption = "Status - Wait", .left = 8, .top = 96});
-  Prog_Status = Add<Label>(this, this, "Prog_Status", {.left = 8, .top = 114});
+  Prog_Status = Add<Label>(this, this, "Prog_Status", {.caption = "", .left = 8, .top = 114});
   forms::ProgressBarCreateArgs bar;
   bar.left = 8;
   bar.top = 134;
