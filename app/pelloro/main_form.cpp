@@ -11,6 +11,7 @@
 #include "forms/reg_ini_file.h"
 #include "op_form.h"
 #include "temp_folder.h"
+#include "tool_commands.h"
 
 namespace pelloro {
 
@@ -199,6 +200,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
     }
   }
   ReadPlacement();
+  WireToolCommands(*this);
 }
 
 TMainfrm::~TMainfrm() {
