@@ -6,6 +6,7 @@
 #include "forms/application.h"
 #include "forms/guard.h"
 #include "forms/message_dialogs.h"
+#include "archive_search.h"
 #include "main_form.h"
 #include "splitter.h"
 
@@ -105,6 +106,10 @@ bool OpenArchiveInMain(TMainfrm& main, const std::string& path) {
 
 void WireToolCommands(TMainfrm& main) {
   TMainfrm* window = &main;
+  main.ExplorerButton12->OnClick = [window](forms::Component&) {
+    TForm1 search(nullptr, *window);
+    search.ShowModal();
+  };
   OnClick(main.Plugins1->Find("&Dorrel IT!"),
           [window] { ShowSplitter<TSplitMainfrm>(*window, kNoKobuSplit); });
   OnClick(main.Plugins1->Find("&Dorrel IT! - Wizard"),
