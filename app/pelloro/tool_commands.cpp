@@ -9,6 +9,7 @@
 #include "archive_search.h"
 #include "main_form.h"
 #include "splitter.h"
+#include "wasted_space.h"
 
 namespace pelloro {
 
@@ -109,6 +110,17 @@ void WireToolCommands(TMainfrm& main) {
   main.ExplorerButton12->OnClick = [window](forms::Component&) {
     TForm1 search(nullptr, *window);
     search.ShowModal();
+  };
+  main.ExplorerButton3->OnClick = [window](forms::Component&) {
+    window->SetCaption(kCaptionBusy);
+    struct Idle {
+      TMainfrm& main;
+      ~Idle() {
+        forms::Guard([this] { main.SetCaption(kCaptionIdle); });
+      }
+    } idle{*window};
+    TSnifferfrm wizard(nullptr);
+    wizard.ShowModal();
   };
   OnClick(main.Plugins1->Find("&Dorrel IT!"),
           [window] { ShowSplitter<TSplitMainfrm>(*window, kNoKobuSplit); });
