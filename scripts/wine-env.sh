@@ -61,12 +61,14 @@ ensure_unmanaged_windows() {
 # diskette drive (a test mounts a diskette-sized tmpfs on it to swap disks), each
 # mapped to a folder beside the prefix; and S:, a plain hard-disk folder on which a test mounts a
 # small tmpfs for the time of the test (where the machine allows mounting), to see the writer run
-# out of space. Wine reads the drive types when its server starts, so this runs before the test
-# run's persistent server.
+# out of space; T:, a plain hard-disk folder that the tool windows' tests fill and search whole.
+# Wine reads the drive types when its server starts, so this runs before the test run's
+# persistent server.
 ensure_test_drives() {
-  grep -q '"a:"="floppy"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+  grep -q '"a:"="floppy"' "$WINEPREFIX/system.reg" 2>/dev/null &&
+    grep -q '"t:"="hd"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
   local letter kind
-  for pair in m:cdrom r:ramdisk n:network s:hd a:floppy; do
+  for pair in m:cdrom r:ramdisk n:network s:hd a:floppy t:hd; do
     letter=${pair%%:*} kind=${pair#*:}
     mkdir -p "$WINEPREFIX/../test-drives/$letter"
     ln -sfn "$WINEPREFIX/../test-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"

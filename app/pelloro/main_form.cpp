@@ -12,6 +12,7 @@
 #include "forms/reg_ini_file.h"
 #include "op_form.h"
 #include "temp_folder.h"
+#include "tool_commands.h"
 
 namespace pelloro {
 
@@ -192,6 +193,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
     }
   }
   ReadPlacement();
+  WireToolCommands(*this);
 }
 
 TMainfrm::~TMainfrm() {
