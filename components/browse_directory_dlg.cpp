@@ -10,7 +10,9 @@ TBrowseDirectoryDlg::TBrowseDirectoryDlg(forms::Component* owner) : Component(ow
     return SHGetSpecialFolderLocation(window, csidl, list);
   };
   Shell.BrowseForFolder = [](BROWSEINFOA* info) { return SHBrowseForFolderA(info); };
-  Shell.GetPathFromIDList = [](LPCITEMIDLIST list, char* path) { return SHGetPathFromIDListA(list, path); };
+  Shell.GetPathFromIDList = [](LPCITEMIDLIST list, char* path) {
+    return SHGetPathFromIDListA(list, path);
+  };
 }
 
 bool TBrowseDirectoryDlg::Execute() {
@@ -29,7 +31,8 @@ bool TBrowseDirectoryDlg::Execute() {
   // shell's special folders.
   LPITEMIDLIST root = nullptr;
   if (Root != TRootID::idDesktopExpanded) {
-    if (FAILED(Shell.GetSpecialFolderLocation(owner, static_cast<int>(Root), &root))) root = nullptr;
+    if (FAILED(Shell.GetSpecialFolderLocation(owner, static_cast<int>(Root), &root)))
+      root = nullptr;
   }
   BROWSEINFOA info = {};
   info.hwndOwner = owner;

@@ -11,13 +11,32 @@
 #include "forms/component.h"
 
 enum class TRootID {
-  idDesktop = 0, idDesktopExpanded = 1, idPrograms = 2, idControlPanel = 3, idPrinters = 4, idPersonal = 5,
-  idFavorites = 6, idStartup = 7, idRecent = 8, idSendTo = 9, idRecycleBin = 10, idStartMenu = 11,
-  idDesktopDirectory = 16, idDrives = 17, idNetwork = 18, idNetHood = 19, idFonts = 20, idTemplates = 21,
+  idDesktop = 0,
+  idDesktopExpanded = 1,
+  idPrograms = 2,
+  idControlPanel = 3,
+  idPrinters = 4,
+  idPersonal = 5,
+  idFavorites = 6,
+  idStartup = 7,
+  idRecent = 8,
+  idSendTo = 9,
+  idRecycleBin = 10,
+  idStartMenu = 11,
+  idDesktopDirectory = 16,
+  idDrives = 17,
+  idNetwork = 18,
+  idNetHood = 19,
+  idFonts = 20,
+  idTemplates = 21,
 };
 
 enum TBrowseFlag : unsigned {
-  bfDirectoriesOnly = 0x1, bfDomainOnly = 0x2, bfAncestors = 0x8, bfComputers = 0x1000, bfPrinters = 0x2000,
+  bfDirectoriesOnly = 0x1,
+  bfDomainOnly = 0x2,
+  bfAncestors = 0x8,
+  bfComputers = 0x1000,
+  bfPrinters = 0x2000,
 };
 using TBrowseFlags = unsigned;
 

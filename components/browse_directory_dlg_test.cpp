@@ -108,7 +108,10 @@ TEST_F(BrowseTest, SeamShowsRootsFlagsAndAFailingPathConversion) {
   struct Case {
     TRootID root;
     int csidl;
-  } cases[] = {{TRootID::idDesktop, 0}, {TRootID::idDrives, 17}, {TRootID::idPersonal, 5}, {TRootID::idTemplates, 21}};
+  } cases[] = {{TRootID::idDesktop, 0},
+               {TRootID::idDrives, 17},
+               {TRootID::idPersonal, 5},
+               {TRootID::idTemplates, 21}};
   for (const auto& c : cases) {
     roots.clear();
     dialog.Root = c.root;

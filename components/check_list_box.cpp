@@ -14,7 +14,9 @@ namespace {
 bool ParseNumber(const std::string& text, long& value) {
   if (text.empty()) return false;
   size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
-  if (i >= text.size() || text.find_first_not_of("0123456789", i) != std::string::npos || text.size() > 11) return false;
+  if (i >= text.size() || text.find_first_not_of("0123456789", i) != std::string::npos ||
+      text.size() > 11)
+    return false;
   value = std::stol(text);
   return true;
 }
@@ -24,7 +26,8 @@ std::vector<std::string> SplitBars(const std::string& text) {
   size_t start = 0;
   for (;;) {
     const size_t bar = text.find('|', start);
-    fields.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+    fields.push_back(
+        text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
     if (bar == std::string::npos) break;
     start = bar + 1;
   }
@@ -45,7 +48,9 @@ TCheckListStrings::Fields TCheckListStrings::Unpack(const std::string& stored) {
   const auto fields = SplitBars(stored);
   long number = 0;
   if (ParseNumber(fields[0], number)) {
-    f.state = number == 1 ? TCheckState::csChecked : number == 2 ? TCheckState::csGrayed : TCheckState::csUnchecked;
+    f.state = number == 1   ? TCheckState::csChecked
+              : number == 2 ? TCheckState::csGrayed
+                            : TCheckState::csUnchecked;
   }
   if (fields.size() > 1 && !fields[1].empty()) f.text = fields[1];
   if (fields.size() > 2 && ParseNumber(fields[2], number)) f.enabled = number != 0;
@@ -164,8 +169,9 @@ TCheckState TCheckListBox::NextState(TCheckState state, TCheckOrder order) {
 }
 
 TCheckListBox::TCheckListBox(Component* owner, WinControl* parent, const CreateArgs& args)
-    : RowList(owner, parent, RowListCreateArgs{args.left, args.top, args.width, args.height,
-                                               ComputeItemHeight(8, ScreenPixelsPerInch()), true}) {
+    : RowList(owner, parent,
+              RowListCreateArgs{args.left, args.top, args.width, args.height,
+                                ComputeItemHeight(8, ScreenPixelsPerInch()), true}) {
   color_ = clWindow;
   items_.OnListChanged = [this] { UpdateRowCount(); };
   items_.OnItemChanged = [this](int index) {
@@ -204,7 +210,8 @@ bool TCheckListBox::ItemEnabled(int index) const {
 void TCheckListBox::SetItems(const StringList& items) {
   items_.BeginUpdate();
   items_.StringList::Clear();
-  for (int i = 0; i < items.Count(); ++i) items_.StringList::Insert(items_.Count(), TCheckListStrings::PackText(items.Get(i)));
+  for (int i = 0; i < items.Count(); ++i)
+    items_.StringList::Insert(items_.Count(), TCheckListStrings::PackText(items.Get(i)));
   items_.EndUpdate();
   UpdateRowCount();
 }
@@ -239,10 +246,13 @@ void TCheckListBox::SetIntegralHeight(bool value) {
 }
 
 bool TCheckListBox::NewLook() const {
-  return checkStyle_ == TCheckStyle::csNew || (checkStyle_ == TCheckStyle::csAutoDetect && SystemHasNewLook());
+  return checkStyle_ == TCheckStyle::csNew ||
+         (checkStyle_ == TCheckStyle::csAutoDetect && SystemHasNewLook());
 }
 
-void TCheckListBox::UpdateItemHeight() { SetRowHeight(ComputeItemHeight(font_.Size(), ScreenPixelsPerInch())); }
+void TCheckListBox::UpdateItemHeight() {
+  SetRowHeight(ComputeItemHeight(font_.Size(), ScreenPixelsPerInch()));
+}
 
 void TCheckListBox::FitHeight() {
   if (fitting_) return;
@@ -321,7 +331,8 @@ void TCheckListBox::DrawCell(Canvas& canvas, int row, const RECT& rect) {
     }
     const RECT inside = {x0 + 2, y0 + 2, x1 - 2, y1 - 2};
     canvas.Brush.clear = false;
-    canvas.Brush.color = (state == TCheckState::csGrayed && (newLook || checkCtl3D_)) ? clBtnFace : clWindow;
+    canvas.Brush.color =
+        (state == TCheckState::csGrayed && (newLook || checkCtl3D_)) ? clBtnFace : clWindow;
     canvas.FillRect(inside);
     if (state != TCheckState::csUnchecked) {
       const int l = x0 + 3, t = y0 + 3, rt = x1 - 3, b = y1 - 3;
@@ -384,13 +395,15 @@ void TCheckListBox::MouseDown(MouseButton button, ShiftState shift, int x, int y
   if (row < 0) return;
   if (row < items_.Count() && !items_.Enabled(row) && !SelectDisabled) return;
   SetCurrentItem(items_.Count() == 0 ? -1 : row);
-  if (x <= ItemHeight() && (CheckMode == TCheckMode::cmBoth || CheckMode == TCheckMode::cmCheckboxClick))
+  if (x <= ItemHeight() &&
+      (CheckMode == TCheckMode::cmBoth || CheckMode == TCheckMode::cmCheckboxClick))
     Toggle(current_);
 }
 
 void TCheckListBox::DblClick() {
   RowList::DblClick();
-  if (Row() == current_ && (CheckMode == TCheckMode::cmBoth || CheckMode == TCheckMode::cmDoubleClick))
+  if (Row() == current_ &&
+      (CheckMode == TCheckMode::cmBoth || CheckMode == TCheckMode::cmDoubleClick))
     Toggle(current_);
 }
 
@@ -423,7 +436,8 @@ void TCheckListBox::KeyDown(WORD& key, ShiftState shift) {
       if (current_ > 0) target = SelectDisabled ? current_ - 1 : scan(current_ - 1, 0);
       break;
     case VK_DOWN:
-      if (current_ < count - 1) target = SelectDisabled ? current_ + 1 : scan(current_ + 1, count - 1);
+      if (current_ < count - 1)
+        target = SelectDisabled ? current_ + 1 : scan(current_ + 1, count - 1);
       break;
     default:
       return;

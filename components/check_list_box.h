@@ -66,7 +66,8 @@ struct TCheckListBoxCreateArgs {
 class TCheckListBox : public forms::RowList {
  public:
   using CreateArgs = TCheckListBoxCreateArgs;
-  TCheckListBox(forms::Component* owner, forms::WinControl* parent, const CreateArgs& args = CreateArgs());
+  TCheckListBox(forms::Component* owner, forms::WinControl* parent,
+                const CreateArgs& args = CreateArgs());
 
   TCheckListStrings& Items() { return items_; }
   void SetItems(const forms::StringList& items);

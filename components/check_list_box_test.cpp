@@ -75,10 +75,14 @@ TEST(CheckListBoxRules, NextStateTable) {
   struct Case {
     O order;
     S from, to;
-  } cases[] = {{O::coCheckUncheck, S::csUnchecked, S::csChecked},      {O::coCheckUncheck, S::csChecked, S::csUnchecked},
-               {O::coCheckUncheck, S::csGrayed, S::csUnchecked},       {O::coCheckUncheckGray, S::csUnchecked, S::csGrayed},
-               {O::coCheckUncheckGray, S::csChecked, S::csUnchecked},  {O::coCheckUncheckGray, S::csGrayed, S::csChecked},
-               {O::coCheckGrayUncheck, S::csUnchecked, S::csChecked},  {O::coCheckGrayUncheck, S::csChecked, S::csGrayed},
+  } cases[] = {{O::coCheckUncheck, S::csUnchecked, S::csChecked},
+               {O::coCheckUncheck, S::csChecked, S::csUnchecked},
+               {O::coCheckUncheck, S::csGrayed, S::csUnchecked},
+               {O::coCheckUncheckGray, S::csUnchecked, S::csGrayed},
+               {O::coCheckUncheckGray, S::csChecked, S::csUnchecked},
+               {O::coCheckUncheckGray, S::csGrayed, S::csChecked},
+               {O::coCheckGrayUncheck, S::csUnchecked, S::csChecked},
+               {O::coCheckGrayUncheck, S::csChecked, S::csGrayed},
                {O::coCheckGrayUncheck, S::csGrayed, S::csUnchecked}};
   for (const auto& c : cases) EXPECT_EQ(TCheckListBox::NextState(c.from, c.order), c.to);
 }
@@ -96,7 +100,10 @@ class CheckListBoxTest : public ComponentTest {
     ComponentTest::SetUp();
     form = std::make_unique<Form>(nullptr, FormCreateArgs{"Batch extraction", 100, 100, 300, 260});
     box = new TCheckListBox(form.get(), form.get(), TCheckListBoxCreateArgs{10, 10, 200, 150});
-    box->OnStateChange = [this](Component&, int index, TCheckState& state) { changes.push_back(index); (void)state; };
+    box->OnStateChange = [this](Component&, int index, TCheckState& state) {
+      changes.push_back(index);
+      (void)state;
+    };
     box->OnStateChanged = [this](Component&, int index, TCheckState) { changed.push_back(index); };
     form->Show();
   }
@@ -111,7 +118,9 @@ class CheckListBoxTest : public ComponentTest {
     box->Items().Add("0|d.zip|0|0");  // disabled
     box->Items().Add("0|e.zip|1|0");
   }
-  LPARAM RowPoint(int row, int x) { return MAKELPARAM(x, row * box->ItemHeight() + box->ItemHeight() / 2); }
+  LPARAM RowPoint(int row, int x) {
+    return MAKELPARAM(x, row * box->ItemHeight() + box->ItemHeight() / 2);
+  }
   std::unique_ptr<Form> form;
   TCheckListBox* box = nullptr;
   std::vector<int> changes, changed;
@@ -148,7 +157,7 @@ TEST_F(CheckListBoxTest, KeysSkipDisabledItems) {
     WORD key;
     int current;
   } steps[] = {{VK_DOWN, 0},  // no current item: Down behaves like Home
-               {VK_DOWN, 2}, {VK_DOWN, 4}, {VK_DOWN, 4}, {VK_UP, 2},  {VK_UP, 0},
+               {VK_DOWN, 2}, {VK_DOWN, 4}, {VK_DOWN, 4}, {VK_UP, 2}, {VK_UP, 0},
                {VK_UP, 0},   {VK_END, 4},  {VK_HOME, 0}, {VK_END, 4}};
   for (const auto& s : steps) {
     guitest::Key(*box, s.key);
@@ -195,7 +204,8 @@ TEST_F(CheckListBoxTest, TogglesPerCheckMode) {
     SendMessageA(box->Handle(), WM_LBUTTONUP, 0, RowPoint(2, 60));
     SendMessageA(box->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(2, 60));
     SendMessageA(box->Handle(), WM_LBUTTONUP, 0, RowPoint(2, 60));
-    EXPECT_EQ(box->State(2), c.textDoubleClickToggles ? TCheckState::csChecked : TCheckState::csUnchecked)
+    EXPECT_EQ(box->State(2),
+              c.textDoubleClickToggles ? TCheckState::csChecked : TCheckState::csUnchecked)
         << static_cast<int>(c.mode);
   }
   // A disabled row with SelectDisabled False is not even selected.

@@ -41,11 +41,14 @@ class MemoryCanvas {
 };
 
 // A square image: background colour with a filled square of another colour inside.
-inline void MakeSquareImage(forms::Bitmap& image, int size, COLORREF background, COLORREF square, int from, int to) {
+inline void MakeSquareImage(forms::Bitmap& image, int size, COLORREF background, COLORREF square,
+                            int from, int to) {
   image.SetSize(size, size);
   forms::Canvas& c = image.GetCanvas();
   for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) SetPixel(c.Handle(), x, y, (x >= from && x < to && y >= from && y < to) ? square : background);
+    for (int x = 0; x < size; ++x)
+      SetPixel(c.Handle(), x, y,
+               (x >= from && x < to && y >= from && y < to) ? square : background);
   }
   image.Changed();
 }

@@ -59,7 +59,9 @@ class ComponentsDemo : public Form {
     List->OnGetDispInfo = [this](Component&, NMHDR* header) {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
       if (!(info->item.mask & LVIF_TEXT)) return;
-      text_ = info->item.iSubItem == 0 ? "Gr\xFC\xDF" "e " + std::to_string(info->item.iItem) + ".txt"
+      text_ = info->item.iSubItem == 0 ? "Gr\xFC\xDF"
+                                         "e " +
+                                             std::to_string(info->item.iItem) + ".txt"
                                        : std::to_string(1024 * (info->item.iItem + 1)) + " bytes";
       lstrcpynA(info->item.pszText, text_.c_str(), info->item.cchTextMax);
     };
@@ -118,7 +120,9 @@ TEST_F(ComponentsDemoTest, SavesTheReviewPicture) {
   EXPECT_TRUE(demo.Buttons[3]->Down());
   EXPECT_FALSE(demo.Buttons[5]->Enabled());
   EXPECT_EQ(demo.Buttons[6]->Hint(), "Search Now");
-  EXPECT_EQ(demo.List->ItemText(2), "Gr\xFC\xDF" "e 2.txt");
+  EXPECT_EQ(demo.List->ItemText(2),
+            "Gr\xFC\xDF"
+            "e 2.txt");
   EXPECT_EQ(demo.Checks->State(2), TCheckState::csGrayed);
   EXPECT_EQ(demo.Recent->Items().Count(), 1);
   const std::string path = guitest::SaveScreenshot(demo.Handle(), "components_demo.bmp");

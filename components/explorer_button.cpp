@@ -41,9 +41,12 @@ int Half(int x) { return x / 2; }
 
 UINT AlignmentFlag(Alignment a) {
   switch (a) {
-    case Alignment::taLeftJustify: return DT_LEFT;
-    case Alignment::taRightJustify: return DT_RIGHT;
-    default: return DT_CENTER;
+    case Alignment::taLeftJustify:
+      return DT_LEFT;
+    case Alignment::taRightJustify:
+      return DT_RIGHT;
+    default:
+      return DT_CENTER;
   }
 }
 
@@ -134,10 +137,17 @@ void TExplorerButton::MakeShadedImage() {
       const int sum = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
       COLORREF grey = RGB(0, 0, 0);
       switch (ClassifyShade(sum, shadingType_)) {
-        case Shade::White: grey = RGB(255, 255, 255); break;
-        case Shade::Highlight: grey = highlight; break;
-        case Shade::Shadow: grey = shadow; break;
-        default: break;
+        case Shade::White:
+          grey = RGB(255, 255, 255);
+          break;
+        case Shade::Highlight:
+          grey = highlight;
+          break;
+        case Shade::Shadow:
+          grey = shadow;
+          break;
+        default:
+          break;
       }
       ::SetPixel(target.Handle(), x, y, grey);
     }
@@ -162,7 +172,8 @@ void DrawTransparentBitmap(HDC dc, int x, int y, forms::Bitmap& image, COLORREF 
   BitBlt(backDC, 0, 0, w, h, dc, x, y, SRCCOPY);
   SetTextColor(backDC, RGB(0, 0, 0));
   SetBkColor(backDC, RGB(255, 255, 255));
-  BitBlt(backDC, 0, 0, w, h, maskDC, 0, 0, SRCAND);  // the background where the image is transparent
+  BitBlt(backDC, 0, 0, w, h, maskDC, 0, 0,
+         SRCAND);  // the background where the image is transparent
   HDC imageDC = CreateCompatibleDC(dc);
   HBITMAP picture = CreateCompatibleBitmap(dc, w, h);
   HGDIOBJ oldPicture = SelectObject(imageDC, picture);
@@ -238,7 +249,8 @@ TExplorerButtonLayoutResult TExplorerButton::ComputeLayout(HDC dc) {
     RECT r = {0, 0, W - 4, 0};
     const std::string text = wordWrap_ ? caption_ + " " : caption_;
     HGDIOBJ old = SelectObject(dc, font_.Handle());
-    DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | AlignmentFlag(alignment_) | (wordWrap_ ? DT_WORDBREAK : 0));
+    DrawTextA(dc, text.c_str(), -1, &r,
+              DT_CALCRECT | AlignmentFlag(alignment_) | (wordWrap_ ? DT_WORDBREAK : 0));
     SelectObject(dc, old);
     tw = std::min(static_cast<int>(r.right), W - 4);
     th = r.bottom;
@@ -253,8 +265,11 @@ TExplorerButtonLayoutResult TExplorerButton::ComputeLayout(HDC dc) {
       tw += 10;
     }
     ty = Half(H - th);
-    tx = alignment_ == Alignment::taLeftJustify ? 3 : alignment_ == Alignment::taRightJustify ? W - tw - 3 : Half(W - tw);
-  } else if (layout_ == TExplorerButtonLayout::blBitmapTop || layout_ == TExplorerButtonLayout::blBitmapBottom) {
+    tx = alignment_ == Alignment::taLeftJustify    ? 3
+         : alignment_ == Alignment::taRightJustify ? W - tw - 3
+                                                   : Half(W - tw);
+  } else if (layout_ == TExplorerButtonLayout::blBitmapTop ||
+             layout_ == TExplorerButtonLayout::blBitmapBottom) {
     if (layout_ == TExplorerButtonLayout::blBitmapTop) {
       iy = Half(H - th - gh - gap);
       ty = iy + gh + gap;
@@ -346,7 +361,8 @@ void TExplorerButton::DrawCaption(Canvas& canvas, RECT rect) {
     canvas.RequireFont();
     canvas.RequireBrush();
     std::string text = caption_;
-    DrawTextExA(canvas.Handle(), text.data(), static_cast<int>(text.size()), &rect, flags | DT_END_ELLIPSIS, nullptr);
+    DrawTextExA(canvas.Handle(), text.data(), static_cast<int>(text.size()), &rect,
+                flags | DT_END_ELLIPSIS, nullptr);
   } else {
     canvas.DrawText(caption_, rect, flags);
   }
@@ -375,7 +391,8 @@ void TExplorerButton::Paint() {
     if (bevelStyle_ == TBevelStyle::bsRaised) OffsetRect(&text, 1, 1);
     DrawCaption(canvas, text);
     if (hasImage) {
-      DrawTransparentBitmap(canvas.Handle(), L.ix + 1, L.iy + 1, bitmap_, bitmap_.TransparentColor());
+      DrawTransparentBitmap(canvas.Handle(), L.ix + 1, L.iy + 1, bitmap_,
+                            bitmap_.TransparentColor());
       if (mark) DrawMark(canvas, bitmap_.Width() + L.ix + 4, Half(L.gh) + L.iy + 1);
     } else if (mark) {
       DrawMark(canvas, tr + 4, hh + L.ty + 1);
@@ -390,7 +407,8 @@ void TExplorerButton::Paint() {
     DrawCaption(canvas, text);
     if (hasImage) {
       forms::Bitmap* image = &bitmap_;
-      if (!hot_ && (options_ & boMonoDisplay)) image = noFocusBitmap_.Empty() ? &shaded_ : &noFocusBitmap_;
+      if (!hot_ && (options_ & boMonoDisplay))
+        image = noFocusBitmap_.Empty() ? &shaded_ : &noFocusBitmap_;
       if (image->Empty()) image = &bitmap_;
       DrawTransparentBitmap(canvas.Handle(), L.ix, L.iy, *image, image->TransparentColor());
       if (mark) DrawMark(canvas, bitmap_.Width() + L.ix + 3, Half(L.gh) + L.iy);
@@ -403,7 +421,8 @@ void TExplorerButton::Paint() {
       if (disabledBitmap_.Empty()) {
         DrawEmbossed(canvas.Handle(), L.ix, L.iy, bitmap_);
       } else {
-        DrawTransparentBitmap(canvas.Handle(), L.ix, L.iy, disabledBitmap_, disabledBitmap_.TransparentColor());
+        DrawTransparentBitmap(canvas.Handle(), L.ix, L.iy, disabledBitmap_,
+                              disabledBitmap_.TransparentColor());
       }
     }
     RECT moved = text;
@@ -452,7 +471,9 @@ void TExplorerButton::SetWordWrap(bool value) {
 
 void TExplorerButton::SetBitmap(const forms::Bitmap& image) { bitmap_.Assign(image); }
 void TExplorerButton::SetNoFocusBitmap(const forms::Bitmap& image) { noFocusBitmap_.Assign(image); }
-void TExplorerButton::SetDisabledBitmap(const forms::Bitmap& image) { disabledBitmap_.Assign(image); }
+void TExplorerButton::SetDisabledBitmap(const forms::Bitmap& image) {
+  disabledBitmap_.Assign(image);
+}
 
 void TExplorerButton::SetCaption(const std::string& caption) {
   caption_ = caption;
@@ -497,7 +518,8 @@ void TExplorerButton::RaiseGroup() {
   if (Parent() == nullptr) return;
   for (Control* c : Parent()->Controls()) {
     auto* other = dynamic_cast<TExplorerButton*>(c);
-    if (other == nullptr || other == this || other->groupIndex_ != groupIndex_ || !other->down_) continue;
+    if (other == nullptr || other == this || other->groupIndex_ != groupIndex_ || !other->down_)
+      continue;
     other->down_ = false;
     other->Repaint();
   }
@@ -515,7 +537,8 @@ void TExplorerButton::SetAllowAllUp(bool value) {
   if (groupIndex_ == 0 || Parent() == nullptr) return;
   for (Control* c : Parent()->Controls()) {
     auto* other = dynamic_cast<TExplorerButton*>(c);
-    if (other != nullptr && other != this && other->groupIndex_ == groupIndex_) other->allowAllUp_ = value;
+    if (other != nullptr && other != this && other->groupIndex_ == groupIndex_)
+      other->allowAllUp_ = value;
   }
 }
 
@@ -597,8 +620,8 @@ void TExplorerButton::LeftUp() {
 }
 
 void TExplorerButton::RightUp() {
-  const bool hasMenu = GetPopupMenu() != nullptr ||
-                       (!olderBuild_ && ParentForm() != nullptr && ParentForm()->GetPopupMenu() != nullptr);
+  const bool hasMenu = GetPopupMenu() != nullptr || (!olderBuild_ && ParentForm() != nullptr &&
+                                                     ParentForm()->GetPopupMenu() != nullptr);
   if (!hasMenu) return;
   DropPendingMouse();
   hot_ = CursorInside();
@@ -626,7 +649,8 @@ void TExplorerButton::WndProc(Message& message) {
         if (!MouseCapture()) {
           SetMouseCapture(true);
           Form* form = ParentForm();
-          if (enabled_ && Visible() && form != nullptr && GetActiveWindow() == form->Handle() && !hot_) {
+          if (enabled_ && Visible() && form != nullptr && GetActiveWindow() == form->Handle() &&
+              !hot_) {
             hot_ = true;
             Repaint();
           }

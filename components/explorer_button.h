@@ -18,7 +18,12 @@ using forms::Alignment;
 
 enum class TBevelStyle { bsLowered, bsRaised };
 enum class TExplorerButtonLayout { blBitmapTop, blBitmapBottom, blBitmapLeft, blBitmapRight };
-enum TExplorerButtonOption : unsigned { boMonoDisplay = 1, boIconOnly = 2, boPopupMark = 4, boShowBevel = 8 };
+enum TExplorerButtonOption : unsigned {
+  boMonoDisplay = 1,
+  boIconOnly = 2,
+  boPopupMark = 4,
+  boShowBevel = 8
+};
 using TExplorerButtonOptions = unsigned;
 enum class TExplorerButtonShadingType { stLight, stMedium, stDark };
 
@@ -38,7 +43,8 @@ struct TExplorerButtonLayoutResult {
 class TExplorerButton : public forms::GraphicControl {
  public:
   using CreateArgs = TExplorerButtonCreateArgs;
-  TExplorerButton(forms::Component* owner, forms::WinControl* parent, const CreateArgs& args = CreateArgs());
+  TExplorerButton(forms::Component* owner, forms::WinControl* parent,
+                  const CreateArgs& args = CreateArgs());
   ~TExplorerButton() override;
 
   Alignment GetAlignment() const { return alignment_; }

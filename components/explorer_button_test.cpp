@@ -65,7 +65,7 @@ TEST_F(ExplorerButtonTest, ShadedImageIsMadeWhenTheImageChangesNotInPaint) {
   button->SetBitmap(image);
   ASSERT_FALSE(button->ShadedBitmap().Empty());
   Canvas& shaded = button->ShadedBitmap().GetCanvas();
-  EXPECT_EQ(shaded.Pixel(0, 0) & 0xFFFFFF, kMagenta);  // the transparent colour stays
+  EXPECT_EQ(shaded.Pixel(0, 0) & 0xFFFFFF, kMagenta);             // the transparent colour stays
   EXPECT_EQ(shaded.Pixel(6, 6) & 0xFFFFFF, Sys(clBtnHighlight));  // 255 > 231
   button->SetShadingType(TExplorerButtonShadingType::stDark);     // 255 > 175: shadow
   EXPECT_EQ(button->ShadedBitmap().GetCanvas().Pixel(6, 6) & 0xFFFFFF, Sys(clBtnShadow));
@@ -91,13 +91,15 @@ TEST_F(ExplorerButtonTest, LayoutTable) {
       {TExplorerButtonLayout::blBitmapTop, Alignment::taCenter, true, true, 30, 33, 17, 17},
       {TExplorerButtonLayout::blBitmapBottom, Alignment::taCenter, true, false, 30, 17, 22, 17},
       {TExplorerButtonLayout::blBitmapBottom, Alignment::taLeftJustify, true, false, 3, 17, 3, 17},
-      {TExplorerButtonLayout::blBitmapBottom, Alignment::taRightJustify, true, true, 57, 17, 31, 17},
+      {TExplorerButtonLayout::blBitmapBottom, Alignment::taRightJustify, true, true, 57, 17, 31,
+       17},
       {TExplorerButtonLayout::blBitmapLeft, Alignment::taLeftJustify, true, false, 19, 25, 3, 17},
       {TExplorerButtonLayout::blBitmapLeft, Alignment::taRightJustify, true, false, 57, 25, 41, 17},
       {TExplorerButtonLayout::blBitmapLeft, Alignment::taCenter, true, false, 38, 25, 22, 17},
       {TExplorerButtonLayout::blBitmapLeft, Alignment::taCenter, true, true, 43, 25, 17, 17},
       {TExplorerButtonLayout::blBitmapRight, Alignment::taLeftJustify, true, false, 3, 25, 3, 17},
-      {TExplorerButtonLayout::blBitmapRight, Alignment::taRightJustify, true, false, 41, 25, 41, 17},
+      {TExplorerButtonLayout::blBitmapRight, Alignment::taRightJustify, true, false, 41, 25, 41,
+       17},
       {TExplorerButtonLayout::blBitmapRight, Alignment::taCenter, true, false, 22, 25, 22, 17},
       {TExplorerButtonLayout::blBitmapTop, Alignment::taCenter, false, false, 30, 25, 0, 0},
       {TExplorerButtonLayout::blBitmapTop, Alignment::taCenter, false, true, 25, 25, 0, 0},
@@ -118,8 +120,8 @@ TEST_F(ExplorerButtonTest, LayoutTable) {
     if (c.mark) button->SetDropDownMenu(&menu);
     const auto L = button->ComputeLayout(canvas.dc());
     const std::string what = std::to_string(static_cast<int>(c.layout)) + "/" +
-                             std::to_string(static_cast<int>(c.alignment)) + (c.image ? " image" : "") +
-                             (c.mark ? " mark" : "");
+                             std::to_string(static_cast<int>(c.alignment)) +
+                             (c.image ? " image" : "") + (c.mark ? " mark" : "");
     EXPECT_EQ(L.tx, c.tx) << what;
     EXPECT_EQ(L.ty, c.ty) << what;
     EXPECT_EQ(L.ix, c.ix) << what;
@@ -137,7 +139,8 @@ TEST_F(ExplorerButtonTest, AmpersandsAndIconOnlyHints) {
   struct Case {
     const char* caption;
     const char* plain;
-  } cases[] = {{"&Search Now", "Search Now"}, {"R&&D", "R&D"}, {"Last&", "Last&"}, {"&&&x", "&x"}, {"", ""}};
+  } cases[] = {
+      {"&Search Now", "Search Now"}, {"R&&D", "R&D"}, {"Last&", "Last&"}, {"&&&x", "&x"}, {"", ""}};
   for (const auto& c : cases) EXPECT_EQ(StripAccelerators(c.caption), c.plain) << c.caption;
   auto button = MakeButton(60, 50, "&Search Now");
   button->SetOptions(button->Options() | boIconOnly);
@@ -175,9 +178,12 @@ TEST_F(ExplorerButtonTest, BevelPixelsPerStateAndStyle) {
     const char* state;
     TBevelStyle style;
     COLORREF first, second;
-  } cases[] = {{"hot", TBevelStyle::bsRaised, hi, sh},     {"hot", TBevelStyle::bsLowered, sh, hi},
-               {"pushed", TBevelStyle::bsRaised, sh, hi},  {"pushed", TBevelStyle::bsLowered, hi, sh},
-               {"down", TBevelStyle::bsRaised, sh, hi},    {"down", TBevelStyle::bsLowered, hi, sh},
+  } cases[] = {{"hot", TBevelStyle::bsRaised, hi, sh},
+               {"hot", TBevelStyle::bsLowered, sh, hi},
+               {"pushed", TBevelStyle::bsRaised, sh, hi},
+               {"pushed", TBevelStyle::bsLowered, hi, sh},
+               {"down", TBevelStyle::bsRaised, sh, hi},
+               {"down", TBevelStyle::bsLowered, hi, sh},
                {"rest", TBevelStyle::bsRaised, kBackground, kBackground}};
   for (const auto& c : cases) {
     auto button = MakeButton(W, H);
@@ -230,7 +236,8 @@ TEST_F(ExplorerButtonTest, DropDownMarkRows) {
       for (int px = x - 1; px <= x + 7; ++px) {
         const bool inMark = px >= first && px <= last;
         EXPECT_EQ(canvas.Pixel(px, y - 1 + row) == RGB(0, 0, 0), inMark)
-            << (pushed ? "pushed" : "rest") << " row " << row << " width " << widths[row] << " x " << px;
+            << (pushed ? "pushed" : "rest") << " row " << row << " width " << widths[row] << " x "
+            << px;
       }
     }
   }
@@ -287,7 +294,8 @@ TEST_F(ExplorerButtonTest, DisabledButtonShowsTheEmbossedImage) {
   const auto L = button->ComputeLayout(canvas.dc());
   button->PaintTo(canvas.dc());
   EXPECT_EQ(canvas.Pixel(L.ix + 4, L.iy + 4), Sys(clBtnShadow));
-  EXPECT_EQ(canvas.Pixel(L.ix + 12, L.iy + 12), Sys(clBtnHighlight));  // the highlight pass, one further
+  EXPECT_EQ(canvas.Pixel(L.ix + 12, L.iy + 12),
+            Sys(clBtnHighlight));  // the highlight pass, one further
   EXPECT_EQ(canvas.Pixel(L.ix + 1, L.iy + 1), kBackground);
   // With a DisabledBitmap that one is drawn instead.
   Bitmap disabled;

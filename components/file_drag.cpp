@@ -28,7 +28,8 @@ TFileDrag::~TFileDrag() {
 
 void TFileDrag::SetEnableDrop(bool value) {
   enableDrop_ = value && window_ != nullptr;
-  if (window_ != nullptr && window_->Handle() != nullptr) DragAcceptFiles(window_->Handle(), enableDrop_);
+  if (window_ != nullptr && window_->Handle() != nullptr)
+    DragAcceptFiles(window_->Handle(), enableDrop_);
 }
 
 void TFileDrag::HandleDrop(HDROP drop) {
@@ -40,7 +41,8 @@ void TFileDrag::HandleDrop(HDROP drop) {
   for (int index = 0; index < fileCount_; ++index) {
     const UINT needed = DragQueryFileA(drop, static_cast<UINT>(index), nullptr, 0) + 1;
     if (needed > buffer.size()) buffer.resize(needed);
-    const UINT length = DragQueryFileA(drop, static_cast<UINT>(index), buffer.data(), static_cast<UINT>(buffer.size()));
+    const UINT length = DragQueryFileA(drop, static_cast<UINT>(index), buffer.data(),
+                                       static_cast<UINT>(buffer.size()));
     const std::string name(buffer.data(), length);
     // From the end: each dot remembers the place after it; the first backslash ends the scan.
     size_t nameStart = 0;

@@ -31,7 +31,8 @@ TEST_F(FileDragTest, DropsAreListedInOrderAndReleased) {
   const std::string longName = "C:\\Archives\\" + std::string(200, 'x') + ".zip";
   int drops = 0;
   drag->OnDrop = [&](Component&) { ++drops; };
-  HGLOBAL handle = guitest::DropFiles(form.Handle(), {"C:\\Grüße\\b.tar.gz", "C:\\Grüße\\noext", longName, "plain.txt"});
+  HGLOBAL handle = guitest::DropFiles(
+      form.Handle(), {"C:\\Grüße\\b.tar.gz", "C:\\Grüße\\noext", longName, "plain.txt"});
   ASSERT_NE(handle, nullptr);
   EXPECT_EQ(drops, 1);
   EXPECT_EQ(GlobalFlags(handle), static_cast<UINT>(GMEM_INVALID_HANDLE));  // DragFinish freed it

@@ -2,8 +2,9 @@
 
 namespace {
 
-constexpr unsigned kFlagBits = foAllowUndo | foConfirmMouse | foFilesOnly | foMultiDestFiles | foNoConfirmation |
-                               foNoConfirmMkDir | foRenameOnCollision | foSilent | foSimpleProgress;
+constexpr unsigned kFlagBits = foAllowUndo | foConfirmMouse | foFilesOnly | foMultiDestFiles |
+                               foNoConfirmation | foNoConfirmMkDir | foRenameOnCollision |
+                               foSilent | foSimpleProgress;
 
 std::string NameList(const std::string& commaSeparated) {
   std::string list = commaSeparated;
@@ -33,19 +34,31 @@ TFileOperator::~TFileOperator() {
 
 TFileOperation TFileOperator::Operation() const {
   switch (record_.wFunc) {
-    case FO_MOVE: return TFileOperation::foMove;
-    case FO_DELETE: return TFileOperation::foDelete;
-    case FO_RENAME: return TFileOperation::foRename;
-    default: return TFileOperation::foCopy;
+    case FO_MOVE:
+      return TFileOperation::foMove;
+    case FO_DELETE:
+      return TFileOperation::foDelete;
+    case FO_RENAME:
+      return TFileOperation::foRename;
+    default:
+      return TFileOperation::foCopy;
   }
 }
 
 void TFileOperator::SetOperation(TFileOperation operation) {
   switch (operation) {
-    case TFileOperation::foMove: record_.wFunc = FO_MOVE; break;
-    case TFileOperation::foDelete: record_.wFunc = FO_DELETE; break;
-    case TFileOperation::foRename: record_.wFunc = FO_RENAME; break;
-    default: record_.wFunc = FO_COPY; break;
+    case TFileOperation::foMove:
+      record_.wFunc = FO_MOVE;
+      break;
+    case TFileOperation::foDelete:
+      record_.wFunc = FO_DELETE;
+      break;
+    case TFileOperation::foRename:
+      record_.wFunc = FO_RENAME;
+      break;
+    default:
+      record_.wFunc = FO_COPY;
+      break;
   }
 }
 

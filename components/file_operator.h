@@ -12,8 +12,15 @@
 
 enum class TFileOperation { foCopy, foDelete, foMove, foRename };
 enum TFileOperationFlag : unsigned {
-  foAllowUndo = 0x40, foConfirmMouse = 0x2, foFilesOnly = 0x80, foMultiDestFiles = 0x1, foNoConfirmation = 0x10,
-  foNoConfirmMkDir = 0x200, foRenameOnCollision = 0x8, foSilent = 0x4, foSimpleProgress = 0x100,
+  foAllowUndo = 0x40,
+  foConfirmMouse = 0x2,
+  foFilesOnly = 0x80,
+  foMultiDestFiles = 0x1,
+  foNoConfirmation = 0x10,
+  foNoConfirmMkDir = 0x200,
+  foRenameOnCollision = 0x8,
+  foSilent = 0x4,
+  foSimpleProgress = 0x100,
 };
 using TFileOperationFlags = unsigned;
 

@@ -12,7 +12,9 @@ namespace {
 
 using componenttest::ComponentTest;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 class FileOperatorTest : public ComponentTest {
  protected:
@@ -28,8 +30,10 @@ TEST_F(FileOperatorTest, DefaultsAndRecordFields) {
   struct Case {
     TFileOperation operation;
     UINT function;
-  } cases[] = {{TFileOperation::foCopy, FO_COPY}, {TFileOperation::foMove, FO_MOVE},
-               {TFileOperation::foDelete, FO_DELETE}, {TFileOperation::foRename, FO_RENAME}};
+  } cases[] = {{TFileOperation::foCopy, FO_COPY},
+               {TFileOperation::foMove, FO_MOVE},
+               {TFileOperation::foDelete, FO_DELETE},
+               {TFileOperation::foRename, FO_RENAME}};
   for (const auto& c : cases) {
     op.SetOperation(c.operation);
     EXPECT_EQ(op.Function(), c.function);
@@ -37,7 +41,8 @@ TEST_F(FileOperatorTest, DefaultsAndRecordFields) {
   }
   op.SetWantMappingHandle(true);
   op.SetFlags(foSilent | foNoConfirmation);
-  EXPECT_EQ(op.RawFlags(), FOF_SILENT | FOF_NOCONFIRMATION | FOF_WANTMAPPINGHANDLE);  // 0x20 left alone
+  EXPECT_EQ(op.RawFlags(),
+            FOF_SILENT | FOF_NOCONFIRMATION | FOF_WANTMAPPINGHANDLE);  // 0x20 left alone
   EXPECT_TRUE(op.WantMappingHandle());
   op.SetSource("a.zip,b.zip");
   EXPECT_EQ(op.SourceList(), std::string("a.zip\0b.zip\0", 12));

@@ -110,7 +110,8 @@ void TMRUFileList::RebuildMenu() {
     index = 0;
   }
   for (int k = 0; k < items_.Count(); ++k) {
-    auto* entry = new TMRUMenuItem(this, EntryCaption(k, items_[k]), static_cast<unsigned char>(k + 1));
+    auto* entry =
+        new TMRUMenuItem(this, EntryCaption(k, items_[k]), static_cast<unsigned char>(k + 1));
     entry->OnClick = [this](forms::Component& sender) { ItemClick(sender); };
     container->Insert(index++, entry);
   }

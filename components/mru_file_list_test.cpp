@@ -65,19 +65,22 @@ class MRUTest : public ComponentTest {
 
 TEST_F(MRUTest, EntriesFollowTheMenuWithDoubledAmpersands) {
   mru->SetFileMenu(file);
-  EXPECT_EQ(MenuStrings(FileHandle()), (std::vector<std::string>{"&Open...", "E&xit"}));  // empty: no separator
+  EXPECT_EQ(MenuStrings(FileHandle()),
+            (std::vector<std::string>{"&Open...", "E&xit"}));  // empty: no separator
   mru->AddItem("C:\\a.zip");
   mru->AddItem("C:\\R&D\\b.zip");
   mru->AddItem("C:\\Grüße\\c.zip");
-  EXPECT_EQ(MenuStrings(FileHandle()), (std::vector<std::string>{"&Open...", "E&xit", "-", "&1 C:\\Grüße\\c.zip",
-                                                                 "&2 C:\\R&&D\\b.zip", "&3 C:\\a.zip"}));
+  EXPECT_EQ(MenuStrings(FileHandle()),
+            (std::vector<std::string>{"&Open...", "E&xit", "-", "&1 C:\\Grüße\\c.zip",
+                                      "&2 C:\\R&&D\\b.zip", "&3 C:\\a.zip"}));
   mru->AddItem("c:\\A.ZIP");  // already third (case ignored): to the top, no growth
   EXPECT_EQ(mru->Items().Count(), 3);
   EXPECT_EQ(mru->Items()[0], "C:\\a.zip");
   // FileMenu at a leaf: separator and entries go in front of it in its parent.
   mru->SetFileMenu(exit);
-  EXPECT_EQ(MenuStrings(FileHandle()), (std::vector<std::string>{"&Open...", "-", "&1 C:\\a.zip", "&2 C:\\Grüße\\c.zip",
-                                                                 "&3 C:\\R&&D\\b.zip", "E&xit"}));
+  EXPECT_EQ(MenuStrings(FileHandle()),
+            (std::vector<std::string>{"&Open...", "-", "&1 C:\\a.zip", "&2 C:\\Grüße\\c.zip",
+                                      "&3 C:\\R&&D\\b.zip", "E&xit"}));
   mru->SetFileMenu(file);
   mru->SetUseSubmenu(true);
   const auto withSubmenu = MenuStrings(FileHandle());

@@ -11,7 +11,8 @@ using TLVGetDispInfoEvent = std::function<void(forms::Component& sender, NMHDR* 
 
 class TMSListView : public forms::ListView {
  public:
-  TMSListView(forms::Component* owner, forms::WinControl* parent, const CreateArgs& args = CreateArgs())
+  TMSListView(forms::Component* owner, forms::WinControl* parent,
+              const CreateArgs& args = CreateArgs())
       : ListView(owner, parent, args) {}
   // Called with the header of the list view's NMLVDISPINFOA record.
   TLVGetDispInfoEvent OnGetDispInfo;

@@ -32,7 +32,8 @@ class MSListViewTest : public ComponentTest {
       return std::string("framework");
     };
     // Item data that nobody may touch: a page without access.
-    page = static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    page =
+        static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     DWORD old = 0;
     VirtualProtect(page, 4096, PAGE_NOACCESS, &old);
     form->Show();
@@ -82,13 +83,20 @@ TEST_F(MSListViewTest, TextsComeFromOnGetDispInfo) {
     auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
     ++asked;
     if (info->item.mask & LVIF_TEXT) {
-      buffer = "Gr\xFC\xDF" "e " + std::to_string(info->item.iItem) + "." + std::to_string(info->item.iSubItem);
+      buffer =
+          "Gr\xFC\xDF"
+          "e " +
+          std::to_string(info->item.iItem) + "." + std::to_string(info->item.iSubItem);
       lstrcpynA(info->item.pszText, buffer.c_str(), info->item.cchTextMax);
     }
   };
   InsertDirect(3);
-  EXPECT_EQ(view->ItemText(1, 0), "Gr\xFC\xDF" "e 1.0");
-  EXPECT_EQ(view->ItemText(2, 1), "Gr\xFC\xDF" "e 2.1");
+  EXPECT_EQ(view->ItemText(1, 0),
+            "Gr\xFC\xDF"
+            "e 1.0");
+  EXPECT_EQ(view->ItemText(2, 1),
+            "Gr\xFC\xDF"
+            "e 2.1");
   EXPECT_GT(asked, 0);
   guitest::SaveScreenshot(form->Handle(), "ms_list_view.bmp");
   EXPECT_EQ(frameworkTexts, 0);  // the framework's own supply is never consulted

@@ -10,7 +10,8 @@
 
 class TUrlLabel : public forms::Label {
  public:
-  TUrlLabel(forms::Component* owner, forms::WinControl* parent, const CreateArgs& args = CreateArgs());
+  TUrlLabel(forms::Component* owner, forms::WinControl* parent,
+            const CreateArgs& args = CreateArgs());
   std::string URL;
   forms::Color ActiveColor = 0x800080;
   void Click() override;

@@ -19,8 +19,9 @@ class UrlLabelTest : public ComponentTest {
  protected:
   void SetUp() override {
     ComponentTest::SetUp();
-    Application::Instance().ShellExecuteHook = [this](HWND, const char* verb, const char* file, const char* params,
-                                                      const char* folder, int show) {
+    Application::Instance().ShellExecuteHook = [this](HWND, const char* verb, const char* file,
+                                                      const char* params, const char* folder,
+                                                      int show) {
       launches.push_back(std::string(verb) + " " + file);
       EXPECT_EQ(params, nullptr);
       EXPECT_EQ(folder, nullptr);
@@ -28,7 +29,8 @@ class UrlLabelTest : public ComponentTest {
       return reinterpret_cast<HINSTANCE>(33);
     };
     form = std::make_unique<Form>(nullptr, FormCreateArgs{"About", 100, 100, 300, 120});
-    label = new TUrlLabel(form.get(), form.get(), LabelCreateArgs{"http://pelloro.example/", 20, 20});
+    label =
+        new TUrlLabel(form.get(), form.get(), LabelCreateArgs{"http://pelloro.example/", 20, 20});
     label->OnClick = [this](Component&) { ++clicks; };
     form->Show();
   }

@@ -15,9 +15,7 @@ namespace qx30w32 {
 inline CZCtrl& Control(activex::ActiveXControl& control) { return static_cast<CZCtrl&>(control); }
 
 // F: the engine's foreground flag := not background processing.
-inline void StepForeground(bool background) {
-  SetForegroundProcessing(background ? FALSE : TRUE);
-}
+inline void StepForeground(bool background) { SetForegroundProcessing(background ? FALSE : TRUE); }
 
 // W: progress goes to the control window while processing in the background, else nowhere. A
 // control without a window (created by a script host) notifies no one.

@@ -39,9 +39,9 @@ struct Letter {
   char ascii;
 };
 constexpr Letter kLetters[] = {
-    {"{e}", 0xE9, 'e'},  {"{E}", 0xC9, 'E'}, {"{e2}", 0xE8, 'i'}, {"{E2}", 0xC8, 'I'},
-    {"{u}", 0xFC, 'u'},  {"{U}", 0xDC, 'U'}, {"{ss}", 0xDF, 's'}, {"{A}", 0xC4, 'A'},
-    {"{a}", 0xE4, 'a'},
+    {"{e}", 0xE9, 'e'},  {"{E}", 0xC9, 'E'}, {"{e2}", 0xE8, 'i'},
+    {"{E2}", 0xC8, 'I'}, {"{u}", 0xFC, 'u'}, {"{U}", 0xDC, 'U'},
+    {"{ss}", 0xDF, 's'}, {"{A}", 0xC4, 'A'}, {"{a}", 0xE4, 'a'},
 };
 
 // A template in one spelling, as ANSI text.
@@ -65,8 +65,8 @@ std::string Upper(std::string text) {
 // UTF-8 (what the peers print) as ANSI.
 std::string AnsiFromUtf8(const std::string& utf8) {
   if (utf8.empty()) return std::string();
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                         nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
   std::string ansi(wide.size() * 2 + 1, '\0');
@@ -205,10 +205,10 @@ class CodePageNames : public testing::Test {
     GetCurrentDirectoryA(sizeof saved, saved);
     SetCurrentDirectoryA(run.folder.c_str());
     const std::string script = controltest::ControlSourceDir() + "codepage_names.vbs";
-    const testutil::ProgramRun program =
-        testutil::RunCaptured("cscript.exe //nologo \"" + script + "\" \"" +
-                                  run.root.substr(0, run.root.size() - 1) + "\" " +
-                              (latin ? "latin" : "ascii"), 180000);
+    const testutil::ProgramRun program = testutil::RunCaptured(
+        "cscript.exe //nologo \"" + script + "\" \"" + run.root.substr(0, run.root.size() - 1) +
+            "\" " + (latin ? "latin" : "ascii"),
+        180000);
     SetCurrentDirectoryA(saved);
     EXPECT_EQ(0u, program.exitCode) << program.output;
     run.lines = Lines(program.output);
@@ -318,7 +318,8 @@ TEST_F(CodePageNames, TheFilesMadeHaveTheNamesGiven) {
     for (const TreeFile& file : kTree) {
       const std::string name = Spell(file.name, run.latin);
       if (name.rfind("src\\", 0) != 0) continue;
-      EXPECT_EQ(file.content, testutil::FileText(run.folder + Spell("d{e}st\\", run.latin) + name)) << name;
+      EXPECT_EQ(file.content, testutil::FileText(run.folder + Spell("d{e}st\\", run.latin) + name))
+          << name;
     }
     EXPECT_EQ(SpellAll({"r{e}sum{e}.txt"}, run.latin),
               UpperNames(run.folder + Spell("fl{a}t\\", run.latin)));
@@ -339,24 +340,25 @@ struct PeerArchive {
 
 std::map<std::string, PeerArchive> ReadWithPython(const std::string& folder) {
   const std::string output = RunPeer(
-      CodepageFolder(),
-      "python3 - " + UnixPath(folder) + " <<'PY'\n"
-      "import os, sys, zipfile\n"
-      "root = sys.argv[1]\n"
-      "for top, dirs, files in sorted(os.walk(root)):\n"
-      "    for f in sorted(files):\n"
-      "        if not f.lower().endswith('.zip'): continue\n"
-      "        path = os.path.join(top, f)\n"
-      "        with zipfile.ZipFile(path) as z:\n"
-      "            assert z.testzip() is None, path\n"
-      "            print('A|' + os.path.relpath(path, root))\n"
-      "            if z.comment: print('G|' + z.comment.decode('cp437'))\n"
-      "            for i in z.infolist():\n"
-      "                assert not i.flag_bits & 0x800, i.filename\n"
-      "                print('N|' + i.filename)\n"
-      "                if i.comment: print('C|' + i.filename + '|' + i.comment.decode('cp437'))\n"
-      "print('PEER-OK')\n"
-      "PY\n");
+      CodepageFolder(), "python3 - " + UnixPath(folder) +
+                            " <<'PY'\n"
+                            "import os, sys, zipfile\n"
+                            "root = sys.argv[1]\n"
+                            "for top, dirs, files in sorted(os.walk(root)):\n"
+                            "    for f in sorted(files):\n"
+                            "        if not f.lower().endswith('.zip'): continue\n"
+                            "        path = os.path.join(top, f)\n"
+                            "        with zipfile.ZipFile(path) as z:\n"
+                            "            assert z.testzip() is None, path\n"
+                            "            print('A|' + os.path.relpath(path, root))\n"
+                            "            if z.comment: print('G|' + z.comment.decode('cp437'))\n"
+                            "            for i in z.infolist():\n"
+                            "                assert not i.flag_bits & 0x800, i.filename\n"
+                            "                print('N|' + i.filename)\n"
+                            "                if i.comment: print('C|' + i.filename + '|' + "
+                            "i.comment.decode('cp437'))\n"
+                            "print('PEER-OK')\n"
+                            "PY\n");
   std::map<std::string, PeerArchive> archives;
   std::vector<std::string> lines = Lines(output);
   EXPECT_TRUE(!lines.empty() && lines.back() == "PEER-OK") << output;
@@ -389,8 +391,8 @@ TEST_F(CodePageNames, PythonReadsTheLatinNamesAndCommentsInCp437) {
     const std::map<std::string, PeerArchive> archives = ReadWithPython(run.root);
     const auto names = [&](const std::string& archive) {
       const auto found = archives.find(Upper(Spell("caf{e}\\" + archive, run.latin)));
-      std::vector<std::string> list = found == archives.end() ? std::vector<std::string>{"<none>"}
-                                                              : found->second.names;
+      std::vector<std::string> list =
+          found == archives.end() ? std::vector<std::string>{"<none>"} : found->second.names;
       std::sort(list.begin(), list.end());
       return list;
     };
@@ -399,10 +401,10 @@ TEST_F(CodePageNames, PythonReadsTheLatinNamesAndCommentsInCp437) {
       std::sort(list.begin(), list.end());
       return list;
     };
-    EXPECT_EQ(spelled({"SRC/A.TXT", "SRC/B.DAT", "SRC/SUB1/", "SRC/SUB1/C.TXT",
-                       "SRC/R{E}SUM{E}.TXT", "SRC/{A}RGER.TXT", "SRC/N{E2}VE/",
-                       "SRC/N{E2}VE/{E}T{E}.TXT"}),
-              names("caf{e2}.zip"));
+    EXPECT_EQ(
+        spelled({"SRC/A.TXT", "SRC/B.DAT", "SRC/SUB1/", "SRC/SUB1/C.TXT", "SRC/R{E}SUM{E}.TXT",
+                 "SRC/{A}RGER.TXT", "SRC/N{E2}VE/", "SRC/N{E2}VE/{E}T{E}.TXT"}),
+        names("caf{e2}.zip"));
     EXPECT_EQ(spelled({"{A}RGER.TXT"}), names("l.zip"));
     EXPECT_EQ(spelled({"{E}T{E}.TXT"}), names("fl.zip"));
     EXPECT_EQ(std::vector<std::string>{}, names("n{e}u.zip"));
@@ -456,7 +458,9 @@ TEST_F(CodePageControl, GetCountStopsAt32767) {
   const struct {
     const char* archive;
     short count;
-  } cases[] = {{"count_40000.zip", 32767}, {"count_32767.zip", 32767}, {"count_100.zip", 100},
+  } cases[] = {{"count_40000.zip", 32767},
+               {"count_32767.zip", 32767},
+               {"count_100.zip", 100},
                {"missing.zip", -1}};
   for (const auto& c : cases) {
     EXPECT_EQ(c.count, calls_.Short(L"GetCount", Args().Text(FixtureDir() + c.archive).Bool(false)))
@@ -477,9 +481,9 @@ std::string UpperText(const controltest::EventRecord& record) {
     if (record.types[i] != VT_BSTR) continue;
     const std::wstring& wide = record.args[i];
     std::string ansi(wide.size() * 2 + 1, '\0');
-    const int got = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                        ansi.data(), static_cast<int>(ansi.size()), nullptr,
-                                        nullptr);
+    const int got =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                            static_cast<int>(ansi.size()), nullptr, nullptr);
     ansi.resize(static_cast<size_t>(got));
     return Upper(ansi);
   }
@@ -506,10 +510,9 @@ TEST(CodePageEvents, EventTextsCarryTheNamesPassedIn) {
         << path;
   }
   const std::string archive = folder + Spell("caf{e2}.zip", true);
-  const std::set<std::string> files =
-      SpellAll({"a.txt", "b.dat", "c.txt", "r{e}sum{e}.txt", "gr{u}{ss}e.txt", "{A}rger.txt",
-                "{e}t{e}.txt"},
-               true);
+  const std::set<std::string> files = SpellAll(
+      {"a.txt", "b.dat", "c.txt", "r{e}sum{e}.txt", "gr{u}{ss}e.txt", "{A}rger.txt", "{e}t{e}.txt"},
+      true);
 
   ASSERT_EQ(0, host.CallShort(L"ZipFiles", Args()
                                                .Text(archive)
@@ -536,9 +539,9 @@ TEST(CodePageEvents, EventTextsCarryTheNamesPassedIn) {
   EXPECT_EQ(SpellAll({"caf{e2}.zip"}, true), written);
 
   host.sink.records.clear();
-  ASSERT_EQ(0, host.CallShort(L"UnzipFiles",
-                              controltest::UnzipAllArgs(archive, folder + Spell("d{e}st", true),
-                                                        "", true)));
+  ASSERT_EQ(0,
+            host.CallShort(L"UnzipFiles", controltest::UnzipAllArgs(
+                                              archive, folder + Spell("d{e}st", true), "", true)));
   std::set<std::string> opened;
   std::set<std::string> closed;
   for (const controltest::EventRecord& record : host.sink.records) {
@@ -797,14 +800,17 @@ TEST_F(Utf8Names, RewritesKeepTheStoredNamesAndTheirFlag) {
   const std::string folder = WorkFolder("rewrite");
   const std::string archive = folder + "names.zip";
   ASSERT_TRUE(CopyFileA((FixtureDir() + "utf8_python.zip").c_str(), archive.c_str(), FALSE));
-  const std::string note = "a\xC3\xB1o \xC3\xBC" "ber";  // UTF-8
+  const std::string note =
+      "a\xC3\xB1o \xC3\xBC"
+      "ber";  // UTF-8
   const std::string senor = AnsiPath(kHeldNames[4].peer);
   EXPECT_EQ(0, calls_.Short(L"DeleteWithMask",
                             Args().Text(archive).Text(AnsiPath(kHeldNames[3].peer)).Bool(false)));
   EXPECT_EQ(0, calls_.Short(L"SetLocalComment",
                             Args().Text(archive).Text(senor).Text(AnsiFromUtf8(note)).Bool(false)));
-  EXPECT_EQ(AnsiFromUtf8(note), calls_.Text(L"GetLocalComment",
-                                            Args().Text(archive).Text(senor).Short(200).Bool(false)));
+  EXPECT_EQ(
+      AnsiFromUtf8(note),
+      calls_.Text(L"GetLocalComment", Args().Text(archive).Text(senor).Short(200).Bool(false)));
   // A file added now gets its name in OEM, without the flag.
   const std::string added = folder + "\xC4RGER.TXT";
   ASSERT_TRUE(testutil::WriteWholeFile(added, std::string("added\r\n")));
@@ -814,14 +820,11 @@ TEST_F(Utf8Names, RewritesKeepTheStoredNamesAndTheirFlag) {
   {  // An entry deleted by its item in a list: the list holds the name the engine holds.
     itemlisttest::ListHost lists;
     const long list = itemlisttest::Handle(lists.listBox());
-    ASSERT_EQ(0, calls_.Short(L"BuildZIPITEMList", Args()
-                                                       .Text(archive)
-                                                       .Long(list)
-                                                       .Bool(false)
-                                                       .Text("")
-                                                       .Bool(false)
-                                                       .Short(7)
-                                                       .Bool(false)));
+    ASSERT_EQ(
+        0,
+        calls_.Short(
+            L"BuildZIPITEMList",
+            Args().Text(archive).Long(list).Bool(false).Text("").Bool(false).Short(7).Bool(false)));
     ASSERT_EQ(5, itemlisttest::ListBoxCount(lists.listBox()));
     Args item;
     item.Long(list).Short(1).Bool(false);

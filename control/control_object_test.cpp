@@ -60,8 +60,8 @@ TEST(ControlObject, AnswersItsInterfacesByClassIdAndByProgId) {
     EXPECT_EQ(object, viaOle.get());
     // Not offered: the things the control does not do.
     Ptr<IUnknown> none;
-    EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(IID_IOleInPlaceObjectWindowless,
-                                                    none.OutVoid()));
+    EXPECT_EQ(E_NOINTERFACE,
+              object->QueryInterface(IID_IOleInPlaceObjectWindowless, none.OutVoid()));
     EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(IID_IClassFactory2, none.OutVoid()));
   }
 }
@@ -217,8 +217,8 @@ TEST(ControlObject, WithoutAContainerHasNoWindowAndDrawsNothingAtRunTime) {
   RECT all = {0, 0, 64, 64};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   RECTL bounds = {0, 0, 64, 64};
-  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
-                             nullptr, nullptr, 0));
+  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
+                             nullptr, 0));
   EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 5));
   EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds,
                                       nullptr, nullptr, 0));

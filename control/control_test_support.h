@@ -25,9 +25,7 @@ inline std::string ControlSourceDir() {
   return testutil::UnixToWindowsPath(QX30W32_CONTROL_DIR "/");
 }
 
-inline std::wstring Wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
+inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Automation arguments in declaration order, each owning its value; Reversed() gives them as
 // IDispatch::Invoke takes them (the last one first). Texts go in through the ANSI code page.
@@ -44,11 +42,10 @@ class DispatchArgs {
     for (VARIANT& v : values_) VariantClear(&v);
   }
   DispatchArgs& Text(const std::string& ansi) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                        length);
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
     VARIANT& v = Add(VT_BSTR);
     V_BSTR(&v) = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     return *this;
@@ -117,10 +114,12 @@ class NamedCalls {
     ReportFailure(hr != S_OK, name, "Invoke", hr);
   }
   short Short(const wchar_t* name, const DispatchArgs& args) const {
-    return Narrow<short>(name, args, VT_I2, [](const VARIANT& v) { return V_I2(&v); }, -999);
+    return Narrow<short>(
+        name, args, VT_I2, [](const VARIANT& v) { return V_I2(&v); }, -999);
   }
   double Double(const wchar_t* name, const DispatchArgs& args) const {
-    return Narrow<double>(name, args, VT_R8, [](const VARIANT& v) { return V_R8(&v); }, -999.0);
+    return Narrow<double>(
+        name, args, VT_R8, [](const VARIANT& v) { return V_R8(&v); }, -999.0);
   }
   bool Bool(const wchar_t* name, const DispatchArgs& args) const {
     return Narrow<bool>(
@@ -155,7 +154,8 @@ class NamedCalls {
     }
   }
   template <class T, class Get>
-  T Narrow(const wchar_t* name, const DispatchArgs& args, VARTYPE type, Get get, T otherwise) const {
+  T Narrow(const wchar_t* name, const DispatchArgs& args, VARTYPE type, Get get,
+           T otherwise) const {
     VARIANT result;
     Call(name, args, &result);
     T value = otherwise;
@@ -265,9 +265,7 @@ class RecordingSink final : public IDispatch {
     return S_OK;
   }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                       UINT*) override {
     EventRecord record{id, {}, {}};

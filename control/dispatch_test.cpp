@@ -28,9 +28,8 @@ class Dispatch : public testing::Test {
   }
 
   // args in declaration order.
-  HRESULT Call(DISPID id, std::vector<VARIANT> args, VARIANT* result,
-               WORD flags = DISPATCH_METHOD, EXCEPINFO* exception = nullptr,
-               UINT* argError = nullptr) {
+  HRESULT Call(DISPID id, std::vector<VARIANT> args, VARIANT* result, WORD flags = DISPATCH_METHOD,
+               EXCEPINFO* exception = nullptr, UINT* argError = nullptr) {
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
                          static_cast<UINT>(reversed.size()), 0};
@@ -147,11 +146,10 @@ TEST_F(Dispatch, ReportsWrongArgumentCountsAndTypes) {
   DISPID named = 0;
   VARIANT arg = Short(1);
   DISPPARAMS params = {&arg, &named, 1, 1};
-  EXPECT_EQ(DISP_E_NONAMEDARGS, control_->Invoke(45, IID_NULL, 0, DISPATCH_METHOD, &params,
-                                                 &result, nullptr, nullptr));
-  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
-            control_->Invoke(2, IID_IDispatch, 0, DISPATCH_METHOD, &params, &result, nullptr,
-                             nullptr));
+  EXPECT_EQ(DISP_E_NONAMEDARGS,
+            control_->Invoke(45, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr));
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, control_->Invoke(2, IID_IDispatch, 0, DISPATCH_METHOD, &params,
+                                                      &result, nullptr, nullptr));
 }
 
 TEST_F(Dispatch, WindowHandleIsAReadOnlyStockProperty) {
@@ -263,11 +261,10 @@ TEST_F(Dispatch, ReportsTheFailureValuesOfTheStatusMethods) {
     DISPID id;
     short value;
   };
-  const Case cases[] = {{39, -1}, {34, 9}, {47, 6}, {48, 6}, {63, 6}, {46, 6},
+  const Case cases[] = {{39, -1}, {34, 9}, {47, 6}, {48, 6}, {63, 6},  {46, 6},
                         {64, 5},  {7, 5},  {6, 2},  {43, 2}, {44, 12}, {30, 2}};
   for (const Case& c : cases) {
-    const activex::DispatchMember* member =
-        activex::FindMember(qx30w32::DispatchMembers(), c.id);
+    const activex::DispatchMember* member = activex::FindMember(qx30w32::DispatchMembers(), c.id);
     ASSERT_NE(nullptr, member);
     EXPECT_EQ(c.value, static_cast<short>(member->failure)) << member->name;
   }

@@ -74,8 +74,8 @@ class HostedExtraction : public testing::Test {
   short CallShort(const wchar_t* name, const Args& args) { return host_.CallShort(name, args); }
 
   short UnzipAll(const std::string& archive, const std::string& destination, bool background) {
-    return CallShort(L"UnzipFiles",
-                     controltest::UnzipAllArgs(FixtureDir() + archive, destination, "", background));
+    return CallShort(L"UnzipFiles", controltest::UnzipAllArgs(FixtureDir() + archive, destination,
+                                                              "", background));
   }
 
   controltest::HostedControl host_;
@@ -159,8 +159,9 @@ TEST_F(HostedExtraction, UnzipFilesInTheBackgroundAnnouncesEveryEntryInOrder) {
       EXPECT_EQ(L"-1", close.args[1]);  // no error
       EXPECT_EQ(VT_BOOL, close.types[1]);
       // And the file is the one the peer extracts.
-      EXPECT_TRUE(testutil::FileBytes(destination / files[e].name) ==
-                  testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + files[e].name));
+      EXPECT_TRUE(
+          testutil::FileBytes(destination / files[e].name) ==
+          testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + files[e].name));
     }
   }
 }
@@ -168,11 +169,10 @@ TEST_F(HostedExtraction, UnzipFilesInTheBackgroundAnnouncesEveryEntryInOrder) {
 TEST_F(HostedExtraction, ForegroundCallsFireNoEvent) {
   testutil::TempFolder destination;
   EXPECT_EQ(0, UnzipAll("zip_deflated.zip", destination.path(), false));
-  EXPECT_EQ(0, CallShort(L"IsZIPFileSlow", Args()
-                                               .Text(FixtureDir() + "zip_deflated.zip")
-                                               .Text("")
-                                               .Bool(false)
-                                               .Bool(false)));
+  EXPECT_EQ(
+      0,
+      CallShort(L"IsZIPFileSlow",
+                Args().Text(FixtureDir() + "zip_deflated.zip").Text("").Bool(false).Bool(false)));
   EXPECT_TRUE(sink_.records.empty()) << Describe(sink_.records);
   // Yet the extraction took place.
   for (const ExpectedFile& file : ExpectedFiles("zip_deflated.zip")) {
@@ -186,11 +186,8 @@ TEST_F(HostedExtraction, IsZIPFileSlowInTheBackgroundReportsEachTestedEntry) {
     const std::vector<ExpectedFile> files = ExpectedFiles(archive);
     ASSERT_GE(files.size(), 2u);
     sink_.records.clear();
-    EXPECT_EQ(0, CallShort(L"IsZIPFileSlow", Args()
-                                                 .Text(FixtureDir() + archive)
-                                                 .Text("")
-                                                 .Bool(false)
-                                                 .Bool(true)));
+    EXPECT_EQ(0, CallShort(L"IsZIPFileSlow",
+                           Args().Text(FixtureDir() + archive).Text("").Bool(false).Bool(true)));
     const auto& records = sink_.records;
     // No progress while testing: open, close and the test result, named by the bare file name.
     ASSERT_EQ(3 * files.size(), records.size()) << Describe(records);
@@ -255,7 +252,7 @@ TEST_F(HostedExtraction, AnEntryThatFailsItsCheckIsReportedOnlyByItsCloseEvent) 
   EXPECT_EQ(5, CallShort(L"IsZIPFileSlow", Args().Text(archive).Text("").Bool(false).Bool(true)));
   ASSERT_EQ(6u, sink_.records.size()) << Describe(sink_.records);
   const std::vector<std::pair<DISPID, std::wstring>> expected = {
-      {kOpenFile, L""}, {kCloseFile, L"0"}, {kTest, L"0"},
+      {kOpenFile, L""}, {kCloseFile, L"0"},  {kTest, L"0"},
       {kOpenFile, L""}, {kCloseFile, L"-1"}, {kTest, L"-1"}};
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
@@ -284,9 +281,8 @@ TEST(ExtractScript, ExtractsAnArchiveIntoTheFolderGivenOnItsCommandLine) {
   for (const char* archive : {"zip_deflated.zip", "python_comments.zip"}) {
     SCOPED_TRACE(archive);
     testutil::TempFolder destination;
-    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" +
-                                          FixtureDir() + archive + "\" \"" +
-                                          QuotableFolder(destination) + "\"");
+    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" + FixtureDir() +
+                                       archive + "\" \"" + QuotableFolder(destination) + "\"");
     // The script quits with UnzipFiles' result; cscript's own code would be 0 even after a
     // script error, so the printed result is checked too.
     EXPECT_EQ(0u, run.exitCode) << run.output;
@@ -296,7 +292,8 @@ TEST(ExtractScript, ExtractsAnArchiveIntoTheFolderGivenOnItsCommandLine) {
     for (const ExpectedFile& file : files) {
       const std::vector<uint8_t> got = testutil::FileBytes(destination / file.name);
       EXPECT_EQ(file.size, got.size()) << file.name;
-      EXPECT_TRUE(got == testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + file.name))
+      EXPECT_TRUE(got ==
+                  testutil::FileBytes(FixtureDir() + "expected\\" + archive + "\\" + file.name))
           << file.name;
     }
   }
@@ -319,8 +316,8 @@ TEST(ExtractScript, ItsResultCodeBecomesTheExitCode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.archive);
-    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" +
-                                          FixtureDir() + c.archive + "\" \"" + c.folder + "\"");
+    const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\" \"" + FixtureDir() +
+                                       c.archive + "\" \"" + c.folder + "\"");
     EXPECT_EQ(c.result, run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("UnzipFiles=" + std::to_string(c.result)))
         << run.output;

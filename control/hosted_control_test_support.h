@@ -48,8 +48,8 @@ class HostedControl {
     host_ = CreateWindowExA(0, "STATIC", "QX30W32 host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
                             400, 300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, host_);
-    ASSERT_EQ(S_OK, create(L"QX30W32.QXCtrl.1", host_, nullptr, container_.Out(),
-                           control_.Out(), IID_NULL, nullptr));
+    ASSERT_EQ(S_OK, create(L"QX30W32.QXCtrl.1", host_, nullptr, container_.Out(), control_.Out(),
+                           IID_NULL, nullptr));
     ASSERT_TRUE(control_);
     Ptr<IOleInPlaceObject> inPlace;
     ASSERT_EQ(S_OK, control_->QueryInterface(IID_IOleInPlaceObject, inPlace.OutVoid()));

@@ -34,11 +34,11 @@ class Hosted : public testing::Test {
     // Wine's AtlAxWinInit registers its window classes and fails when they exist: once only.
     static const bool initialised = init() != FALSE;
     ASSERT_TRUE(initialised);
-    host_ = CreateWindowExA(0, "STATIC", "QX30W32 host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
-                            50, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    host_ = CreateWindowExA(0, "STATIC", "QX30W32 host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                            400, 300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, host_);
-    ASSERT_EQ(S_OK, create(L"QX30W32.QXCtrl.1", host_, nullptr, container_.Out(),
-                           control_.Out(), IID_NULL, nullptr));
+    ASSERT_EQ(S_OK, create(L"QX30W32.QXCtrl.1", host_, nullptr, container_.Out(), control_.Out(),
+                           IID_NULL, nullptr));
     ASSERT_TRUE(control_);
     Ptr<IOleInPlaceObject> inPlace;
     ASSERT_EQ(S_OK, control_->QueryInterface(IID_IOleInPlaceObject, inPlace.OutVoid()));
@@ -81,8 +81,8 @@ TEST_F(Hosted, AfterPaintingTheWindowIsZeroByZeroAtMinusOne) {
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   VARIANT result;
   VariantInit(&result);
-  ASSERT_EQ(S_OK, dispatch->Invoke(-515, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
-                                   nullptr, nullptr));
+  ASSERT_EQ(S_OK, dispatch->Invoke(-515, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                   nullptr));
   EXPECT_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window_)), V_I4(&result));
 }
 
@@ -211,8 +211,8 @@ TEST_F(Hosted, AboutBoxOpensAndClosesWithOk) {
   VARIANT result;
   VariantInit(&result);
   const DWORD start = GetTickCount();
-  ASSERT_EQ(S_OK, dispatch->Invoke(-552, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr,
-                                   nullptr));
+  ASSERT_EQ(S_OK,
+            dispatch->Invoke(-552, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr));
   EXPECT_TRUE(watcher.found());
   EXPECT_EQ("Version 3.0", version);
   EXPECT_LT(GetTickCount() - start, 20000u);
@@ -236,9 +236,9 @@ TEST_F(Hosted, PropertyPageOpensInAPropertyFrameAndCloses) {
         },
         reinterpret_cast<LPARAM>(&sawPageText));
   });
-  EXPECT_EQ(S_OK, OleCreatePropertyFrame(host_, 0, 0, L"QX30W32 properties", 1, objects, 1,
-                                         const_cast<CLSID*>(pages), LOCALE_USER_DEFAULT, 0,
-                                         nullptr));
+  EXPECT_EQ(S_OK,
+            OleCreatePropertyFrame(host_, 0, 0, L"QX30W32 properties", 1, objects, 1,
+                                   const_cast<CLSID*>(pages), LOCALE_USER_DEFAULT, 0, nullptr));
   EXPECT_TRUE(watcher.found());
   EXPECT_TRUE(sawPageText);
 }

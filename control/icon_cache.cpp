@@ -92,8 +92,8 @@ BOOL BuildZIPITEMImageList(CZUnzip& reader, const SystemListSource& source) {
   // The large list from the source that gave the small one.
   HIMAGELIST systemLarge = SystemList(source, SHGFI_LARGEICON);
 
-  HIMAGELIST small = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), ILC_MASK, n + 6, n + 6);
+  HIMAGELIST small = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      ILC_MASK, n + 6, n + 6);
   HIMAGELIST large = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                                       ILC_MASK, n + 6, n + 6);
   if (small == nullptr || large == nullptr) {
@@ -190,9 +190,9 @@ int32_t ProbeExtensionIcon(const CZText& probeFolder, const std::string& extensi
   if (answer == 0 && cannotCreate) {
     // The shell answers by the extension alone when told the file's attributes.
     info = SHFILEINFOA{};
-    answer = SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                            SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON |
-                                SHGFI_USEFILEATTRIBUTES);
+    answer =
+        SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
   }
   if (answer != 0) Drop(Took(info.hIcon));
   if (created && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {

@@ -20,8 +20,8 @@ struct OwnIconResources {
   int large;
   int small;
 };
-inline constexpr OwnIconResources kOwnIcons[6] = {
-    {209, 210}, {212, 211}, {216, 215}, {214, 213}, {220, 219}, {218, 217}};
+inline constexpr OwnIconResources kOwnIcons[6] = {{209, 210}, {212, 211}, {216, 215},
+                                                  {214, 213}, {220, 219}, {218, 217}};
 
 // Where the system image lists are asked for: an existing file of the Windows folder, or a name
 // the shell answers by its extension alone (byExtension).

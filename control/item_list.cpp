@@ -19,7 +19,7 @@ namespace {
 
 // Entries above which a list view is filled in report style.
 constexpr long kReportStyleAbove = 100;
-constexpr long kNoProbesFrom = 500;      // entries from which Windows icons are not probed
+constexpr long kNoProbesFrom = 500;  // entries from which Windows icons are not probed
 
 bool IsListView(HWND list) {
   char name[32] = {};

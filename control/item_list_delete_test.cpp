@@ -91,8 +91,8 @@ TEST_F(ItemListDelete, SelectedItemsOfAListBoxAndOfAListView) {
         SendMessageA(list, LB_SETSEL, TRUE, index);
       }
     }
-    testutil::SaveScreenshot(lists.frame(), c.listView ? "item_list_delete_view.bmp"
-                                                       : "item_list_delete_box.bmp");
+    testutil::SaveScreenshot(lists.frame(),
+                             c.listView ? "item_list_delete_view.bmp" : "item_list_delete_box.bmp");
     EXPECT_EQ(Delete(archive, list, list, c.listView), 0);
     // Each entry is reported when it is recognised and again when it is dropped.
     EXPECT_EQ(Events(kZNDeleting), 2 * static_cast<int>(c.selected.size()))

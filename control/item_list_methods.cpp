@@ -97,9 +97,7 @@ void GetYear(ActiveXControl&, DispatchCall& call) { ReturnNumber<&ZIPITEM::Year>
 void GetHour(ActiveXControl&, DispatchCall& call) { ReturnNumber<&ZIPITEM::Hour>(call); }
 void GetMin(ActiveXControl&, DispatchCall& call) { ReturnNumber<&ZIPITEM::Min>(call); }
 void GetRate(ActiveXControl&, DispatchCall& call) { ReturnNumber<&ZIPITEM::Rate>(call); }
-void GetIconIndex(ActiveXControl&, DispatchCall& call) {
-  ReturnNumber<&ZIPITEM::IconIndex>(call);
-}
+void GetIconIndex(ActiveXControl&, DispatchCall& call) { ReturnNumber<&ZIPITEM::IconIndex>(call); }
 void GetOriginalSize(ActiveXControl&, DispatchCall& call) {
   ReturnNumber<&ZIPITEM::OriginalSize>(call);
 }

@@ -207,8 +207,8 @@ TEST_F(ItemListSeams, AHostsOwnItemIsNeverReadNorFreed) {
     item.iItem = position;
     item.pszText = const_cast<char*>("host item");
     item.lParam = reinterpret_cast<LPARAM>(page);
-    return static_cast<int>(SendMessageA(lists.listView(), LVM_INSERTITEMA, 0,
-                                         reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(
+        SendMessageA(lists.listView(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
   };
   ASSERT_EQ(insertHostItem(0), 0);
   ZIPITEM item;

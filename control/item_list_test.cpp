@@ -53,7 +53,7 @@ class ItemListControl : public testing::Test {
     const struct {
       const wchar_t* method;
       int expected;
-    } flags[] = {{L"GetZIPITEMIsDir", e.isDir},         {L"GetZIPITEMIsEncrypted", e.encrypted},
+    } flags[] = {{L"GetZIPITEMIsDir", e.isDir},          {L"GetZIPITEMIsEncrypted", e.encrypted},
                  {L"GetZIPITEMIsArchive", e.archiveBit}, {L"GetZIPITEMIsHidden", e.hidden},
                  {L"GetZIPITEMIsSystem", e.system},      {L"GetZIPITEMIsReadOnly", e.readOnly},
                  {L"GetZIPITEMIsAnnotated", e.annotated}};
@@ -95,8 +95,8 @@ class ItemListControl : public testing::Test {
 };
 
 TEST_F(ItemListControl, EveryAccessorAgreesWithPythonInAListViewAndAListBox) {
-  const char* archives[] = {"zip_nested.zip",   "zip_password.zip",     "zip_noted.zip",
-                            "python_names.zip", "python_patched.zip",   "sevenzip_deflate64.zip",
+  const char* archives[] = {"zip_nested.zip",   "zip_password.zip",   "zip_noted.zip",
+                            "python_names.zip", "python_patched.zip", "sevenzip_deflate64.zip",
                             "python_stored.zip"};
   for (const char* archive : archives) {
     const std::vector<ExpectedItem> expected = itemlisttest::ExpectedItems(archive);
@@ -113,7 +113,7 @@ TEST_F(ItemListControl, EveryAccessorAgreesWithPythonInAListViewAndAListBox) {
     if (std::string(archive) == "python_names.zip") {
       testutil::SaveScreenshot(lists.frame(), "item_list_names.bmp");
     }
-    calls().Void(L"DestroyZIPITEMLParam", DispatchArgs().Long(Handle(lists.listView())) );
+    calls().Void(L"DestroyZIPITEMLParam", DispatchArgs().Long(Handle(lists.listView())));
     EXPECT_EQ(itemlisttest::ListViewCount(lists.listView()), 0);
   }
 }
@@ -123,10 +123,10 @@ TEST_F(ItemListControl, TheRecordLiesAtItsFixedOffsets) {
   ASSERT_EQ(Build(FixtureDir() + "python_patched.zip", lists.listView(), true), 0);
   ASSERT_EQ(Build(FixtureDir() + "zip_nested.zip", lists.listBox(), false), 0);
   // Item 1 of the patched archive: CRC 0xFFFFFFFF; item 2: attribute byte 0x27.
-  const auto* crcItem = reinterpret_cast<const unsigned char*>(
-      itemlisttest::ListViewParam(lists.listView(), 1));
-  const auto* attrItem = reinterpret_cast<const unsigned char*>(
-      itemlisttest::ListViewParam(lists.listView(), 2));
+  const auto* crcItem =
+      reinterpret_cast<const unsigned char*>(itemlisttest::ListViewParam(lists.listView(), 1));
+  const auto* attrItem =
+      reinterpret_cast<const unsigned char*>(itemlisttest::ListViewParam(lists.listView(), 2));
   ASSERT_NE(crcItem, nullptr);
   ASSERT_NE(attrItem, nullptr);
   auto at = [](const unsigned char* record, size_t offset) {
@@ -137,7 +137,7 @@ TEST_F(ItemListControl, TheRecordLiesAtItsFixedOffsets) {
   EXPECT_STREQ(reinterpret_cast<const char*>(crcItem), "CRC_TOP.BIN");
   EXPECT_STREQ(reinterpret_cast<const char*>(crcItem + 260), "");
   EXPECT_EQ(at(crcItem, 1348), 0xFFFFFFFFu);
-  EXPECT_EQ(at(crcItem, 1316), 10u);  // OriginalSize
+  EXPECT_EQ(at(crcItem, 1316), 10u);     // OriginalSize
   EXPECT_EQ(at(attrItem, 1324), 0x20u);  // IsArchive: the masked bit
   EXPECT_EQ(at(attrItem, 1328), 2u);
   EXPECT_EQ(at(attrItem, 1332), 4u);
@@ -195,8 +195,8 @@ TEST_F(ItemListControl, SortModesOfTheListBox) {
   EXPECT_TRUE(sort(lists.listBox(), 4));  // largest first
   EXPECT_EQ(names().front(), "N:1;2.TXT");
   EXPECT_TRUE(sort(lists.listBox(), 3));  // newest first: 2010, 2003, 2002, 2001, 1999, 1980
-  EXPECT_EQ(names(), (std::vector<std::string>{"TOP", "A:B;C.TXT", "", "N:1;2.TXT",
-                                               "CAF\xC9.TXT", "BIG.BIN"}));
+  EXPECT_EQ(names(), (std::vector<std::string>{"TOP", "A:B;C.TXT", "", "N:1;2.TXT", "CAF\xC9.TXT",
+                                               "BIG.BIN"}));
   EXPECT_TRUE(sort(lists.listBox(), 1));
   const std::vector<std::string> byName = names();
   EXPECT_EQ(byName.front(), "");  // the folder entry's empty name
@@ -250,8 +250,8 @@ TEST_F(ItemListControl, ImageListsHoldTheSystemIconsAndSixOwnOnes) {
   // The own icons are the control's resources, pixel for pixel.
   HMODULE module = GetModuleHandleA("QX30W32.DLL");
   ASSERT_NE(module, nullptr);
-  const int resources[6][2] = {{209, 210}, {212, 211}, {216, 215}, {214, 213}, {220, 219},
-                               {218, 217}};
+  const int resources[6][2] = {{209, 210}, {212, 211}, {216, 215},
+                               {214, 213}, {220, 219}, {218, 217}};
   for (int k = 0; k < 6; ++k) {
     for (int big = 0; big < 2; ++big) {
       const int size = GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON);
@@ -370,9 +370,8 @@ TEST_F(ItemListControl, WhileAnOperationRunsOnlyTheAccessorsAndTheHandlesAnswer)
     EXPECT_EQ(calls().Text(L"GetZIPITEMName", ItemArgs(lists.listBox(), 1, false)), "SETUP.EXE");
     EXPECT_EQ(ImageListHandle(false), 0);
   };
-  EXPECT_EQ(calls().Short(L"UnzipFiles",
-                          controltest::UnzipAllArgs(FixtureDir() + "zip_nested.zip",
-                                                    destination.path(), "", true)),
+  EXPECT_EQ(calls().Short(L"UnzipFiles", controltest::UnzipAllArgs(FixtureDir() + "zip_nested.zip",
+                                                                   destination.path(), "", true)),
             0);
   host_.sink.onEvent = nullptr;
   EXPECT_TRUE(asked);

@@ -45,8 +45,8 @@ inline std::vector<ExpectedItem> ExpectedItems(const std::string& archive) {
     e.index = std::stoi(row[1]);
     e.dir = row[2];
     e.name = row[3] == " " ? "" : row[3];
-    int* ints[] = {&e.isDir, &e.encrypted, &e.method, &e.day, &e.month, &e.year, &e.hour,
-                   &e.minute};
+    int* ints[] = {&e.isDir, &e.encrypted, &e.method, &e.day,
+                   &e.month, &e.year,      &e.hour,   &e.minute};
     for (int i = 0; i < 8; ++i) *ints[i] = std::stoi(row[4 + static_cast<size_t>(i)]);
     e.size = std::stol(row[12]);
     e.rate = std::stoi(row[13]);
@@ -70,11 +70,11 @@ class ListHost {
     InitCommonControlsEx(&init);
     frame_ = CreateWindowExA(0, "STATIC", "item list host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
                              20, 640, 480, nullptr, nullptr, nullptr, nullptr);
-    listBox_ = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL |
-                               LBS_EXTENDEDSEL | LBS_NOTIFY, 0, 0, 300, 440, frame_, nullptr,
-                               nullptr, nullptr);
-    listView_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | viewStyle, 310, 0,
-                                320, 440, frame_, nullptr, nullptr, nullptr);
+    listBox_ = CreateWindowExA(0, "LISTBOX", "",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_EXTENDEDSEL | LBS_NOTIFY, 0,
+                               0, 300, 440, frame_, nullptr, nullptr, nullptr);
+    listView_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | viewStyle, 310, 0, 320,
+                                440, frame_, nullptr, nullptr, nullptr);
     if (listView_ != nullptr) {
       LVCOLUMNA column = {};
       column.mask = LVCF_WIDTH;
@@ -124,8 +124,7 @@ inline void SelectListViewItem(HWND list, int index, bool selected) {
   LVITEMA item = {};
   item.stateMask = LVIS_SELECTED;
   item.state = selected ? LVIS_SELECTED : 0;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&item));
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
 // Subclasses a window while it lives; the hook sees each message first and may answer it

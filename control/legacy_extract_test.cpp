@@ -138,14 +138,21 @@ class LegacyExtract : public testing::Test {
   // in the foreground; the control's result, or -1000 when the call itself failed.
   short UnzipFiles(const std::string& archive, const std::string& destination) {
     Args args;
-    args.Text(archive).Text("*.*").Text(destination).Bool(true).Bool(true).Short(1).Text("")
-        .Bool(false).Bool(false);
+    args.Text(archive)
+        .Text("*.*")
+        .Text(destination)
+        .Bool(true)
+        .Bool(true)
+        .Short(1)
+        .Text("")
+        .Bool(false)
+        .Bool(false);
     std::vector<VARIANT> reversed = args.Reversed();
     DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = control_->Invoke(kUnzipFiles, IID_NULL, LOCALE_USER_DEFAULT,
-                                        DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+    const HRESULT hr = control_->Invoke(kUnzipFiles, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                        &params, &result, nullptr, nullptr);
     short value = -1000;
     EXPECT_EQ(S_OK, hr);
     if (SUCCEEDED(hr)) {

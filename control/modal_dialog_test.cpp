@@ -38,7 +38,6 @@ class RecordingContainer final : public controltest::PassiveClientSite,
   STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
   STDMETHODIMP_(ULONG) Release() override { return --references; }
 
-
   // IOleWindow (site and frame)
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = window_;
@@ -103,9 +102,9 @@ class RecordingContainer final : public controltest::PassiveClientSite,
 
 TEST(ModalDialogs, AboutBoxIsBracketedByTheContainersFrame) {
   if (!controltest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";
-  HWND host = CreateWindowExA(0, "STATIC", "QX30W32 test container",
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND host =
+      CreateWindowExA(0, "STATIC", "QX30W32 test container", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                      60, 300, 200, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, host);
   RecordingContainer container(host);
   {
@@ -127,7 +126,7 @@ TEST(ModalDialogs, AboutBoxIsBracketedByTheContainersFrame) {
     container.calls.clear();
     std::vector<std::string> callsWhileOpen;
     testutil::DialogAnswerer watcher("About QX30W32", IDOK,
-                                       [&](HWND) { callsWhileOpen = container.calls; });
+                                     [&](HWND) { callsWhileOpen = container.calls; });
     Ptr<IDispatch> dispatch;
     ASSERT_EQ(S_OK, ole->QueryInterface(IID_IDispatch, dispatch.OutVoid()));
     DISPPARAMS none = {nullptr, nullptr, 0, 0};

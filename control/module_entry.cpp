@@ -20,12 +20,17 @@ activex::ClassFactory g_controlFactory(qx30w32::kControlClassId, &CZCtrl::Create
 activex::ClassFactory g_pageFactory(qx30w32::kPropertyPageClassId, &CZPropPage::Create);
 activex::ClassFactory* const g_factories[] = {&g_controlFactory, &g_pageFactory};
 
-const activex::ServerClass kControlClass = {
-    &qx30w32::kControlClassId, qx30w32::kControlProgId, "Quillet32bits Component", true,
-    &qx30w32::kLibraryId,      "3.0",                   CZCtrl::kMiscStatus};
-const activex::ServerClass kPageClass = {
-    &qx30w32::kPropertyPageClassId, qx30w32::kPropertyPageProgId, "QX Property Page", false,
-    nullptr, nullptr, 0};
+const activex::ServerClass kControlClass = {&qx30w32::kControlClassId, qx30w32::kControlProgId,
+                                            "Quillet32bits Component", true,
+                                            &qx30w32::kLibraryId,      "3.0",
+                                            CZCtrl::kMiscStatus};
+const activex::ServerClass kPageClass = {&qx30w32::kPropertyPageClassId,
+                                         qx30w32::kPropertyPageProgId,
+                                         "QX Property Page",
+                                         false,
+                                         nullptr,
+                                         nullptr,
+                                         0};
 
 }  // namespace
 

@@ -10,7 +10,7 @@ class CZCtrl;
 namespace qx30w32 {
 
 struct ProcessState {
-  std::string helpFile;         // the module's help file path, from the last SetHelpFile
+  std::string helpFile;  // the module's help file path, from the last SetHelpFile
 };
 
 ProcessState& Process();

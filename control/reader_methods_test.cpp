@@ -193,7 +193,8 @@ TEST_F(ReaderMethods, LocalCommentsAgreeWithThePeers) {
     }
     SCOPED_TRACE(row[0] + " " + row[2]);
     const std::string archive = FixtureDir() + row[0];
-    const std::string expected = testutil::FileText(FixtureDir() + row[0] + "." + row[1] + ".local");
+    const std::string expected =
+        testutil::FileText(FixtureDir() + row[0] + "." + row[1] + ".local");
     EXPECT_EQ(std::stoi(row[3]),
               Short(L"GetLocalCommentSize", Args().Text(archive).Text(row[2]).Bool(false)));
     EXPECT_EQ(expected,
@@ -452,10 +453,10 @@ TEST_F(CallPattern, ExtractionRecordsTheControlTheFlagsAndThePassword) {
                                   .Bool(true))
                          .value));
   EXPECT_EQ(static_cast<ModalBracket*>(control_), CurrentModalBracket());  // M
-  EXPECT_TRUE(CZUnzipTestAccess::EraseReadOnly(reader()));            // E
-  EXPECT_STREQ("secret", reader().Password());     // P
-  EXPECT_EQ(FALSE, IsForegroundProcessing());      // F
-  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));      // W without a window
+  EXPECT_TRUE(CZUnzipTestAccess::EraseReadOnly(reader()));                 // E
+  EXPECT_STREQ("secret", reader().Password());                             // P
+  EXPECT_EQ(FALSE, IsForegroundProcessing());                              // F
+  EXPECT_EQ(nullptr, CZUnzipTestAccess::NotifyWindow(reader()));           // W without a window
   // UnzipToFile clears the erase flag when told so; IsZIPFileSlow takes a new password.
   EXPECT_EQ(0, V_I2(&Call(46, Args()
                                   .Text(FixtureDir() + "python_stored.zip")
@@ -710,9 +711,10 @@ TEST(ReaderScript, AScriptReadsAnArchiveThroughTheControl) {
   const ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(0u, run.exitCode) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("GetCount=9")) << run.output;
-  EXPECT_NE(std::string::npos,
-            run.output.find("GetGlobalComment=" +
-                            testutil::FileText(FixtureDir() + "zip_deflated.zip.global").substr(0, 27)))
+  EXPECT_NE(
+      std::string::npos,
+      run.output.find("GetGlobalComment=" +
+                      testutil::FileText(FixtureDir() + "zip_deflated.zip.global").substr(0, 27)))
       << run.output;
   EXPECT_NE(std::string::npos, run.output.find("IsZIPFileQuick=17")) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("IsFileInTheZIPFile=True")) << run.output;

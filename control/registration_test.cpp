@@ -102,8 +102,7 @@ TEST(Registration, WritesTheControlAndPageClasses) {
 
 TEST(Registration, NeverMarksTheControlInvisibleAtRunTime) {
   // The control window is the engine's notification window: hosts must create it.
-  const DWORD status = std::stoul(
-      KeyValue(ClassKey(qx30w32::kControlClassId) + "\\MiscStatus\\1"));
+  const DWORD status = std::stoul(KeyValue(ClassKey(qx30w32::kControlClassId) + "\\MiscStatus\\1"));
   EXPECT_EQ(0u, status & OLEMISC_INVISIBLEATRUNTIME);
   EXPECT_NE(0u, status & OLEMISC_ACTIVATEWHENVISIBLE);
   EXPECT_NE(0u, status & OLEMISC_SETCLIENTSITEFIRST);
@@ -111,11 +110,13 @@ TEST(Registration, NeverMarksTheControlInvisibleAtRunTime) {
 
 TEST(Registration, Regsvr32UnregistersAndRegistersAgain) {
   const std::string library = activex::GuidText(qx30w32::kLibraryId);
-  const std::vector<std::string> keys = {
-      ClassKey(qx30w32::kControlClassId), ClassKey(qx30w32::kPropertyPageClassId),
-      "QX30W32.QXCtrl.1", "QX30W32.QXPropPage.1", "TypeLib\\" + library,
-      "Interface\\" + activex::GuidText(qx30w32::kDispatchId),
-      "Interface\\" + activex::GuidText(qx30w32::kEventsId)};
+  const std::vector<std::string> keys = {ClassKey(qx30w32::kControlClassId),
+                                         ClassKey(qx30w32::kPropertyPageClassId),
+                                         "QX30W32.QXCtrl.1",
+                                         "QX30W32.QXPropPage.1",
+                                         "TypeLib\\" + library,
+                                         "Interface\\" + activex::GuidText(qx30w32::kDispatchId),
+                                         "Interface\\" + activex::GuidText(qx30w32::kEventsId)};
   std::string dll = "\"";  // built piecewise: GCC 12 warns falsely about "x" + string&&
   dll += controltest::DllPath();
   dll += '"';
@@ -125,8 +126,9 @@ TEST(Registration, Regsvr32UnregistersAndRegistersAgain) {
 
   ASSERT_EQ(0u, RunProgram("regsvr32.exe /s " + dll));
   for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
-  EXPECT_EQ(0, lstrcmpiA(controltest::DllPath().c_str(),
-                         KeyValue(ClassKey(qx30w32::kControlClassId) + "\\InprocServer32").c_str()));
+  EXPECT_EQ(0,
+            lstrcmpiA(controltest::DllPath().c_str(),
+                      KeyValue(ClassKey(qx30w32::kControlClassId) + "\\InprocServer32").c_str()));
 }
 
 TEST(Registration, UnregisteringTwiceSucceeds) {

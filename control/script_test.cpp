@@ -20,8 +20,8 @@ TEST(Script, CreatesTheControlByProgIdAndCallsItsMethodsByName) {
   EXPECT_NE(std::string::npos, run.output.find("OK")) << run.output;
   // SetIniFile took the name as given and DeletePasswords wrote its keys there.
   char value[16] = "unset";
-  const DWORD got = GetPrivateProfileStringA("ZipUnzipPasswords", nullptr, "", value, sizeof value,
-                                             iniFile);
+  const DWORD got =
+      GetPrivateProfileStringA("ZipUnzipPasswords", nullptr, "", value, sizeof value, iniFile);
   EXPECT_GT(got, 0u) << "no keys in " << iniFile;
   EXPECT_EQ(0u, GetPrivateProfileStringA("ZipUnzipPasswords", "szExtractPassword_12", "x", value,
                                          sizeof value, iniFile));
@@ -33,11 +33,11 @@ TEST(Script, AScriptErrorIsSeenThroughTheMissingOk) {
   // rely on cscript's exit code alone.
   testutil::TempFolder folder;
   const std::string script = folder / "bad_call.vbs";
-  ASSERT_TRUE(testutil::WriteWholeFile(
-      script, std::string("Set qx = CreateObject(\"QX30W32.QXCtrl.1\")\r\n"
-                          "x = qx.GetZipBufferSize(1, 2)\r\n"
-                          "WScript.Echo \"OK\"\r\n"
-                          "WScript.Quit 0\r\n")));
+  ASSERT_TRUE(
+      testutil::WriteWholeFile(script, std::string("Set qx = CreateObject(\"QX30W32.QXCtrl.1\")\r\n"
+                                                   "x = qx.GetZipBufferSize(1, 2)\r\n"
+                                                   "WScript.Echo \"OK\"\r\n"
+                                                   "WScript.Quit 0\r\n")));
   ProgramRun run = RunCaptured("cscript.exe //nologo \"" + script + "\"");
   EXPECT_EQ(std::string::npos, run.output.find("OK")) << run.output;
 }

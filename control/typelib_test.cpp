@@ -18,8 +18,8 @@ using controltest::Wide;
 class TypeLibrary : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(S_OK, LoadTypeLibEx(Wide(controltest::DllPath()).c_str(), REGKIND_NONE,
-                                  library_.Out()));
+    ASSERT_EQ(S_OK,
+              LoadTypeLibEx(Wide(controltest::DllPath()).c_str(), REGKIND_NONE, library_.Out()));
   }
 
   struct Member {

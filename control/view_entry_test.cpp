@@ -104,8 +104,8 @@ TEST_F(ViewEntry, EachExtractedEntryIsOpenedThroughItsAssociation) {
   CZUnzip reader;
   reader.SetRunExecutables(FALSE);
   // A launch that succeeded ends the view with FALSE (the result hosts of the interface read).
-  EXPECT_FALSE(reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.TXT", FALSE,
-                           viewFolder_.c_str()));
+  EXPECT_FALSE(
+      reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.TXT", FALSE, viewFolder_.c_str()));
   ASSERT_EQ(recorded_.shellExecute.size(), 3u);  // docs\readme.txt, docs\deep\notes.txt, a.txt
   EXPECT_NE(recorded_.shellExecute[0].find("VIEW HERE\\DOCS\\README.TXT"), std::string::npos)
       << recorded_.shellExecute[0];
@@ -164,17 +164,17 @@ TEST_F(ViewEntry, AFailedLaunchStopsTheRest) {
   recorded_.foundProgram = program_;
   recorded_.shellAnswer = 0;  // out of memory: a failed launch
   CZUnzip reader;
-  EXPECT_TRUE(reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.TXT", FALSE,
-                          viewFolder_.c_str()));
+  EXPECT_TRUE(
+      reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.TXT", FALSE, viewFolder_.c_str()));
   EXPECT_EQ(recorded_.shellExecute.size(), 1u);
   EXPECT_EQ(GetFileAttributesA((viewFolder_ + "A.TXT").c_str()), INVALID_FILE_ATTRIBUTES);
   // Nothing matched: TRUE, nothing launched.
   recorded_.shellExecute.clear();
-  EXPECT_TRUE(reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.NONE", FALSE,
-                          viewFolder_.c_str()));
+  EXPECT_TRUE(
+      reader.View((FixtureDir() + "zip_nested.zip").c_str(), "*.NONE", FALSE, viewFolder_.c_str()));
   EXPECT_TRUE(recorded_.shellExecute.empty());
-  EXPECT_FALSE(reader.View((FixtureDir() + "no_such.zip").c_str(), "*.*", FALSE,
-                           viewFolder_.c_str()));
+  EXPECT_FALSE(
+      reader.View((FixtureDir() + "no_such.zip").c_str(), "*.*", FALSE, viewFolder_.c_str()));
   EXPECT_FALSE(reader.View((FixtureDir() + "zip_nested.zip").c_str(),
                            std::string(1024, '*').c_str(), FALSE, viewFolder_.c_str()));
 }

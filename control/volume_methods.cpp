@@ -64,9 +64,8 @@ void MakeExeFile(ActiveXControl& control, DispatchCall& call) {
 void Join(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(4);
   PrepareReader(control, background);
-  call.Return(volumes::JoinVolumes(NotifyWindowFor(control, background), call.Text(0),
-                                   call.Text(1), AsBool(background), call.Text(2), call.Text(3),
-                                   FALSE, nullptr));
+  call.Return(volumes::JoinVolumes(NotifyWindowFor(control, background), call.Text(0), call.Text(1),
+                                   AsBool(background), call.Text(2), call.Text(3), FALSE, nullptr));
 }
 
 // Restore(szSourceDirectory, szDestinationDirectory, iOverwriteMode, bDisplayDialog,
@@ -80,9 +79,9 @@ void Restore(ActiveXControl& control, DispatchCall& call) {
   reader.SetNotifyWindow(NotifyWindowFor(control, background));
   reader.SetAskPassword(FALSE);
   StepCurrentControl(control);
-  call.Return(volumes::RestoreBackupSet(reader, NotifyWindowFor(control, background),
-                                        call.Text(0), call.Text(1), call.Short(2),
-                                        AsBool(call.Bool(3)), call.Text(5), call.Text(6)));
+  call.Return(volumes::RestoreBackupSet(reader, NotifyWindowFor(control, background), call.Text(0),
+                                        call.Text(1), call.Short(2), AsBool(call.Bool(3)),
+                                        call.Text(5), call.Text(6)));
 }
 
 // Backup(szMask, szDestDrive, bRecurse, bUseArchiveFlag, bRemoveArchiveFlag, bForceSingleBackup,

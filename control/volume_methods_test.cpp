@@ -131,7 +131,8 @@ TEST_F(VolumeMethods, SplitAndJoinGiveTheArchiveBack) {
   EXPECT_TRUE(testutil::FolderNames(joined.path()).empty());
 
   EXPECT_EQ(0, Short(L"Join", JoinArgs(volumes / "DATA.2_2", joined.path())));
-  EXPECT_TRUE(testutil::FileBytes(joined / "DATA.ZIP") == std::vector<uint8_t>(data.begin(), data.end()));
+  EXPECT_TRUE(testutil::FileBytes(joined / "DATA.ZIP") ==
+              std::vector<uint8_t>(data.begin(), data.end()));
   EXPECT_EQ(8, Short(L"Join", JoinArgs(volumes / "DATA.0_2", joined.path())))
       << "Join takes no other name";
   EXPECT_EQ(7, Short(L"Join", JoinArgs(archive, joined.path())));
@@ -161,7 +162,9 @@ TEST_F(VolumeMethods, BackupAndRestoreThroughTheControl) {
   EXPECT_EQ(3, Short(L"Backup", BackupArgs(work / "src\\*.*", volumes.path()))) << "not empty";
   EXPECT_EQ(0, Short(L"Restore", RestoreArgs(volumes.path(), restored.path())));
   for (const char* name : {"a.txt", "sub\\noise.bin", "sub\\b.txt"}) {
-    EXPECT_TRUE(testutil::FileBytes(restored / name) == testutil::FileBytes(work / (std::string("src\\") + name))) << name;
+    EXPECT_TRUE(testutil::FileBytes(restored / name) ==
+                testutil::FileBytes(work / (std::string("src\\") + name)))
+        << name;
   }
   EXPECT_EQ(2u, testutil::FolderNames(restored.path()).size()) << "no joined archive left";
   testutil::TempFolder none;
@@ -198,7 +201,8 @@ TEST_F(VolumeMethods, AnIncrementalBackupTakesOnlyFilesWithTheArchiveAttribute) 
   EXPECT_EQ(0, backup(second));
   testutil::TempFolder restored;
   EXPECT_EQ(0, Short(L"Restore", RestoreArgs(second.path(), restored.path())));
-  EXPECT_TRUE(testutil::FileBytes(restored / "sub\\b.txt") == testutil::FileBytes(work / "src\\sub\\b.txt"));
+  EXPECT_TRUE(testutil::FileBytes(restored / "sub\\b.txt") ==
+              testutil::FileBytes(work / "src\\sub\\b.txt"));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((restored / "a.txt").c_str()));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((restored / "sub\\noise.bin").c_str()));
 }

@@ -42,7 +42,8 @@ void ZipGetReplaceFlag(ActiveXControl& control, DispatchCall& call) {
 void SetGlobalComment(ActiveXControl& control, DispatchCall& call) {
   const bool background = call.Bool(2);
   CZZip& writer = PrepareRewrite(control, background);
-  call.Return(writer.SetGlobalComment(call.Text(0), call.Text(1), NotifyWindowFor(control, background)));
+  call.Return(
+      writer.SetGlobalComment(call.Text(0), call.Text(1), NotifyWindowFor(control, background)));
 }
 
 // SetLocalComment(szZipName, szMask, szComment, bBackGroundProcessing): F Z.
@@ -72,7 +73,7 @@ void DeleteWithMask(ActiveXControl& control, DispatchCall& call) {
 // GetNewZIPName.
 void CreateBlankZipFile(ActiveXControl& control, DispatchCall& call) {
   call.Return(Control(control).CreateBlankZipFile(call.Text(0), call.Bool(1) ? TRUE : FALSE) ? 1
-                                                                                           : 0);
+                                                                                             : 0);
 }
 
 // ZipFiles(szZipName, szMask, bRecurseSubDirs, iStorePathMethod, iOverwriteMode,

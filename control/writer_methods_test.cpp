@@ -101,7 +101,8 @@ class WriterMethods : public testing::Test {
   void ExpectExtractsTo(const std::string& archive, const std::vector<SourceFile>& files,
                         const std::string& password = "") {
     testutil::TempFolder destination;
-    EXPECT_EQ(0, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), password)));
+    EXPECT_EQ(
+        0, Short(L"UnzipFiles", controltest::UnzipAllArgs(archive, destination.path(), password)));
     for (const SourceFile& file : files) {
       const std::vector<uint8_t> got = testutil::FileBytes(destination / file.name);
       EXPECT_TRUE(got == std::vector<uint8_t>(file.data.begin(), file.data.end())) << file.name;
@@ -205,13 +206,12 @@ TEST_F(WriterMethods, RewritingMethodsChangeWhatTheReadingMethodsSee) {
                      Args().Text(archive).Text("first line\nsecond line").Bool(false)));
   EXPECT_EQ("first line\r\nsecond line",
             Text(L"GetGlobalComment", Args().Text(archive).Short(100).Bool(false)));
-  EXPECT_EQ(0, Short(L"SetLocalComment",
-                     Args().Text(archive).Text("src\\docs\\readme.txt").Text("about it").Bool(false)));
-  EXPECT_EQ("about it", Text(L"GetLocalComment", Args()
-                                                     .Text(archive)
-                                                     .Text("src\\docs\\readme.txt")
-                                                     .Short(100)
-                                                     .Bool(false)));
+  EXPECT_EQ(0,
+            Short(L"SetLocalComment",
+                  Args().Text(archive).Text("src\\docs\\readme.txt").Text("about it").Bool(false)));
+  EXPECT_EQ("about it",
+            Text(L"GetLocalComment",
+                 Args().Text(archive).Text("src\\docs\\readme.txt").Short(100).Bool(false)));
   // No entry of that name: nothing to do.
   EXPECT_EQ(6, Short(L"SetLocalComment",
                      Args().Text(archive).Text("src\\nothing.txt").Text("x").Bool(false)));
@@ -262,8 +262,7 @@ TEST_F(WriterMethods, CreateBlankZIPFileHandsItsNameToOneGetNewZIPName) {
 
   // A failure keeps no name: a folder that does not exist, a name too long for the block.
   EXPECT_TRUE(Bool(L"CreateBlankZIPFile", Args().Text(name).Bool(false)));
-  EXPECT_FALSE(Bool(L"CreateBlankZIPFile",
-                    Args().Text(work / "missing\\blank.zip").Bool(false)));
+  EXPECT_FALSE(Bool(L"CreateBlankZIPFile", Args().Text(work / "missing\\blank.zip").Bool(false)));
   EXPECT_EQ("", Text(L"GetNewZIPName", Args()));
   EXPECT_FALSE(Bool(L"CreateBlankZIPFile",
                     Args().Text(work / (std::string(1100, 'n') + ".zip")).Bool(false)));
@@ -343,8 +342,7 @@ TEST_F(HostedWriting, ZipFilesInTheBackgroundReportsEachFileAndTheWriteAndNothin
   // With a password the encryption pass reports each file's progress up to 100.
   host_.sink.records.clear();
   const std::string secret = work / "secret.zip";
-  EXPECT_EQ(0, host_.CallShort(L"ZipFiles",
-                               ZipArgs(secret, work / "src\\*.*", 0, 0, "pw", true)));
+  EXPECT_EQ(0, host_.CallShort(L"ZipFiles", ZipArgs(secret, work / "src\\*.*", 0, 0, "pw", true)));
   EXPECT_GE(Count(kEncrypt), files.size() - 1) << controltest::DescribeEvents(records);
   std::wstring lastName;
   int lastPercent = -1;
@@ -392,8 +390,8 @@ TEST_F(HostedWriting, ZipCancelFromAnEventHandlerStopsAfterTheCurrentFileWithAVa
   host_.sink.onEvent = nullptr;
   EXPECT_EQ(1u, Count(kFileZipped)) << controltest::DescribeEvents(host_.sink.records);
   EXPECT_EQ(1, host_.CallShort(L"GetCount", Args().Text(archive).Bool(false)));
-  EXPECT_EQ(0, host_.CallShort(L"IsZIPFileSlow",
-                               Args().Text(archive).Text("").Bool(false).Bool(false)));
+  EXPECT_EQ(
+      0, host_.CallShort(L"IsZIPFileSlow", Args().Text(archive).Text("").Bool(false).Bool(false)));
 }
 
 TEST_F(HostedWriting, AnOperationStartedFromAnEventHandlerIsRefusedAsBusy) {
@@ -404,8 +402,8 @@ TEST_F(HostedWriting, AnOperationStartedFromAnEventHandlerIsRefusedAsBusy) {
   host_.sink.onEvent = [&](const controltest::EventRecord& r) {
     if (r.id != kFileZipped || !nested.empty()) return;
     nested.push_back(host_.CallShort(L"ZipFiles", ZipArgs(work / "other.zip", work / "src\\*.*")));
-    nested.push_back(host_.CallShort(L"DeleteWithMask",
-                                     Args().Text(archive).Text("*.*").Bool(false)));
+    nested.push_back(
+        host_.CallShort(L"DeleteWithMask", Args().Text(archive).Text("*.*").Bool(false)));
     nested.push_back(host_.CallShort(L"GetCount", Args().Text(archive).Bool(false)));
   };
   EXPECT_EQ(0, host_.CallShort(L"ZipFiles", ZipArgs(archive, work / "src\\*.*", 0, 0, "", true)));

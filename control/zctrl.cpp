@@ -37,9 +37,11 @@ HRESULT CZCtrl::Create(REFIID riid, void** object) {
 
 const activex::ControlClassInfo& CZCtrl::ClassInfo() {
   static const activex::ControlClassInfo info = {
-      &qx30w32::kControlClassId, &qx30w32::kLibraryId,  &qx30w32::kDispatchId,
-      &qx30w32::kEventsId,       &qx30w32::kPropertyPageClassId, CZCtrl::kMiscStatus,
-      qx30w32::DispatchMembers(), L"QX30W32 Control", L"QX30W32ControlWindow", L"QX30W32"};
+      &qx30w32::kControlClassId,      &qx30w32::kLibraryId,
+      &qx30w32::kDispatchId,          &qx30w32::kEventsId,
+      &qx30w32::kPropertyPageClassId, CZCtrl::kMiscStatus,
+      qx30w32::DispatchMembers(),     L"QX30W32 Control",
+      L"QX30W32ControlWindow",        L"QX30W32"};
   return info;
 }
 
@@ -111,8 +113,8 @@ void CZCtrl::SetHelpFile(const char* name) {
 
 void CZCtrl::AboutBox() {
   PreModalDialog();
-  DialogBoxParamW(activex::ModuleHandle(), MAKEINTRESOURCEW(IDD_ABOUTBOX), ModalParent(),
-                  AboutProc, 0);
+  DialogBoxParamW(activex::ModuleHandle(), MAKEINTRESOURCEW(IDD_ABOUTBOX), ModalParent(), AboutProc,
+                  0);
   PostModalDialog();
 }
 

@@ -37,9 +37,7 @@ class AmbientSite final : public controltest::PassiveClientSite, public IDispatc
     return S_OK;
   }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                       UINT*) override {
     if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
@@ -99,7 +97,7 @@ TEST(ControlDrawing, DesignModeShowsNameAndIconOnWhite) {
     ASSERT_EQ(S_OK, drawing.result);
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(drawing.dc, 95, 95));  // filled white
     EXPECT_EQ(RGB(255, 255, 255), GetPixel(drawing.dc, 2, 90));
-    EXPECT_TRUE(drawing.AnyPixelNot(RGB(255, 255, 255), 1, 1, 90, 16));   // "Quillet OCX"
+    EXPECT_TRUE(drawing.AnyPixelNot(RGB(255, 255, 255), 1, 1, 90, 16));    // "Quillet OCX"
     EXPECT_TRUE(drawing.AnyPixelNot(RGB(255, 255, 255), 34, 34, 66, 66));  // the 32 x 32 icon
     EXPECT_FALSE(drawing.AnyPixelNot(RGB(255, 255, 255), 70, 70, 100, 100));
   }

@@ -92,7 +92,8 @@ void DrawBar(HDC dc, RECT area) {
   }
   const int position = g.position < g.total ? g.position : g.total;
   RECT done = area, rest = area;
-  done.right = area.left + static_cast<int>(static_cast<int64_t>(area.right - area.left) * position / g.total);
+  done.right = area.left +
+               static_cast<int>(static_cast<int64_t>(area.right - area.left) * position / g.total);
   rest.left = done.right;
   FillRect(dc, &done, GetSysColorBrush(COLOR_HIGHLIGHT));
   FillRect(dc, &rest, GetSysColorBrush(COLOR_WINDOW));
@@ -174,9 +175,14 @@ INT_PTR CALLBACK PasswordProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
       }
       case IDC_BUTTON_7:
-      case IDCANCEL: answer = kPasswordBypass; break;
-      case IDC_BUTTON_3: answer = kPasswordNever; break;
-      default: return FALSE;
+      case IDCANCEL:
+        answer = kPasswordBypass;
+        break;
+      case IDC_BUTTON_3:
+        answer = kPasswordNever;
+        break;
+      default:
+        return FALSE;
     }
     Remember(window, &g.passwordPosition, &g.passwordPlaced);
     EndDialog(window, answer);
@@ -216,12 +222,21 @@ INT_PTR CALLBACK ReplaceProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     int answer;
     switch (LOWORD(wParam)) {
-      case IDC_BUTTON_6: answer = kReplaceYes; break;
+      case IDC_BUTTON_6:
+        answer = kReplaceYes;
+        break;
       case IDC_BUTTON_7:
-      case IDCANCEL: answer = kReplaceNo; break;
-      case IDC_BUTTON_3: answer = kReplaceAlways; break;
-      case IDC_BUTTON_4: answer = kReplaceNever; break;
-      default: return FALSE;
+      case IDCANCEL:
+        answer = kReplaceNo;
+        break;
+      case IDC_BUTTON_3:
+        answer = kReplaceAlways;
+        break;
+      case IDC_BUTTON_4:
+        answer = kReplaceNever;
+        break;
+      default:
+        return FALSE;
     }
     Remember(window, &g.replacePosition, &g.replacePlaced);
     EndDialog(window, answer);
@@ -314,7 +329,8 @@ void RunProgram() {
   CloseHandle(process.hThread);
   // Pump while the program runs so that the stub's windows stay alive.
   for (;;) {
-    const DWORD woke = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT);
+    const DWORD woke =
+        MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT);
     if (woke != WAIT_OBJECT_0 + 1) break;
     PumpMessages();
   }
@@ -458,7 +474,9 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         case IDOK:
           if (!g.busy && !g.failedAtStart) Extract(dialog);
           return TRUE;
-        case IDCANCEL: CancelPressed(dialog); return TRUE;
+        case IDCANCEL:
+          CancelPressed(dialog);
+          return TRUE;
         case IDC_BROWSE:
           if (!g.busy) Browse(dialog);
           return TRUE;
@@ -481,8 +499,10 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
       return TRUE;
     case WM_CLOSE:
       // The window's close box acts as Cancel; the dialog goes once quitting is allowed.
-      if (g.quitAllowed) DestroyWindow(dialog);
-      else CancelPressed(dialog);
+      if (g.quitAllowed)
+        DestroyWindow(dialog);
+      else
+        CancelPressed(dialog);
       return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);

@@ -14,7 +14,8 @@
 #define IDC_BROWSE 103
 #define IDC_TARGET_LABEL 1000
 
-// Password and replace dialogs (buttons 6, 7, 3, 4: IDRETRY/IDYES, IDIGNORE/IDNO, IDABORT, IDRETRY).
+// Password and replace dialogs (buttons 6, 7, 3, 4: IDRETRY/IDYES, IDIGNORE/IDNO, IDABORT,
+// IDRETRY).
 #define IDC_PROMPT_TEXT 1003
 #define IDC_PASSWORD 1001
 #define IDC_PASSWORD_LABEL 1101

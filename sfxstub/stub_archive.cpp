@@ -10,7 +10,8 @@ class FileReader : public PositionedReader {
  public:
   explicit FileReader(HANDLE file) : file_(file) {}
   int64_t ReadAt(uint32_t pos, uint8_t* destination, uint32_t n) override {
-    if (SetFilePointer(file_, static_cast<LONG>(pos), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+    if (SetFilePointer(file_, static_cast<LONG>(pos), nullptr, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR) {
       return -1;
     }
@@ -33,8 +34,8 @@ bool StubArchive::Open(const char* path, bool* noMemory) {
     *noMemory = true;
     return false;
   }
-  file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file_ == INVALID_HANDLE_VALUE) return false;
   DWORD high = 0;
   const DWORD low = GetFileSize(file_, &high);
@@ -59,7 +60,8 @@ void StubArchive::Close() {
 bool StubArchive::Load(uint32_t blockStart) {
   blockLength_ = 0;
   FileReader reader(file_);
-  const uint32_t wanted = size_ - blockStart < kInputBlockSize ? size_ - blockStart : kInputBlockSize;
+  const uint32_t wanted =
+      size_ - blockStart < kInputBlockSize ? size_ - blockStart : kInputBlockSize;
   if (reader.ReadAt(blockStart, block_, wanted) != static_cast<int64_t>(wanted)) return false;
   blockStart_ = blockStart;
   blockLength_ = wanted;

@@ -22,7 +22,8 @@ class StubArchive {
   StubArchive(const StubArchive&) = delete;
   StubArchive& operator=(const StubArchive&) = delete;
 
-  // Opens the file (ANSI path) and takes its block; false when either fails (*noMemory tells which).
+  // Opens the file (ANSI path) and takes its block; false when either fails (*noMemory tells
+  // which).
   bool Open(const char* path, bool* noMemory);
   void Close();
 

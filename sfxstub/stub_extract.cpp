@@ -120,11 +120,11 @@ class Extraction {
   uint8_t* output_ = nullptr;
   uint8_t* window_ = nullptr;
   KeptEntry* batch_ = nullptr;
-  char* utf8Name_ = nullptr;      // kLongestUtf8Name bytes: a name as stored in UTF-8
-  wchar_t* wideName_ = nullptr;   // kLongestUtf8Name units: the same decoded
+  char* utf8Name_ = nullptr;     // kLongestUtf8Name bytes: a name as stored in UTF-8
+  wchar_t* wideName_ = nullptr;  // kLongestUtf8Name units: the same decoded
   uint32_t prefix_ = 0;
   char savedFolder_[MAX_PATH + 1] = {};
-  char targetOem_[kStubPathCapacity] = {};   // ends with '\'
+  char targetOem_[kStubPathCapacity] = {};  // ends with '\'
   char targetAnsi_[kStubPathCapacity] = {};
   char password_[kStubPasswordCapacity] = {};
   bool overwriteAll_ = false;
@@ -332,7 +332,8 @@ bool Extraction::Decide(const char* fullOem, const char* fullAnsi, uint16_t date
   }
   if (!ask) return true;
   switch (host_.AskReplace(fullOem, older)) {
-    case kReplaceYes: return true;
+    case kReplaceYes:
+      return true;
     case kReplaceAlways:
       overwriteAll_ = true;
       skipAll_ = false;
@@ -341,7 +342,8 @@ bool Extraction::Decide(const char* fullOem, const char* fullAnsi, uint16_t date
       skipAll_ = true;
       overwriteAll_ = false;
       return false;
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -12,14 +12,14 @@ inline constexpr size_t kStubPasswordCapacity = 81;  // 80 characters and the te
 // Results of ExtractAll.
 enum StubExtractResult : int {
   kStubExtractOk = 0,
-  kStubExtractWarning = 1,     // the archive had bytes in front that its offsets do not count
-  kStubExtractNoArchive = 2,   // the archive file cannot be opened
-  kStubExtractDamaged = 3,     // a read error or a damaged header
-  kStubExtractBadData = 5,     // no usable end record, a CRC mismatch, damaged data, a bad folder
+  kStubExtractWarning = 1,    // the archive had bytes in front that its offsets do not count
+  kStubExtractNoArchive = 2,  // the archive file cannot be opened
+  kStubExtractDamaged = 3,    // a read error or a damaged header
+  kStubExtractBadData = 5,    // no usable end record, a CRC mismatch, damaged data, a bad folder
   kStubExtractNoMemory = 6,
-  kStubExtractDiskFull = 8,    // not enough free space for an entry, or a short write
-  kStubExtractSkipped = 10,    // an entry of another method or version, or a name too long
-  kStubExtractCantCreate = 12, // the target folder or an output file cannot be created
+  kStubExtractDiskFull = 8,     // not enough free space for an entry, or a short write
+  kStubExtractSkipped = 10,     // an entry of another method or version, or a name too long
+  kStubExtractCantCreate = 12,  // the target folder or an output file cannot be created
 };
 
 // Answers of the prompts.

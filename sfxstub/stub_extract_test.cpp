@@ -1,6 +1,6 @@
-// The stub's reader and extractor over self-extractors made from the real stub (extract_fixtures.sh):
-// trees compared with what unzip -d made of the same archives, and the extractor's codes, prompts
-// and overwrite decisions driven by a scripted host.
+// The stub's reader and extractor over self-extractors made from the real stub
+// (extract_fixtures.sh): trees compared with what unzip -d made of the same archives, and the
+// extractor's codes, prompts and overwrite decisions driven by a scripted host.
 #include "stub_extract.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +53,8 @@ class ScriptHost : public ExtractorHost {
     if (passwordReplies.empty()) return kPasswordBypass;
     PasswordReply reply = passwordReplies.front();
     passwordReplies.pop_front();
-    if (reply.answer == kPasswordRetry) lstrcpynA(password, reply.password.c_str(), kStubPasswordCapacity);
+    if (reply.answer == kPasswordRetry)
+      lstrcpynA(password, reply.password.c_str(), kStubPasswordCapacity);
     return reply.answer;
   }
   int AskReplace(const char* fullPath, bool older) override {
@@ -108,7 +109,8 @@ void ListTree(const std::wstring& root, const std::wstring& relative,
       if (file != INVALID_HANDLE_VALUE) {
         char buffer[65536];
         DWORD got;
-        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) contents.append(buffer, got);
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+          contents.append(buffer, got);
         CloseHandle(file);
       }
       (*tree)[upper] = contents;
@@ -119,7 +121,9 @@ void ListTree(const std::wstring& root, const std::wstring& relative,
 
 std::map<std::wstring, std::string> Tree(const std::string& folder) {
   std::wstring wide(folder.size() + 1, L'\0');
-  wide.resize(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), static_cast<int>(wide.size())) - 1);
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(),
+                                  static_cast<int>(wide.size())) -
+              1);
   if (!wide.empty() && wide.back() != L'\\') wide += L'\\';
   std::map<std::wstring, std::string> tree;
   ListTree(wide, L"", &tree);
@@ -128,7 +132,9 @@ std::map<std::wstring, std::string> Tree(const std::string& folder) {
 
 std::string Narrow(const std::wstring& w) {
   std::string s(w.size() * 3 + 1, '\0');
-  s.resize(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()), nullptr, nullptr) - 1);
+  s.resize(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()),
+                               nullptr, nullptr) -
+           1);
   return s;
 }
 
@@ -160,9 +166,9 @@ TEST(StubExtract, ExtractsWhatUnzipExtracts) {
     const char* name;
     int result;
   };
-  const Row rows[] = {{"stored", 0},      {"deflated", 0},    {"sevenzip", 0},
-                      {"names", 0},       {"piped", 0},       {"python_pipe", 0},
-                      {"unshifted", 1},   {"utf8_python", 0}, {"utf8_7z", 0}};
+  const Row rows[] = {{"stored", 0},    {"deflated", 0},    {"sevenzip", 0},
+                      {"names", 0},     {"piped", 0},       {"python_pipe", 0},
+                      {"unshifted", 1}, {"utf8_python", 0}, {"utf8_7z", 0}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     testutil::TempFolder temp;
@@ -194,9 +200,9 @@ TEST(StubExtract, NamesStayInsideTheTarget) {
   ScriptHost host;
   const std::string target = temp / "INSIDE";
   EXPECT_EQ(Extract("escape", target, 1, host), 0);
-  const std::map<std::string, std::string> expected = {
-      {"EVIL.TXT", "1"}, {"ABS.TXT", "2"}, {"C_X.TXT", "3"},
-      {"X", "4"},        {"A_B\\C.TXT", "5"}, {"OK.TXT", "6"}};
+  const std::map<std::string, std::string> expected = {{"EVIL.TXT", "1"},   {"ABS.TXT", "2"},
+                                                       {"C_X.TXT", "3"},    {"X", "4"},
+                                                       {"A_B\\C.TXT", "5"}, {"OK.TXT", "6"}};
   for (const auto& [name, contents] : expected) {
     EXPECT_EQ(ReadText(target + "\\" + name), contents) << name;
   }
@@ -393,14 +399,22 @@ TEST(StubExtract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
     bool replaced;
   };
   const Row rows[] = {
-      {0, kAbsent, -1, false, true},  {0, kOlder, -1, false, false},
-      {0, kSame, -1, false, false},   {0, kNewer, -1, false, false},
-      {1, kAbsent, -1, false, true},  {1, kOlder, -1, false, true},
-      {1, kNewer, -1, false, true},   {2, kAbsent, -1, false, true},
-      {2, kOlder, kReplaceYes, true, true},     {2, kOlder, kReplaceNo, true, false},
-      {2, kNewer, kReplaceAlways, true, true},  {2, kNewer, kReplaceNever, true, false},
-      {2, kSame, kReplaceYes, true, true},      {3, kAbsent, -1, false, true},
-      {3, kOlder, -1, false, true},   {3, kSame, -1, false, false},
+      {0, kAbsent, -1, false, true},
+      {0, kOlder, -1, false, false},
+      {0, kSame, -1, false, false},
+      {0, kNewer, -1, false, false},
+      {1, kAbsent, -1, false, true},
+      {1, kOlder, -1, false, true},
+      {1, kNewer, -1, false, true},
+      {2, kAbsent, -1, false, true},
+      {2, kOlder, kReplaceYes, true, true},
+      {2, kOlder, kReplaceNo, true, false},
+      {2, kNewer, kReplaceAlways, true, true},
+      {2, kNewer, kReplaceNever, true, false},
+      {2, kSame, kReplaceYes, true, true},
+      {3, kAbsent, -1, false, true},
+      {3, kOlder, -1, false, true},
+      {3, kSame, -1, false, false},
       {3, kNewer, -1, false, false},
   };
   char zone[64] = {};
@@ -423,7 +437,8 @@ TEST(StubExtract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
       ASSERT_TRUE(testutil::WriteWholeFile(file, std::string("old")));
       const int64_t offset = row.state == kOlder ? -3600 : row.state == kNewer ? 3600 : 0;
       const FILETIME when = EntryTime(offset);
-      HANDLE h = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      HANDLE h =
+          CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
       ASSERT_NE(h, INVALID_HANDLE_VALUE);
       ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &when));
       CloseHandle(h);
@@ -501,8 +516,15 @@ TEST(StubText, NamesStoredInUtf8BecomeOem) {
   };
   const Row rows[] = {
       {"caf\xC3\xA9.txt", 261, 8, "caf\x82.txt"},
-      {"\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9/stra\xC3\x9F" "e", 261, 14,
-       "\x9An\x8B" "c\x94" "d\x82/stra\xE1" "e"},
+      {"\xC3\x9Cn\xC3\xAF"
+       "c\xC3\xB6"
+       "d\xC3\xA9/stra\xC3\x9F"
+       "e",
+       261, 14,
+       "\x9An\x8B"
+       "c\x94"
+       "d\x82/stra\xE1"
+       "e"},
       {"plain.txt", 261, 9, "plain.txt"},
       {"", 261, 0, ""},
       // Characters code page 437 lacks, with or without a look-alike, and one beyond U+FFFF.
@@ -535,10 +557,14 @@ TEST(StubText, EntryNamesBecomeSafeRelativePaths) {
     bool folderOnly;
   };
   const Row rows[] = {
-      {"A:B\\C.TXT", "A_B\\C.TXT", false}, {"..\\..\\X", "X", false},
-      {"\\ABS.TXT", "ABS.TXT", false},     {"DIR\\", "DIR", true},
-      {"DIR\\..", "DIR", true},            {"CON.TXT", "_CON.TXT", false},
-      {"A\\B<>|?*.TXT", "A\\B_____.TXT", false}, {"TRAIL. .", "TRAIL", false},
+      {"A:B\\C.TXT", "A_B\\C.TXT", false},
+      {"..\\..\\X", "X", false},
+      {"\\ABS.TXT", "ABS.TXT", false},
+      {"DIR\\", "DIR", true},
+      {"DIR\\..", "DIR", true},
+      {"CON.TXT", "_CON.TXT", false},
+      {"A\\B<>|?*.TXT", "A\\B_____.TXT", false},
+      {"TRAIL. .", "TRAIL", false},
       {"", "", true},
   };
   for (const Row& row : rows) {
@@ -551,10 +577,14 @@ TEST(StubText, EntryNamesBecomeSafeRelativePaths) {
   char small[8];
   bool folderOnly;
   EXPECT_FALSE(CleanEntryPath("LONGER\\NAME.TXT", small, sizeof small, &folderOnly));
-  char text[] = "caf\x82 gr\x81\xe1" "e";  // OEM (code page 437): café grüße
+  char text[] =
+      "caf\x82 gr\x81\xe1"
+      "e";  // OEM (code page 437): café grüße
   UpperCaseOemText(text);
   if (GetOEMCP() == 437) {
-    EXPECT_STREQ(text, "CAF\x90 GR\x9a\xe1" "E");  // ß has no single capital
+    EXPECT_STREQ(text,
+                 "CAF\x90 GR\x9a\xe1"
+                 "E");  // ß has no single capital
   }
 }
 

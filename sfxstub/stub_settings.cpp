@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr uint8_t kWidths[kSettingsFieldCount] = {1,  1,  50, 50, 10, 10, 50, 50, 50, 50, 30, 20,
+constexpr uint8_t kWidths[kSettingsFieldCount] = {1,  1,   50, 50, 10, 10, 50,  50, 50, 50, 30, 20,
                                                   20, 100, 10, 10, 10, 20, 100, 10, 10, 10, 10};
 
 }  // namespace
@@ -17,7 +17,8 @@ void ParseSettings(const uint8_t (&block)[kSettingsBlockSize], StubSettings* set
     for (size_t i = 0; i <= kLongestSettingsField; ++i) text[i] = '\0';
     for (size_t i = 0; i < width; ++i) text[i] = static_cast<char>(block[offset + i]);
     size_t length = width;
-    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\0')) text[--length] = '\0';
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\0'))
+      text[--length] = '\0';
     offset += width;
   }
   const char mode = static_cast<char>(block[0]);

@@ -71,11 +71,11 @@ int OemFromUtf8(const char* utf8, size_t length, wchar_t* wide, char* out, size_
   }
   int written = 0;
   if (kept > 0) {
-    const int needed = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, nullptr, 0,
-                                           "_", nullptr);
+    const int needed =
+        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, nullptr, 0, "_", nullptr);
     if (needed <= 0 || needed > room) return -2;
-    written = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, out, room, "_",
-                                  nullptr);
+    written =
+        WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, kept, out, room, "_", nullptr);
     if (written != needed) return -2;
   }
   out[written] = '\0';
@@ -113,7 +113,8 @@ unsigned char UpperOfOemByte(unsigned char b) {
   }
   // Only a byte that maps back to exactly that capital counts (no best-fit look-alikes).
   WCHAR check = 0;
-  if (MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, out, 1, &check, 1) != 1 || check != upper) {
+  if (MultiByteToWideChar(CP_OEMCP, MB_ERR_INVALID_CHARS, out, 1, &check, 1) != 1 ||
+      check != upper) {
     return b;
   }
   return static_cast<unsigned char>(out[0]);

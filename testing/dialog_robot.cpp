@@ -36,14 +36,22 @@ std::string WithoutAccelerators(const std::string& caption) {
 // The caption a message form's button has for a dialog's button id.
 const char* ButtonCaption(int id) {
   switch (id) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "Cancel";
-    case IDYES: return "Yes";
-    case IDNO: return "No";
-    case IDABORT: return "Abort";
-    case IDRETRY: return "Retry";
-    case IDIGNORE: return "Ignore";
-    default: return nullptr;
+    case IDOK:
+      return "OK";
+    case IDCANCEL:
+      return "Cancel";
+    case IDYES:
+      return "Yes";
+    case IDNO:
+      return "No";
+    case IDABORT:
+      return "Abort";
+    case IDRETRY:
+      return "Retry";
+    case IDIGNORE:
+      return "Ignore";
+    default:
+      return nullptr;
   }
 }
 
@@ -53,7 +61,8 @@ std::string HeldText(HWND window) {
   wchar_t wide[256] = {};
   const int length = InternalGetWindowText(window, wide, 256);
   char text[512] = {};
-  if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text - 1, nullptr, nullptr);
+  if (length > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text - 1, nullptr, nullptr);
   return text;
 }
 
@@ -148,10 +157,12 @@ bool IsDialogBox(HWND window) { return ClassName(window) == "#32770"; }
 bool IsMessageForm(HWND window) {
   const std::string name = ClassName(window);
   const std::string suffix = "Window";
-  if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+  if (name.size() <= suffix.size() ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
   }
-  if (GetParent(window) != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0) return false;
+  if (GetParent(window) != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0)
+    return false;
   return ButtonOfCaption(window, "OK") != nullptr;
 }
 
@@ -263,7 +274,8 @@ bool DialogAnswerer::Wait(DWORD limitMs) {
 
 void DialogAnswerer::Watch() {
   try {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * kWaitLimitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * kWaitLimitMs);
     while (!stop_ && std::chrono::steady_clock::now() < deadline) {
       if (HWND dialog = FindDialog(match_)) {
         caption_ = WindowText(dialog);
@@ -281,13 +293,15 @@ void DialogAnswerer::Watch() {
 
 std::string SaveScreenshot(HWND window, const std::string& name) {
   if (window != nullptr) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // A window of this thread paints what is still pending (posted paints of its children).
     if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
       const DWORD start = GetTickCount();
       MSG message;
       while (GetTickCount() - start < 100) {
-        while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+        while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+          DispatchMessageA(&message);
         Sleep(10);
       }
     } else {
@@ -302,7 +316,8 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
 
   std::string path = BinaryDir() + "review\\";
   CreateDirectoryA(path.c_str(), nullptr);
-  for (size_t slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1)) {
+  for (size_t slash = name.find('\\'); slash != std::string::npos;
+       slash = name.find('\\', slash + 1)) {
     CreateDirectoryA((path + name.substr(0, slash)).c_str(), nullptr);
   }
   path += name;
@@ -317,9 +332,10 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   header.biBitCount = 24;
   header.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = screen != nullptr ? CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
-                                                        DIB_RGB_COLORS, &bits, nullptr, 0)
-                                     : nullptr;
+  HBITMAP bitmap = screen != nullptr
+                       ? CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0)
+                       : nullptr;
   bool written = false;
   if (bitmap != nullptr && memory != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);

@@ -14,7 +14,8 @@ namespace guitest {
 namespace {
 
 LPARAM PointParam(int x, int y) {
-  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)),
+                    static_cast<WORD>(static_cast<short>(y)));
 }
 
 HWND KeyTarget(forms::WinControl& control) {
@@ -85,7 +86,9 @@ void Click(forms::Control& control) {
   Pump();
 }
 
-void Click(forms::Component& root, const std::string& name) { Click(Get<forms::Control>(root, name)); }
+void Click(forms::Component& root, const std::string& name) {
+  Click(Get<forms::Control>(root, name));
+}
 
 bool ClickMenu(forms::Form& form, const std::string& path) {
   if (form.Menu() == nullptr) return false;
@@ -133,7 +136,8 @@ void Char(forms::WinControl& control, char character) {
 
 void AltKey(forms::Form& form, char letter) {
   HWND focus = GetFocus();
-  HWND target = focus != nullptr && forms::Form::FormOfWindow(focus) == &form ? focus : form.Handle();
+  HWND target =
+      focus != nullptr && forms::Form::FormOfWindow(focus) == &form ? focus : form.Handle();
   PostMessageA(target, WM_SYSCHAR, static_cast<unsigned char>(letter), 0x20000001);
   Pump();
 }

@@ -24,10 +24,9 @@ std::string RunPeer(const std::string& folder, const std::string& script, unsign
   const std::string done = base + ".done";
   DeleteFileA(done.c_str());
   EXPECT_TRUE(WriteWholeFile(base + ".sh", "set -u\n" + script + "\n"));
-  EXPECT_TRUE(WriteWholeFile(base + ".run", "bash " + UnixPath(base + ".sh") + " >" +
-                                                UnixPath(base + ".out") +
-                                                " 2>&1 </dev/null\necho done >" + UnixPath(done) +
-                                                "\n"));
+  EXPECT_TRUE(WriteWholeFile(base + ".run",
+                             "bash " + UnixPath(base + ".sh") + " >" + UnixPath(base + ".out") +
+                                 " 2>&1 </dev/null\necho done >" + UnixPath(done) + "\n"));
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

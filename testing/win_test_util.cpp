@@ -37,8 +37,8 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& data) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = data.empty() ||
-                  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  const BOOL ok =
+      data.empty() || WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
   CloseHandle(h);
   return ok && written == data.size();
 }
@@ -92,8 +92,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data) {
   if (ok) {
     data->resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    ok = data->empty() || (ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr) &&
-                           got == data->size());
+    ok = data->empty() ||
+         (ReadFile(h, data->data(), static_cast<DWORD>(data->size()), &got, nullptr) &&
+          got == data->size());
   }
   CloseHandle(h);
   return ok;

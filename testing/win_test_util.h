@@ -72,10 +72,11 @@ class MessageWindow {
       c.lpszClassName = "TestMessageWindow";
       return RegisterClassA(&c);
     }();
-    window_ = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(windowClass)), "",
-                              0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                              nullptr);
-    if (window_ != nullptr) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_ =
+        CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(windowClass)), "", 0, 0,
+                        0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window_ != nullptr)
+      SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~MessageWindow() {
     if (window_ != nullptr) DestroyWindow(window_);

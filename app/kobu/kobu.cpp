@@ -26,7 +26,9 @@ char g_output[MAX_PATH];
 constexpr DWORD kBufferSize = 65536;
 BYTE* g_buffer = nullptr;  // from the process heap (static storage would be in the file)
 
-int Say(HWND owner, const char* text, UINT flags) { return MessageBoxA(owner, text, kTitle, flags); }
+int Say(HWND owner, const char* text, UINT flags) {
+  return MessageBoxA(owner, text, kTitle, flags);
+}
 
 // Joins a and b into out (MAX_PATH); false when they do not fit.
 bool Join(char* out, const char* a, const char* b) {
@@ -93,8 +95,10 @@ int ListParts(HWND list) {
   if (search == INVALID_HANDLE_VALUE) return 0;
   int count = 0;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsPartZero(found.cFileName)) continue;
-    if (list != nullptr) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsPartZero(found.cFileName))
+      continue;
+    if (list != nullptr)
+      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
     ++count;
   } while (FindNextFileA(search, &found));
   FindClose(search);
@@ -136,13 +140,16 @@ bool TakeChoice(HWND dialog) {
     return false;
   }
   if (lstrcmpiA(folder, g_folder) == 0 && IsThreeDigitExtension(g_extension)) {
-    Say(dialog, "The rebuilt file would overwrite a part of the split file.\r\n\r\nPlease choose another folder.",
+    Say(dialog,
+        "The rebuilt file would overwrite a part of the split file.\r\n\r\nPlease choose another "
+        "folder.",
         MB_OK | MB_ICONERROR);
     return false;
   }
   lstrcpyA(g_target, folder);
   if (lstrlenA(g_target) + lstrlenA(g_base) + lstrlenA(g_extension) >= MAX_PATH) {
-    Say(dialog, "The name of the rebuilt file would be too long.\r\n\r\nPlease choose another folder.",
+    Say(dialog,
+        "The name of the rebuilt file would be too long.\r\n\r\nPlease choose another folder.",
         MB_OK | MB_ICONERROR);
     return false;
   }
@@ -192,7 +199,8 @@ Outcome CopyPart(HANDLE part, HANDLE output, ULONGLONG& size) {
     if (!ReadFile(part, g_buffer, kBufferSize, &got, nullptr)) return Outcome::kReadFailed;
     if (got == 0) return Outcome::kRebuilt;
     DWORD written = 0;
-    if (!WriteFile(output, g_buffer, got, &written, nullptr) || written != got) return Outcome::kWriteFailed;
+    if (!WriteFile(output, g_buffer, got, &written, nullptr) || written != got)
+      return Outcome::kWriteFailed;
     size += got;
   }
 }
@@ -216,8 +224,10 @@ Outcome Rebuild(HANDLE output, char* failedName) {
       char previous[MAX_PATH + 8];
       wsprintfA(previous, "%s%s.%03d", g_folder, g_base, n - 1);
       if (Exists(previous)) {
-        wsprintfA(text, "There is no part number %d in %s.\r\n\r\nWas disk number %d the last disk of the set?",
-                  n + 1, g_folder, n);
+        wsprintfA(
+            text,
+            "There is no part number %d in %s.\r\n\r\nWas disk number %d the last disk of the set?",
+            n + 1, g_folder, n);
         if (Say(nullptr, text, MB_YESNO | MB_ICONQUESTION) == IDYES) return Outcome::kRebuilt;
       }
     }
@@ -244,7 +254,8 @@ int Run() {
 
   if (!ReadExtension()) {
     wsprintfA(text,
-              "DATA.EXT was not found in %s.\r\n\r\nPlease run Kobu from the first disk of the split file.",
+              "DATA.EXT was not found in %s.\r\n\r\nPlease run Kobu from the first disk of the "
+              "split file.",
               g_folder);
     Say(nullptr, text, MB_OK | MB_ICONERROR);
     return 2;
@@ -254,16 +265,19 @@ int Run() {
     Say(nullptr, text, MB_OK | MB_ICONERROR);
     return 2;
   }
-  if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_KOBU), nullptr, DialogProc, 0) != IDOK) {
+  if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_KOBU), nullptr, DialogProc,
+                      0) != IDOK) {
     return 1;
   }
 
   g_buffer = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kBufferSize));
   if (g_buffer == nullptr) {
-    Say(nullptr, "Error: Not enough memory.\r\n\r\nThe file has not been rebuilt.", MB_OK | MB_ICONERROR);
+    Say(nullptr, "Error: Not enough memory.\r\n\r\nThe file has not been rebuilt.",
+        MB_OK | MB_ICONERROR);
     return 1;
   }
-  const HANDLE output = CreateFileA(g_output, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE output =
+      CreateFileA(g_output, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (output == INVALID_HANDLE_VALUE) {
     wsprintfA(text, "Error: Could not create %s.\r\n\r\nThe file has not been rebuilt.", g_output);
     Say(nullptr, text, MB_OK | MB_ICONERROR);
@@ -279,11 +293,16 @@ int Run() {
   }
   DeleteFileA(g_output);
   if (outcome == Outcome::kCancelled) {
-    Say(nullptr, "Rebuilding cancelled.\r\n\r\nThe file has not been rebuilt; its incomplete copy was removed.",
+    Say(nullptr,
+        "Rebuilding cancelled.\r\n\r\nThe file has not been rebuilt; its incomplete copy was "
+        "removed.",
         MB_OK | MB_ICONINFORMATION);
   } else {
-    wsprintfA(text, "Error: Could not %s %s.\r\n\r\nThe file has not been rebuilt; its incomplete copy was removed.",
-              outcome == Outcome::kReadFailed ? "read" : "write", outcome == Outcome::kRebuilt ? g_output : failed);
+    wsprintfA(text,
+              "Error: Could not %s %s.\r\n\r\nThe file has not been rebuilt; its incomplete copy "
+              "was removed.",
+              outcome == Outcome::kReadFailed ? "read" : "write",
+              outcome == Outcome::kRebuilt ? g_output : failed);
     Say(nullptr, text, MB_OK | MB_ICONERROR);
   }
   return 1;

@@ -58,7 +58,8 @@ HBITMAP BitmapOf(const nviewlib::DecodedImage& image) {
   return bitmap;
 }
 
-HBITMAP LoadOwnDecoder(const char* path, bool (*decode)(const uint8_t*, size_t, nviewlib::DecodedImage&)) {
+HBITMAP LoadOwnDecoder(const char* path,
+                       bool (*decode)(const uint8_t*, size_t, nviewlib::DecodedImage&)) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return nullptr;
   nviewlib::DecodedImage image;
@@ -83,13 +84,15 @@ HBITMAP LoadThroughPicture(const char* path) {
         global = nullptr;  // the stream frees it now
         IPicture* picture = nullptr;
         if (SUCCEEDED(OleLoadPicture(stream, LONG(bytes.size()), FALSE, IID_IPicture,
-                                     reinterpret_cast<void**>(&picture))) && picture) {
+                                     reinterpret_cast<void**>(&picture))) &&
+            picture) {
           OLE_HANDLE handle = 0;
           SHORT type = 0;
           if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
               SUCCEEDED(picture->get_Handle(&handle)) && handle) {
-            result = static_cast<HBITMAP>(CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            result = static_cast<HBITMAP>(
+                CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0,
+                          0, LR_CREATEDIBSECTION));
           }
           picture->Release();
         }
@@ -108,7 +111,8 @@ uint32_t Le32(const std::string& b, size_t at) {
 }
 
 // A run-length packed body (4 or 8 bits a pixel) that stays inside its bytes and its picture.
-bool RunLengthBodyFits(const std::string& b, size_t pos, size_t end, int64_t width, int64_t height, bool four) {
+bool RunLengthBodyFits(const std::string& b, size_t pos, size_t end, int64_t width, int64_t height,
+                       bool four) {
   int64_t x = 0, y = 0;
   while (pos + 1 < end) {
     const unsigned count = uint8_t(b[pos]), code = uint8_t(b[pos + 1]);
@@ -142,7 +146,9 @@ bool BitmapFileIsWhole(const char* path) {
   std::string b;
   if (!ReadWholeFile(path, b) || b.size() < 14 + 40 || b[0] != 'B' || b[1] != 'M') return false;
   const size_t offset = Le32(b, 10), headerSize = Le32(b, 14);
-  if (headerSize < 40 || headerSize > b.size() - 14 || offset > b.size() || offset < 14 + headerSize) return false;
+  if (headerSize < 40 || headerSize > b.size() - 14 || offset > b.size() ||
+      offset < 14 + headerSize)
+    return false;
   const int32_t width = int32_t(Le32(b, 18)), height = int32_t(Le32(b, 22));
   const unsigned bits = unsigned(uint8_t(b[28])) | unsigned(uint8_t(b[29])) << 8;
   const uint32_t compression = Le32(b, 30), colours = Le32(b, 46);
@@ -166,8 +172,8 @@ HBITMAP Load(const char* path) {
   const std::string ext = UpperExtension(path);
   if (ext == ".BMP" || ext == ".DIB" || ext == ".RLE") {
     if (!BitmapFileIsWhole(path)) return nullptr;
-    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
-                                           LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(
+        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   }
   if (ext == ".GIF" || ext == ".JPG" || ext == ".JIF") return LoadThroughPicture(path);
   if (ext == ".TGA") return LoadOwnDecoder(path, nviewlib::DecodeTga);

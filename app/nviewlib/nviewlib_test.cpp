@@ -81,8 +81,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   return testutil::WriteWholeFile(path, bytes);
 }
 
-const char* const kExactPictures[] = {"bmp8.bmp", "bmp24.BMP", "rle8.rle", "dib24.dib",
-                                      "picture.gif", "plain.tga", "packed.tga", "mapped.TGA",
+const char* const kExactPictures[] = {"bmp8.bmp",    "bmp24.BMP",      "rle8.rle",   "dib24.dib",
+                                      "picture.gif", "plain.tga",      "packed.tga", "mapped.TGA",
                                       "palette.pcx", "truecolour.pcx", "stored.PCX"};
 
 TEST_F(NViewLibTest, EveryKindGivesItsSizeAndEveryPixel) {
@@ -121,10 +121,12 @@ bool WriteJpeg(const std::wstring& path, int width, int height, const std::vecto
       SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
       SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) &&
       SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-      SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-      SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+      SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+      SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(width, height)) &&
+      SUCCEEDED(frame->SetPixelFormat(&format)) &&
       IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) &&
-      SUCCEEDED(frame->WritePixels(height, width * 3, UINT(bgr.size()), const_cast<BYTE*>(bgr.data()))) &&
+      SUCCEEDED(
+          frame->WritePixels(height, width * 3, UINT(bgr.size()), const_cast<BYTE*>(bgr.data()))) &&
       SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit()))
     ok = true;
   if (frame) frame->Release();
@@ -146,8 +148,16 @@ TEST_F(NViewLibTest, JpegFromTheSystemEncoderGivesItsSizeAndColours) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       uint8_t* p = &bgr[(size_t(y) * w + x) * 3];
-      if (x < w / 2) { p[0] = 40; p[1] = 40; p[2] = 220; }   // red half
-      else { p[0] = 200; p[1] = 120; p[2] = 30; }            // blue half
+      if (x < w / 2) {
+        p[0] = 40;
+        p[1] = 40;
+        p[2] = 220;
+      }  // red half
+      else {
+        p[0] = 200;
+        p[1] = 120;
+        p[2] = 30;
+      }  // blue half
     }
   testutil::TempFolder dir;
   for (const char* name : {"two halves.jpg", "TWO.JIF"}) {
@@ -162,8 +172,10 @@ TEST_F(NViewLibTest, JpegFromTheSystemEncoderGivesItsSizeAndColours) {
     EXPECT_EQ(width, w);
     EXPECT_EQ(height, h);
     ASSERT_EQ(pixels.size(), size_t(w) * h);
-    EXPECT_TRUE(Near(pixels[size_t(h / 2) * w + w / 4], 220, 40, 40)) << std::hex << pixels[size_t(h / 2) * w + w / 4];
-    EXPECT_TRUE(Near(pixels[size_t(h / 2) * w + 3 * w / 4], 30, 120, 200)) << std::hex << pixels[size_t(h / 2) * w + 3 * w / 4];
+    EXPECT_TRUE(Near(pixels[size_t(h / 2) * w + w / 4], 220, 40, 40))
+        << std::hex << pixels[size_t(h / 2) * w + w / 4];
+    EXPECT_TRUE(Near(pixels[size_t(h / 2) * w + 3 * w / 4], 30, 120, 200))
+        << std::hex << pixels[size_t(h / 2) * w + 3 * w / 4];
     // Cut anywhere, the picture gives a bitmap or 0 and never a crash.
     const std::string whole = ReadBytes(path);
     const std::string cut = dir / ("cut" + std::string(name).substr(std::string(name).rfind('.')));

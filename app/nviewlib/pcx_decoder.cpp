@@ -16,7 +16,8 @@ bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out) {
   const int width = int(Le16(data + 8)) - int(Le16(data + 4)) + 1;
   const int height = int(Le16(data + 10)) - int(Le16(data + 6)) + 1;
   const unsigned planes = data[65], lineBytes = Le16(data + 66);
-  if (encoding > 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+  if (encoding > 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    return false;
   const bool paletted8 = bits == 8 && planes == 1;
   const bool trueColour = bits == 8 && planes == 3;
   const bool sixteen = bits == 1 && (planes == 1 || planes == 4);
@@ -49,7 +50,8 @@ bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out) {
     const uint8_t* p = data + size - 768;
     for (int i = 0; i < 256; ++i) palette[i] = Rgb(p[i * 3], p[i * 3 + 1], p[i * 3 + 2]);
   } else if (sixteen) {
-    for (int i = 0; i < 16; ++i) palette[i] = Rgb(data[16 + i * 3], data[17 + i * 3], data[18 + i * 3]);
+    for (int i = 0; i < 16; ++i)
+      palette[i] = Rgb(data[16 + i * 3], data[17 + i * 3], data[18 + i * 3]);
     if (planes == 1) {
       palette[0] = Rgb(0, 0, 0);
       palette[1] = Rgb(255, 255, 255);

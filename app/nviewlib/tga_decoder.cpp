@@ -10,13 +10,15 @@ unsigned Le16(const uint8_t* p) { return unsigned(p[0]) | (unsigned(p[1]) << 8);
 // One stored pixel of `bytes` bytes as a colour (no palette lookup).
 uint32_t DirectColour(const uint8_t* p, unsigned bytes) {
   switch (bytes) {
-    case 1: return Rgb(p[0], p[0], p[0]);
+    case 1:
+      return Rgb(p[0], p[0], p[0]);
     case 2: {
       const unsigned v = Le16(p);
       const unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
       return Rgb(r << 3 | r >> 2, g << 3 | g >> 2, b << 3 | b >> 2);
     }
-    default: return Rgb(p[2], p[1], p[0]);  // 3 or 4 bytes: B, G, R (, A)
+    default:
+      return Rgb(p[2], p[1], p[0]);  // 3 or 4 bytes: B, G, R (, A)
   }
 }
 
@@ -44,7 +46,8 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& out) {
     const size_t mapSize = size_t(mapLength) * entryBytes;
     if (pos > size || size - pos < mapSize) return false;
     palette.reserve(mapLength);
-    for (unsigned i = 0; i < mapLength; ++i) palette.push_back(DirectColour(data + pos + i * entryBytes, entryBytes));
+    for (unsigned i = 0; i < mapLength; ++i)
+      palette.push_back(DirectColour(data + pos + i * entryBytes, entryBytes));
     pos += mapSize;
   } else if (mapType != 0 || base == 1) {
     return false;

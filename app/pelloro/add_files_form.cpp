@@ -32,18 +32,25 @@ short IndexOr(int item, short previous) { return item < 0 ? previous : static_ca
 
 short OverwriteModeOfItem(int item, short previous) {
   switch (item) {
-    case 0: return 3;  // "Update it"
-    case 1: return 0;  // "Overwrite it"
-    case 2: return 2;  // "Ask me"
-    default: return previous;
+    case 0:
+      return 3;  // "Update it"
+    case 1:
+      return 0;  // "Overwrite it"
+    case 2:
+      return 2;  // "Ask me"
+    default:
+      return previous;
   }
 }
 
 short CompressionModeOfPosition(int position) {
   switch (position) {
-    case 0: return 3;  // "Min Compress": stored
-    case 2: return 2;  // "Max Compress"
-    default: return 0;
+    case 0:
+      return 3;  // "Min Compress": stored
+    case 2:
+      return 2;  // "Max Compress"
+    default:
+      return 0;
   }
 }
 
@@ -68,17 +75,26 @@ TAddFilesfrm::TAddFilesfrm(forms::Component* owner, TMainfrm& main)
   Add<Label>(this, this, "Label1",
              {.caption = "You are about to add files to the zip file.  Click Add files or Add "
                          "Folder to add or click Settings to change the compression options",
-              .left = 8, .top = 6, .width = 396, .height = 28, .autoSize = false, .wordWrap = true});
-  Bitbtn1 = Add<forms::Button>(this, this, "Bitbtn1",
-                               {.caption = "&Add Files", .left = 8, .top = 44, .width = 90,
-                                .isDefault = true});
+              .left = 8,
+              .top = 6,
+              .width = 396,
+              .height = 28,
+              .autoSize = false,
+              .wordWrap = true});
+  Bitbtn1 = Add<forms::Button>(
+      this, this, "Bitbtn1",
+      {.caption = "&Add Files", .left = 8, .top = 44, .width = 90, .isDefault = true});
   Bitbtn5 = Add<forms::Button>(this, this, "Bitbtn5",
                                {.caption = "Add &Folder", .left = 106, .top = 44, .width = 90});
   Bitbtn2 = Add<forms::Button>(this, this, "Bitbtn2",
                                {.caption = "&Settings >>", .left = 204, .top = 44, .width = 90});
   Bitbtn3 = Add<forms::Button>(this, this, "Bitbtn3",
-                               {.caption = "&Cancel", .left = 302, .top = 44, .width = 90,
-                                .cancel = true, .modalResult = forms::mrCancel});
+                               {.caption = "&Cancel",
+                                .left = 302,
+                                .top = 44,
+                                .width = 90,
+                                .cancel = true,
+                                .modalResult = forms::mrCancel});
   forms::PanelCreateArgs area;
   area.left = 8;
   area.top = 84;
@@ -89,38 +105,46 @@ TAddFilesfrm::TAddFilesfrm(forms::Component* owner, TMainfrm& main)
   Add<Label>(this, settings, "Label9", {.caption = " Change Settings ", .left = 4, .top = 0});
   Add<Label>(this, settings, "Label2", {.caption = "Recurse Folders", .left = 10, .top = 24});
   ComboBox1 = Add<forms::ComboBox>(this, settings, "ComboBox1",
-                                   {.left = 200, .top = 20, .width = 180,
+                                   {.left = 200,
+                                    .top = 20,
+                                    .width = 180,
                                     .style = forms::ComboStyle::csDropDownList,
                                     .items = {"No", "Yes"}});
   Add<Label>(this, settings, "Label3", {.caption = "Store Folder names?", .left = 10, .top = 52});
   ComboBox2 = Add<forms::ComboBox>(this, settings, "ComboBox2",
-                                   {.left = 200, .top = 48, .width = 180,
+                                   {.left = 200,
+                                    .top = 48,
+                                    .width = 180,
                                     .style = forms::ComboStyle::csDropDownList,
                                     .items = {"No", "Yes"}});
   Add<Label>(this, settings, "Label4", {.caption = "Password", .left = 10, .top = 80});
-  Edit1 = Add<forms::Edit>(this, settings, "Edit1", {.text = "", .left = 200, .top = 76, .width = 180});
+  Edit1 =
+      Add<forms::Edit>(this, settings, "Edit1", {.text = "", .left = 200, .top = 76, .width = 180});
   Add<Label>(this, settings, "Label5", {.caption = "Compression Mode", .left = 10, .top = 108});
-  TrackBar1 = Add<forms::TrackBar>(this, settings, "TrackBar1",
-                                   {.left = 200, .top = 102, .width = 180, .height = 28, .min = 0,
-                                    .max = 2, .position = 1});
+  TrackBar1 = Add<forms::TrackBar>(
+      this, settings, "TrackBar1",
+      {.left = 200, .top = 102, .width = 180, .height = 28, .min = 0, .max = 2, .position = 1});
   Add<Label>(this, settings, "Label6", {.caption = "Min Compress", .left = 200, .top = 130});
   Add<Label>(this, settings, "Label7", {.caption = "Max Compress", .left = 310, .top = 130});
   Add<Label>(this, settings, "Label8",
              {.caption = "If file exists in Zip file", .left = 10, .top = 156});
   ComboBox4 = Add<forms::ComboBox>(this, settings, "ComboBox4",
-                                   {.left = 200, .top = 152, .width = 180,
+                                   {.left = 200,
+                                    .top = 152,
+                                    .width = 180,
                                     .style = forms::ComboStyle::csDropDownList,
                                     .items = {"Update it", "Overwrite it", "Ask me"}});
-  Bitbtn4 = Add<forms::Button>(this, settings, "Bitbtn4",
-                               {.caption = "Save as &defaults", .left = 200, .top = 182,
-                                .width = 180});
+  Bitbtn4 =
+      Add<forms::Button>(this, settings, "Bitbtn4",
+                         {.caption = "Save as &defaults", .left = 200, .top = 182, .width = 180});
   Memo1 = Add<forms::Memo>(this, this, "Memo1", {});
   Memo1->SetVisible(false);
   OpenDialog1 = new forms::OpenDialog(this);
   OpenDialog1->SetName("OpenDialog1");
   OpenDialog1->Title = "Select files to add to your Zip";
   OpenDialog1->Filter = "All files|*.*";
-  OpenDialog1->Options = forms::ofAllowMultiSelect | forms::ofPathMustExist | forms::ofFileMustExist;
+  OpenDialog1->Options =
+      forms::ofAllowMultiSelect | forms::ofPathMustExist | forms::ofFileMustExist;
   BrowseDirectoryDlg1 = new TBrowseDirectoryDlg(this);
   BrowseDirectoryDlg1->SetName("BrowseDirectoryDlg1");
   BrowseDirectoryDlg1->Title = "Select Folder/Directory to Add to this Zip file...";

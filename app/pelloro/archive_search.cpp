@@ -71,7 +71,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
   return false;
 }
 
-int SearchFolder(const std::string& folderIn, const std::string& pattern, const std::function<bool()>& stopped,
+int SearchFolder(const std::string& folderIn, const std::string& pattern,
+                 const std::function<bool()>& stopped,
                  const std::function<void(const std::string& path)>& found) {
   std::string folder = Lower(folderIn);
   if (folder.empty() || folder.back() != '\\') folder += '\\';
@@ -86,7 +87,9 @@ int SearchFolder(const std::string& folderIn, const std::string& pattern, const 
         return count;
       }
       // The system also matches short names: each match is checked on its long name.
-      if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY || !MatchesPattern(data.cFileName, pattern)) continue;
+      if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY ||
+          !MatchesPattern(data.cFileName, pattern))
+        continue;
       found(folder + Lower(data.cFileName));
       ++count;
     } while (FindNextFileA(search, &data));
@@ -97,7 +100,8 @@ int SearchFolder(const std::string& folderIn, const std::string& pattern, const 
   do {
     if (stopped()) break;
     const std::string name = data.cFileName;
-    if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+    if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      continue;
     count += SearchFolder(folder + name, pattern, stopped, found);
   } while (FindNextFileA(search, &data));
   FindClose(search);
@@ -218,13 +222,15 @@ void TForm1::RunSearch() {
       form.Stopbtn->SetEnabled(false);
     }
   } idle{*this};
-  SearchFolder(root, Edit1->Text(), [this] { return stop_; },
-               [this](const std::string& path) {
-                 ListBox1->AddItem(path);
-                 ++count_;
-               });
+  SearchFolder(
+      root, Edit1->Text(), [this] { return stop_; },
+      [this](const std::string& path) {
+        ListBox1->AddItem(path);
+        ++count_;
+      });
   running_ = false;
-  if (count_ == 0 && !closed_) forms::MessageDlg("No files found!", forms::MsgDlgType::mtError, forms::mbOK, 0);
+  if (count_ == 0 && !closed_)
+    forms::MessageDlg("No files found!", forms::MsgDlgType::mtError, forms::mbOK, 0);
 }
 
 void TForm1::StopbtnClick() {

@@ -25,7 +25,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // paths, folders whose attributes are exactly the directory attribute left out) before its
 // subfolders'. Pending window messages are handled once a folder; stopped() ends the search at
 // the next match. Returns the number of matches given to found().
-int SearchFolder(const std::string& folder, const std::string& pattern, const std::function<bool()>& stopped,
+int SearchFolder(const std::string& folder, const std::string& pattern,
+                 const std::function<bool()>& stopped,
                  const std::function<void(const std::string& path)>& found);
 
 class TForm1 : public forms::Form {

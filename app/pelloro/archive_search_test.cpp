@@ -35,7 +35,8 @@ bool MakeTree(bool& hiddenFolder) {
   }
   SetFileAttributesA("T:\\Hid.zip", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
   hiddenFolder = (GetFileAttributesA("T:\\Hid.zip") & FILE_ATTRIBUTE_HIDDEN) != 0;
-  for (const char* file : {"A.zip", "b.ZIP", "a.zipx", "note.txt", "Sub\\C.Zip", "Sub\\Deep\\d.zip", "Sub\\e.zipper"}) {
+  for (const char* file : {"A.zip", "b.ZIP", "a.zipx", "note.txt", "Sub\\C.Zip", "Sub\\Deep\\d.zip",
+                           "Sub\\e.zipper"}) {
     testutil::WriteWholeFile(std::string(kRoot) + file, std::string("x"));
   }
   return true;
@@ -46,7 +47,8 @@ class ArchiveSearchTest : public apptest::AppTest {
   void SetUp() override {
     apptest::AppTest::SetUp();
     if (IsSkipped()) return;
-    if (!MakeTree(hidden_)) GTEST_SKIP() << "drive T: is not mapped in this prefix (scripts/wine-env.sh)";
+    if (!MakeTree(hidden_))
+      GTEST_SKIP() << "drive T: is not mapped in this prefix (scripts/wine-env.sh)";
   }
   std::vector<std::string> Lines(forms::ListBox& list) {
     std::vector<std::string> lines;
@@ -58,8 +60,9 @@ class ArchiveSearchTest : public apptest::AppTest {
 
 TEST_F(ArchiveSearchTest, AFoldersMatchesComeBeforeItsSubfoldersInLowerCase) {
   std::vector<std::string> found;
-  const int count = pelloro::SearchFolder(kRoot, "*.Zip", [] { return false; },
-                                          [&](const std::string& path) { found.push_back(path); });
+  const int count = pelloro::SearchFolder(
+      kRoot, "*.Zip", [] { return false; },
+      [&](const std::string& path) { found.push_back(path); });
   EXPECT_EQ(count, static_cast<int>(found.size()));
   std::vector<std::string> top = {"t:\\a.zip", "t:\\b.zip"};
   if (hidden_) top.push_back("t:\\hid.zip");  // a folder with more than the directory bit
@@ -80,16 +83,18 @@ TEST_F(ArchiveSearchTest, PatternsMatchLongNames) {
     const char* name;
     const char* pattern;
     bool match;
-  } cases[] = {{"a.zip", "*.Zip", true},   {"a.zipx", "*.Zip", false}, {"x.tmpl", "*.tmp", false},
-               {"c.bakery", "*.bak", false}, {"noext", "*.*", true},   {"noext", "noext.*", true},
-               {"~x.tmp", "~*.*", true},    {"a.b1k", "*.b?k", true},  {"a.bk", "*.b?k", false}};
-  for (const auto& c : cases) EXPECT_EQ(pelloro::MatchesPattern(c.name, c.pattern), c.match) << c.name;
+  } cases[] = {{"a.zip", "*.Zip", true},     {"a.zipx", "*.Zip", false}, {"x.tmpl", "*.tmp", false},
+               {"c.bakery", "*.bak", false}, {"noext", "*.*", true},     {"noext", "noext.*", true},
+               {"~x.tmp", "~*.*", true},     {"a.b1k", "*.b?k", true},   {"a.bk", "*.b?k", false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(pelloro::MatchesPattern(c.name, c.pattern), c.match) << c.name;
 }
 
 TEST_F(ArchiveSearchTest, StopKeepsWhatWasFound) {
   std::vector<std::string> found;
-  const int count = pelloro::SearchFolder(kRoot, "*.zip", [&] { return found.size() >= 2; },
-                                          [&](const std::string& path) { found.push_back(path); });
+  const int count = pelloro::SearchFolder(
+      kRoot, "*.zip", [&] { return found.size() >= 2; },
+      [&](const std::string& path) { found.push_back(path); });
   EXPECT_EQ(count, 2);
   EXPECT_EQ(found.size(), 2u);
 }
@@ -149,7 +154,8 @@ TEST_F(ArchiveSearchTest, EnterAndTheCloseBoxStopARunningSearch) {
 
 TEST_F(ArchiveSearchTest, OpenListsTheArchiveOrLeavesTheClosedState) {
   ASSERT_TRUE(CreateDirectoryA("T:\\Open", nullptr));
-  ASSERT_TRUE(CopyFileA(apptest::FixturePath("list folder\\list.zip").c_str(), "T:\\Open\\List.zip", FALSE));
+  ASSERT_TRUE(CopyFileA(apptest::FixturePath("list folder\\list.zip").c_str(), "T:\\Open\\List.zip",
+                        FALSE));
   ASSERT_TRUE(CopyFileA(apptest::FixturePath("truncated.zip").c_str(), "T:\\Open\\Cut.zip", FALSE));
   pelloro::TMainfrm& main = MakeMain();
   main.Show();
@@ -174,7 +180,8 @@ TEST_F(ArchiveSearchTest, OpenListsTheArchiveOrLeavesTheClosedState) {
     EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle) << c.pattern;
     EXPECT_EQ(IsWindowVisible(main.MSListview1->Handle()) != FALSE, c.listed) << c.pattern;
     EXPECT_EQ(main.FileDrag1->EnableDrop(), c.listed) << c.pattern;
-    const int rows = static_cast<int>(SendMessageA(main.MSListview1->Handle(), LVM_GETITEMCOUNT, 0, 0));
+    const int rows =
+        static_cast<int>(SendMessageA(main.MSListview1->Handle(), LVM_GETITEMCOUNT, 0, 0));
     if (c.listed) {
       EXPECT_GT(rows, 0);
     }

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr char kCatchAll[] = "You should not see this error, if you do please contact Brindle Corvex";
+constexpr char kCatchAll[] =
+    "You should not see this error, if you do please contact Brindle Corvex";
 
 const struct {
   short code;

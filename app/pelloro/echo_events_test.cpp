@@ -64,7 +64,9 @@ class EchoEventsTest : public apptest::AppTest {
 TEST_F(EchoEventsTest, EachBoundEventWritesItsTexts) {
   main->Op()->Show();
   Fire(16, {{VT_BSTR, 0, L"Gr\u00FC\u00DFe.txt"}, {VT_I2, 12, nullptr}});  // ZNZipping2
-  EXPECT_EQ(Status(), "Gr\xFC\xDF" "e.txt");
+  EXPECT_EQ(Status(),
+            "Gr\xFC\xDF"
+            "e.txt");
   EXPECT_EQ(Bar(), 12);
   Fire(17, {{VT_BSTR, 0, L"caf\u00E9.txt"}, {VT_I2, 100, nullptr}});  // ZNFileZipped
   EXPECT_EQ(Status(), "caf\xE9.txt");
@@ -165,7 +167,8 @@ TEST_F(EchoEventsTest, AFailedCommandLineOpenReportsAndStartUpGoesOn) {
 }
 
 // {0E3C7F55-19A2-4B8D-8F3E-6D2A1C9B7E40}: registered nowhere.
-constexpr CLSID kUnregistered = {0x0e3c7f55, 0x19a2, 0x4b8d, {0x8f, 0x3e, 0x6d, 0x2a, 0x1c, 0x9b, 0x7e, 0x40}};
+constexpr CLSID kUnregistered = {
+    0x0e3c7f55, 0x19a2, 0x4b8d, {0x8f, 0x3e, 0x6d, 0x2a, 0x1c, 0x9b, 0x7e, 0x40}};
 
 TEST(UnregisteredControl, CreationFailsWithClassNotRegisteredAndStartUpEndsWith2) {
   if (!apptest::CanCreateWindows()) GTEST_SKIP() << "no display: run under xvfb-run";

@@ -30,7 +30,9 @@ class HandoffReceiveTest : public apptest::AppTest {
     main = &MakeMain(options);
     main->Show();
   }
-  bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
   testutil::TempFolder temp;
   std::string handoff;
   TMainfrm* main = nullptr;
@@ -45,7 +47,8 @@ TEST_F(HandoffReceiveTest, DuringABackgroundExtractionTheLatestIsListedOnceAfter
                                          std::string(400000, static_cast<char>('a' + i))));
   }
   const std::string archive = temp / "slow.zip";
-  ASSERT_EQ(0, main->QXCtrl1->ZipFiles(archive, source + "*.*", false, 0, 0, 0, false, false, "", true));
+  ASSERT_EQ(
+      0, main->QXCtrl1->ZipFiles(archive, source + "*.*", false, 0, 0, 0, false, false, "", true));
   const int before = main->ListingCount();
 
   std::thread sender;
@@ -74,7 +77,8 @@ TEST_F(HandoffReceiveTest, DuringABackgroundExtractionTheLatestIsListedOnceAfter
   };
   const std::string out = temp / "out\\";
   CreateDirectoryA(out.c_str(), nullptr);
-  const short result = main->QXCtrl1->UnzipFiles(archive, "*.*", out, true, false, 1, "", false, true);
+  const short result =
+      main->QXCtrl1->UnzipFiles(archive, "*.*", out, true, false, 1, "", false, true);
   if (sender.joinable()) sender.join();
   EXPECT_EQ(result, 0);  // its own result
   EXPECT_EQ(testutil::FolderNames(out).size(), 8u);
@@ -84,7 +88,7 @@ TEST_F(HandoffReceiveTest, DuringABackgroundExtractionTheLatestIsListedOnceAfter
   const DWORD start = GetTickCount();
   while (main->ListingCount() == before && GetTickCount() - start < 5000) guitest::Pump(20);
   guitest::Pump(300);
-  EXPECT_EQ(main->ListingCount(), before + 1);  // once
+  EXPECT_EQ(main->ListingCount(), before + 1);                  // once
   EXPECT_EQ(main->CurrentArchive(), FixturePath("setup.zip"));  // the latest
   EXPECT_TRUE(main->Installbtn->Enabled());
   EXPECT_EQ(main->Caption(), pelloro::kCaptionIdle);

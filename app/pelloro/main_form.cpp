@@ -436,8 +436,8 @@ bool TMainfrm::OpenAndList() {
   SetCaption(kCaptionBusy);
   ListUpdate update(MSListview1->Handle());
   ++listingCount_;
-  const short result = QXCtrl1->BuildZIPITEMList(CurrentArchive(), MSListview1->Handle(), true, "",
-                                                 true, 0, true);
+  const short result =
+      QXCtrl1->BuildZIPITEMList(CurrentArchive(), MSListview1->Handle(), true, "", true, 0, true);
   if (result < 0) {
     forms::MessageDlg(kCorruptMessage, forms::MsgDlgType::mtError, forms::mbOK, 0);
     DisableActions();
@@ -592,7 +592,8 @@ void TMainfrm::HandOff() {
     std::string text;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+      text.append(buffer, got);
     CloseHandle(file);
     lines.SetText(text);
   }

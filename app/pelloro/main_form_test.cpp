@@ -97,7 +97,9 @@ TEST_F(MainFormTest, PlacementFromTheSettings) {
     const char* posX;
     const char* posY;
     int left, top;  // -1: centred
-  } cases[] = {{"120", "0x1F4", 120, 500}, {"5000", "10", -1, -1}, {"10", "99999", -1, -1},
+  } cases[] = {{"120", "0x1F4", 120, 500},
+               {"5000", "10", -1, -1},
+               {"10", "99999", -1, -1},
                {"40", "junk", 40, -1}};
   for (const auto& c : cases) {
     apptest::ResetSettings();
@@ -135,7 +137,8 @@ TEST_F(MainFormTest, CloseSavesThePlacementAsDecimalText) {
   EXPECT_EQ(apptest::ReadSetting("WindowStyle"), "None");
   DWORD type = 0;
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Pelloro95", 0, KEY_READ, &key));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Pelloro95", 0, KEY_READ, &key));
   RegQueryValueExA(key, "PosX", nullptr, &type, nullptr, nullptr);
   RegCloseKey(key);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
@@ -159,9 +162,13 @@ TEST_F(MainFormTest, CleanTempFolderRemovesTwoLevelsWithReadOnlyFiles) {
   const std::string root = temp / "Pelloro Temp";
   ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA((root + "\\Sub").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA((root + "\\Sub\\Gr\xFC\xDF" "e").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((root + "\\Sub\\Gr\xFC\xDF"
+                                       "e")
+                                   .c_str(),
+                               nullptr));
   for (const std::string& file : {root + "\\top.txt", root + "\\Sub\\caf\xE9.txt",
-                                  root + "\\Sub\\Gr\xFC\xDF" "e\\deep.bin"}) {
+                                  root + "\\Sub\\Gr\xFC\xDF"
+                                         "e\\deep.bin"}) {
     ASSERT_TRUE(testutil::WriteWholeFile(file, std::string("x")));
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
   }
@@ -256,7 +263,8 @@ TEST_F(MainFormTest, TheOpenRoadListsWhatPythonWrote) {
   EXPECT_EQ(Rows(main), ExpectedRows());  // repainted: the same texts
   EXPECT_TRUE(main.MSListview1->Visible());
   EXPECT_EQ(main.StatusBar1->PanelText(0), ListPath());
-  EXPECT_EQ(main.StatusBar1->PanelText(1), apptest::Manifest("count.txt").at(0).at(0) + " files in zip");
+  EXPECT_EQ(main.StatusBar1->PanelText(1),
+            apptest::Manifest("count.txt").at(0).at(0) + " files in zip");
   EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
   EXPECT_TRUE(main.FileDrag1->EnableDrop());
   EXPECT_EQ(main.MRUFileList1->Items()[0], ListPath());
@@ -439,8 +447,8 @@ TEST_F(MainFormTest, SystemImagesAreTheControlsListsAndSurviveTheI4) {
   EXPECT_NE(small, nullptr);
   EXPECT_EQ(main.SmallIcons->Handle(), small);
   EXPECT_EQ(main.LargeIcons->Handle(), large);
-  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(main.MSListview1->Handle(), LVM_GETIMAGELIST,
-                                                      LVSIL_SMALL, 0)),
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(
+                SendMessageA(main.MSListview1->Handle(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
             small);
   EXPECT_GT(ImageList_GetImageCount(small), 0);
   main.Show();

@@ -47,19 +47,22 @@ class NewAndAddTest : public apptest::AppTest {
   std::string work_;
 };
 
-bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+bool SameText(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
 
 // Python's view of an archive: "OK" and one line per entry (name, method, size), or its error.
 std::string PythonEntries(const std::string& archive) {
   const std::string folder = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\";
   return testutil::RunPeer(
-      folder, "python3 - '" + testutil::UnixPath(archive) + "' <<'PY'\n"
-              "import sys, zipfile\n"
-              "z = zipfile.ZipFile(sys.argv[1])\n"
-              "assert z.testzip() is None\n"
-              "print('OK')\n"
-              "for i in z.infolist(): print(i.filename, i.compress_type, i.file_size)\n"
-              "PY\n");
+      folder, "python3 - '" + testutil::UnixPath(archive) +
+                  "' <<'PY'\n"
+                  "import sys, zipfile\n"
+                  "z = zipfile.ZipFile(sys.argv[1])\n"
+                  "assert z.testzip() is None\n"
+                  "print('OK')\n"
+                  "for i in z.infolist(): print(i.filename, i.compress_type, i.file_size)\n"
+                  "PY\n");
 }
 
 // Keeps the archive for the peers' judgement after the run.
@@ -172,10 +175,18 @@ TEST_F(NewAndAddTest, AFailedCreationSaysSoAndKeepsTheCurrentArchive) {
 }
 
 TEST(AddFilesMapping, ChoicesBecomeTheControlsArguments) {
-  const struct { int item; short previous; short mode; } overwrite[] = {
-      {0, 9, 3}, {1, 9, 0}, {2, 9, 2}, {-1, 9, 9}};
-  for (const auto& c : overwrite) EXPECT_EQ(pelloro::OverwriteModeOfItem(c.item, c.previous), c.mode) << c.item;
-  const struct { int position; short mode; int setting; } positions[] = {{0, 3, 2}, {1, 0, 0}, {2, 2, 1}};
+  const struct {
+    int item;
+    short previous;
+    short mode;
+  } overwrite[] = {{0, 9, 3}, {1, 9, 0}, {2, 9, 2}, {-1, 9, 9}};
+  for (const auto& c : overwrite)
+    EXPECT_EQ(pelloro::OverwriteModeOfItem(c.item, c.previous), c.mode) << c.item;
+  const struct {
+    int position;
+    short mode;
+    int setting;
+  } positions[] = {{0, 3, 2}, {1, 0, 0}, {2, 2, 1}};
   for (const auto& c : positions) {
     EXPECT_EQ(pelloro::CompressionModeOfPosition(c.position), c.mode) << c.position;
     EXPECT_EQ(pelloro::CompressionSettingOfPosition(c.position), c.setting) << c.position;
@@ -222,7 +233,8 @@ TEST_F(NewAndAddTest, NewThenAddMapsTheSettingsToTheEntries) {
         testutil::DialogAnswerer open("Select files to add to your Zip", IDOK, [](HWND dialog) {
           const char names[] = "\"a.txt\" \"b.txt\" \"c.dat\"";
           for (int id : {1148, 1152}) {
-            if (HWND edit = GetDlgItem(dialog, id)) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names));
+            if (HWND edit = GetDlgItem(dialog, id))
+              SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names));
           }
         });
         guitest::Click(*add.Bitbtn1);
@@ -235,12 +247,15 @@ TEST_F(NewAndAddTest, NewThenAddMapsTheSettingsToTheEntries) {
     ASSERT_TRUE(guitest::ClickMenu(main, "&File|&Create New Zip"));
     const std::string archive = work_ + c.archive + ".zip";
     std::string expected = "OK\n";
-    for (const std::string& name : {std::string("A.TXT 4000"), std::string("B.TXT 4001"), std::string("C.DAT 4001")}) {
+    for (const std::string& name :
+         {std::string("A.TXT 4000"), std::string("B.TXT 4001"), std::string("C.DAT 4001")}) {
       const size_t space = name.find(' ');
-      expected += (c.paths ? "IN/" : "") + name.substr(0, space) + " " + std::to_string(c.method) + name.substr(space) + "\n";
+      expected += (c.paths ? "IN/" : "") + name.substr(0, space) + " " + std::to_string(c.method) +
+                  name.substr(space) + "\n";
     }
     EXPECT_EQ(PythonEntries(archive), expected);
-    EXPECT_EQ(static_cast<int>(SendMessageA(main.MSListview1->Handle(), LVM_GETITEMCOUNT, 0, 0)), 3);
+    EXPECT_EQ(static_cast<int>(SendMessageA(main.MSListview1->Handle(), LVM_GETITEMCOUNT, 0, 0)),
+              3);
     KeepForPeers(archive, std::string("dialogs_new_add_") + c.archive + ".zip");
   }
   EXPECT_TRUE(exceptions.empty());
@@ -248,7 +263,8 @@ TEST_F(NewAndAddTest, NewThenAddMapsTheSettingsToTheEntries) {
 
 // Runs "&Add files" with the given "If file exists" item, the open dialog given the names (in
 // the folder); the add dialog's last result.
-short AddThroughDialog(TMainfrm& main, const std::string& folder, const std::string& names, int exists) {
+short AddThroughDialog(TMainfrm& main, const std::string& folder, const std::string& names,
+                       int exists) {
   short result = -1;
   guitest::OnModal([&](forms::Form& form) {
     auto& add = dynamic_cast<TAddFilesfrm&>(form);
@@ -256,7 +272,8 @@ short AddThroughDialog(TMainfrm& main, const std::string& folder, const std::str
     add.OpenDialog1->InitialDir = folder;
     testutil::DialogAnswerer open("Select files to add to your Zip", IDOK, [names](HWND dialog) {
       for (int id : {1148, 1152}) {
-        if (HWND edit = GetDlgItem(dialog, id)) SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        if (HWND edit = GetDlgItem(dialog, id))
+          SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
       }
     });
     guitest::Click(*add.Bitbtn1);
@@ -284,8 +301,11 @@ void WriteDated(const std::string& path, const std::string& text, int days) {
 // Python's text of an entry.
 std::string EntryText(const std::string& archive, const std::string& name) {
   const std::string folder = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\";
-  return testutil::RunPeer(folder, "python3 -c 'import sys, zipfile; sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())' '" +
-                                       testutil::UnixPath(archive) + "' '" + name + "'");
+  return testutil::RunPeer(
+      folder,
+      "python3 -c 'import sys, zipfile; "
+      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())' '" +
+          testutil::UnixPath(archive) + "' '" + name + "'");
 }
 
 TEST_F(NewAndAddTest, UpdateReplacesOnlyOlderEntriesAndOverwriteAlways) {
@@ -308,9 +328,9 @@ TEST_F(NewAndAddTest, UpdateReplacesOnlyOlderEntriesAndOverwriteAlways) {
     int exists;
     const char* after;
   } steps[] = {
-      {"older", -20, 0, "first"},   // "Update it", file older than the entry: kept
-      {"newer", -2, 0, "newer"},    // "Update it", file newer: replaced
-      {"again", -30, 1, "again"},   // "Overwrite it": replaced whatever its age
+      {"older", -20, 0, "first"},  // "Update it", file older than the entry: kept
+      {"newer", -2, 0, "newer"},   // "Update it", file newer: replaced
+      {"again", -30, 1, "again"},  // "Overwrite it": replaced whatever its age
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.text);

@@ -49,8 +49,7 @@ bool ForceFolder(const std::string& folder) {
   if (slash != std::string::npos && slash > 0 && !ForceFolder(path.substr(0, slash + 1))) {
     return false;
   }
-  return CreateDirectoryA(path.c_str(), nullptr) != 0 ||
-         GetLastError() == ERROR_ALREADY_EXISTS;
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 TNewZipFrm::TNewZipFrm(forms::Component* owner, TMainfrm& main)
@@ -59,37 +58,57 @@ TNewZipFrm::TNewZipFrm(forms::Component* owner, TMainfrm& main)
   KeyPreview = true;
   using forms::Add;
   using forms::Label;
-  auto* heading = Add<Label>(this, this, "Label1", {.caption = "Make a New Zip file", .left = 12, .top = 10});
+  auto* heading =
+      Add<Label>(this, this, "Label1", {.caption = "Make a New Zip file", .left = 12, .top = 10});
   heading->GetFont().SetStyle(forms::fsBold);
-  Add<Label>(this, this, "Label2",
-             {.caption = "Please fill out the fields below, then click \"Create >\" to make the new Zip file.",
-              .left = 12, .top = 28, .width = 396, .height = 28, .autoSize = false, .wordWrap = true});
+  Add<Label>(
+      this, this, "Label2",
+      {.caption =
+           "Please fill out the fields below, then click \"Create >\" to make the new Zip file.",
+       .left = 12,
+       .top = 28,
+       .width = 396,
+       .height = 28,
+       .autoSize = false,
+       .wordWrap = true});
   Add<Label>(this, this, "Label3",
              {.caption = "The new Zip file will be made in...", .left = 12, .top = 60});
-  Directory = Add<forms::Edit>(this, this, "Directory", {.text = "", .left = 12, .top = 78, .width = 300});
+  Directory =
+      Add<forms::Edit>(this, this, "Directory", {.text = "", .left = 12, .top = 78, .width = 300});
   Bitbtn1 = Add<forms::Button>(this, this, "Bitbtn1",
                                {.caption = "&Browse", .left = 320, .top = 76, .width = 88});
   Add<Label>(this, this, "Label4",
              {.caption = "What would you like to call the new Zip? (do not include .zip)",
-              .left = 12, .top = 110});
+              .left = 12,
+              .top = 110});
   FileName = Add<forms::Edit>(this, this, "FileName",
                               {.text = "My Zip file", .left = 12, .top = 128, .width = 300});
   Add<Label>(this, this, "Label5",
              {.caption = "Complete Zip file name and folder", .left = 12, .top = 160});
-  CompleteZip = Add<forms::Edit>(this, this, "CompleteZip", {.text = "", .left = 12, .top = 178, .width = 396});
+  CompleteZip = Add<forms::Edit>(this, this, "CompleteZip",
+                                 {.text = "", .left = 12, .top = 178, .width = 396});
   Add<Label>(this, this, "Label6",
              {.caption = "TIP : If you enter a folder that does not exist, it will be automaticly "
                          "created for you",
-              .left = 12, .top = 206, .width = 396, .height = 28, .autoSize = false, .wordWrap = true});
-  CheckBox1 = Add<forms::CheckBox>(this, this, "CheckBox1",
-                                   {.caption = "&Add files to this zip straight away", .left = 12,
-                                    .top = 240, .width = 260});
+              .left = 12,
+              .top = 206,
+              .width = 396,
+              .height = 28,
+              .autoSize = false,
+              .wordWrap = true});
+  CheckBox1 = Add<forms::CheckBox>(
+      this, this, "CheckBox1",
+      {.caption = "&Add files to this zip straight away", .left = 12, .top = 240, .width = 260});
   Cancel = Add<forms::Button>(this, this, "Cancel",
-                              {.caption = "Cance&l", .left = 230, .top = 292, .width = 84,
-                               .cancel = true, .modalResult = forms::mrCancel});
-  Createbtn = Add<forms::Button>(this, this, "Createbtn",
-                                 {.caption = "&Create >", .left = 324, .top = 292, .width = 84,
-                                  .isDefault = true});
+                              {.caption = "Cance&l",
+                               .left = 230,
+                               .top = 292,
+                               .width = 84,
+                               .cancel = true,
+                               .modalResult = forms::mrCancel});
+  Createbtn = Add<forms::Button>(
+      this, this, "Createbtn",
+      {.caption = "&Create >", .left = 324, .top = 292, .width = 84, .isDefault = true});
   BrowseDirectoryDlg1 = new TBrowseDirectoryDlg(this);
   BrowseDirectoryDlg1->SetName("BrowseDirectoryDlg1");
   BrowseDirectoryDlg1->Title = "Select the folder you would like to create your new Zip file in...";
@@ -144,10 +163,9 @@ void TNewZipFrm::CreatebtnClick() {
   }
   // An existing archive is emptied only when the user says so.
   if (FileExists(path) &&
-      forms::MessageDlg("The file " + path +
-                            " already exists.\r\n\r\nReplace it with a new, empty Zip file?",
-                        forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo,
-                        0) != forms::mrYes) {
+      forms::MessageDlg(
+          "The file " + path + " already exists.\r\n\r\nReplace it with a new, empty Zip file?",
+          forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo, 0) != forms::mrYes) {
     return;
   }
   const bool wasListed = main_.Functions1->Enabled();

@@ -41,7 +41,9 @@ int ReadInteger(const std::string& text) {
 TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), control_(control) {
   SetName("Op");
   auto engine = std::make_shared<std::mt19937>(static_cast<unsigned>(std::time(nullptr)));
-  Random = [engine](int range) { return std::uniform_int_distribution<int>(0, range - 1)(*engine); };
+  Random = [engine](int range) {
+    return std::uniform_int_distribution<int>(0, range - 1)(*engine);
+  };
   Randomize = [engine] {
     *engine = std::mt19937(static_cast<unsigned>(std::time(nullptr)) ^ GetTickCount());
   };
@@ -55,15 +57,14 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
     forms::Label** field;
     const char* name;
     const char* caption;
-  } activities[] = {{&A, "A", "Reading Zip"},         {&B, "B", "Adding Files"},
-                    {&C, "C", "Removing Files"},      {&D, "D", "Changing Properties"},
-                    {&E, "E", "Extracting File(s)"},  {&f, "f", "Viewing File"},
-                    {&g, "g", "Repairing File"},      {&h, "h", "Plugin Active"}};
+  } activities[] = {{&A, "A", "Reading Zip"},        {&B, "B", "Adding Files"},
+                    {&C, "C", "Removing Files"},     {&D, "D", "Changing Properties"},
+                    {&E, "E", "Extracting File(s)"}, {&f, "f", "Viewing File"},
+                    {&g, "g", "Repairing File"},     {&h, "h", "Plugin Active"}};
   for (int i = 0; i < 8; ++i) {
-    *activities[i].field = Add<Label>(this, this, activities[i].name,
-                                      {.caption = activities[i].caption,
-                                       .left = 16 + (i % 2) * 112,
-                                       .top = 24 + (i / 2) * 16});
+    *activities[i].field = Add<Label>(
+        this, this, activities[i].name,
+        {.caption = activities[i].caption, .left = 16 + (i % 2) * 112, .top = 24 + (i / 2) * 16});
   }
   Status = Add<Label>(this, this, "Status", {.caption = "Status - Wait", .left = 8, .top = 96});
   Prog_Status = Add<Label>(this, this, "Prog_Status", {.caption = "", .left = 8, .top = 114});
@@ -131,10 +132,9 @@ TOp::TOp(forms::Component* owner, TQXCtrl* control) : Form(owner, OpArgs()), con
   BitBtn1 = Add<forms::Button>(this, Panel2, "BitBtn1",
                                {.caption = "&Try..", .left = 120, .top = 26, .width = 75});
   BitBtn1->OnClick = [this](forms::Component&) { TryClick(); };
-  Label6 = Add<Label>(this, Panel2, "Label6",
-                      {.caption = "The number is higher than your last guess",
-                       .left = 8,
-                       .top = 62});
+  Label6 =
+      Add<Label>(this, Panel2, "Label6",
+                 {.caption = "The number is higher than your last guess", .left = 8, .top = 62});
   Add<Label>(this, Panel2, "Label8", {.caption = "Tries Left", .left = 8, .top = 90});
   forms::ProgressBarCreateArgs tries;
   tries.left = 8;
@@ -179,17 +179,27 @@ void TOp::Show() {
 }
 
 forms::Label* TOp::ActivityLabel(char letter) const {
-  const char upper = (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+  const char upper =
+      (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
   switch (upper) {
-    case 'A': return A;
-    case 'B': return B;
-    case 'C': return C;
-    case 'D': return D;
-    case 'E': return E;
-    case 'F': return f;
-    case 'G': return g;
-    case 'H': return h;
-    default: return nullptr;
+    case 'A':
+      return A;
+    case 'B':
+      return B;
+    case 'C':
+      return C;
+    case 'D':
+      return D;
+    case 'E':
+      return E;
+    case 'F':
+      return f;
+    case 'G':
+      return g;
+    case 'H':
+      return h;
+    default:
+      return nullptr;
   }
 }
 

@@ -148,8 +148,13 @@ TEST_F(OpTest, AnUnreadableGuessCostsATryAndShowsTheStandardMessage) {
 
 TEST_F(OpTest, EventTextsAsTheWindowShowsThem) {
   op->Show();
-  op->ZNZipping2("Gr\xFC\xDF" "e.txt", 30);
-  EXPECT_EQ(op->Status->Caption(), "Gr\xFC\xDF" "e.txt");
+  op->ZNZipping2(
+      "Gr\xFC\xDF"
+      "e.txt",
+      30);
+  EXPECT_EQ(op->Status->Caption(),
+            "Gr\xFC\xDF"
+            "e.txt");
   EXPECT_EQ(op->Progress->Position(), 30);
   op->ZNFileZipped("caf\xE9.txt", 55);
   EXPECT_EQ(op->Status->Caption(), "caf\xE9.txt");

@@ -39,7 +39,8 @@ class PelloroProcess {
     if (!started_) return;
     if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
       if (HWND main = MainWindow(0)) PostMessageA(main, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(info_.hProcess, 5000) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+      if (WaitForSingleObject(info_.hProcess, 5000) == WAIT_TIMEOUT)
+        TerminateProcess(info_.hProcess, 99);
       WaitForSingleObject(info_.hProcess, 5000);
     }
     CloseHandle(info_.hThread);
@@ -60,8 +61,8 @@ class PelloroProcess {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
             const std::string text = guitest::WindowText(window);
-            const bool wanted = s->caption != nullptr ? text == s->caption
-                                                      : text.rfind(pelloro::kAppTitle, 0) == 0;
+            const bool wanted =
+                s->caption != nullptr ? text == s->caption : text.rfind(pelloro::kAppTitle, 0) == 0;
             if (pid == s->pid && wanted && guitest::ClassName(window) != "tooltips_class32") {
               s->found = window;
               return FALSE;
@@ -100,11 +101,12 @@ HWND ChildOfClass(HWND parent, const char* className) {
 std::string RemoteText(HWND window, UINT msg, WPARAM wParam, bool listItem, int subItem = 0) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (process == nullptr) return "<no process>";
   constexpr SIZE_T kText = 1100;
-  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText,
-                                                   MEM_COMMIT, PAGE_READWRITE));
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
   std::string text = "<no memory>";
   if (remote != nullptr) {
     char* remoteText = remote + sizeof(LVITEMA);

@@ -35,7 +35,10 @@ std::string Content(int index, size_t size) {
   unsigned seed = 19u + static_cast<unsigned>(index);
   while (text.size() < size) {
     seed = seed * 1664525u + 1013904223u;
-    text += "Gr\xFC\xDF" "e line " + std::to_string(seed >> 20) + "\r\n";
+    text +=
+        "Gr\xFC\xDF"
+        "e line " +
+        std::to_string(seed >> 20) + "\r\n";
   }
   text.resize(size);
   return text;
@@ -68,7 +71,8 @@ class ProgressWithControlTest : public apptest::AppTest {
     }
     return folder;
   }
-  short Zip(const std::string& archive, const std::string& folder, const std::string& password = "") {
+  short Zip(const std::string& archive, const std::string& folder,
+            const std::string& password = "") {
     return main->QXCtrl1->ZipFiles(archive, folder + "*.*", false, 0, 0, 0, false, false, password,
                                    true);
   }
@@ -99,7 +103,8 @@ TEST_F(ProgressWithControlTest, ZipFilesShowsEachFileAndTheRate) {
   ASSERT_EQ(0, Zip(temp / "out.zip", folder));
   ASSERT_EQ(shown.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_NE(Upper(shown[i]).find("A00" + std::to_string(i) + ".TXT"), std::string::npos) << shown[i];
+    EXPECT_NE(Upper(shown[i]).find("A00" + std::to_string(i) + ".TXT"), std::string::npos)
+        << shown[i];
     EXPECT_NE(shown[i].find("|Compression Rate %"), std::string::npos) << shown[i];
   }
   EXPECT_GT(zipping, 0);  // the bar reached 100 for a file
@@ -156,7 +161,8 @@ TEST_F(ProgressWithControlTest, UnzipFilesShowsTheNamesAndRates) {
                                          true));
   ASSERT_EQ(names.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_NE(Upper(names[i]).find("A00" + std::to_string(i) + ".TXT"), std::string::npos) << names[i];
+    EXPECT_NE(Upper(names[i]).find("A00" + std::to_string(i) + ".TXT"), std::string::npos)
+        << names[i];
   }
   guitest::SaveScreenshot(op->Handle(), "pelloro_progress_extracting.bmp");
 }

@@ -21,8 +21,9 @@ forms::FormCreateArgs PropsArgs() {
 }  // namespace
 
 std::string HostSystemName(int madeUnder) {
-  static const char* const kNames[] = {"DOS", "Amiga", "VMS", "Unix", "VM", "Atari/ST",
-                                       "OS2 (HPFS)", "Macintosh", "Z-System", "Unknown"};
+  static const char* const kNames[] = {"DOS",      "Amiga",    "VMS",        "Unix",
+                                       "VM",       "Atari/ST", "OS2 (HPFS)", "Macintosh",
+                                       "Z-System", "Unknown"};
   if (madeUnder >= 0 && madeUnder <= 9) return kNames[madeUnder];
   if (madeUnder == 11) return "Windows 95/NT";
   return "";
@@ -38,22 +39,25 @@ Tpropsfrm::Tpropsfrm(forms::Component* owner, TMainfrm& main)
                                          {.left = 8, .top = 8, .width = 384, .height = 276});
   auto* page = new forms::TabSheet(this, PageControl1, "Zip file Properties");
   page->SetName("TabSheet1");
-  auto* heading = Add<Label>(this, page, "Label1", {.caption = "Zip File Properties ", .left = 10, .top = 10});
+  auto* heading =
+      Add<Label>(this, page, "Label1", {.caption = "Zip File Properties ", .left = 10, .top = 10});
   heading->GetFont().SetStyle(forms::fsBold);
   Add<Label>(this, page, "Label2", {.caption = "File name", .left = 10, .top = 36});
-  Edit1 = Add<Label>(this, page, "Edit1",
-                     {.caption = "(none)", .left = 120, .top = 36, .width = 240, .height = 13, .autoSize = false});
+  Edit1 = Add<Label>(
+      this, page, "Edit1",
+      {.caption = "(none)", .left = 120, .top = 36, .width = 240, .height = 13, .autoSize = false});
   Add<Label>(this, page, "Label3", {.caption = "Zip file Version", .left = 10, .top = 58});
   Label4 = Add<Label>(this, page, "Label4", {.caption = "n/a", .left = 120, .top = 58});
   Add<Label>(this, page, "Label7", {.caption = "Created under", .left = 10, .top = 80});
   Label8 = Add<Label>(this, page, "Label8", {.caption = "n/a", .left = 120, .top = 80});
   Add<Label>(this, page, "Label9", {.caption = "Zip file comment", .left = 10, .top = 102});
-  Memo1 = Add<forms::Memo>(this, page, "Memo1", {.text = "", .left = 120, .top = 102, .width = 240, .height = 100});
+  Memo1 = Add<forms::Memo>(this, page, "Memo1",
+                           {.text = "", .left = 120, .top = 102, .width = 240, .height = 100});
   Add<Label>(this, page, "Label10", {.caption = "Files in Zip", .left = 10, .top = 212});
   Label11 = Add<Label>(this, page, "Label11", {.caption = "(unknown)", .left = 120, .top = 212});
-  Bitbtn1 = Add<forms::Button>(this, this, "Bitbtn1",
-                               {.caption = "Close", .left = 308, .top = 294, .width = 84,
-                                .isDefault = true});
+  Bitbtn1 = Add<forms::Button>(
+      this, this, "Bitbtn1",
+      {.caption = "Close", .left = 308, .top = 294, .width = 84, .isDefault = true});
   Bitbtn1->OnClick = [this](forms::Component&) { Bitbtn1Click(); };
 
   const std::string& archive = main_.CurrentArchive();
@@ -84,8 +88,9 @@ void Tpropsfrm::Bitbtn1Click() {
       result = main_.QXCtrl1->SetGlobalComment(main_.CurrentArchive(), text, false);
     }
     if (result != 0) {
-      forms::MessageDlg("Error: The comment could not be saved (error " + std::to_string(result) + ").",
-                        forms::MsgDlgType::mtError, forms::mbOK, 0);
+      forms::MessageDlg(
+          "Error: The comment could not be saved (error " + std::to_string(result) + ").",
+          forms::MsgDlgType::mtError, forms::mbOK, 0);
       return;
     }
   }

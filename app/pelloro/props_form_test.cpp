@@ -56,8 +56,13 @@ void Paste(forms::Memo& memo, const std::string& text) {
 TEST_F(PropsFormTest, NamesTheHostSystem) {
   TMainfrm& main = MakeMain();
   main.Show();
-  const struct { const char* fixture; const char* name; } cases[] = {
-      {"made0.zip", "DOS"}, {"made3.zip", "Unix"}, {"made11.zip", "Windows 95/NT"}, {"made10.zip", "Unknown"}};  // the control reports host 10 as 9
+  const struct {
+    const char* fixture;
+    const char* name;
+  } cases[] = {{"made0.zip", "DOS"},
+               {"made3.zip", "Unix"},
+               {"made11.zip", "Windows 95/NT"},
+               {"made10.zip", "Unknown"}};  // the control reports host 10 as 9
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
     ASSERT_TRUE(main.OpenByTheRoad(apptest::FixturePath(c.fixture)));
@@ -67,7 +72,8 @@ TEST_F(PropsFormTest, NamesTheHostSystem) {
       shown = dialog.Label8->Caption();
       count = dialog.Label11->Caption();
       file = dialog.Edit1->Caption();
-      if (std::string(c.fixture) == "made3.zip") guitest::SaveScreenshot(dialog.Handle(), "pelloro_properties.bmp");
+      if (std::string(c.fixture) == "made3.zip")
+        guitest::SaveScreenshot(dialog.Handle(), "pelloro_properties.bmp");
       guitest::Click(*dialog.Bitbtn1);
     });
     ASSERT_TRUE(guitest::ClickMenu(main, "A&ctions|&Properties"));
@@ -82,8 +88,13 @@ TEST_F(PropsFormTest, NamesTheHostSystem) {
 TEST_F(PropsFormTest, LongCommentsAreShownWholeOrReadOnlyAndCloseWritesNothing) {
   TMainfrm& main = MakeMain();
   main.Show();
-  const struct { const char* fixture; size_t size; bool readOnly; } cases[] = {
-      {"comment1500.zip", 1500, false}, {"comment30000.zip", 30000, true}, {"comment40000.zip", 40000, true}};
+  const struct {
+    const char* fixture;
+    size_t size;
+    bool readOnly;
+  } cases[] = {{"comment1500.zip", 1500, false},
+               {"comment30000.zip", 30000, true},
+               {"comment40000.zip", 40000, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
     const std::string archive = Copy(c.fixture);
@@ -140,7 +151,8 @@ TEST_F(PropsFormTest, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
   ASSERT_TRUE(main.OpenByTheRoad(archive));
   const std::vector<uint8_t> before = testutil::FileBytes(archive, true);
   // Held open without sharing writes, the archive cannot be rewritten (root ignores read-only).
-  HANDLE lock = CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE lock = CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   std::string error;
   bool stillOpen = false;

@@ -40,8 +40,9 @@ bool SaveLines(const std::string& path, const std::vector<std::string>& lines) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size();
+  const bool ok =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size();
   const bool closed = CloseHandle(file) != 0;
   if (!ok || !closed) {
     DeleteFileA(path.c_str());

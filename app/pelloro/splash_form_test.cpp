@@ -87,7 +87,9 @@ TEST_F(SplashTest, YesWritesTheFileAndSendsTheMessage) {
   IdleStandIn idle;
   IdleStandIn::Received().clear();
   testutil::TempFolder temp;
-  const std::string argument = "C:\\folder with blanks\\Gr\xFC\xDF" "e.zip";
+  const std::string argument =
+      "C:\\folder with blanks\\Gr\xFC\xDF"
+      "e.zip";
   std::string caption;
   TSplash splash(nullptr, argument);
   splash.HandoffFile = temp / "Test.dat";

@@ -19,25 +19,33 @@ constexpr DWORD kBlock = 4096;
 constexpr uint64_t kDiskOneReserve = 200000;
 constexpr uint64_t kPartReserve = 10000;
 
-constexpr char kNoDrive[] = "The drive that you entered does not exist.\r\n\r\nPlease enter another drive";
+constexpr char kNoDrive[] =
+    "The drive that you entered does not exist.\r\n\r\nPlease enter another drive";
 constexpr char kReadOnly[] =
-    "Error: You have selected a Read-Only file.\r\n\r\nBefore you can split this file, you must remove "
-    "it's Read-Only attribute.  If you are trying to split a file from a CD-ROM, copy it to your hard "
+    "Error: You have selected a Read-Only file.\r\n\r\nBefore you can split this file, you must "
+    "remove "
+    "it's Read-Only attribute.  If you are trying to split a file from a CD-ROM, copy it to your "
+    "hard "
     "drive and then reset it's attributes to normal.\r\n\r\nTo find out how to change attributes, "
     "consult your Windows '95 Manual";
 constexpr char kWouldOverwrite[] =
-    "Error: The split files would overwrite the file you are splitting.\r\n\r\nPlease choose another "
+    "Error: The split files would overwrite the file you are splitting.\r\n\r\nPlease choose "
+    "another "
     "folder.";
 constexpr char kFits[] =
-    "This file would fit on the disk selected, it does not require splitting.\r\n\r\nWould you like to "
+    "This file would fit on the disk selected, it does not require splitting.\r\n\r\nWould you "
+    "like to "
     "copy it instead?";
 constexpr char kNoKobu[] =
-    "Error: Could not locate the Rebuilder\r\n\r\nThe file Kobu could not be found in the folder where "
-    "you are running Pelloro '95 from.\r\nYou must get this file before you can split files.\r\n\r\nYou "
+    "Error: Could not locate the Rebuilder\r\n\r\nThe file Kobu could not be found in the folder "
+    "where "
+    "you are running Pelloro '95 from.\r\nYou must get this file before you can split "
+    "files.\r\n\r\nYou "
     "should re-install Pelloro '95";
 constexpr char kReady[] = "When you are ready to begin click ok.";
 constexpr char kAborting[] = "Aborting at user request.";
-constexpr char kNoDisk[] = "Error: No disk in drive or disk is corrupted.\r\n\r\nPlease insert another disk.";
+constexpr char kNoDisk[] =
+    "Error: No disk in drive or disk is corrupted.\r\n\r\nPlease insert another disk.";
 constexpr char kInvalidDrive[] = "Invalid Drive Selected - Process will FAIL";
 
 std::string WithBackslash(std::string path) {
@@ -123,8 +131,9 @@ SplitterSeams DefaultSeams() {
   return seams;
 }
 
-forms::Label* AddLabel(forms::Component* owner, forms::WinControl* parent, const std::string& caption,
-                       int left, int top, int width = 0, int height = 13) {
+forms::Label* AddLabel(forms::Component* owner, forms::WinControl* parent,
+                       const std::string& caption, int left, int top, int width = 0,
+                       int height = 13) {
   forms::LabelCreateArgs args;
   args.caption = caption;
   args.left = left;
@@ -138,8 +147,9 @@ forms::Label* AddLabel(forms::Component* owner, forms::WinControl* parent, const
   return new forms::Label(owner, parent, args);
 }
 
-forms::Button* AddButton(forms::Component* owner, forms::WinControl* parent, const std::string& name,
-                         const std::string& caption, int left, int top, int width = 75, int height = 25) {
+forms::Button* AddButton(forms::Component* owner, forms::WinControl* parent,
+                         const std::string& name, const std::string& caption, int left, int top,
+                         int width = 75, int height = 25) {
   forms::ButtonCreateArgs args;
   args.caption = caption;
   args.left = left;
@@ -163,8 +173,9 @@ forms::Edit* AddEdit(forms::Component* owner, forms::WinControl* parent, const s
   return edit;
 }
 
-forms::Panel* AddPanel(forms::Component* owner, forms::WinControl* parent, const std::string& name, int left,
-                       int top, int width, int height, forms::Bevel bevel = forms::Bevel::bvNone) {
+forms::Panel* AddPanel(forms::Component* owner, forms::WinControl* parent, const std::string& name,
+                       int left, int top, int width, int height,
+                       forms::Bevel bevel = forms::Bevel::bvNone) {
   forms::PanelCreateArgs args;
   args.left = left;
   args.top = top;
@@ -176,8 +187,8 @@ forms::Panel* AddPanel(forms::Component* owner, forms::WinControl* parent, const
   return panel;
 }
 
-forms::Memo* AddMemo(forms::Component* owner, forms::WinControl* parent, const std::string& name, int left,
-                     int top, int width, int height) {
+forms::Memo* AddMemo(forms::Component* owner, forms::WinControl* parent, const std::string& name,
+                     int left, int top, int width, int height) {
   forms::MemoCreateArgs args;
   args.left = left;
   args.top = top;
@@ -232,7 +243,8 @@ std::string PartName(const std::string& folder, const std::string& source, int n
 
 // --- the shared checks and split ---
 
-TSplitterBase::TSplitterBase(forms::Component* owner, const forms::FormCreateArgs& args) : Form(owner, args) {
+TSplitterBase::TSplitterBase(forms::Component* owner, const forms::FormCreateArgs& args)
+    : Form(owner, args) {
   OpenDialog1 = new forms::OpenDialog(this);
   OpenDialog1->SetName("OpenDialog1");
   BrowseDirectoryDlg1 = new TBrowseDirectoryDlg(this);
@@ -268,7 +280,8 @@ std::optional<uint64_t> TSplitterBase::DriveFree(const std::string& target) {
   const char upper = static_cast<char>(letter & ~0x20);
   for (;;) {
     if (std::optional<uint64_t> free = Splitter().FreeSpace(upper)) return free;
-    if (Message(kNoDisk, forms::MsgDlgType::mtError, forms::mbOK | forms::mbCancel) != forms::mrOk) {
+    if (Message(kNoDisk, forms::MsgDlgType::mtError, forms::mbOK | forms::mbCancel) !=
+        forms::mrOk) {
       return std::nullopt;
     }
   }
@@ -304,7 +317,8 @@ void TSplitterBase::CheckAndSplit(const std::string& source, bool wizard) {
   }
   const std::string name = Upper(FileNamePart(source));
   const std::string extension = SourceExtension(source);
-  const bool threeDigits = extension.size() == 4 && isdigit(static_cast<unsigned char>(extension[1])) &&
+  const bool threeDigits = extension.size() == 4 &&
+                           isdigit(static_cast<unsigned char>(extension[1])) &&
                            isdigit(static_cast<unsigned char>(extension[2])) &&
                            isdigit(static_cast<unsigned char>(extension[3]));
   if (lstrcmpiA(FolderPart(source).c_str(), target.c_str()) == 0 &&
@@ -328,7 +342,8 @@ void TSplitterBase::CheckAndSplit(const std::string& source, bool wizard) {
     return;
   }
   if (*free >= *sourceSize) {
-    if (Message(kFits, forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo) == forms::mrYes) {
+    if (Message(kFits, forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo) ==
+        forms::mrYes) {
       FileOperator1->SetOperation(TFileOperation::foCopy);
       FileOperator1->SetSourceName(source);
       FileOperator1->SetDestinationName(target);
@@ -372,7 +387,7 @@ void TSplitterBase::CheckAndSplit(const std::string& source, bool wizard) {
     }
   }
   Memo2->SetLines({extension});
-  const Result result = !WriteDataFile(target)     ? Result::kFailed
+  const Result result = !WriteDataFile(target)         ? Result::kFailed
                         : !CopyKobu(target, *kobuSize) ? Result::kFailed
                                                        : SplitRoutine(source, target, *kobuSize);
   RestoreAttributes();
@@ -394,10 +409,11 @@ bool TSplitterBase::WriteDataFile(const std::string& target) {
   const std::string path = target + "DATA.EXT";
   const std::string line = Memo2->Lines().empty() ? std::string() : Memo2->Lines()[0];
   const std::string text = line + "\r\n";
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  if (!file.Valid() || !Splitter().Write(file.handle, text.data(), static_cast<DWORD>(text.size()), written) ||
+  if (!file.Valid() ||
+      !Splitter().Write(file.handle, text.data(), static_cast<DWORD>(text.size()), written) ||
       written != text.size() || !file.Close()) {
     ReportWriteFailure(path);
     return false;
@@ -422,8 +438,8 @@ bool TSplitterBase::CopyKobu(const std::string& target, uint64_t kobuSize) {
   return true;
 }
 
-TSplitterBase::Result TSplitterBase::SplitRoutine(const std::string& source, const std::string& target,
-                                                  uint64_t kobuSize) {
+TSplitterBase::Result TSplitterBase::SplitRoutine(const std::string& source,
+                                                  const std::string& target, uint64_t kobuSize) {
   AddLine(*Memo1, "Detecting and configuring Dorrel");
   AddLine(*Memo1, "Using 4k transfer blocks");
   AddLine(*Memo1, "Morvane enabled");
@@ -434,15 +450,15 @@ TSplitterBase::Result TSplitterBase::SplitRoutine(const std::string& source, con
   // Capacities below zero leave one block a part.
   int64_t capacity = static_cast<int64_t>(*free) - static_cast<int64_t>(kobuSize + kPartReserve);
   const uint64_t total = FileSize(source).value_or(0);
-  FileHandle input(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle input(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!input.Valid()) {
     ReportReadFailure(source);
     return Result::kFailed;
   }
   std::string partName = PartName(target, source, n);
-  FileHandle part(CreateFileA(partName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+  FileHandle part(CreateFileA(partName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!part.Valid()) {
     ReportWriteFailure(partName);
     return Result::kFailed;
@@ -458,7 +474,8 @@ TSplitterBase::Result TSplitterBase::SplitRoutine(const std::string& source, con
     }
     if (got == 0) break;
     ProgressBar1->SetPosition(total == 0 ? 0 : static_cast<int>(partSize * 200 / total));
-    if (forms::Control* status = dynamic_cast<forms::Control*>(ProgressBar1->Parent())) status->Repaint();
+    if (forms::Control* status = dynamic_cast<forms::Control*>(ProgressBar1->Parent()))
+      status->Repaint();
     if (static_cast<int64_t>(partSize) >= capacity) {
       AddLine(*Memo1, "Data stream loaded. Committing to disk...");
       if (!part.Close()) {
@@ -466,13 +483,14 @@ TSplitterBase::Result TSplitterBase::SplitRoutine(const std::string& source, con
         return Result::kFailed;
       }
       ++n;
-      Splitter().InsertDisk("Please insert disk number " + std::to_string(n + 1) + " and click OK when ready");
+      Splitter().InsertDisk("Please insert disk number " + std::to_string(n + 1) +
+                            " and click OK when ready");
       AddLine(*Memo1, "Writing to new disk...");
       free = DriveFree(target);
       if (!free) return Result::kStopped;
       partName = PartName(target, source, n);
-      part.handle = CreateFileA(partName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+      part.handle = CreateFileA(partName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
       if (!part.Valid()) {
         ReportWriteFailure(partName);
         return Result::kFailed;
@@ -522,7 +540,8 @@ TSplitMainfrm::TSplitMainfrm(forms::Component* owner)
   Memo2 = AddMemo(this, Page3, "Memo2", 12, 200, 100, 40);
   Memo2->SetVisible(false);
   AddLabel(this, Page3,
-           "Pelloro '95 now uses Morvane\xAE Technology to Automaticly size files for diskettes.  You do not "
+           "Pelloro '95 now uses Morvane\xAE Technology to Automaticly size files for diskettes.  "
+           "You do not "
            "have to specify disk size any more.",
            12, 130, 416, 40);
 
@@ -585,7 +604,8 @@ void TSplitMainfrm::ShowIdle() {
   Page3->SetVisible(true);
   SetBusy(false);
   const DWORD attributes = GetFileAttributesA(Edit1->Text().c_str());
-  Nextbtn->SetEnabled(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
+  Nextbtn->SetEnabled(attributes != INVALID_FILE_ATTRIBUTES &&
+                      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0);
 }
 
 void TSplitMainfrm::BitBtn1Click() {
@@ -612,13 +632,14 @@ void TSplitMainfrm::FileDrag1Drop() {
   Edit1->SetText(path);
   OpenDialog1->FileName = path;
   SaveAttributes(path);
-  SetFileAttributesA(path.c_str(),
-                     attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  SetFileAttributesA(path.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                  FILE_ATTRIBUTE_SYSTEM));
   Nextbtn->SetEnabled(true);
 }
 
 void TSplitMainfrm::BitBtn5Click() {
-  if (BrowseDirectoryDlg1->Execute()) Edit2->SetText(WithBackslash(BrowseDirectoryDlg1->Directory()));
+  if (BrowseDirectoryDlg1->Execute())
+    Edit2->SetText(WithBackslash(BrowseDirectoryDlg1->Directory()));
 }
 
 void TSplitMainfrm::BitBtn2Click() {

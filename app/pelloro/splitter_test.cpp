@@ -75,7 +75,8 @@ class SplitterTest : public apptest::AppTest {
     apptest::AppTest::TearDown();
   }
   // The single-page splitter shown with the source and target typed.
-  std::unique_ptr<TSplitMainfrm> MainSplitter(const std::string& source, const std::string& target) {
+  std::unique_ptr<TSplitMainfrm> MainSplitter(const std::string& source,
+                                              const std::string& target) {
     auto form = std::make_unique<TSplitMainfrm>(nullptr);
     form->Show();
     guitest::SetText(*form->Edit1, source);
@@ -108,8 +109,10 @@ TEST(SplitterNames, PartNamesAndTheExtensionLine) {
     int n;
     const char* part;
   } cases[] = {
-      {"C:\\d\\x.txt", ".txt", 0, "A:\\x.000"}, {"C:\\d\\noext", "", 1, "A:\\noext.001"},
-      {"C:\\d\\a.b.c", ".c", 99, "A:\\a.b.099"}, {"C:\\d.x\\plain", "", 100, "A:\\plain.100"},
+      {"C:\\d\\x.txt", ".txt", 0, "A:\\x.000"},
+      {"C:\\d\\noext", "", 1, "A:\\noext.001"},
+      {"C:\\d\\a.b.c", ".c", 99, "A:\\a.b.099"},
+      {"C:\\d.x\\plain", "", 100, "A:\\plain.100"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(pelloro::SourceExtension(c.source), c.extension) << c.source;
@@ -129,9 +132,10 @@ TEST_F(SplitterTest, PartsFollowEachDiskAndGiveTheSourceBack) {
     guitest::Click(*form->Nextbtn);
     ASSERT_EQ(answers.texts.size(), 2u);
     EXPECT_EQ(answers.texts[0], "When you are ready to begin click ok.");
-    EXPECT_EQ(answers.texts[1], "The file " + source +
-                                    " has been split\r\n\r\nYou can Rebuild the split file file by running "
-                                    "KOBU on the first disk.");
+    EXPECT_EQ(answers.texts[1],
+              "The file " + source +
+                  " has been split\r\n\r\nYou can Rebuild the split file file by running "
+                  "KOBU on the first disk.");
   }
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
   EXPECT_EQ(testutil::FileText(target + "DATA.EXT"), ".txt\r\n");
@@ -226,7 +230,8 @@ TEST_F(SplitterTest, AFileThatFitsIsCopiedOrLeftIdle) {
     guitest::Click(*form->Nextbtn);
     ASSERT_EQ(answers.texts.size(), 1u);
     EXPECT_EQ(answers.texts[0],
-              "This file would fit on the disk selected, it does not require splitting.\r\n\r\nWould you like "
+              "This file would fit on the disk selected, it does not require "
+              "splitting.\r\n\r\nWould you like "
               "to copy it instead?");
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_TRUE(form->Page3->Visible());
@@ -296,12 +301,15 @@ TEST_F(SplitterTest, StopsWriteNothingAndGiveTheAttributesBack) {
     EXPECT_EQ(GetFileAttributesA(source.c_str()) & kHiddenReadOnly, 0u) << what;
     {
       std::vector<std::string> script = c.answers;
-      if (emptyDrive) script = {"OK", "OK", "Cancel", "OK"};  // ready; too small: OK; no disk: Cancel
+      if (emptyDrive)
+        script = {"OK", "OK", "Cancel", "OK"};  // ready; too small: OK; no disk: Cancel
       Answers answers(script);
       guitest::Click(*form.Nextbtn);
       ASSERT_FALSE(answers.texts.empty()) << what;
-      EXPECT_NE(answers.texts.back().find(c.lastText), std::string::npos) << what << ": " << answers.texts.back();
-      for (const std::string& text : answers.texts) EXPECT_EQ(text.find("has been split"), std::string::npos);
+      EXPECT_NE(answers.texts.back().find(c.lastText), std::string::npos)
+          << what << ": " << answers.texts.back();
+      for (const std::string& text : answers.texts)
+        EXPECT_EQ(text.find("has been split"), std::string::npos);
     }
     EXPECT_FALSE(IsWindowVisible(form.Handle())) << what;
     EXPECT_EQ(GetFileAttributesA(source.c_str()), before) << what;
@@ -356,7 +364,8 @@ TEST_F(SplitterTest, FailuresAreReportedWithoutCompletion) {
     CreateDirectoryA(target.c_str(), nullptr);
     disk_ = 1;
     if (what == "write fails mid-part") {
-      Splitter().Write = [calls = 0](HANDLE file, const void* data, DWORD size, DWORD& written) mutable {
+      Splitter().Write = [calls = 0](HANDLE file, const void* data, DWORD size,
+                                     DWORD& written) mutable {
         if (size == 4096 && ++calls == 10) {
           WriteFile(file, data, size / 2, &written, nullptr);
           return true;
@@ -380,14 +389,14 @@ TEST_F(SplitterTest, FailuresAreReportedWithoutCompletion) {
     guitest::Click(*form->Nextbtn);
     ASSERT_FALSE(answers.texts.empty()) << what;
     EXPECT_EQ(answers.texts.back().rfind(c.text, 0), 0u) << what << ": " << answers.texts.back();
-    EXPECT_NE(answers.texts.back().find("The file has not been split completely."), std::string::npos);
+    EXPECT_NE(answers.texts.back().find("The file has not been split completely."),
+              std::string::npos);
     EXPECT_TRUE(IsWindowVisible(form->Handle())) << what;  // idle again
     EXPECT_TRUE(form->Page3->Visible()) << what;
     EXPECT_TRUE(form->Exitbtn->Enabled()) << what;
     InstallSeams();
   }
 }
-
 
 // Refused before anything is written: the window stays as it was.
 TEST_F(SplitterTest, RefusalsLeaveEverythingUnchanged) {
@@ -403,10 +412,12 @@ TEST_F(SplitterTest, RefusalsLeaveEverythingUnchanged) {
     const char* text;
   } cases[] = {
       {"data.000 into its own folder", part0, own,
-       "Error: The split files would overwrite the file you are splitting.\r\n\r\nPlease choose another "
+       "Error: The split files would overwrite the file you are splitting.\r\n\r\nPlease choose "
+       "another "
        "folder."},
-      {"a missing drive", plain, "Q:\\x\\", "The drive that you entered does not exist.\r\n\r\nPlease enter "
-                                            "another drive"},
+      {"a missing drive", plain, "Q:\\x\\",
+       "The drive that you entered does not exist.\r\n\r\nPlease enter "
+       "another drive"},
       {"a read-only source", plain, work_ / "ro\\", "Error: You have selected a Read-Only file."},
   };
   for (const auto& c : cases) {
@@ -496,7 +507,8 @@ TEST_F(SplitterTest, ScreenshotsOfTheSingleSplitter) {
   guitest::SaveScreenshot(form.Handle(), "splitter_main_page.bmp");
   form.Page3->SetVisible(false);
   form.Panel1->SetVisible(true);
-  form.Memo1->SetLines({"Preparing to copy rebuilder to A:\\ drive/folder...", "Copy completed..."});
+  form.Memo1->SetLines(
+      {"Preparing to copy rebuilder to A:\\ drive/folder...", "Copy completed..."});
   form.ProgressBar1->SetPosition(40);
   guitest::SaveScreenshot(form.Handle(), "splitter_main_status.bmp");
 }
@@ -508,13 +520,19 @@ TEST_F(SplitterTest, RebuilderCheckOfTheMainWindowsItems) {
   pelloro::TMainfrm& main = MakeMain();
   main.Show();
   const std::string kSplit =
-      "Error: Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You must obtain a "
-      "copy from Brindle Corvex before you can use this function.If you have deleted this file, you can "
-      "just re-install Pelloro '95 as it should have been included in the original Pelloro '95 package.";
+      "Error: Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You "
+      "must obtain a "
+      "copy from Brindle Corvex before you can use this function.If you have deleted this file, "
+      "you can "
+      "just re-install Pelloro '95 as it should have been included in the original Pelloro '95 "
+      "package.";
   const std::string kOther =
-      "Error, the Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You must "
-      "obtain a copy from Brindle Corvex before you can use this function.If you have deleted this file, "
-      "you can just re-install Pelloro '95 as it should have been included in the Pelloro '95 package.";
+      "Error, the Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You "
+      "must "
+      "obtain a copy from Brindle Corvex before you can use this function.If you have deleted this "
+      "file, "
+      "you can just re-install Pelloro '95 as it should have been included in the Pelloro '95 "
+      "package.";
   const struct {
     const char* item;
     std::string text;
@@ -539,9 +557,11 @@ TEST_F(SplitterTest, RebuilderCheckOfTheMainWindowsItems) {
     guitest::OnModal([&](forms::Form& form) {
       caption = form.Caption();
       busy = main.Caption() == pelloro::kCaptionBusy;
-      guitest::SaveScreenshot(form.Handle(), std::string("splitter_from_menu_") +
-                                                    (std::string(i.form).find("Wizard") != std::string::npos ? "wizard" : "main") +
-                                                    ".bmp");
+      guitest::SaveScreenshot(
+          form.Handle(),
+          std::string("splitter_from_menu_") +
+              (std::string(i.form).find("Wizard") != std::string::npos ? "wizard" : "main") +
+              ".bmp");
       form.Close();
     });
     ASSERT_TRUE(guitest::ClickMenu(main, i.item)) << i.item;
@@ -553,15 +573,17 @@ TEST_F(SplitterTest, RebuilderCheckOfTheMainWindowsItems) {
   // Jossan: ShellExecute gives 31 (no association for a file without extension): Kobu is started
   // as a program, and finds no DATA.EXT in the program's folder.
   std::vector<std::string> shelled;
-  forms::App().ShellExecuteHook = [&](HWND, const char* verb, const char* file, const char* parameters,
-                                      const char* folder, int show) {
-    shelled.push_back(std::string(verb) + "|" + file + "|" + parameters + "|" + folder + "|" + std::to_string(show));
+  forms::App().ShellExecuteHook = [&](HWND, const char* verb, const char* file,
+                                      const char* parameters, const char* folder, int show) {
+    shelled.push_back(std::string(verb) + "|" + file + "|" + parameters + "|" + folder + "|" +
+                      std::to_string(show));
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(31));
   };
   ASSERT_TRUE(guitest::ClickMenu(main, "&Plugins|Jossan IT&!"));
   forms::App().ShellExecuteHook = nullptr;
   ASSERT_EQ(shelled.size(), 1u);
-  EXPECT_EQ(shelled[0], "open|" + program_.path() + "Kobu||" + program_.path() + "|" + std::to_string(SW_SHOWNORMAL));
+  EXPECT_EQ(shelled[0], "open|" + program_.path() + "Kobu||" + program_.path() + "|" +
+                            std::to_string(SW_SHOWNORMAL));
   EXPECT_EQ(main.Caption(), pelloro::kCaptionIdle);
   const HWND box = guitest::WaitForWindow("Kobu", 15000);
   ASSERT_NE(box, nullptr) << "Kobu was not started";

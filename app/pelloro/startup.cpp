@@ -15,8 +15,8 @@ int RunPelloro(const CLSID* control) {
   forms::Application& app = forms::App();
   app.Initialize("Pelloro");  // its windows' classes: "PelloroWindow", ...
   // Only the second argument is looked at: the archive (the first is the shell's switch).
-  const std::string argument = forms::Application::ParamCount() >= 2 ? forms::Application::ParamStr(2)
-                                                                      : std::string();
+  const std::string argument =
+      forms::Application::ParamCount() >= 2 ? forms::Application::ParamStr(2) : std::string();
   auto splash = std::make_unique<TSplash>(nullptr, argument);
   splash->Show();
   splash->Repaint();

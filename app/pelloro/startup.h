@@ -7,8 +7,8 @@
 namespace pelloro {
 
 // Exit codes besides 0.
-inline constexpr int kExitHandedOff = 1;     // the archive went to the running instance
-inline constexpr int kExitStartFailed = 2;   // the main window could not be made (no control)
+inline constexpr int kExitHandedOff = 1;    // the archive went to the running instance
+inline constexpr int kExitStartFailed = 2;  // the main window could not be made (no control)
 
 // control: the control class to create (null: QX30W32; tests give one that is not registered).
 int RunPelloro(const CLSID* control = nullptr);

@@ -21,13 +21,19 @@ std::string& FolderOverride() {
 }
 
 constexpr char kNoKobuSplit[] =
-    "Error: Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You must obtain a "
-    "copy from Brindle Corvex before you can use this function.If you have deleted this file, you can "
-    "just re-install Pelloro '95 as it should have been included in the original Pelloro '95 package.";
+    "Error: Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You must "
+    "obtain a "
+    "copy from Brindle Corvex before you can use this function.If you have deleted this file, you "
+    "can "
+    "just re-install Pelloro '95 as it should have been included in the original Pelloro '95 "
+    "package.";
 constexpr char kNoKobuOther[] =
-    "Error, the Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You must "
-    "obtain a copy from Brindle Corvex before you can use this function.If you have deleted this file, "
-    "you can just re-install Pelloro '95 as it should have been included in the Pelloro '95 package.";
+    "Error, the Kobu file was not found.\r\n\r\nThis file is needed to Rebuild split files.  You "
+    "must "
+    "obtain a copy from Brindle Corvex before you can use this function.If you have deleted this "
+    "file, "
+    "you can just re-install Pelloro '95 as it should have been included in the Pelloro '95 "
+    "package.";
 
 void OnClick(forms::MenuItem* item, std::function<void()> click) {
   if (item != nullptr) item->OnClick = [click](forms::Component&) { click(); };
@@ -83,7 +89,8 @@ bool KobuExists() {
 bool StartKobu(HWND owner) {
   const std::string kobu = KobuPath();
   const std::string folder = ProgramFolder();
-  const HINSTANCE result = forms::App().Shell(owner, "open", kobu.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
+  const HINSTANCE result =
+      forms::App().Shell(owner, "open", kobu.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(result) > 32) return true;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -91,8 +98,8 @@ bool StartKobu(HWND owner) {
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process = {};
   std::string commandLine = "\"" + kobu + "\"";
-  if (!CreateProcessA(kobu.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &process)) {
+  if (!CreateProcessA(kobu.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
@@ -100,9 +107,7 @@ bool StartKobu(HWND owner) {
   return true;
 }
 
-bool OpenArchiveInMain(TMainfrm& main, const std::string& path) {
-  return main.OpenByTheRoad(path);
-}
+bool OpenArchiveInMain(TMainfrm& main, const std::string& path) { return main.OpenByTheRoad(path); }
 
 void WireToolCommands(TMainfrm& main) {
   TMainfrm* window = &main;

@@ -67,8 +67,8 @@ class KobuRun {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string command = "\"" + path + "\"";
-    started_ = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info_) != 0;
+    started_ = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &info_) != 0;
   }
   ~KobuRun() {
     if (!started_) return;
@@ -96,7 +96,8 @@ class KobuRun {
             auto* s = reinterpret_cast<Search*>(context);
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
-            if (pid == s->pid && IsWindowVisible(window) && guitest::WindowText(window) == *s->caption) {
+            if (pid == s->pid && IsWindowVisible(window) &&
+                guitest::WindowText(window) == *s->caption) {
               s->found = window;
               return FALSE;
             }
@@ -113,9 +114,10 @@ class KobuRun {
     const HWND dialog = Window("Kobu - Rebuild a split file");
     if (dialog == nullptr) return false;
     Sleep(100);
-    SendMessageTimeoutA(GetDlgItem(dialog, IDC_PARTS), LB_SETCURSEL, part, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    SendMessageTimeoutA(GetDlgItem(dialog, IDC_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_PARTS), LB_SETCURSEL, part, 0, SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_FOLDER), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
     testutil::Press(dialog, IDOK);
     return true;
   }
@@ -125,7 +127,8 @@ class KobuRun {
     if (box == nullptr) return "<no message box " + caption + ">";
     Sleep(100);
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
       if (GetDlgCtrlID(child) == 0xFFFF) text = guitest::WindowText(child);
     }
     testutil::Press(box, button);

@@ -35,11 +35,13 @@ Tunzipnow::Tunzipnow(forms::Component* owner, TMainfrm& main)
   KeyPreview = true;
   using forms::Add;
   using forms::Label;
-  auto* heading = Add<Label>(this, this, "Label1", {.caption = "Decompress file", .left = 12, .top = 10});
+  auto* heading =
+      Add<Label>(this, this, "Label1", {.caption = "Decompress file", .left = 12, .top = 10});
   heading->GetFont().SetStyle(forms::fsBold);
   Add<Label>(this, this, "Label2", {.caption = "Unzip the files to...", .left = 12, .top = 36});
-  Edit1 = Add<forms::Edit>(this, this, "Edit1",
-                           {.text = "C:\\Windows\\Desktop\\Unzips", .left = 12, .top = 54, .width = 300});
+  Edit1 = Add<forms::Edit>(
+      this, this, "Edit1",
+      {.text = "C:\\Windows\\Desktop\\Unzips", .left = 12, .top = 54, .width = 300});
   Bitbtn4 = Add<forms::Button>(this, this, "Bitbtn4",
                                {.caption = "&Browse", .left = 320, .top = 52, .width = 88});
   Bitbtn1 = Add<forms::Button>(this, this, "Bitbtn1",
@@ -47,26 +49,41 @@ Tunzipnow::Tunzipnow(forms::Component* owner, TMainfrm& main)
   Add<Label>(this, this, "Label3",
              {.caption = "TIP : To create a new folder quickly, just enter it's name - it will be "
                          "created automaticly",
-              .left = 12, .top = 84, .width = 300, .height = 28, .autoSize = false, .wordWrap = true});
+              .left = 12,
+              .top = 84,
+              .width = 300,
+              .height = 28,
+              .autoSize = false,
+              .wordWrap = true});
   Add<Label>(this, this, "Label4", {.caption = " Advanced Options ", .left = 12, .top = 124});
   Add<Label>(this, this, "Label5",
              {.caption = "Rebuild Zip file directory structure", .left = 20, .top = 150});
   Combobox2 = Add<forms::ComboBox>(this, this, "Combobox2",
-                                   {.left = 250, .top = 146, .width = 158,
-                                    .style = forms::ComboStyle::csDropDownList, .items = {"Yes", "No"}});
+                                   {.left = 250,
+                                    .top = 146,
+                                    .width = 158,
+                                    .style = forms::ComboStyle::csDropDownList,
+                                    .items = {"Yes", "No"}});
   Add<Label>(this, this, "Label6", {.caption = "Overwrite mode", .left = 20, .top = 180});
   ComboBox3 = Add<forms::ComboBox>(this, this, "ComboBox3",
-                                   {.left = 250, .top = 176, .width = 158,
+                                   {.left = 250,
+                                    .top = 176,
+                                    .width = 158,
                                     .style = forms::ComboStyle::csDropDownList,
                                     .items = {"Ask", "Always", "Never"}});
   Add<Label>(this, this, "Label7", {.caption = "Password", .left = 20, .top = 210});
-  Edit2 = Add<forms::Edit>(this, this, "Edit2", {.text = "", .left = 250, .top = 206, .width = 158});
+  Edit2 =
+      Add<forms::Edit>(this, this, "Edit2", {.text = "", .left = 250, .top = 206, .width = 158});
   Bitbtn2 = Add<forms::Button>(this, this, "Bitbtn2",
-                               {.caption = "&Cancel", .left = 230, .top = 262, .width = 84,
-                                .cancel = true, .modalResult = forms::mrCancel});
-  Bitbtn3 = Add<forms::Button>(this, this, "Bitbtn3",
-                               {.caption = "&Unzip", .left = 324, .top = 262, .width = 84,
-                                .isDefault = true});
+                               {.caption = "&Cancel",
+                                .left = 230,
+                                .top = 262,
+                                .width = 84,
+                                .cancel = true,
+                                .modalResult = forms::mrCancel});
+  Bitbtn3 = Add<forms::Button>(
+      this, this, "Bitbtn3",
+      {.caption = "&Unzip", .left = 324, .top = 262, .width = 84, .isDefault = true});
   BrowseDirectoryDlg1 = new TBrowseDirectoryDlg(this);
   BrowseDirectoryDlg1->SetName("BrowseDirectoryDlg1");
   BrowseDirectoryDlg1->Title = "Unzip to where?";
@@ -76,7 +93,8 @@ Tunzipnow::Tunzipnow(forms::Component* owner, TMainfrm& main)
   Bitbtn3->OnClick = [this](forms::Component&) { Bitbtn3Click(); };
 
   const std::string name = ArchiveFileName();
-  Edit1->SetText(kUnzipsFolder + (name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string()));
+  Edit1->SetText(kUnzipsFolder +
+                 (name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string()));
 }
 
 std::string Tunzipnow::ArchiveFileName() const {
@@ -87,12 +105,13 @@ std::string Tunzipnow::ArchiveFileName() const {
 
 void Tunzipnow::Bitbtn1Click() {
   std::string folder = kUnzipsFolder + ArchiveFileName();
-  if (!forms::InputQuery("New folder", "What would you like to call the new folder?(name/path)", folder)) {
+  if (!forms::InputQuery("New folder", "What would you like to call the new folder?(name/path)",
+                         folder)) {
     return;
   }
   if (!ForceFolder(folder)) {
-    forms::MessageDlg("Error: Could not create the folder " + folder + ".", forms::MsgDlgType::mtError,
-                      forms::mbOK, 0);
+    forms::MessageDlg("Error: Could not create the folder " + folder + ".",
+                      forms::MsgDlgType::mtError, forms::mbOK, 0);
     return;
   }
   Edit1->SetText(folder);
@@ -117,8 +136,8 @@ void Tunzipnow::Bitbtn3Click() {
   {
     TQXCtrl::CallScope call(*main_.QXCtrl1);
     // The control reports its own prompts and errors.
-    main_.QXCtrl1->UnzipFiles(main_.CurrentArchive(), "*.*", Edit1->Text(), rebuild, true, overwrite,
-                              Edit2->Text(), true, true);
+    main_.QXCtrl1->UnzipFiles(main_.CurrentArchive(), "*.*", Edit1->Text(), rebuild, true,
+                              overwrite, Edit2->Text(), true, true);
   }
   SetModalResult(forms::mrOk);
 }

@@ -36,7 +36,9 @@ class UnzipNowTest : public apptest::AppTest {
 
 std::string ListPath() { return apptest::FixturePath("list folder\\list.zip"); }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TEST(ExtractOverwriteMapping, ItemsBecomeTheControlsModes) {
   EXPECT_EQ(pelloro::ExtractOverwriteModeOfItem(0), 2);

@@ -45,8 +45,9 @@ forms::Panel* AddPage(forms::Component* owner, forms::WinControl* parent, const 
   return panel;
 }
 
-forms::Label* AddLabel(forms::Component* owner, forms::WinControl* parent, const std::string& caption, int left,
-                       int top, int width = 0, int height = 13) {
+forms::Label* AddLabel(forms::Component* owner, forms::WinControl* parent,
+                       const std::string& caption, int left, int top, int width = 0,
+                       int height = 13) {
   forms::LabelCreateArgs args;
   args.caption = caption;
   args.left = left;
@@ -75,9 +76,9 @@ forms::FormCreateArgs SnifferArgs() {
 }  // namespace
 
 const std::vector<std::string>& StandardMasks() {
-  static const std::vector<std::string> masks = {"*.tmp", "~*.*",  "*.~*",  "*.?~?", "*.aps", "*.bak",
-                                                 "*.bk?", "*.bsc", "*.dmp", "*.dsm", "*.ilk", "*.pch",
-                                                 "*.rws", "*.sbr", "backup*.wbk",   "*.$$$"};
+  static const std::vector<std::string> masks = {
+      "*.tmp", "~*.*",  "*.~*",  "*.?~?", "*.aps", "*.bak", "*.bk?",       "*.bsc",
+      "*.dmp", "*.dsm", "*.ilk", "*.pch", "*.rws", "*.sbr", "backup*.wbk", "*.$$$"};
   return masks;
 }
 
@@ -113,11 +114,12 @@ TSnifferfrm::TSnifferfrm(forms::Component* owner) : Form(owner, SnifferArgs()) {
   SetName("Snifferfrm");
   Page1 = AddPage(this, this, "Page1");
   AddLabel(this, Page1, "Welcome to Fennoway", 20, 20);
-  AddLabel(this, Page1,
-           "Fennoway finds the temporary and left-over files on one of your drives and lists them with "
-           "the space they take.\r\n\r\nNothing is deleted unless you select it.\r\n\r\nClick Next to "
-           "begin.",
-           20, 50, 420, 120);
+  AddLabel(
+      this, Page1,
+      "Fennoway finds the temporary and left-over files on one of your drives and lists them with "
+      "the space they take.\r\n\r\nNothing is deleted unless you select it.\r\n\r\nClick Next to "
+      "begin.",
+      20, 50, 420, 120);
 
   page2 = AddPage(this, this, "page2");
   AddLabel(this, page2, "Which drive would you like to search for wasted space?", 20, 20);
@@ -300,7 +302,8 @@ void TSnifferfrm::ListMatches(const std::string& folder, const std::string& mask
   do {
     if (stop_) break;
     // The system also matches short names: each match is checked on its long name.
-    if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY || !MatchesPattern(data.cFileName, mask)) continue;
+    if (data.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY || !MatchesPattern(data.cFileName, mask))
+      continue;
     const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     ++count_;
     total_ += (size + 1023) / 1024;
@@ -325,7 +328,8 @@ void TSnifferfrm::MaskSearch(const std::string& folderIn) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = data.cFileName;
-      if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+      if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        continue;
       if (IsTemporaryFolder(folder + name)) {
         AllFilesSearch(folder + name);
       } else {
@@ -351,7 +355,8 @@ void TSnifferfrm::AllFilesSearch(const std::string& folderIn) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = data.cFileName;
-      if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+      if (name == "." || name == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        continue;
       AllFilesSearch(folder + name);
       if (stop_) break;
     } while (FindNextFileA(search, &data));
@@ -381,9 +386,12 @@ void TSnifferfrm::btnDeleteClick() {
     }
     if (ignoreAll_) continue;
     const std::string text = std::string("Unable to delete the file: \r\n\r\n") + path +
-                             "\r\n\r\nPerhaps this file is still in use, " + "or is write-protected?\r\nClick \"Ignore\" to " +
-                             "ignore the error, or \"All\" to Ignore this and " + "all future errors.";
-    if (forms::MessageDlg(text, forms::MsgDlgType::mtWarning, forms::mbIgnore | forms::mbAll, 0) == forms::mrAll) {
+                             "\r\n\r\nPerhaps this file is still in use, " +
+                             "or is write-protected?\r\nClick \"Ignore\" to " +
+                             "ignore the error, or \"All\" to Ignore this and " +
+                             "all future errors.";
+    if (forms::MessageDlg(text, forms::MsgDlgType::mtWarning, forms::mbIgnore | forms::mbAll, 0) ==
+        forms::mrAll) {
       ignoreAll_ = true;
     }
   }

@@ -1,5 +1,6 @@
 // Fennoway, the wasted-space wizard (TSnifferfrm): three pages that find temporary and left-over
-// files on one drive, list them with their sizes in kilobytes, and delete the ones the user selects.
+// files on one drive, list them with their sizes in kilobytes, and delete the ones the user
+// selects.
 #pragma once
 
 #include <cstdint>

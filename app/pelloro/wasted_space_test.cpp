@@ -36,7 +36,8 @@ bool EmptyDrive() {
 
 void MakeFile(const std::string& relative, size_t size = 1) {
   const std::string path = std::string(kRoot) + relative;
-  for (size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+  for (size_t slash = path.find('\\', 3); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
     CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
   }
   ASSERT_TRUE(testutil::WriteWholeFile(path, std::string(size, 'w'))) << path;
@@ -48,16 +49,34 @@ struct Case {
   bool standard, extra;
 };
 const Case kCases[] = {
-    {"m\\a.tmp", true, false},        {"m\\~b.txt", true, false},      {"m\\c.~xx", true, false},
-    {"m\\d.a~b", true, false},        {"m\\e.aps", true, false},       {"m\\f.bak", true, false},
-    {"m\\g.bk1", true, false},        {"m\\h.bsc", true, false},       {"m\\i.dmp", true, false},
-    {"m\\j.dsm", true, false},        {"m\\k.ilk", true, false},       {"m\\l.pch", true, false},
-    {"m\\m.rws", true, false},        {"m\\n.sbr", true, false},       {"m\\backup1.wbk", true, false},
-    {"m\\o.$$$", true, false},        {"m\\p.fts", false, true},       {"m\\q.gid", false, true},
-    {"m\\x.tmpl", false, false},      {"m\\c.bakery", false, false},   {"m\\plain.txt", false, false},
-    {"temp\\keep.txt", false, false}, {"temp\\sub\\any.dat", true, true},
-    {"windows\\temp\\w.txt", true, true}, {"tmp\\t.txt", true, true},  {"~tmpdir.tmp\\z.txt", true, true},
-    {"docs\\attempt\\sub\\a.txt", false, false}, {"mytemp\\keep.doc", false, false},
+    {"m\\a.tmp", true, false},
+    {"m\\~b.txt", true, false},
+    {"m\\c.~xx", true, false},
+    {"m\\d.a~b", true, false},
+    {"m\\e.aps", true, false},
+    {"m\\f.bak", true, false},
+    {"m\\g.bk1", true, false},
+    {"m\\h.bsc", true, false},
+    {"m\\i.dmp", true, false},
+    {"m\\j.dsm", true, false},
+    {"m\\k.ilk", true, false},
+    {"m\\l.pch", true, false},
+    {"m\\m.rws", true, false},
+    {"m\\n.sbr", true, false},
+    {"m\\backup1.wbk", true, false},
+    {"m\\o.$$$", true, false},
+    {"m\\p.fts", false, true},
+    {"m\\q.gid", false, true},
+    {"m\\x.tmpl", false, false},
+    {"m\\c.bakery", false, false},
+    {"m\\plain.txt", false, false},
+    {"temp\\keep.txt", false, false},
+    {"temp\\sub\\any.dat", true, true},
+    {"windows\\temp\\w.txt", true, true},
+    {"tmp\\t.txt", true, true},
+    {"~tmpdir.tmp\\z.txt", true, true},
+    {"docs\\attempt\\sub\\a.txt", false, false},
+    {"mytemp\\keep.doc", false, false},
 };
 
 class WastedSpaceTest : public apptest::AppTest {
@@ -65,7 +84,8 @@ class WastedSpaceTest : public apptest::AppTest {
   void SetUp() override {
     apptest::AppTest::SetUp();
     if (IsSkipped()) return;
-    if (!EmptyDrive()) GTEST_SKIP() << "drive T: is not mapped in this prefix (scripts/wine-env.sh)";
+    if (!EmptyDrive())
+      GTEST_SKIP() << "drive T: is not mapped in this prefix (scripts/wine-env.sh)";
   }
   // The wizard on page 3 over T: in the mode; answers given to the messages.
   void Scan(TSnifferfrm& form, bool extra) {
@@ -81,7 +101,8 @@ class WastedSpaceTest : public apptest::AppTest {
   }
   std::set<std::string> Listed(TSnifferfrm& form) {
     std::set<std::string> paths;
-    for (int i = 0; i < form.ListBox1->Count(); ++i) paths.insert(pelloro::WastePath(form.ListBox1->Item(i)));
+    for (int i = 0; i < form.ListBox1->Count(); ++i)
+      paths.insert(pelloro::WastePath(form.ListBox1->Item(i)));
     return paths;
   }
 };
@@ -102,10 +123,12 @@ TEST(WastedSpaceLines, LinesAndMarkers) {
   const struct {
     const char* path;
     bool temporary;
-  } markers[] = {{"c:\\temp", false},          {"c:\\temp\\sub", true},       {"c:\\windows\\temp", true},
-                 {"c:\\tmp", true},            {"c:\\~tmpdir.tmp", true},     {"c:\\docs\\attempt\\sub", false},
-                 {"c:\\mytemp\\x", false},     {"C:\\TEMP\\SUB", true}};
-  for (const auto& m : markers) EXPECT_EQ(pelloro::IsTemporaryFolder(m.path), m.temporary) << m.path;
+  } markers[] = {{"c:\\temp", false},         {"c:\\temp\\sub", true},
+                 {"c:\\windows\\temp", true}, {"c:\\tmp", true},
+                 {"c:\\~tmpdir.tmp", true},   {"c:\\docs\\attempt\\sub", false},
+                 {"c:\\mytemp\\x", false},    {"C:\\TEMP\\SUB", true}};
+  for (const auto& m : markers)
+    EXPECT_EQ(pelloro::IsTemporaryFolder(m.path), m.temporary) << m.path;
 }
 
 TEST_F(WastedSpaceTest, EachModeListsItsPaths) {
@@ -123,7 +146,8 @@ TEST_F(WastedSpaceTest, EachModeListsItsPaths) {
     EXPECT_FALSE(form.Search->Visible());
     EXPECT_TRUE(form.btnSelectAll->Enabled());
     EXPECT_FALSE(form.btnDelete->Enabled());
-    guitest::SaveScreenshot(form.Handle(), extra ? "fennoway_page3_extra.bmp" : "fennoway_page3.bmp");
+    guitest::SaveScreenshot(form.Handle(),
+                            extra ? "fennoway_page3_extra.bmp" : "fennoway_page3.bmp");
   }
 }
 
@@ -134,7 +158,8 @@ TEST_F(WastedSpaceTest, LinesForSizesASparseFileAndTheTotal) {
   MakeFile("s\\k1.tmp", 1025);
   const std::string sparse = "T:\\s\\sparse.tmp";
   {
-    HANDLE file = CreateFileA(sparse.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(sparse.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     LARGE_INTEGER at;
     at.QuadPart = 300000000;
@@ -146,8 +171,9 @@ TEST_F(WastedSpaceTest, LinesForSizesASparseFileAndTheTotal) {
   Scan(form, false);
   std::set<std::string> lines;
   for (int i = 0; i < form.ListBox1->Count(); ++i) lines.insert(form.ListBox1->Item(i));
-  EXPECT_EQ(lines, (std::set<std::string>{"    0  t:\\s\\zero.tmp", "    1  t:\\s\\one.tmp", "    1  t:\\s\\k.tmp",
-                                          "    2  t:\\s\\k1.tmp", "292969  t:\\s\\sparse.tmp"}));
+  EXPECT_EQ(lines, (std::set<std::string>{"    0  t:\\s\\zero.tmp", "    1  t:\\s\\one.tmp",
+                                          "    1  t:\\s\\k.tmp", "    2  t:\\s\\k1.tmp",
+                                          "292969  t:\\s\\sparse.tmp"}));
   EXPECT_EQ(form.TotalKilobytes(), 292973u);
   EXPECT_EQ(form.lblSize->Caption(), "292973 KB");
   // The sparse file deleted by its line.
@@ -163,7 +189,8 @@ TEST_F(WastedSpaceTest, LinesForSizesASparseFileAndTheTotal) {
 }
 
 TEST_F(WastedSpaceTest, DeleteRemovesFilesAndAReadOnlyOneAsksIgnoreOrAll) {
-  for (const char* name : {"d\\a.tmp", "d\\b.bak", "d\\ro1.tmp", "d\\ro2.bak", "d\\c.dmp"}) MakeFile(name);
+  for (const char* name : {"d\\a.tmp", "d\\b.bak", "d\\ro1.tmp", "d\\ro2.bak", "d\\c.dmp"})
+    MakeFile(name);
   ASSERT_TRUE(SetFileAttributesA("T:\\d\\ro1.tmp", FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(SetFileAttributesA("T:\\d\\ro2.bak", FILE_ATTRIBUTE_READONLY));
   if (DeleteFileA("T:\\d\\ro1.tmp")) GTEST_SKIP() << "DeleteFileA removes read-only files here";
@@ -177,9 +204,13 @@ TEST_F(WastedSpaceTest, DeleteRemovesFilesAndAReadOnlyOneAsksIgnoreOrAll) {
     guitest::Click(*form.btnDelete);
     ASSERT_EQ(answers.texts.size(), 1u);
     const std::string path = pelloro::WastePath(form.ListBox1->Item(form.ListBox1->Count() - 1));
-    EXPECT_EQ(answers.texts[0], "Unable to delete the file: \r\n\r\n" + std::string(answers.texts[0].find("ro2") != std::string::npos ? "t:\\d\\ro2.bak" : "t:\\d\\ro1.tmp") +
-                                    "\r\n\r\nPerhaps this file is still in use, or is write-protected?\r\nClick "
-                                    "\"Ignore\" to ignore the error, or \"All\" to Ignore this and all future errors.");
+    EXPECT_EQ(
+        answers.texts[0],
+        "Unable to delete the file: \r\n\r\n" +
+            std::string(answers.texts[0].find("ro2") != std::string::npos ? "t:\\d\\ro2.bak"
+                                                                          : "t:\\d\\ro1.tmp") +
+            "\r\n\r\nPerhaps this file is still in use, or is write-protected?\r\nClick "
+            "\"Ignore\" to ignore the error, or \"All\" to Ignore this and all future errors.");
     (void)path;
   }
   EXPECT_EQ(Listed(form), (std::set<std::string>{"t:\\d\\ro1.tmp", "t:\\d\\ro2.bak"}));

@@ -27,21 +27,33 @@ TWildcardremove::TWildcardremove(forms::Component* owner, TMainfrm& main)
   KeyPreview = true;
   using forms::Add;
   using forms::Label;
-  auto* heading = Add<Label>(this, this, "Label1", {.caption = "Remove with Wildcards", .left = 12, .top = 10});
+  auto* heading =
+      Add<Label>(this, this, "Label1", {.caption = "Remove with Wildcards", .left = 12, .top = 10});
   heading->GetFont().SetStyle(forms::fsBold);
-  Add<Label>(this, this, "Label2",
-             {.caption = "Remove with wildcards allows you do remove a certain type of file (such as "
-                         "all files with the .txt extension). To remove all files with a certain "
-                         "extension use *.<EXTENSION>  To remove all files use *.*",
-              .left = 12, .top = 32, .width = 336, .height = 54, .autoSize = false, .wordWrap = true});
+  Add<Label>(
+      this, this, "Label2",
+      {.caption = "Remove with wildcards allows you do remove a certain type of file (such as "
+                  "all files with the .txt extension). To remove all files with a certain "
+                  "extension use *.<EXTENSION>  To remove all files use *.*",
+       .left = 12,
+       .top = 32,
+       .width = 336,
+       .height = 54,
+       .autoSize = false,
+       .wordWrap = true});
   Add<Label>(this, this, "Label3", {.caption = "Files to remove", .left = 12, .top = 96});
-  Edit1 = Add<forms::Edit>(this, this, "Edit1", {.text = "*.", .left = 12, .top = 114, .width = 336});
+  Edit1 =
+      Add<forms::Edit>(this, this, "Edit1", {.text = "*.", .left = 12, .top = 114, .width = 336});
   Bitbtn1 = Add<forms::Button>(this, this, "Bitbtn1",
-                               {.caption = "&Cancel", .left = 170, .top = 154, .width = 84,
-                                .cancel = true, .modalResult = forms::mrCancel});
-  Bitbtn2 = Add<forms::Button>(this, this, "Bitbtn2",
-                               {.caption = "&Delete", .left = 264, .top = 154, .width = 84,
-                                .isDefault = true});
+                               {.caption = "&Cancel",
+                                .left = 170,
+                                .top = 154,
+                                .width = 84,
+                                .cancel = true,
+                                .modalResult = forms::mrCancel});
+  Bitbtn2 = Add<forms::Button>(
+      this, this, "Bitbtn2",
+      {.caption = "&Delete", .left = 264, .top = 154, .width = 84, .isDefault = true});
   Bitbtn2->OnClick = [this](forms::Component&) { Bitbtn2Click(); };
 }
 

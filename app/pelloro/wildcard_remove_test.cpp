@@ -1,4 +1,5 @@
-// Refresh, and the wildcard removal dialog in process with the real control over copies of python's list.zip:
+// Refresh, and the wildcard removal dialog in process with the real control over copies of python's
+// list.zip:
 // "*.txt" removes the .txt entries of every folder, "*." the names without an extension, and an
 // empty mask or one matching nothing leave the archive byte-identical; python judges the rest.
 #include <gtest/gtest.h>
@@ -25,16 +26,19 @@ using pelloro::TWildcardremove;
 
 class WildcardRemoveTest : public apptest::AppTest {};
 
-// Python's sorted names of the archive's entries (folders end in '/'; UTF-8), one a line, after "OK".
+// Python's sorted names of the archive's entries (folders end in '/'; UTF-8), one a line, after
+// "OK".
 std::string PythonNames(const std::string& archive) {
-  return testutil::RunPeer(testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\",
-                           "python3 - '" + testutil::UnixPath(archive) + "' <<'PY'\n"
-                           "import sys, zipfile\n"
-                           "z = zipfile.ZipFile(sys.argv[1])\n"
-                           "assert z.testzip() is None\n"
-                           "print('OK')\n"
-                           "for n in sorted(i.filename.lower() for i in z.infolist()): print(n)\n"
-                           "PY\n");
+  return testutil::RunPeer(
+      testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\",
+      "python3 - '" + testutil::UnixPath(archive) +
+          "' <<'PY'\n"
+          "import sys, zipfile\n"
+          "z = zipfile.ZipFile(sys.argv[1])\n"
+          "assert z.testzip() is None\n"
+          "print('OK')\n"
+          "for n in sorted(i.filename.lower() for i in z.infolist()): print(n)\n"
+          "PY\n");
 }
 
 TEST_F(WildcardRemoveTest, RemovesTheMatchingEntriesOfEveryFolder) {
@@ -58,7 +62,8 @@ TEST_F(WildcardRemoveTest, RemovesTheMatchingEntriesOfEveryFolder) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mask);
     const std::string archive = work + "case" + std::to_string(n++) + ".zip";
-    ASSERT_TRUE(CopyFileA(apptest::FixturePath("list folder\\list.zip").c_str(), archive.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(apptest::FixturePath("list folder\\list.zip").c_str(), archive.c_str(), FALSE));
     const std::vector<uint8_t> before = testutil::FileBytes(archive, true);
     ASSERT_TRUE(main.OpenByTheRoad(archive));
     guitest::OnModal([&](forms::Form& form) {

@@ -114,7 +114,7 @@ TEST_F(RealControl, AReplacePromptIsBracketedOnTheFrame) {
   {
     // Answers "&No" for note.txt: the file on disk stays.
     testutil::DialogAnswerer watcher("Replace...", kReplaceNo,
-                                       [&](HWND) { modelessWhilePrompting = control_.modeless; });
+                                     [&](HWND) { modelessWhilePrompting = control_.modeless; });
     // Mode 2 asks for each existing file; in the background, so events fire.
     control_.UnzipFiles(FixturePath("replace.zip"), "*.*", folder.path(), true, false, 2, "", false,
                         true);

@@ -93,8 +93,8 @@ inline constexpr NamedStub kMethodStubs[kMethodCount] = {
 
 // _DQXEvents: event i (0-based) is bound to DISPID i + 1.
 inline constexpr int kEventCount = 24;
-inline constexpr DISPID kEventDispIDs[kEventCount] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
-                                                      13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
+inline constexpr DISPID kEventDispIDs[kEventCount] = {
+    1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
 // clang-format off
 inline constexpr TEventBinding kEventBindings[kEventCount] = {
     {1, {vt::B}},  // ZNOpenFile
@@ -124,11 +124,12 @@ inline constexpr TEventBinding kEventBindings[kEventCount] = {
 };
 // clang-format on
 inline constexpr const wchar_t* kEventNames[kEventCount] = {
-    L"ZNOpenFile", L"ZNExpanding", L"ZNCloseFile", L"ZNTest", L"ZNJoining", L"ZNJoined",
-    L"ZNJoinDoneSize", L"ZNJoinDoneName", L"ZNRestoreBuildZip", L"ZNRestoreZipDone",
-    L"ZNBackupBuildZip", L"ZNBackupZipDone", L"ZNMakeEXEStep1", L"ZNMakeEXEStep2", L"ZNZipping",
-    L"ZNZipping2", L"ZNFileZipped", L"ZNWriting", L"ZNReparing", L"ZNCompute", L"ZNEncrypt",
-    L"ZNSplitting", L"ZNSplitted", L"ZNDeleting",
+    L"ZNOpenFile",        L"ZNExpanding",      L"ZNCloseFile",      L"ZNTest",
+    L"ZNJoining",         L"ZNJoined",         L"ZNJoinDoneSize",   L"ZNJoinDoneName",
+    L"ZNRestoreBuildZip", L"ZNRestoreZipDone", L"ZNBackupBuildZip", L"ZNBackupZipDone",
+    L"ZNMakeEXEStep1",    L"ZNMakeEXEStep2",   L"ZNZipping",        L"ZNZipping2",
+    L"ZNFileZipped",      L"ZNWriting",        L"ZNReparing",       L"ZNCompute",
+    L"ZNEncrypt",         L"ZNSplitting",      L"ZNSplitted",       L"ZNDeleting",
 };
 
 }  // namespace qxctrl

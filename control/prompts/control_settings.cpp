@@ -5,7 +5,8 @@
 namespace {
 
 const char* const kDefaultTexts[kPromptTextCount] = {
-    "%1 is an encrypted file.\nTo use it you must provide its password.\nWould you like to retry?\n",
+    "%1 is an encrypted file.\nTo use it you must provide its password.\nWould you like to "
+    "retry?\n",
     "%1 is an encrypted file.\n%2 is not the good password.\nWould you like to retry?\n",
     "Rename %1...",
     "The ZIP file version is older.",

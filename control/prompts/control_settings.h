@@ -25,22 +25,22 @@ constexpr int kUnusedPromptText = 18;
 // The texts by what they show (the number is the index SetStringResource takes); defaults in
 // control_settings.cpp.
 enum PromptTextId : int {
-  kTextPasswordAsk = 0,        // the password question ("%1 is an encrypted file...")
-  kTextPasswordWrong = 1,      // the same after a wrong password (%2)
-  kTextRenameCaption = 2,      // the rename dialog's caption ("Rename %1...")
-  kTextArchiveOlder = 3,       // the replace question's %2 when the archive's copy is older
-  kTextArchiveNewer = 4,       // ... when it is newer
-  kTextReplaceMessage = 5,     // the replace question ("The file %1 already exists...")
+  kTextPasswordAsk = 0,     // the password question ("%1 is an encrypted file...")
+  kTextPasswordWrong = 1,   // the same after a wrong password (%2)
+  kTextRenameCaption = 2,   // the rename dialog's caption ("Rename %1...")
+  kTextArchiveOlder = 3,    // the replace question's %2 when the archive's copy is older
+  kTextArchiveNewer = 4,    // ... when it is newer
+  kTextReplaceMessage = 5,  // the replace question ("The file %1 already exists...")
   kTextOk = 6,
   kTextCancel = 7,
-  kTextReplaceCaption = 8,     // "Replace..."
+  kTextReplaceCaption = 8,  // "Replace..."
   kTextYes = 9,
   kTextNo = 10,
   kTextAlways = 11,
-  kTextNever = 12,             // the replace and the password dialogs' "Never" button
-  kTextRenameButton = 13,      // "&Rename..."
-  kTextPasswordCaption = 14,   // "Password..."
-  kTextPasswordLabel = 15,     // "Password:"
+  kTextNever = 12,            // the replace and the password dialogs' "Never" button
+  kTextRenameButton = 13,     // "&Rename..."
+  kTextPasswordCaption = 14,  // "Password..."
+  kTextPasswordLabel = 15,    // "Password:"
   kTextRetry = 16,
   kTextBypass = 17,
   kTextBackupSetCaption = 19,  // "Please choose backup set..."

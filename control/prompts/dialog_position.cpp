@@ -20,8 +20,7 @@ void RestorePosition(HWND dialog, const RememberedPosition& position) {
   OffsetRect(&rect, position.left - rect.left, position.top - rect.top);
   const POINT place =
       ClampToScreen(rect, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  SetWindowPos(dialog, nullptr, place.x, place.y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(dialog, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void RememberPosition(HWND dialog, RememberedPosition* position) {

@@ -30,8 +30,8 @@ PasswordAnswer DialogPrompts::AskPassword(CZText& password, const CZText& entryN
   }
 }
 
-ReplaceAnswer DialogPrompts::AskReplace(CZText& fileName, bool archiveCopyOlder,
-                                        bool renameAllowed, bool nameComplete) {
+ReplaceAnswer DialogPrompts::AskReplace(CZText& fileName, bool archiveCopyOlder, bool renameAllowed,
+                                        bool nameComplete) {
   CZReplaceDlg dialog;
   dialog.fileName = fileName;
   dialog.archiveCopyOlder = archiveCopyOlder ? TRUE : FALSE;

@@ -28,7 +28,8 @@ TEST_F(DiskPromptTest, YesAndNoOfTheMessageBox) {
     SCOPED_TRACE(button);
     bool answer = button != IDYES;
     PromptThread thread([&] {
-      answer = GetEnginePrompts()->AskNextDisk(nullptr, CZText("Disk 2"), CZText("Insert disk 2 of 3"));
+      answer =
+          GetEnginePrompts()->AskNextDisk(nullptr, CZText("Disk 2"), CZText("Insert disk 2 of 3"));
     });
     HWND box = WaitForDialog(thread.Id(), "Disk 2");
     ASSERT_NE(nullptr, box);

@@ -55,8 +55,7 @@ TEST_F(LocationsTest, NewControlPutsTheSettingsFileBesideTheModule) {
 
   RecordModuleInstance(GetModuleHandleA(nullptr));
   ResetSettingsForNewControl();
-  EXPECT_EQ(0, IniName().CompareNoCase((ProgramFolder() + "QX30.INI").c_str()))
-      << IniName().str();
+  EXPECT_EQ(0, IniName().CompareNoCase((ProgramFolder() + "QX30.INI").c_str())) << IniName().str();
 }
 
 TEST_F(LocationsTest, FileOnTheSearchPathGivesItsFolder) {
@@ -105,14 +104,14 @@ TEST_F(LocationsTest, AssociatedProgramFromWinIni) {
   const Case cases[] = {
       {"report.qzt", "C:\\PROGRAM FILES\\TOOL\\TOOL.EXE"},  // blanks inside the path stay
       {"C:\\DIR\\READ.QZA", "NOTEPAD.EXE"},
-      {"QZA", "NOTEPAD.EXE"},                 // a bare extension
+      {"QZA", "NOTEPAD.EXE"},                    // a bare extension
       {" r e a d . q z a \r\n", "NOTEPAD.EXE"},  // blanks in the argument go
-      {"x.qzb", ""},                          // several '^'
-      {"x.qzc", ""},                          // no '^'
-      {"x.qzzz", ""},                         // four characters
+      {"x.qzb", ""},                             // several '^'
+      {"x.qzc", ""},                             // no '^'
+      {"x.qzzz", ""},                            // four characters
       {"x.", ""},
       {"", ""},
-      {"x.qzx", ""},                          // no entry
+      {"x.qzx", ""},  // no entry
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.argument);

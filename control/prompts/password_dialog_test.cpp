@@ -42,9 +42,10 @@ TEST_F(PasswordDialogTest, FirstAskingShowsTheTextsAndBypassIsTheDefault) {
   PromptThread thread(Ask(&asking));
   HWND dialog = WaitForDialog(thread.Id(), "Password...");
   ASSERT_NE(nullptr, dialog);
-  EXPECT_EQ("DOCS\\README.TXT is an encrypted file.\nTo use it you must provide its password."
-            "\nWould you like to retry?\n",
-            ItemText(dialog, IDC_PASSWORD_MESSAGE));
+  EXPECT_EQ(
+      "DOCS\\README.TXT is an encrypted file.\nTo use it you must provide its password."
+      "\nWould you like to retry?\n",
+      ItemText(dialog, IDC_PASSWORD_MESSAGE));
   EXPECT_EQ("Password:", ItemText(dialog, IDC_PASSWORD_LABEL));
   EXPECT_EQ("&Retry", ItemText(dialog, IDC_PASSWORD_RETRY));
   EXPECT_EQ("&Bypass", ItemText(dialog, IDC_PASSWORD_BYPASS));
@@ -112,9 +113,8 @@ TEST_F(PasswordDialogTest, WrongPasswordIsShownPlainOrAsAsterisks) {
     HWND dialog = WaitForDialog(thread.Id(), "Password...");
     ASSERT_NE(nullptr, dialog);
     EXPECT_NE(std::string::npos, ItemText(dialog, IDC_PASSWORD_MESSAGE).find(c.shown));
-    EXPECT_EQ(c.passwordChar,
-              static_cast<char>(SendMessageA(ComboEdit(dialog, IDC_PASSWORD_COMBO),
-                                             EM_GETPASSWORDCHAR, 0, 0)));
+    EXPECT_EQ(c.passwordChar, static_cast<char>(SendMessageA(ComboEdit(dialog, IDC_PASSWORD_COMBO),
+                                                             EM_GETPASSWORDCHAR, 0, 0)));
     EXPECT_EQ("secret", WindowText(ComboEdit(dialog, IDC_PASSWORD_COMBO)));
     EXPECT_TRUE(IsItemEnabled(dialog, IDC_PASSWORD_RETRY));
     EXPECT_EQ(IDC_PASSWORD_RETRY, DefaultButton(dialog));
@@ -165,9 +165,9 @@ TEST_F(PasswordDialogTest, ReplacedTextsAppearInTheDialog) {
 TEST_F(PasswordDialogTest, FlagMatrix) {
   struct Case {
     BOOL show, save;
-    int listed;          // entries the list offers
-    bool lastWritten;    // "szExtractPassword" written
-    bool remembered;     // the new password joins the list
+    int listed;        // entries the list offers
+    bool lastWritten;  // "szExtractPassword" written
+    bool remembered;   // the new password joins the list
   };
   const Case cases[] = {{TRUE, TRUE, 1, true, true},
                         {FALSE, TRUE, 0, true, false},
@@ -191,8 +191,9 @@ TEST_F(PasswordDialogTest, FlagMatrix) {
     EXPECT_EQ(kPasswordRetry, asking.answer);
     EXPECT_EQ("newer", asking.password.str());
     EXPECT_EQ(c.lastWritten ? "newer" : "", ReadPasswordKey("szExtractPassword"));
-    const std::vector<std::string> expected =
-        c.remembered ? std::vector<std::string>{"newer", "older"} : std::vector<std::string>{"older"};
+    const std::vector<std::string> expected = c.remembered
+                                                  ? std::vector<std::string>{"newer", "older"}
+                                                  : std::vector<std::string>{"older"};
     EXPECT_EQ(expected, LoadRememberedPasswords());
   }
 }

@@ -62,11 +62,11 @@ TEST_F(PasswordSettingsTest, DeletePasswordsEmptiesAllThirteenKeys) {
 
 TEST_F(PasswordSettingsTest, ValuesComeBackExactlyAsTyped) {
   const char* const cases[] = {
-      "a\\nb",          // the two characters \ and n, never a line feed
-      "  lead",         // blanks the profile functions would trim
+      "a\\nb",   // the two characters \ and n, never a line feed
+      "  lead",  // blanks the profile functions would trim
       "trail  ",
       "\t tab",
-      "\"quoted\"",     // enclosing quotes the profile functions would drop
+      "\"quoted\"",  // enclosing quotes the profile functions would drop
       "'single'",
       "\"half",
       "half\"",

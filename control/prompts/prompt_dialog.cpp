@@ -20,8 +20,7 @@ CZText PromptDialog::ItemText(int id) const {
   return text;
 }
 
-INT_PTR CALLBACK PromptDialog::Procedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+INT_PTR CALLBACK PromptDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // No exception may cross the system's frames (the 32-bit build cannot unwind through them).
   try {
     PromptDialog* dialog = nullptr;

@@ -86,17 +86,16 @@ TEST_F(ReplaceDialogTest, MessageAndDefaultFollowTheCopiesAges) {
     PromptThread thread(Ask(&asking));
     HWND dialog = WaitForDialog(thread.Id(), "Replace...");
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ("The file " + shown + " already exists.\n" + c.ageText +
-                  ".\nWould you like to replace it?",
-              ItemText(dialog, IDC_REPLACE_MESSAGE));
+    EXPECT_EQ(
+        "The file " + shown + " already exists.\n" + c.ageText + ".\nWould you like to replace it?",
+        ItemText(dialog, IDC_REPLACE_MESSAGE));
     EXPECT_EQ(c.defaultButton, DefaultButton(dialog));
-    EXPECT_EQ(GetDlgItem(dialog, c.defaultButton),
-              [&] {
-                GUITHREADINFO info = {};
-                info.cbSize = sizeof(info);
-                GetGUIThreadInfo(thread.Id(), &info);
-                return info.hwndFocus;
-              }());
+    EXPECT_EQ(GetDlgItem(dialog, c.defaultButton), [&] {
+      GUITHREADINFO info = {};
+      info.cbSize = sizeof(info);
+      GetGUIThreadInfo(thread.Id(), &info);
+      return info.hwndFocus;
+    }());
     EXPECT_EQ("&Yes", ItemText(dialog, IDC_REPLACE_YES));
     EXPECT_EQ("&No", ItemText(dialog, IDC_REPLACE_NO));
     EXPECT_EQ("&Always", ItemText(dialog, IDC_REPLACE_ALWAYS));

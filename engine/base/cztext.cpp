@@ -288,7 +288,8 @@ CZText CZText::GroupDigits(const char* groupSeparator, const char* decimalSepara
     hasFraction = true;
     integerPart = text_.substr(0, dot);
     size_t next = text_.find('.', dot + 1);
-    fraction = text_.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1);
+    fraction =
+        text_.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1);
   }
   const bool negative = !integerPart.empty() && integerPart[0] == '-';
   const size_t digitCount = integerPart.size() - (negative ? 1 : 0);

@@ -15,7 +15,7 @@
 class CZText {
  public:
   CZText() = default;
-  CZText(const char* text);  // NOLINT: implicit, like the framework string it replaces
+  CZText(const char* text);         // NOLINT: implicit, like the framework string it replaces
   CZText(const std::string& text);  // NOLINT
   CZText(const CZText& other) = default;
   CZText(CZText&& other) noexcept = default;
@@ -35,7 +35,7 @@ class CZText {
   const char* c_str() const { return text_.c_str(); }
   operator const char*() const { return text_.c_str(); }  // NOLINT: framework-string convention
   const std::string& str() const { return text_; }
-  char GetAt(int index) const;  // NUL when index lies outside the text
+  char GetAt(int index) const;    // NUL when index lies outside the text
   void SetAt(int index, char c);  // ignored when index lies outside the text
   char operator[](int index) const { return GetAt(index); }
 
@@ -79,7 +79,7 @@ class CZText {
   // Upper-casing follows the OEM code page (see entry_case.h); lower-casing touches ASCII only.
   void MakeUpper();
   void MakeLower();
-  void TrimLeft();   // blanks, tabs, carriage returns, line feeds
+  void TrimLeft();  // blanks, tabs, carriage returns, line feeds
   void TrimRight();
   void AnsiToOem();  // in place, CharToOemBuffA
   void OemToAnsi();  // in place, OemToCharBuffA

@@ -149,15 +149,10 @@ TEST(CZTextEdit, CountSubstringRescansAndStopsOnEmptyPattern) {
     const char* pattern;
     int expected;
   } cases[] = {
-      {"aabb", "ab", 2},   // the joining makes the second occurrence
-      {"aaabbb", "ab", 3},
-      {"abab", "ab", 2},
-      {"aaaa", "aa", 2},
-      {"", "ab", 0},
-      {"abc", "", 0},      // would never end if an empty pattern were searched
-      {"abc", nullptr, 0},
-      {"abc", "x", 0},
-      {"a%1b%1", "%1", 2},
+      {"aabb", "ab", 2},  // the joining makes the second occurrence
+      {"aaabbb", "ab", 3}, {"abab", "ab", 2}, {"aaaa", "aa", 2},
+      {"", "ab", 0},       {"abc", "", 0},  // would never end if an empty pattern were searched
+      {"abc", nullptr, 0}, {"abc", "x", 0},   {"a%1b%1", "%1", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " / " + (c.pattern ? c.pattern : "(null)"));
@@ -246,8 +241,7 @@ TEST(CZTextEdit, DeleteAndInsert) {
       {"delete middle", "abcd", [](CZText& s) { return s.DeleteAt(1, 2); }, "ad", nullptr},
       {"delete past length", "abcd", [](CZText& s) { return s.DeleteAt(5, 1); }, "abcd", nullptr},
       {"delete at the end", "abcd", [](CZText& s) { return s.DeleteAt(4, 1); }, "abcd", nullptr},
-      {"delete beyond the end", "abcd", [](CZText& s) { return s.DeleteAt(2, 99); }, "ab",
-       nullptr},
+      {"delete beyond the end", "abcd", [](CZText& s) { return s.DeleteAt(2, 99); }, "ab", nullptr},
       {"insert drive colon", "C\\X", [](CZText& s) { return s.InsertCharAt(':', 1); }, "C:\\X",
        nullptr},
       {"insert past end appends", "ab", [](CZText& s) { return s.InsertAt("xy", 10); }, "abxy",
@@ -275,8 +269,7 @@ TEST(CZTextEdit, FieldsOfASeparatedText) {
        nullptr},
       {"by char sets field", "one;two", [](CZText& s) { return s.GetFieldByChar(2, ';'); }, "two",
        "t"},
-      {"by char empty field", "one;;x", [](CZText& s) { return s.GetFieldByChar(2, ';'); }, "",
-       ""},
+      {"by char empty field", "one;;x", [](CZText& s) { return s.GetFieldByChar(2, ';'); }, "", ""},
       {"leading 2", "A.B.ZIP", [](CZText& s) { return s.GetLeadingFields(2, "."); }, "A.B",
        nullptr},
       {"leading 1", "A.B.ZIP", [](CZText& s) { return s.GetLeadingFieldsByChar(1, '.'); }, "A",
@@ -335,7 +328,11 @@ TEST(EntryCase, UpperCasesOemLettersWithoutCorruptingThem) {
     const char* expected;
   } cases[] = {
       {"ASCII", "readme.txt", "README.TXT"},
-      {"sharp s has no capital (ANSI rules would make it 0xC1)", "stra\xE1" "e", "STRA\xE1" "E"},
+      {"sharp s has no capital (ANSI rules would make it 0xC1)",
+       "stra\xE1"
+       "e",
+       "STRA\xE1"
+       "E"},
       {"pi has no capital in the code page (a trip through ANSI gives P)", "\xE3r", "\xE3R"},
       {"a umlaut", "\x84", "\x8E"},
       {"e acute", "caf\x82", "CAF\x90"},
@@ -365,14 +362,23 @@ TEST(EntryCase, LeavesDoubleByteCharactersWhole) {
   CPINFO info;
   if (!GetCPInfo(932, &info) || info.MaxCharSize < 2) GTEST_SKIP() << "code page 932 missing";
   // 0x82 0x61 is the full-width capital B; its second byte is ASCII 'a'.
-  std::string text("\x82" "a" "b");
+  std::string text(
+      "\x82"
+      "a"
+      "b");
   UpperCaseOem(text, 932);
-  EXPECT_EQ(text, std::string("\x82" "a" "B"));
+  EXPECT_EQ(text, std::string("\x82"
+                              "a"
+                              "B"));
 }
 
 TEST(EntryCase, MakeUpperUsesTheOemRules) {
   if (GetOEMCP() != 437) GTEST_SKIP() << "needs OEM code page 437, this system has " << GetOEMCP();
-  CZText name("stra\xE1" "e\\caf\x82.txt");
+  CZText name(
+      "stra\xE1"
+      "e\\caf\x82.txt");
   name.MakeUpper();
-  EXPECT_EQ(name.str(), "STRA\xE1" "E\\CAF\x90.TXT");
+  EXPECT_EQ(name.str(),
+            "STRA\xE1"
+            "E\\CAF\x90.TXT");
 }

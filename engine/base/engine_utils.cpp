@@ -80,7 +80,8 @@ BOOL CenterWindow(HWND window, BOOL onScreen) {
   }
   HWND parent = GetParent(window);
   RECT outer;
-  if (parent == nullptr || !GetWindowRect(parent, &outer)) GetWindowRect(GetDesktopWindow(), &outer);
+  if (parent == nullptr || !GetWindowRect(parent, &outer))
+    GetWindowRect(GetDesktopWindow(), &outer);
   int x = outer.left + ((outer.right - outer.left) - width) / 2;
   const int shifted = x + 4;
   // Rounded down to a multiple of 8, negative positions included.
@@ -198,11 +199,11 @@ CZText CZText::ReadProfileString(const char* section, const char* key, const cha
                                  int maxLen) {
   if (maxLen < 0) maxLen = 0;
   std::vector<char> buffer(static_cast<size_t>(maxLen) + 1, '\0');
-  DWORD got = iniFile != nullptr
-                  ? GetPrivateProfileStringA(section, key, "", buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), iniFile)
-                  : GetProfileStringA(section, key, "", buffer.data(),
-                                      static_cast<DWORD>(buffer.size()));
+  DWORD got =
+      iniFile != nullptr
+          ? GetPrivateProfileStringA(section, key, "", buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), iniFile)
+          : GetProfileStringA(section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()));
   if (got >= buffer.size()) got = static_cast<DWORD>(buffer.size() - 1);
   return SetTo(StoredToText(std::string(buffer.data(), got)));
 }

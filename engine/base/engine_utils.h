@@ -18,7 +18,6 @@
 // own message loop still sees it.
 void PumpMessages(HWND skipWindow);
 
-
 BOOL IsValidDate(int year, int month, int day);
 // A local date and time given as calendar fields (wSecond 60 is not valid).
 BOOL IsValidTime(const SYSTEMTIME& local);

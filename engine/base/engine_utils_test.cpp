@@ -174,15 +174,16 @@ TEST(PumpMessages, ReturnsDespiteAPainterThatNeverValidates) {
     RECT desk = {};
     GetWindowRect(GetDesktopWindow(), &desk);
     EXPECT_GE(CountOf(painter.get(), WM_PAINT), 1)
-        << "the window is still painted; visible " << IsWindowVisible(painter.get())
-        << ", screen " << GetSystemMetrics(SM_CXSCREEN) << "x" << GetSystemMetrics(SM_CYSCREEN)
-        << ", desktop " << desk.right << "x" << desk.bottom << ", foreground "
+        << "the window is still painted; visible " << IsWindowVisible(painter.get()) << ", screen "
+        << GetSystemMetrics(SM_CXSCREEN) << "x" << GetSystemMetrics(SM_CYSCREEN) << ", desktop "
+        << desk.right << "x" << desk.bottom << ", foreground "
         << (GetForegroundWindow() == painter.get());
     EXPECT_FALSE(GetUpdateRect(painter.get(), nullptr, FALSE));
   }
 }
 
-// ---- INI access ----------------------------------------------------------------------------------
+// ---- INI access
+// ----------------------------------------------------------------------------------
 
 class ProfileTest : public ::testing::Test {
  protected:
@@ -316,8 +317,8 @@ TEST(EngineNumbers, RoundTo) {
     double value;
     int decimals;
     double expected;
-  } cases[] = {{2.5, 0, 3.0}, {-2.5, 0, -2.0}, {2.4, 0, 2.0}, {1.25, 1, 1.3}, {1234.5678, 2, 1234.57},
-               {0.0, 3, 0.0}};
+  } cases[] = {{2.5, 0, 3.0},  {-2.5, 0, -2.0},         {2.4, 0, 2.0},
+               {1.25, 1, 1.3}, {1234.5678, 2, 1234.57}, {0.0, 3, 0.0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     EXPECT_NEAR(RoundTo(c.value, c.decimals), c.expected, 1e-9);
@@ -332,13 +333,20 @@ TEST(EngineNumbers, RoundToGivesTheSameBitsInEveryBuild) {
     int decimals;
     double expected;
   } cases[] = {
-      {1.25, 1, 0x1.4cccccccccccdp+0},          {6.55, 1, 0x1.a666666666667p+2},
-      {2.675, 2, 0x1.55c28f5c28f5dp+1},         {0.125, 2, 0x1.eb851eb851ebap-4},
-      {-0.125, 2, -0x1.eb851eb851ebap-4},       {1.005, 2, 0x1.0000000000001p+0},
-      {47.445, 2, 0x1.7b851eb851ebap+5},        {0.49999999999999994, 0, 1.0},
-      {1e-300, 9, 0.0},                         {123456789.125, 2, 0x1.d6f34547ae149p+26},
-      {1234.5678, 2, 0x1.34a47ae147ae2p+10},    {-0.4, 0, 0.0},
-      {1250.0, -2, 1300.0},                     {0.1 + 0.2, 1, 0x1.3333333333334p-2},
+      {1.25, 1, 0x1.4cccccccccccdp+0},
+      {6.55, 1, 0x1.a666666666667p+2},
+      {2.675, 2, 0x1.55c28f5c28f5dp+1},
+      {0.125, 2, 0x1.eb851eb851ebap-4},
+      {-0.125, 2, -0x1.eb851eb851ebap-4},
+      {1.005, 2, 0x1.0000000000001p+0},
+      {47.445, 2, 0x1.7b851eb851ebap+5},
+      {0.49999999999999994, 0, 1.0},
+      {1e-300, 9, 0.0},
+      {123456789.125, 2, 0x1.d6f34547ae149p+26},
+      {1234.5678, 2, 0x1.34a47ae147ae2p+10},
+      {-0.4, 0, 0.0},
+      {1250.0, -2, 1300.0},
+      {0.1 + 0.2, 1, 0x1.3333333333334p-2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
@@ -463,7 +471,9 @@ TEST(DosTime, FileTimesOfEveryYearTheFormatHolds) {
 TEST(DosTime, DosTimesBackToFileTimes) {
   struct Case {
     int y, mo, d, h, mi, s;
-  } cases[] = {{1980, 1, 1, 0, 0, 0}, {2037, 12, 31, 23, 59, 58}, {2040, 6, 15, 12, 30, 44},
+  } cases[] = {{1980, 1, 1, 0, 0, 0},
+               {2037, 12, 31, 23, 59, 58},
+               {2040, 6, 15, 12, 30, 44},
                {2107, 12, 31, 23, 59, 58}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.y);
@@ -485,8 +495,8 @@ TEST(DosTime, FilesDatedAfter2038KeepTheirDates) {
     SCOPED_TRACE(year);
     const std::string name = folder / ("dated" + std::to_string(year) + ".txt");
     ASSERT_TRUE(testutil::WriteWholeFile(name, std::string("d")));
-    HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE h =
+        CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     const FILETIME when = LocalTime(year, 3, 4, 5, 6, 8);
     EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &when));

@@ -18,8 +18,8 @@ unsigned char UpperOfByte(unsigned char b, UINT codePage) {
   WCHAR wide = 0;
   if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &in, 1, &wide, 1) != 1) return b;
   // CharUpperW with a pointer whose high bits are zero upper-cases that one character.
-  WCHAR upperWide = static_cast<WCHAR>(
-      reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(wide)))));
+  WCHAR upperWide = static_cast<WCHAR>(reinterpret_cast<ULONG_PTR>(
+      CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(wide)))));
   if (upperWide == wide) return b;
   char out[4] = {};
   BOOL usedDefault = FALSE;

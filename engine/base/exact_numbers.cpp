@@ -128,8 +128,7 @@ Binary Divide(const Binary& a, const Binary& b) {  // b not zero
   Wide quotient;
   uint64_t remainder = 0;
   for (int bit = 127; bit >= 0; --bit) {
-    const uint64_t next =
-        bit >= 64 ? (dividend.high >> (bit - 64)) & 1 : (dividend.low >> bit) & 1;
+    const uint64_t next = bit >= 64 ? (dividend.high >> (bit - 64)) & 1 : (dividend.low >> bit) & 1;
     remainder = (remainder << 1) | next;
     quotient = quotient.Shl(1);
     if (remainder >= b.mantissa) {

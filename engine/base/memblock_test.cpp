@@ -107,8 +107,7 @@ TEST_F(CZFileFindTest, FindFirstOrNextYieldsEveryEntryOnce) {
   while (finder.FindFirstOrNext()) ++seen[finder.GetFileName().str()];
   EXPECT_EQ(finder.FoundCount(), 5);
   const std::map<std::string, int> expected = {
-      {".", 1}, {"..", 1}, {"readme.txt", 1}, {"A Long File Name.text", 1},
-      {"Sub Folder Long", 1}};
+      {".", 1}, {"..", 1}, {"readme.txt", 1}, {"A Long File Name.text", 1}, {"Sub Folder Long", 1}};
   EXPECT_EQ(seen, expected);
   EXPECT_FALSE(finder.FindFirstOrNext()) << "the end stays the end";
   EXPECT_FALSE(finder.FindFirst()) << "a search that found entries does not start again";
@@ -210,7 +209,8 @@ TEST_F(CZFileFindTest, ShortPathAllRewritesEveryComponent) {
   char longAgain[MAX_PATH * 2] = {};
   CZText ansiShort(shortForm);
   ansiShort.OemToAnsi();
-  ASSERT_GT(GetLongPathNameA(ansiShort.c_str(), longAgain, sizeof longAgain), 0u) << shortForm.str();
+  ASSERT_GT(GetLongPathNameA(ansiShort.c_str(), longAgain, sizeof longAgain), 0u)
+      << shortForm.str();
   EXPECT_EQ(Upper(longAgain), Upper(full.str()));
 
   CZText longForm(shortForm);

@@ -30,7 +30,8 @@ unsigned OrderedPool::WorkerCount(int limit) {
   return std::min<unsigned>(info.dwNumberOfProcessors, kMostWorkers);
 }
 
-bool OrderedPool::Start(size_t jobCount, unsigned workers, unsigned heldPerWorker, WorkerMain work) {
+bool OrderedPool::Start(size_t jobCount, unsigned workers, unsigned heldPerWorker,
+                        WorkerMain work) {
   if (lockMade_ || jobCount == 0 || workers == 0 || heldPerWorker == 0) return false;
   work_ = std::move(work);
   jobs_.resize(jobCount);
@@ -136,7 +137,8 @@ void OrderedPool::GoPast(size_t index) {
   }
 }
 
-std::unique_ptr<OrderedPool::Result> OrderedPool::Take(size_t index, bool waitForPending, HWND pumpWindow) {
+std::unique_ptr<OrderedPool::Result> OrderedPool::Take(size_t index, bool waitForPending,
+                                                       HWND pumpWindow) {
   Locked locked(lock_);
   if (index >= jobs_.size() || index < cursor_) return nullptr;
   for (size_t skipped = cursor_; skipped < index; ++skipped) GoPast(skipped);
@@ -154,7 +156,8 @@ std::unique_ptr<OrderedPool::Result> OrderedPool::Take(size_t index, bool waitFo
     consumerWaiting_ = true;
     LeaveCriticalSection(&lock_);
     if (pumpWindow != nullptr && IsWindow(pumpWindow)) {
-      if (MsgWaitForMultipleObjects(1, &jobDone_, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+      if (MsgWaitForMultipleObjects(1, &jobDone_, FALSE, INFINITE, QS_ALLINPUT) ==
+          WAIT_OBJECT_0 + 1) {
         PumpMessages(nullptr);
       }
     } else {

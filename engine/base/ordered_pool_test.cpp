@@ -42,6 +42,7 @@ class Record {
     std::sort(begun.begin(), begun.end());
     return begun;
   }
+
  private:
   CRITICAL_SECTION lock_;
   std::vector<size_t> begun_;

@@ -39,7 +39,8 @@ double Now() {
 }
 
 // Every file below folder (which ends in '\'), as paths relative to base.
-void ListFiles(const std::string& folder, const std::string& relative, std::vector<std::string>& files) {
+void ListFiles(const std::string& folder, const std::string& relative,
+               std::vector<std::string>& files) {
   WIN32_FIND_DATAA found;
   const HANDLE find = FindFirstFileA((folder + relative + "*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return;
@@ -86,14 +87,14 @@ void MakeFolders(const std::string& base, const std::string& relative) {
 
 struct CopyOptions {
   DWORD block = 65536;
-  bool seekEachRead = false;  // a SetFilePointerEx before every read, as a block reader does
+  bool seekEachRead = false;   // a SetFilePointerEx before every read, as a block reader does
   bool peekEachBlock = false;  // a PeekMessage after every block
 };
 
 // The copy floor: each file read in blocks and written to a new file below to, which then gets
 // the source's time and attributes. False when a file fails.
-bool CopyFiles(const std::string& from, const std::string& to, const std::vector<std::string>& files,
-               const CopyOptions& options) {
+bool CopyFiles(const std::string& from, const std::string& to,
+               const std::vector<std::string>& files, const CopyOptions& options) {
   std::vector<char> block(options.block);
   CreateDirectoryA(to.substr(0, to.size() - 1).c_str(), nullptr);
   bool ok = true;
@@ -171,7 +172,8 @@ bool LoadFile(const std::string& path, std::vector<uint8_t>& data) {
     data.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     ok = data.empty() ||
-         (ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size());
+         (ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
+          got == data.size());
   }
   CloseHandle(handle);
   return ok;
@@ -213,7 +215,8 @@ double InflateArchiveImage(const std::vector<uint8_t>& zip, unsigned long long* 
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: unzipfiles_bench FOLDER [RUNS] [--window] [--parts] [--one-thread]\n");
+    std::fprintf(stderr,
+                 "usage: unzipfiles_bench FOLDER [RUNS] [--window] [--parts] [--one-thread]\n");
     return 2;
   }
   std::string folder = argv[1];
@@ -225,12 +228,18 @@ int main(int argc, char** argv) {
   std::string only;
   int workerLimit = -1;
   for (int i = 2; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
-    else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc) workerLimit = std::atoi(argv[++i]);
-    else if (std::strcmp(argv[i], "--window") == 0) withWindow = true;
-    else if (std::strcmp(argv[i], "--parts") == 0) parts = true;
-    else if (std::strcmp(argv[i], "--one-thread") == 0) oneThread = true;
-    else runs = std::max(1, std::atoi(argv[i]));
+    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
+    else if (std::strcmp(argv[i], "--workers") == 0 && i + 1 < argc)
+      workerLimit = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--window") == 0)
+      withWindow = true;
+    else if (std::strcmp(argv[i], "--parts") == 0)
+      parts = true;
+    else if (std::strcmp(argv[i], "--one-thread") == 0)
+      oneThread = true;
+    else
+      runs = std::max(1, std::atoi(argv[i]));
   }
   InflateAhead::SetWorkerLimit(workerLimit);
   const std::string tree = folder + "tree\\";
@@ -280,8 +289,10 @@ int main(int argc, char** argv) {
     const double start = Now();
     if (!CopyFiles(tree, out + "\\", files, options)) ++failures;
     const double seconds = Now() - start;
-    if (asPart) std::printf("part %s seconds %.4f\n", label, seconds);
-    else std::printf("floor run %d seconds %.3f\n", run, seconds);
+    if (asPart)
+      std::printf("part %s seconds %.4f\n", label, seconds);
+    else
+      std::printf("floor run %d seconds %.3f\n", run, seconds);
     std::fflush(stdout);
   };
 
@@ -293,12 +304,14 @@ int main(int argc, char** argv) {
     if (wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated", nullptr, run);
     if (withWindow && wanted("stored")) timeUnzip("STORED.ZIP", "stored-window", window, run);
     if (withWindow && wanted("deflated")) timeUnzip("DEFLATED.ZIP", "deflated-window", window, run);
-    if (oneThread && wanted("stored")) timeUnzip("STORED.ZIP", "stored-one-thread", nullptr, run, true, 0);
+    if (oneThread && wanted("stored"))
+      timeUnzip("STORED.ZIP", "stored-one-thread", nullptr, run, true, 0);
     if (oneThread && wanted("deflated")) {
       timeUnzip("DEFLATED.ZIP", "deflated-one-thread", nullptr, run, true, 0);
     }
     // With the message pump off: what serving the queue once per block costs.
-    if (parts && wanted("stored")) timeUnzip("STORED.ZIP", "stored-without-pump", nullptr, run, false);
+    if (parts && wanted("stored"))
+      timeUnzip("STORED.ZIP", "stored-without-pump", nullptr, run, false);
     if (parts && wanted("deflated")) {
       timeUnzip("DEFLATED.ZIP", "deflated-without-pump", nullptr, run, false);
     }
@@ -321,17 +334,16 @@ int main(int argc, char** argv) {
       DWORD a, b, c, d;
       GetDiskFreeSpaceA("Z:\\", &a, &b, &c, &d);
     });
-    TimePart("attributes-query", files, [&](const std::string& file) {
-      GetFileAttributesA((base + file).c_str());
-    });
+    TimePart("attributes-query", files,
+             [&](const std::string& file) { GetFileAttributesA((base + file).c_str()); });
     TimePart("time-query", files, [&](const std::string& file) {
       WIN32_FILE_ATTRIBUTE_DATA data;
       GetFileAttributesExA((base + file).c_str(), GetFileExInfoStandard, &data);
     });
     TimePart("set-time-by-name", files, [&](const std::string& file) {
       const HANDLE handle = CreateFileA((base + file).c_str(), FILE_WRITE_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
       if (handle == INVALID_HANDLE_VALUE) return;
       FILETIME time = {0x12345678, 0x01D00000};
       SetFileTime(handle, nullptr, nullptr, &time);

@@ -88,7 +88,8 @@ bool LoadFile(const std::string& path, std::vector<uint8_t>& data) {
     data.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     ok = data.empty() ||
-         (ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) && got == data.size());
+         (ReadFile(handle, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
+          got == data.size());
   }
   CloseHandle(handle);
   return ok;
@@ -112,7 +113,9 @@ HWND MakeNotifyWindow() {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zipfiles_bench FOLDER [RUNS] [--mode M] [--window] [--breakdown] [--one-thread]\n");
+    std::fprintf(
+        stderr,
+        "usage: zipfiles_bench FOLDER [RUNS] [--mode M] [--window] [--breakdown] [--one-thread]\n");
     return 2;
   }
   std::string folder = argv[1];
@@ -124,11 +127,16 @@ int main(int argc, char** argv) {
   int firstMode = 0;
   int lastMode = 3;
   for (int i = 2; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc) firstMode = lastMode = std::atoi(argv[++i]);
-    else if (std::strcmp(argv[i], "--window") == 0) useWindow = true;
-    else if (std::strcmp(argv[i], "--breakdown") == 0) breakdown = true;
-    else if (std::strcmp(argv[i], "--one-thread") == 0) oneThread = true;
-    else runs = std::max(1, std::atoi(argv[i]));
+    if (std::strcmp(argv[i], "--mode") == 0 && i + 1 < argc)
+      firstMode = lastMode = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--window") == 0)
+      useWindow = true;
+    else if (std::strcmp(argv[i], "--breakdown") == 0)
+      breakdown = true;
+    else if (std::strcmp(argv[i], "--one-thread") == 0)
+      oneThread = true;
+    else
+      runs = std::max(1, std::atoi(argv[i]));
   }
   HWND window = nullptr;
   if (useWindow) {
@@ -151,19 +159,22 @@ int main(int argc, char** argv) {
       CZZip zip;
       zip.SetCompressionMode(static_cast<short>(mode));
       const double start = Now();
-      const int result = zip.ZipFiles(archive.c_str(), mask.c_str(), kZipReplace, 1, TRUE, window, nullptr);
+      const int result =
+          zip.ZipFiles(archive.c_str(), mask.c_str(), kZipReplace, 1, TRUE, window, nullptr);
       const double seconds = Now() - start;
       if (result != 0) {
         std::fprintf(stderr, "mode %s: ZipFiles returned %d\n", label.c_str(), result);
         ++failures;
       }
-      std::printf("mode %s run %d seconds %.3f bytes %llu\n", label.c_str(), run, seconds, FileSize(archive));
+      std::printf("mode %s run %d seconds %.3f bytes %llu\n", label.c_str(), run, seconds,
+                  FileSize(archive));
       std::fflush(stdout);
     }
     return true;
   };
   for (int mode = firstMode; mode <= lastMode; ++mode) {
-    if (!timeRuns(mode, folder + "MODE" + std::to_string(mode) + ".ZIP", std::to_string(mode))) return 1;
+    if (!timeRuns(mode, folder + "MODE" + std::to_string(mode) + ".ZIP", std::to_string(mode)))
+      return 1;
   }
   if (oneThread) {
     DeflateAhead::SetWorkerLimit(0);
@@ -181,8 +192,8 @@ int main(int argc, char** argv) {
       const bool ok = ReadAll(files, block, &total);
       const double seconds = Now() - start;
       if (!ok) ++failures;
-      std::printf("part read-%luk seconds %.3f bytes %llu\n", static_cast<unsigned long>(block / 1024), seconds,
-                  total);
+      std::printf("part read-%luk seconds %.3f bytes %llu\n",
+                  static_cast<unsigned long>(block / 1024), seconds, total);
     }
     // The compressor alone, from memory: each distinct file once per copy, as the tree holds it.
     auto compressor = std::make_unique<DeflateCompressor>();

@@ -156,8 +156,7 @@ TEST(EncryptionHeader, AcceptanceRules) {
 }
 
 // A header as the writer makes it: 10 arbitrary bytes, then bits 16-23 and 24-31 of the CRC.
-void MakeHeader(std::string_view password, uint32_t crc, uint8_t (&header)[12],
-                CipherKeys& keys) {
+void MakeHeader(std::string_view password, uint32_t crc, uint8_t (&header)[12], CipherKeys& keys) {
   for (int i = 0; i < 10; ++i) header[i] = static_cast<uint8_t>(0x5A + 17 * i);
   header[10] = static_cast<uint8_t>(crc >> 16);
   header[11] = static_cast<uint8_t>(crc >> 24);
@@ -370,7 +369,8 @@ class CipherPeers : public testing::Test {
   }
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::ofstream out(dir_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << name;
   }
   int Run(const std::string& command) {

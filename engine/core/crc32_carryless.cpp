@@ -5,11 +5,11 @@
 //
 // The arithmetic, in the reflected bit order of the running CRC: a 16-byte little-endian load R
 // holds the polynomial whose x^127 coefficient is bit 0 of its first byte. Its low 64-bit lane L
-// holds the high-degree half and its high lane H the low-degree half: R = L * x^64 + H. Moving R forward past D
-// further bits of message means R * x^D = L * x^(D+64) + H * x^D (mod P). A carry-less product
-// of two such reflected lanes lands one bit short of the 128-bit frame, i.e. it is x * a * b in
-// that frame, so a lane constant for the factor x^d is x^(d-1) mod P. Keeping the 32-bit residue
-// in the constant's low half makes it x^32 * (x^(d-33) mod P), hence the constant
+// holds the high-degree half and its high lane H the low-degree half: R = L * x^64 + H. Moving R
+// forward past D further bits of message means R * x^D = L * x^(D+64) + H * x^D (mod P). A
+// carry-less product of two such reflected lanes lands one bit short of the 128-bit frame, i.e. it
+// is x * a * b in that frame, so a lane constant for the factor x^d is x^(d-1) mod P. Keeping the
+// 32-bit residue in the constant's low half makes it x^32 * (x^(d-33) mod P), hence the constant
 // Crc32XPowMod(d - 33). Both products fit the 128-bit frame, and their XOR with the data D bits
 // ahead carries the message on. At the end the one remaining register, stored back as 16 bytes,
 // is an ordinary message whose CRC from 0 is the answer, so the table kernel finishes it together
@@ -29,8 +29,7 @@
 #else
 #define PELLORO_CLMUL_ENTRY __attribute__((target("pclmul,sse4.1")))
 #endif
-#define PELLORO_CLMUL_INLINE \
-  __attribute__((target("pclmul,sse4.1"), always_inline)) static inline
+#define PELLORO_CLMUL_INLINE __attribute__((target("pclmul,sse4.1"), always_inline)) static inline
 
 namespace {
 
@@ -106,7 +105,8 @@ PELLORO_CLMUL_ENTRY uint32_t FoldLongBuffer(uint32_t crc, const uint8_t* p, size
 // Windows compilers cannot realign the stack for spilled 64-byte registers, and 32-bit code has
 // only eight vector registers.
 #define PELLORO_WIDE_TARGET "pclmul,sse4.1,avx2,avx512f,avx512vl,vpclmulqdq"
-#define PELLORO_WIDE_INLINE __attribute__((target(PELLORO_WIDE_TARGET), always_inline)) static inline
+#define PELLORO_WIDE_INLINE \
+  __attribute__((target(PELLORO_WIDE_TARGET), always_inline)) static inline
 
 constexpr int kWideRegisters = 4;
 constexpr size_t kWideStepBytes = 64 * kWideRegisters;
@@ -134,10 +134,10 @@ PELLORO_WIDE_INLINE __m128i FoldNarrow(__m128i r, __m128i k, __m128i d) {
 }
 
 __attribute__((target(PELLORO_WIDE_TARGET))) uint32_t FoldLongBufferWide(uint32_t crc,
-                                                                          const uint8_t* p,
-                                                                          size_t n) {
-  __m512i z0 = _mm512_xor_si512(LoadWide(p), _mm512_zextsi128_si512(_mm_cvtsi32_si128(
-                                                 static_cast<int>(crc))));
+                                                                         const uint8_t* p,
+                                                                         size_t n) {
+  __m512i z0 = _mm512_xor_si512(LoadWide(p),
+                                _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(crc))));
   __m512i z1 = LoadWide(p + 64), z2 = LoadWide(p + 128), z3 = LoadWide(p + 192);
   p += kWideStepBytes;
   n -= kWideStepBytes;

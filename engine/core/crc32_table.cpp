@@ -45,13 +45,12 @@ inline uint32_t Step16(uint32_t crc, const uint8_t* p) {
   const uint32_t b = GetLE32(p + 4);
   const uint32_t c = GetLE32(p + 8);
   const uint32_t d = GetLE32(p + 12);
-  const uint32_t rest =
-      (kSlices[11][b & 0xFF] ^ kSlices[10][(b >> 8) & 0xFF] ^ kSlices[9][(b >> 16) & 0xFF] ^
-       kSlices[8][b >> 24]) ^
-      (kSlices[7][c & 0xFF] ^ kSlices[6][(c >> 8) & 0xFF] ^ kSlices[5][(c >> 16) & 0xFF] ^
-       kSlices[4][c >> 24]) ^
-      (kSlices[3][d & 0xFF] ^ kSlices[2][(d >> 8) & 0xFF] ^ kSlices[1][(d >> 16) & 0xFF] ^
-       kSlices[0][d >> 24]);
+  const uint32_t rest = (kSlices[11][b & 0xFF] ^ kSlices[10][(b >> 8) & 0xFF] ^
+                         kSlices[9][(b >> 16) & 0xFF] ^ kSlices[8][b >> 24]) ^
+                        (kSlices[7][c & 0xFF] ^ kSlices[6][(c >> 8) & 0xFF] ^
+                         kSlices[5][(c >> 16) & 0xFF] ^ kSlices[4][c >> 24]) ^
+                        (kSlices[3][d & 0xFF] ^ kSlices[2][(d >> 8) & 0xFF] ^
+                         kSlices[1][(d >> 16) & 0xFF] ^ kSlices[0][d >> 24]);
   const uint32_t a = crc ^ GetLE32(p);
   return rest ^ ((kSlices[15][a & 0xFF] ^ kSlices[14][(a >> 8) & 0xFF]) ^
                  (kSlices[13][(a >> 16) & 0xFF] ^ kSlices[12][a >> 24]));

@@ -156,8 +156,8 @@ TEST(Crc32, ForcingTheFallbackSwitchesTheKernel) {
   EXPECT_STREQ(ActiveCrc32KernelName(), "table");
   ForceCrc32TableFallback(false);
   EXPECT_STREQ(ActiveCrc32KernelName(), Crc32CarrylessWideAvailable() ? "carry-less 512-bit"
-                                         : Crc32CarrylessAvailable()   ? "carry-less"
-                                                                       : "table");
+                                        : Crc32CarrylessAvailable()   ? "carry-less"
+                                                                      : "table");
 }
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -16,7 +16,7 @@ constexpr unsigned kWindowSize = 65536;
 constexpr unsigned kHalfWindow = 32768;
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 258;
-constexpr unsigned kMinLookahead = kMaxMatch + kMinMatch + 1;  // 262
+constexpr unsigned kMinLookahead = kMaxMatch + kMinMatch + 1;   // 262
 constexpr unsigned kMaxDistance = kHalfWindow - kMinLookahead;  // 32,506: this far back can match
 constexpr unsigned kSlidePoint = kHalfWindow + kMaxDistance;    // 65,274
 // Hashing the string at a position reads two bytes behind it, also beyond the end of the input.
@@ -57,9 +57,9 @@ struct ModeTuning {
   bool fourByteChains;
 };
 constexpr ModeTuning kModes[] = {
-    {128, 64, 128, false, true},    // normal
-    {4, 8, 8, false, false},        // fast
-    {4096, 258, 258, true, true},   // maximum
+    {128, 64, 128, false, true},   // normal
+    {4, 8, 8, false, false},       // fast
+    {4096, 258, 258, true, true},  // maximum
 };
 // In maximum mode a 3-byte match farther back than this costs more than its literals.
 constexpr unsigned kFarShortDistance = 4096;
@@ -89,7 +89,8 @@ CodeTables MakeCodeTables() {
   unsigned base = 0;
   for (unsigned code = 0; code < 28; ++code) {
     t.lengthBase[code] = static_cast<uint16_t>(base);
-    for (unsigned j = 0; j < (1u << kLengthExtraBits[code]); ++j) t.lengthCode[base++] = static_cast<uint8_t>(code);
+    for (unsigned j = 0; j < (1u << kLengthExtraBits[code]); ++j)
+      t.lengthCode[base++] = static_cast<uint8_t>(code);
   }
   t.lengthBase[28] = kMaxMatch - kMinMatch;
   t.lengthCode[kMaxMatch - kMinMatch] = 28;  // 258 has a code of its own
@@ -99,8 +100,10 @@ CodeTables MakeCodeTables() {
     const unsigned count = 1u << kDistanceExtraBits[code];
     for (unsigned j = 0; j < count; ++j) {
       const unsigned d = base + j;
-      if (d < 256) t.distanceCode[d] = static_cast<uint8_t>(code);
-      else t.distanceCode[256 + (d >> 7)] = static_cast<uint8_t>(code);
+      if (d < 256)
+        t.distanceCode[d] = static_cast<uint8_t>(code);
+      else
+        t.distanceCode[256 + (d >> 7)] = static_cast<uint8_t>(code);
     }
     base += count;
   }
@@ -117,7 +120,8 @@ const CodeTables kTables = MakeCodeTables();
 const CodeTables& Tables() { return kTables; }
 
 inline unsigned DistanceCode(const CodeTables& t, unsigned distanceMinus1) {
-  return distanceMinus1 < 256 ? t.distanceCode[distanceMinus1] : t.distanceCode[256 + (distanceMinus1 >> 7)];
+  return distanceMinus1 < 256 ? t.distanceCode[distanceMinus1]
+                              : t.distanceCode[256 + (distanceMinus1 >> 7)];
 }
 
 inline uint32_t Load32(const uint8_t* p) {
@@ -129,8 +133,10 @@ inline uint32_t Load32(const uint8_t* p) {
 // The first three bytes at p as one value, read in one load (p[3] must be readable too, which the
 // window padding ensures).
 inline uint32_t Load24(const uint8_t* p) {
-  if constexpr (std::endian::native == std::endian::little) return Load32(p) & 0xFFFFFFu;
-  else return Load32(p) >> 8;
+  if constexpr (std::endian::native == std::endian::little)
+    return Load32(p) & 0xFFFFFFu;
+  else
+    return Load32(p) >> 8;
 }
 
 inline uint64_t Load64(const uint8_t* p) {
@@ -236,14 +242,18 @@ struct DeflateState {
   // the string at pos is computed from its three bytes directly: the same value, without a
   // dependency from one position to the next.
   static unsigned HashAt(const uint8_t* p) {
-    return ((static_cast<unsigned>(p[0]) << (2 * kHashShift)) ^ (static_cast<unsigned>(p[1]) << kHashShift) ^ p[2]) &
+    return ((static_cast<unsigned>(p[0]) << (2 * kHashShift)) ^
+            (static_cast<unsigned>(p[1]) << kHashShift) ^ p[2]) &
            kHashMask;
   }
   // Any well-mixed hash of the four bytes at p serves here: it only narrows the candidates.
-  static unsigned Hash4At(const uint8_t* p) { return (Load32(p) * 0x9E3779B1u) >> (32 - kHashBits); }
+  static unsigned Hash4At(const uint8_t* p) {
+    return (Load32(p) * 0x9E3779B1u) >> (32 - kHashBits);
+  }
   static unsigned HashLongAt(const uint8_t* p) {
-    const uint64_t prefix = std::endian::native == std::endian::little ? Load64(p) << (64 - 8 * kLongPrefix)
-                                                                       : Load64(p) >> (64 - 8 * kLongPrefix);
+    const uint64_t prefix = std::endian::native == std::endian::little
+                                ? Load64(p) << (64 - 8 * kLongPrefix)
+                                : Load64(p) >> (64 - 8 * kLongPrefix);
     return static_cast<unsigned>((prefix * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
   }
   // Makes pos the newest string of its hash and returns the previous one (0: none).
@@ -327,7 +337,8 @@ void DeflateState::Refill() {
 
 // The longest match for the string at pos among the chain from candidate; *start gets its source.
 template <bool kFourByteChains>
-unsigned DeflateState::LongestMatch(unsigned pos, unsigned available, unsigned candidate, unsigned* start) {
+unsigned DeflateState::LongestMatch(unsigned pos, unsigned available, unsigned candidate,
+                                    unsigned* start) {
   const uint8_t* scan = window + pos;
   // Never compare beyond the bytes available: the window behind them holds stale data.
   const unsigned maxLength = std::min(kMaxMatch, available);
@@ -551,7 +562,8 @@ void DeflateState::EndBlock(bool final) {
   // The whole input in one final block that does not get smaller: written as it is, with no block
   // header, so that the result equals the bytes read. Once the block's first bytes have left the
   // window the raw copy cannot be made; the buffered symbols are coded instead.
-  if (final && out.BitCount() == 0 && inWindow && (inputBytes <= optimalBytes || forceRawWholeInput)) {
+  if (final && out.BitCount() == 0 && inWindow &&
+      (inputBytes <= optimalBytes || forceRawWholeInput)) {
     out.PutBytes(input, inputBytes);
     rawCopy = true;
   } else if (inWindow && inputBytes + 4 <= optimalBytes) {
@@ -610,7 +622,8 @@ void DeflateState::Run() {
     unsigned start = 0;
     if (candidate != 0 && pos - candidate <= kMaxDistance && available >= kMinMatch) {
       length = LongestMatch<kFourByteChains>(pos, available, candidate, &start);
-      if (length == kMinMatch && mode.dropFarShortMatches && pos - start > kFarShortDistance) length = 0;
+      if (length == kMinMatch && mode.dropFarShortMatches && pos - start > kFarShortDistance)
+        length = 0;
     }
     bool endBlock;
     if (length >= kMinMatch) {
@@ -648,8 +661,12 @@ void DeflateState::Run() {
 DeflateCompressor::DeflateCompressor() : state_(std::make_unique<DeflateState>()) {}
 DeflateCompressor::~DeflateCompressor() = default;
 
-void DeflateCompressor::SetSymbolTraceForTesting(DeflateSymbolTrace* trace) { state_->trace = trace; }
-void DeflateCompressor::ForceRawWholeInputForTesting(bool force) { state_->forceRawWholeInput = force; }
+void DeflateCompressor::SetSymbolTraceForTesting(DeflateSymbolTrace* trace) {
+  state_->trace = trace;
+}
+void DeflateCompressor::ForceRawWholeInputForTesting(bool force) {
+  state_->forceRawWholeInput = force;
+}
 
 DeflateResult DeflateCompressor::Compress(int mode, DeflateSource& source, DeflateSink& sink,
                                           DeflateObserver* observer) {
@@ -678,8 +695,10 @@ DeflateResult DeflateCompressor::Compress(int mode, DeflateSource& source, Defla
     s.inputEnded = true;
   }
 
-  if (s.tuning.fourByteChains) s.Run<true>();
-  else s.Run<false>();
+  if (s.tuning.fourByteChains)
+    s.Run<true>();
+  else
+    s.Run<false>();
 
   if (observer) observer->InputDone();
   s.EndBlock(true);

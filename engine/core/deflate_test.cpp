@@ -60,9 +60,15 @@ Bytes Mixed(size_t n, uint32_t seed) {
     const size_t piece = 1000 + rng() % 60000;
     Bytes part;
     switch (rng() % 4) {
-      case 0: part = Text(piece, rng()); break;
-      case 1: part = RandomBytes(piece, rng()); break;
-      case 2: part = Runs(piece, rng()); break;
+      case 0:
+        part = Text(piece, rng());
+        break;
+      case 1:
+        part = RandomBytes(piece, rng());
+        break;
+      case 2:
+        part = Runs(piece, rng());
+        break;
       default:
         part.resize(piece);
         for (auto& x : part) x = static_cast<uint8_t>(std::countr_zero(rng() | 0x80000000u) * 7);
@@ -316,15 +322,24 @@ struct RepeatCase {
 TEST(DeflateParse, FarthestDistanceAndFarShortMatches) {
   const RepeatCase cases[] = {
       // 32,506 back can be matched, 32,507 cannot, before and after the window slide.
-      {100, 32506, "QRSTUVWX", 0, true},  {100, 32507, "QRSTUVWX", 0, false},
-      {100, 32506, "QRSTUVWX", 1, true},  {100, 32507, "QRSTUVWX", 1, false},
-      {100, 32506, "QRSTUVWX", 2, true},  {100, 32507, "QRSTUVWX", 2, false},
-      {40000, 32506, "QRSTUVWX", 0, true}, {40000, 32507, "QRSTUVWX", 0, false},
-      {70000, 32506, "QRSTUVWX", 2, true}, {70000, 32507, "QRSTUVWX", 2, false},
+      {100, 32506, "QRSTUVWX", 0, true},
+      {100, 32507, "QRSTUVWX", 0, false},
+      {100, 32506, "QRSTUVWX", 1, true},
+      {100, 32507, "QRSTUVWX", 1, false},
+      {100, 32506, "QRSTUVWX", 2, true},
+      {100, 32507, "QRSTUVWX", 2, false},
+      {40000, 32506, "QRSTUVWX", 0, true},
+      {40000, 32507, "QRSTUVWX", 0, false},
+      {70000, 32506, "QRSTUVWX", 2, true},
+      {70000, 32507, "QRSTUVWX", 2, false},
       // A 3-byte repeat 5,000 back: a match in modes 0 and 1, literals in mode 2; 4,000 back is a
       // match in every mode.
-      {100, 5000, "ABC", 0, true},  {100, 5000, "ABC", 1, true},  {100, 5000, "ABC", 2, false},
-      {100, 4000, "ABC", 2, true},  {100, 4096, "ABC", 2, true},  {100, 4097, "ABC", 2, false},
+      {100, 5000, "ABC", 0, true},
+      {100, 5000, "ABC", 1, true},
+      {100, 5000, "ABC", 2, false},
+      {100, 4000, "ABC", 2, true},
+      {100, 4096, "ABC", 2, true},
+      {100, 4097, "ABC", 2, false},
   };
   for (const RepeatCase& rc : cases) {
     const Bytes data = WithRepeat(rc.first, rc.distance, rc.marker);
@@ -503,7 +518,8 @@ TEST(DeflateHuffman, FewerThanTwoUsedSymbolsGetTwoCodes) {
     uint8_t lengths[30];
     BuildCodeLengths(freq, 30, 15, lengths);
     for (size_t i = 0; i < 30; ++i)
-      EXPECT_EQ(lengths[i], (i == c.first || i == c.second) ? 1u : 0u) << "used " << c.used << " symbol " << i;
+      EXPECT_EQ(lengths[i], (i == c.first || i == c.second) ? 1u : 0u)
+          << "used " << c.used << " symbol " << i;
   }
 }
 
@@ -530,7 +546,8 @@ TEST(DeflateHuffman, RunLengthCodingExpandsBackToTheLengths) {
     std::vector<uint8_t> back;
     for (size_t i = 0; i < count; ++i) {
       const CodeLengthOp op = ops[i];
-      if (op.symbol < 16) back.push_back(op.symbol);
+      if (op.symbol < 16)
+        back.push_back(op.symbol);
       else if (op.symbol == 16) {
         ASSERT_FALSE(back.empty());
         ASSERT_LE(op.extra, 3);

@@ -3,12 +3,21 @@
 #include <gtest/gtest.h>
 
 TEST(DosTime, PackAndUnpackRoundTrip) {
-  struct Case { DosDateTime t; uint16_t date, time; };
+  struct Case {
+    DosDateTime t;
+    uint16_t date, time;
+  };
   const Case cases[] = {
       {{1980, 1, 1, 0, 0, 0}, 0x0021, 0x0000},
-      {{2037, 12, 31, 23, 59, 58}, static_cast<uint16_t>((57 << 9) | (12 << 5) | 31), static_cast<uint16_t>((23 << 11) | (59 << 5) | 29)},
-      {{2040, 2, 29, 12, 30, 10}, static_cast<uint16_t>((60 << 9) | (2 << 5) | 29), static_cast<uint16_t>((12 << 11) | (30 << 5) | 5)},
-      {{2107, 12, 31, 23, 59, 58}, static_cast<uint16_t>((127 << 9) | (12 << 5) | 31), static_cast<uint16_t>((23 << 11) | (59 << 5) | 29)},
+      {{2037, 12, 31, 23, 59, 58},
+       static_cast<uint16_t>((57 << 9) | (12 << 5) | 31),
+       static_cast<uint16_t>((23 << 11) | (59 << 5) | 29)},
+      {{2040, 2, 29, 12, 30, 10},
+       static_cast<uint16_t>((60 << 9) | (2 << 5) | 29),
+       static_cast<uint16_t>((12 << 11) | (30 << 5) | 5)},
+      {{2107, 12, 31, 23, 59, 58},
+       static_cast<uint16_t>((127 << 9) | (12 << 5) | 31),
+       static_cast<uint16_t>((23 << 11) | (59 << 5) | 29)},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PackDosDate(c.t), c.date) << c.t.year;

@@ -110,9 +110,8 @@ class Decoder {
       filled += count;
     }
     if (filled != symbols) return kLegacyBadTree;
-    const HuffmanBuildResult built = BuildHuffmanTable(t_.bitLengths, symbols, nullptr,
-                                                       tree.lookupBits, tree.table, tree.capacity,
-                                                       false);
+    const HuffmanBuildResult built = BuildHuffmanTable(
+        t_.bitLengths, symbols, nullptr, tree.lookupBits, tree.table, tree.capacity, false);
     switch (built.status) {
       case HuffmanStatus::kComplete:
         return kLegacyOk;

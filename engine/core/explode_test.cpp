@@ -25,9 +25,9 @@ Result Decode(const Bytes& packed, uint16_t flags, uint32_t size, size_t chunk =
   MemoryDecoderInput in(packed.data(), packed.size(), chunk);
   legacytest::CollectOutput out;
   std::vector<uint8_t> window(kDecoderWindowSize);
-  const int code = Explode(in, out, window.data(), flags,
-                           claimedPacked ? claimedPacked : static_cast<uint32_t>(packed.size()),
-                           size);
+  const int code =
+      Explode(in, out, window.data(), flags,
+              claimedPacked ? claimedPacked : static_cast<uint32_t>(packed.size()), size);
   return {code, std::move(out.bytes)};
 }
 
@@ -169,9 +169,9 @@ TEST(Explode, HandWrittenStreams) {
   ok.Put(1, 1);
   ok.Put('A', 8);
   ok.Put(0, 1);
-  ok.Put(0, 6);         // distance low bits: distance 1
-  PutFlatCode(ok, 0);   // distance code 0
-  PutFlatCode(ok, 3);   // length code 3: length 5
+  ok.Put(0, 6);        // distance low bits: distance 1
+  PutFlatCode(ok, 0);  // distance code 0
+  PutFlatCode(ok, 3);  // length code 3: length 5
   // A match at the very start copies zeros: distance 64 * 2 + 1, length 63 + 10 + 2.
   BitWriter zeros;
   PutFlatTree(zeros);

@@ -46,9 +46,8 @@ inline constexpr uint32_t kHuffmanInvalid = 1u << 15;
 
 inline constexpr uint32_t MakeHuffmanSymbol(uint32_t value, uint32_t extraBits = 0,
                                             uint32_t flags = 0) {
-  return (value << 16) | ((extraBits & 15u) << 8) | (flags & (kHuffmanLiteral |
-                                                               kHuffmanEndOfBlock |
-                                                               kHuffmanInvalid));
+  return (value << 16) | ((extraBits & 15u) << 8) |
+         (flags & (kHuffmanLiteral | kHuffmanEndOfBlock | kHuffmanInvalid));
 }
 inline constexpr unsigned HuffmanCodeLength(uint32_t entry) { return entry & 31u; }
 inline constexpr unsigned HuffmanExtraBits(uint32_t entry) { return (entry >> 8) & 15u; }

@@ -88,9 +88,9 @@ TEST(HuffmanTable, StatusOfCodeSets) {
   std::vector<uint32_t> table(1 << 10);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.lengths.size()) + " symbols");
-    const HuffmanBuildResult r = BuildHuffmanTable(c.lengths.data(),
-                                                   static_cast<unsigned>(c.lengths.size()), nullptr,
-                                                   8, table.data(), table.size(), false);
+    const HuffmanBuildResult r =
+        BuildHuffmanTable(c.lengths.data(), static_cast<unsigned>(c.lengths.size()), nullptr, 8,
+                          table.data(), table.size(), false);
     EXPECT_EQ(r.status, c.status);
     if (c.status != HuffmanStatus::kBadLength) {
       EXPECT_EQ(r.longestCode, c.longest);
@@ -109,7 +109,8 @@ TEST(HuffmanTable, EveryCodeDecodesToItsSymbolAtEveryPrimaryWidth) {
     if (round % 3 == 0) lengths[rng() % n] = 0;  // a symbol without a code: incomplete set
     const std::vector<uint32_t> codes = CanonicalCodes(lengths);
     std::vector<uint32_t> info(n);
-    for (unsigned s = 0; s < n; ++s) info[s] = MakeHuffmanSymbol(1000 + s, s % 14, s % 2 ? kHuffmanLiteral : 0);
+    for (unsigned s = 0; s < n; ++s)
+      info[s] = MakeHuffmanSymbol(1000 + s, s % 14, s % 2 ? kHuffmanLiteral : 0);
     for (unsigned primary = 1; primary <= kHuffmanMaxCodeLength; ++primary) {
       std::vector<uint32_t> table(1u << 17);
       const HuffmanBuildResult r = BuildHuffmanTable(lengths.data(), n, info.data(), primary,
@@ -168,16 +169,17 @@ TEST(HuffmanTable, InvertedCodesDecodeWithComplementedBits) {
   const std::vector<uint8_t> lengths = {2, 2, 3, 3, 3, 4, 5, 5};
   const std::vector<uint32_t> codes = CanonicalCodes(lengths);
   std::vector<uint32_t> table(256);
-  ASSERT_EQ(BuildHuffmanTable(lengths.data(), 8, nullptr, 3, table.data(), table.size(), false)
-                .status,
-            HuffmanStatus::kComplete);
+  ASSERT_EQ(
+      BuildHuffmanTable(lengths.data(), 8, nullptr, 3, table.data(), table.size(), false).status,
+      HuffmanStatus::kComplete);
   for (unsigned s = 0; s < 8; ++s) {
     const unsigned len = lengths[s];
     uint64_t sent = 0;  // the stream's bits: the code inverted, least significant bit first
     for (unsigned i = 0; i < len; ++i) sent |= uint64_t(~(codes[s] >> (len - 1 - i)) & 1u) << i;
     const uint64_t bits = ~sent;
     uint32_t e = table[bits & 7];
-    if (e & kHuffmanLink) e = table[HuffmanValue(e) + ((bits >> 3) & ((1u << HuffmanExtraBits(e)) - 1))];
+    if (e & kHuffmanLink)
+      e = table[HuffmanValue(e) + ((bits >> 3) & ((1u << HuffmanExtraBits(e)) - 1))];
     EXPECT_EQ(HuffmanValue(e), s);
     EXPECT_EQ(HuffmanCodeLength(e), len);
   }

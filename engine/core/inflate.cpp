@@ -45,8 +45,8 @@ constexpr unsigned kDistBits = 8;
 constexpr unsigned kCodeLenBits = 7;
 constexpr unsigned kMaxCodeLength = 15;
 
-constexpr unsigned kLitLenSymbols = 288;    // 286 usable, 2 reserved (fixed table only)
-constexpr unsigned kDistSymbols = 32;       // 30 usable, 2 reserved (fixed table only)
+constexpr unsigned kLitLenSymbols = 288;  // 286 usable, 2 reserved (fixed table only)
+constexpr unsigned kDistSymbols = 32;     // 30 usable, 2 reserved (fixed table only)
 constexpr unsigned kMaxLitLenCodes = 286;
 constexpr unsigned kMaxDistCodes = 30;
 constexpr unsigned kCodeLenSymbols = 19;
@@ -64,8 +64,8 @@ constexpr size_t kFastWindowLimit = kWindowSize - 258 - 16 - 8;
 constexpr ptrdiff_t kFastInputMargin = 8;
 
 // The decoding loop's own entry layouts, which the table builder writes directly, so that the hot
-// path needs as few steps as possible per symbol. Bits 0..4 of every entry hold the number of bits it
-// consumes in total (code plus extra bits); bits 5..7 are 0, so `bits >>= entry & 63` drops them
+// path needs as few steps as possible per symbol. Bits 0..4 of every entry hold the number of bits
+// it consumes in total (code plus extra bits); bits 5..7 are 0, so `bits >>= entry & 63` drops them
 // in one step.
 //
 // Literal/length entries with bit 31 set are literals, with the byte in bits 16..23. Other
@@ -128,7 +128,8 @@ constexpr SymbolTables kSymbols = MakeSymbolTables();
 // After a refill (56 bits or more) the literal path takes one code of up to 15 bits and two
 // primary codes of up to kLitLenBits bits, and then looks up the next primary entry.
 static_assert(15 + 3 * kLitLenBits <= 56, "three literals must leave a primary index");
-static_assert(kSymbols.litLen[284] == ((227u << 16) | 5) && kSymbols.dist[29] == ((24577u << 16) | 13));
+static_assert(kSymbols.litLen[284] == ((227u << 16) | 5) &&
+              kSymbols.dist[29] == ((24577u << 16) | 13));
 
 // Length and distance entries: the code length in bits 8..13 and, added to the extra-bit count
 // in bits 0..4, the total to drop (at most 15 + 13 bits, so bits 5..7 stay 0).
@@ -241,7 +242,7 @@ struct BitReader {
   DecoderInput& input;
   const uint8_t* next = nullptr;
   const uint8_t* end = nullptr;
-  uint64_t bits = 0;     // valid bits are the low `count`; bits above may hold read-ahead
+  uint64_t bits = 0;  // valid bits are the low `count`; bits above may hold read-ahead
   unsigned count = 0;
   unsigned phantom = 0;  // how many of the `count` bits lie past the end of the data
   bool inputDone = false;
@@ -336,10 +337,17 @@ class Inflater {
       const bool final = (header & 1) != 0;
       int result;
       switch (header >> 1) {
-        case 0: result = StoredBlock(); break;
-        case 1: result = FixedBlock(); break;
-        case 2: result = DynamicBlock(); break;
-        default: return kInflateBadBlock;
+        case 0:
+          result = StoredBlock();
+          break;
+        case 1:
+          result = FixedBlock();
+          break;
+        case 2:
+          result = DynamicBlock();
+          break;
+        default:
+          return kInflateBadBlock;
       }
       if (result != kInflateOk) return result;
       out_.BlockDone();
@@ -408,7 +416,8 @@ class Inflater {
       for (unsigned s = 280; s < 288; ++s) lengths[s] = 8;
       for (unsigned s = 0; s < kDistSymbols; ++s) lengths[kLitLenSymbols + s] = 5;
       // Both sets are complete (the reserved symbols have codes but are marked invalid).
-      const int result = BuildTables(lengths, kLitLenSymbols, lengths + kLitLenSymbols, kDistSymbols);
+      const int result =
+          BuildTables(lengths, kLitLenSymbols, lengths + kLitLenSymbols, kDistSymbols);
       if (result != kInflateOk) return result;
       fixedLoaded_ = true;
     }
@@ -419,12 +428,18 @@ class Inflater {
   // 1-bit code, and (for distances) no code at all.
   static int Check(const HuffmanBuildResult& r, bool emptyAllowed) {
     switch (r.status) {
-      case HuffmanStatus::kComplete: return kInflateOk;
-      case HuffmanStatus::kIncomplete: return r.longestCode == 1 ? kInflateOk : kInflateBadData;
-      case HuffmanStatus::kEmpty: return emptyAllowed ? kInflateOk : kInflateBadData;
-      case HuffmanStatus::kOverSubscribed: return kInflateBadBlock;
-      case HuffmanStatus::kBadLength: return kInflateBadData;
-      case HuffmanStatus::kTableTooSmall: return kInflateNoMemory;
+      case HuffmanStatus::kComplete:
+        return kInflateOk;
+      case HuffmanStatus::kIncomplete:
+        return r.longestCode == 1 ? kInflateOk : kInflateBadData;
+      case HuffmanStatus::kEmpty:
+        return emptyAllowed ? kInflateOk : kInflateBadData;
+      case HuffmanStatus::kOverSubscribed:
+        return kInflateBadBlock;
+      case HuffmanStatus::kBadLength:
+        return kInflateBadData;
+      case HuffmanStatus::kTableTooSmall:
+        return kInflateNoMemory;
     }
     return kInflateBadData;
   }
@@ -449,7 +464,8 @@ class Inflater {
     if (hlit > kMaxLitLenCodes || hdist > kMaxDistCodes) return kInflateBadData;
 
     uint8_t codeLenLengths[kCodeLenSymbols] = {};
-    for (uint32_t i = 0; i < hclen; ++i) codeLenLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(bits_.Take(3));
+    for (uint32_t i = 0; i < hclen; ++i)
+      codeLenLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(bits_.Take(3));
     if (bits_.Overrun()) return kInflateBadData;
     fixedLoaded_ = false;
     int result = Check(BuildHuffmanTable(codeLenLengths, kCodeLenSymbols, nullptr, kCodeLenBits,
@@ -570,7 +586,7 @@ class Inflater {
           // A code longer than the primary index: the sub-table entry is a single code, and no
           // bits have been used yet.
           e = litLen_[((e >> 8) & 0xFFFFu) +
-                     ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
+                      ((bits >> kLitLenBits) & ((uint32_t{1} << (e & 31)) - 1))];
           continue;
         }
         if (e & kLitInvalid) {
@@ -694,9 +710,8 @@ class Inflater {
       if (bits_.end - bits_.next >= kFastInputMargin && pos_ < kFastWindowLimit) {
 #if defined(PELLORO_INFLATE_BMI2)
         static const bool bmi2 = Processor().bmi2;
-        const int result = bmi2 && !g_forcePortable.load(std::memory_order_relaxed)
-                               ? FastLoopBmi2()
-                               : FastLoop();
+        const int result =
+            bmi2 && !g_forcePortable.load(std::memory_order_relaxed) ? FastLoopBmi2() : FastLoop();
 #else
         const int result = FastLoop();
 #endif
@@ -734,8 +749,8 @@ class Inflater {
   BitReader bits_;
   DecoderOutput& out_;
   uint8_t* const window_;
-  size_t pos_ = 0;         // fill position in the window
-  bool wrapped_ = false;   // the window has been filled (and flushed) at least once
+  size_t pos_ = 0;        // fill position in the window
+  bool wrapped_ = false;  // the window has been filled (and flushed) at least once
   bool fixedLoaded_ = false;
   uint32_t litLen_[kLitLenTableSize];
   uint32_t dist_[kDistTableSize];

@@ -92,7 +92,9 @@ using zlibpeer::InflateRaw;
           d.insert(d.end(), w, w + std::char_traits<char>::length(w));
         }
         break;
-      case 2: d.insert(d.end(), 50 + rng() % 400, static_cast<uint8_t>(rng())); break;
+      case 2:
+        d.insert(d.end(), 50 + rng() % 400, static_cast<uint8_t>(rng()));
+        break;
       case 3: {
         const size_t period = 2 + rng() % 14;
         for (size_t i = 0; i < 600; ++i) d.push_back(static_cast<uint8_t>('A' + i % period));
@@ -163,7 +165,8 @@ Bytes FirstEntryData(const Bytes& zip) {
   const size_t packed = GetLE32(zip.data() + cd + 20);
   const size_t local = GetLE32(zip.data() + cd + 42);
   if (local + 30 > zip.size()) return {};
-  const size_t start = local + 30 + GetLE16(zip.data() + local + 26) + GetLE16(zip.data() + local + 28);
+  const size_t start =
+      local + 30 + GetLE16(zip.data() + local + 26) + GetLE16(zip.data() + local + 28);
   if (start + packed > zip.size()) return {};
   return Bytes(zip.begin() + start, zip.begin() + start + packed);
 }
@@ -227,10 +230,14 @@ class BitWriter {
 
   // Fixed-Huffman codes.
   void FixedSymbol(unsigned s) {
-    if (s < 144) Code(0x30 + s, 8);
-    else if (s < 256) Code(0x190 + (s - 144), 9);
-    else if (s < 280) Code(s - 256, 7);
-    else Code(0xC0 + (s - 280), 8);
+    if (s < 144)
+      Code(0x30 + s, 8);
+    else if (s < 256)
+      Code(0x190 + (s - 144), 9);
+    else if (s < 280)
+      Code(s - 256, 7);
+    else
+      Code(0xC0 + (s - 280), 8);
   }
 
  private:
@@ -316,7 +323,8 @@ DynamicCodes DynamicHeader(BitWriter& w, bool final, const std::vector<uint8_t>&
   std::vector<uint8_t> clLengths(19, 4);
   clLengths[16] = clLengths[17] = clLengths[18] = 0;
   if (codeLengthLengths) clLengths = *codeLengthLengths;
-  static const uint8_t order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  static const uint8_t order[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                    11, 4,  12, 3, 13, 2, 14, 1, 15};
   w.Bits(19 - 4, 4);
   for (int i = 0; i < 19; ++i) w.Bits(clLengths[order[i]], 3);
   const std::vector<uint32_t> clCodes = Canonical(clLengths);
@@ -353,66 +361,104 @@ TEST(InflateStreams, HandBuiltBlocks) {
   };
   std::vector<Case> cases;
   cases.push_back({"empty stored final block", {0x01, 0x00, 0x00, 0xFF, 0xFF}, kInflateOk, ""});
-  cases.push_back({"stored block", {0x01, 0x03, 0x00, 0xFC, 0xFF, 'x', 'y', 'z'}, kInflateOk, "xyz"});
-  cases.push_back({"LEN/NLEN mismatch", {0x01, 0x05, 0x00, 0xFA, 0xFE, 1, 2, 3, 4, 5}, kInflateBadData, ""});
-  cases.push_back({"stored data cut short", {0x01, 0x05, 0x00, 0xFA, 0xFF, 1, 2}, kInflateBadData, ""});
+  cases.push_back(
+      {"stored block", {0x01, 0x03, 0x00, 0xFC, 0xFF, 'x', 'y', 'z'}, kInflateOk, "xyz"});
+  cases.push_back(
+      {"LEN/NLEN mismatch", {0x01, 0x05, 0x00, 0xFA, 0xFE, 1, 2, 3, 4, 5}, kInflateBadData, ""});
+  cases.push_back(
+      {"stored data cut short", {0x01, 0x05, 0x00, 0xFA, 0xFF, 1, 2}, kInflateBadData, ""});
   cases.push_back({"stored header cut short", {0x01, 0x05, 0x00}, kInflateBadData, ""});
   cases.push_back({"block type 3", {0x07, 0x00, 0x00}, kInflateBadBlock, ""});
   cases.push_back({"no data at all", {}, kInflateBadData, ""});
   cases.push_back({"trailing bytes after the final block are ignored",
-                   {0x01, 0x01, 0x00, 0xFE, 0xFF, 'q', 0xDE, 0xAD}, kInflateOk, "q"});
+                   {0x01, 0x01, 0x00, 0xFE, 0xFF, 'q', 0xDE, 0xAD},
+                   kInflateOk,
+                   "q"});
   {
     BitWriter w;  // fixed block: "ab" then a 5-byte match at distance 2
-    w.Bits(1, 1); w.Bits(1, 2);
-    w.FixedSymbol('a'); w.FixedSymbol('b'); FixedMatch(w, 5, 2); w.FixedSymbol(256);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    w.FixedSymbol('a');
+    w.FixedSymbol('b');
+    FixedMatch(w, 5, 2);
+    w.FixedSymbol(256);
     cases.push_back({"fixed block with an overlapping match", w.Finish(), kInflateOk, "abababa"});
   }
   {
     BitWriter w;
-    w.Bits(1, 1); w.Bits(1, 2);
-    w.FixedSymbol('a'); FixedMatch(w, 3, 2); w.FixedSymbol(256);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    w.FixedSymbol('a');
+    FixedMatch(w, 3, 2);
+    w.FixedSymbol(256);
     cases.push_back({"distance before the start of the output", w.Finish(), kInflateBadData, ""});
   }
   for (unsigned reserved : {286u, 287u}) {
     BitWriter w;
-    w.Bits(1, 1); w.Bits(1, 2);
-    w.FixedSymbol('a'); w.FixedSymbol(reserved); w.Bits(0, 16);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    w.FixedSymbol('a');
+    w.FixedSymbol(reserved);
+    w.Bits(0, 16);
     cases.push_back({"reserved length symbol", w.Finish(), kInflateBadData, ""});
   }
   for (unsigned reserved : {30u, 31u}) {
     BitWriter w;
-    w.Bits(1, 1); w.Bits(1, 2);
-    w.FixedSymbol('a'); w.FixedSymbol(257); w.Code(reserved, 5); w.FixedSymbol(256);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    w.FixedSymbol('a');
+    w.FixedSymbol(257);
+    w.Code(reserved, 5);
+    w.FixedSymbol(256);
     cases.push_back({"reserved distance symbol", w.Finish(), kInflateBadData, ""});
   }
   {
     BitWriter w;  // a non-final empty stored block, then a fixed final block
-    w.Bits(0, 1); w.Bits(0, 2); w.Align(); w.Bits(0, 16); w.Bits(0xFFFF, 16);
-    w.Bits(1, 1); w.Bits(1, 2); w.FixedSymbol('z'); w.FixedSymbol(256);
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.Align();
+    w.Bits(0, 16);
+    w.Bits(0xFFFF, 16);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    w.FixedSymbol('z');
+    w.FixedSymbol(256);
     cases.push_back({"empty stored block then fixed block", w.Finish(), kInflateOk, "z"});
   }
   {
     BitWriter w;  // a single 1-bit distance code is accepted
     DynamicCodes c = DynamicHeader(w, true, SmallLitLen(), {1});
-    Put(w, c, 'a'); Put(w, c, 'b'); Put(w, c, 257); w.Code(c.dist[0], 1); Put(w, c, 256);
+    Put(w, c, 'a');
+    Put(w, c, 'b');
+    Put(w, c, 257);
+    w.Code(c.dist[0], 1);
+    Put(w, c, 256);
     cases.push_back({"single 1-bit distance code", w.Finish(), kInflateOk, "abbbb"});
   }
   {
     BitWriter w;  // ...but its unused 1-bit pattern is an invalid code
     DynamicCodes c = DynamicHeader(w, true, SmallLitLen(), {1});
-    Put(w, c, 'a'); Put(w, c, 257); w.Code(1, 1); Put(w, c, 256);
+    Put(w, c, 'a');
+    Put(w, c, 257);
+    w.Code(1, 1);
+    Put(w, c, 256);
     cases.push_back({"unused half of a 1-bit distance set", w.Finish(), kInflateBadData, ""});
   }
   {
     BitWriter w;  // no distance codes at all: a block of literals only
     DynamicCodes c = DynamicHeader(w, true, SmallLitLen(), {0});
-    Put(w, c, 'b'); Put(w, c, 'a'); Put(w, c, 256);
+    Put(w, c, 'b');
+    Put(w, c, 'a');
+    Put(w, c, 256);
     cases.push_back({"all-zero distance set", w.Finish(), kInflateOk, "ba"});
   }
   {
     BitWriter w;  // ...where a match has no distance code to use
     DynamicCodes c = DynamicHeader(w, true, SmallLitLen(), {0});
-    Put(w, c, 'b'); Put(w, c, 257); w.Bits(0, 8); Put(w, c, 256);
+    Put(w, c, 'b');
+    Put(w, c, 257);
+    w.Bits(0, 8);
+    Put(w, c, 256);
     cases.push_back({"match in a block without distance codes", w.Finish(), kInflateBadData, ""});
   }
   {
@@ -420,13 +466,15 @@ TEST(InflateStreams, HandBuiltBlocks) {
     std::vector<uint8_t> l = SmallLitLen();
     l[257] = 0;  // three 2-bit codes: incomplete
     DynamicCodes c = DynamicHeader(w, true, l, {1, 1});
-    Put(w, c, 'a'); Put(w, c, 256);
+    Put(w, c, 'a');
+    Put(w, c, 256);
     cases.push_back({"incomplete literal/length set", w.Finish(), kInflateBadData, ""});
   }
   {
     BitWriter w;
     DynamicCodes c = DynamicHeader(w, true, SmallLitLen(), {2, 2, 2});
-    Put(w, c, 'a'); Put(w, c, 256);
+    Put(w, c, 'a');
+    Put(w, c, 256);
     cases.push_back({"incomplete distance set", w.Finish(), kInflateBadData, ""});
   }
   {
@@ -486,7 +534,10 @@ TEST(InflateStreams, HandBuiltBlocks) {
           {18, 7, 97 - 11}, {2, 0, 0}, {2, 0, 0}, {18, 7, 138 - 11}, {17, 3, 10 - 3},
           {17, 3, 9 - 3},   {2, 0, 0}, {2, 0, 0}, {2, 0, 0},         {16, 2, 0}};
       DynamicCodes c = DynamicHeader(w, true, lit, {2, 2, 2, 2}, &syms, &cl);
-      Put(w, c, 'a'); Put(w, c, 257); w.Code(c.dist[0], 2); Put(w, c, 256);
+      Put(w, c, 'a');
+      Put(w, c, 257);
+      w.Code(c.dist[0], 2);
+      Put(w, c, 256);
       cases.push_back({"lengths sent with repeat codes", w.Finish(), kInflateOk, "aaaa"});
     }
   }
@@ -569,11 +620,14 @@ TEST(InflateStreams, LongestMatchAtLongestDistanceAcrossTheWindowEnd) {
   for (unsigned distance : {32768u, 32767u, 32700u, 32511u, 300u, 68u, 16u, 15u, 1u}) {
     SCOPED_TRACE(distance);
     BitWriter w;
-    w.Bits(0, 1); w.Bits(0, 2); w.Align();
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.Align();
     w.Bits(static_cast<uint32_t>(data.size()), 16);
     w.Bits(static_cast<uint32_t>(~data.size()) & 0xFFFF, 16);
     for (uint8_t b : data) w.Byte(b);
-    w.Bits(1, 1); w.Bits(1, 2);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
     FixedMatch(w, 258, distance);
     FixedMatch(w, 258, distance);
     w.FixedSymbol(256);
@@ -651,11 +705,14 @@ TEST(InflateStreams, RandomMatchesKeepTheWholeWindowOfHistory) {
     Bytes expected(40000 + rng() % 30000);
     for (auto& b : expected) b = static_cast<uint8_t>(rng());
     BitWriter w;
-    w.Bits(0, 1); w.Bits(0, 2); w.Align();
+    w.Bits(0, 1);
+    w.Bits(0, 2);
+    w.Align();
     w.Bits(static_cast<uint32_t>(expected.size()), 16);
     w.Bits(static_cast<uint32_t>(~expected.size()) & 0xFFFF, 16);
     for (uint8_t b : expected) w.Byte(b);
-    w.Bits(1, 1); w.Bits(1, 2);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
     for (int i = 0; i < 4000; ++i) {
       const unsigned kind = rng() % 8;
       if (kind == 0) {
@@ -669,12 +726,19 @@ TEST(InflateStreams, RandomMatchesKeepTheWholeWindowOfHistory) {
       const unsigned nearDistances[] = {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33};
       unsigned distance;
       switch (rng() % 3) {
-        case 0: distance = far; break;
-        case 1: distance = nearDistances[rng() % 13]; break;
-        default: distance = 1 + rng() % 32768; break;
+        case 0:
+          distance = far;
+          break;
+        case 1:
+          distance = nearDistances[rng() % 13];
+          break;
+        default:
+          distance = 1 + rng() % 32768;
+          break;
       }
       FixedMatch(w, length, distance);
-      for (unsigned k = 0; k < length; ++k) expected.push_back(expected[expected.size() - distance]);
+      for (unsigned k = 0; k < length; ++k)
+        expected.push_back(expected[expected.size() - distance]);
     }
     w.FixedSymbol(256);
     const Bytes stream = w.Finish();
@@ -693,7 +757,8 @@ TEST(InflateStreams, StreamEndingExactlyOnTheLastBitNeedsNoMoreInput) {
   // ahead past the data, but no bit beyond it is used.
   for (int literals = 0; literals < 16; ++literals) {
     BitWriter w;
-    w.Bits(1, 1); w.Bits(1, 2);
+    w.Bits(1, 1);
+    w.Bits(1, 2);
     std::string expected;
     for (int i = 0; i < literals; ++i) {
       w.FixedSymbol('0' + i);
@@ -717,7 +782,8 @@ TEST(InflateStreams, DamagedStreamsStopWithoutOverrun) {
   for (int round = 0; round < 300; ++round) {
     Bytes damaged = stream;
     const int flips = 1 + rng() % 4;
-    for (int i = 0; i < flips; ++i) damaged[rng() % damaged.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+    for (int i = 0; i < flips; ++i)
+      damaged[rng() % damaged.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
     const Decoded d = RunInflate(damaged, round % 2 ? 24576 : 3);
     Bytes z;
     if (InflateRaw(damaged, &z)) {

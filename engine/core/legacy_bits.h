@@ -47,9 +47,7 @@ class LegacyBitReader {
   }
 
   // The next n held bits (n <= 32), first bit in bit 0; bits above those held read as 0.
-  uint32_t Peek(int n) const {
-    return static_cast<uint32_t>(bits_ & ((uint64_t{1} << n) - 1));
-  }
+  uint32_t Peek(int n) const { return static_cast<uint32_t>(bits_ & ((uint64_t{1} << n) - 1)); }
   void Drop(int n) {
     bits_ >>= n;
     count_ -= n;

@@ -95,7 +95,6 @@ inline Bytes MakeZip(const std::string& name, uint16_t method, uint16_t flags, c
   return zipFile;
 }
 
-
 // ---- Shrink (method 1) -------------------------------------------------------------------------
 // A plain LZW encoder that keeps the same code table the decoder builds: it widens the code
 // (256, 1) just before the first code that needs the wider width, and partially clears (256, 2)
@@ -114,7 +113,7 @@ struct ShrinkStats {
   int clears = 0;
   int reusedCodes = 0;  // entries made in codes a clear had freed
   uint32_t codesSent = 0;
-  uint32_t fullAt = 0;  // the code count at which the table first became full (0: never)
+  uint32_t fullAt = 0;          // the code count at which the table first became full (0: never)
   std::vector<uint32_t> codes;  // every code sent, controls included
 };
 
@@ -221,8 +220,9 @@ inline Bytes ReduceMatchLayer(const Bytes& data, int factor, const ReduceOptions
   while (i < data.size()) {
     uint32_t bestLength = 0, bestDistance = 0;
     if (options.matches) {
-      const uint32_t reach = options.matchBeforeStart ? maxDistance
-                                                      : static_cast<uint32_t>(std::min<size_t>(i, maxDistance));
+      const uint32_t reach = options.matchBeforeStart
+                                 ? maxDistance
+                                 : static_cast<uint32_t>(std::min<size_t>(i, maxDistance));
       for (uint32_t d = 1; d <= reach; ++d) {
         uint32_t n = 0;
         while (n < maxLength && i + n < data.size() &&
@@ -307,7 +307,6 @@ inline Bytes ReduceFollowerLayer(const Bytes& stream, const ReduceOptions& optio
 inline Bytes Reduce(const Bytes& data, int factor, const ReduceOptions& options = {}) {
   return ReduceFollowerLayer(ReduceMatchLayer(data, factor, options), options);
 }
-
 
 // ---- Implode (method 6) ------------------------------------------------------------------------
 // Code lengths of at most 16 bits for every symbol (each gets a code, as the tree descriptions
@@ -511,10 +510,9 @@ inline Bytes Implode(const Bytes& data, const ImplodeOptions& o, ImplodeStats* s
   return out.bytes();
 }
 
-
 #ifdef PELLORO_HAVE_PEERS
-// Which peer tools accept an archive: the test commands `unzip -t` and `7z t`, each run on a copy in a fresh
-// temporary folder with a time limit and no input.
+// Which peer tools accept an archive: the test commands `unzip -t` and `7z t`, each run on a copy
+// in a fresh temporary folder with a time limit and no input.
 struct PeerVerdict {
   bool unzip = false;
   bool sevenZip = false;
@@ -529,10 +527,14 @@ inline PeerVerdict PeersTest(const Bytes& zipFile) {
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     const bool written = std::fwrite(zipFile.data(), 1, zipFile.size(), f) == zipFile.size();
     if (std::fclose(f) == 0 && written) {
-      verdict.unzip = std::system(("cd '" + dir + "' && timeout 20 unzip -t -qq t.zip </dev/null "
-                                   ">/dev/null 2>&1").c_str()) == 0;
-      verdict.sevenZip = std::system(("cd '" + dir + "' && timeout 20 7z t t.zip </dev/null "
-                                      ">/dev/null 2>&1").c_str()) == 0;
+      verdict.unzip = std::system(("cd '" + dir +
+                                   "' && timeout 20 unzip -t -qq t.zip </dev/null "
+                                   ">/dev/null 2>&1")
+                                      .c_str()) == 0;
+      verdict.sevenZip = std::system(("cd '" + dir +
+                                      "' && timeout 20 7z t t.zip </dev/null "
+                                      ">/dev/null 2>&1")
+                                         .c_str()) == 0;
     }
   }
   std::system(("rm -rf '" + dir + "'").c_str());

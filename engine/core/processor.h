@@ -4,8 +4,9 @@
 #pragma once
 
 struct ProcessorFeatures {
-  bool carryless = false;      // PCLMULQDQ with SSE4.1 and SSE2
-  bool wideCarryless = false;  // AVX-512F, AVX-512VL and VPCLMULQDQ, their state saved by the system
+  bool carryless = false;  // PCLMULQDQ with SSE4.1 and SSE2
+  bool wideCarryless =
+      false;  // AVX-512F, AVX-512VL and VPCLMULQDQ, their state saved by the system
   bool bmi2 = false;
 };
 

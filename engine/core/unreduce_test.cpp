@@ -59,8 +59,8 @@ TEST(Unreduce, FactorFieldsAndIndexWidths) {
     EXPECT_EQ(r.distanceShift, f.shift) << f.factor;
     EXPECT_EQ(r.distanceMask, f.distanceMask) << f.factor;
   }
-  const std::pair<uint32_t, int> widths[] = {{1, 1},  {2, 1},  {3, 2},  {4, 2},  {5, 3},  {8, 3},
-                                             {9, 4},  {16, 4}, {17, 5}, {32, 5}, {33, 6}, {63, 6}};
+  const std::pair<uint32_t, int> widths[] = {{1, 1}, {2, 1},  {3, 2},  {4, 2},  {5, 3},  {8, 3},
+                                             {9, 4}, {16, 4}, {17, 5}, {32, 5}, {33, 6}, {63, 6}};
   for (auto [n, bits] : widths) EXPECT_EQ(ReduceIndexBits(n), bits) << n;
 }
 
@@ -69,7 +69,9 @@ TEST(Unreduce, EscapedLiteralAndMatchIntoZerosInEveryFactor) {
     SCOPED_TRACE(factor);
     Result r = Decode(RawStream({'A', 0x90, 0x00, 'B'}), factor, 3);
     EXPECT_EQ(r.code, kLegacyOk);
-    EXPECT_EQ(std::string(r.bytes.begin(), r.bytes.end()), "A\x90" "B");
+    EXPECT_EQ(std::string(r.bytes.begin(), r.bytes.end()),
+              "A\x90"
+              "B");
     // V = 2: length 2 + 3, distance 9 + 1, all before the start: five zeros.
     r = Decode(RawStream({0x90, 0x02, 9, 'x'}), factor, 6);
     EXPECT_EQ(r.code, kLegacyOk);
@@ -88,11 +90,10 @@ TEST(Unreduce, MatchFieldsOfEachFactor) {
       {1, 0x85, -1, 0x10, 8, 273},    // high bit 1 -> 256; length 5 + 3
       {1, 0x7F, 200, 0x20, 330, 33},  // length 127 + 200 + 3
       {2, 0xFF, 4, 0x00, 70, 769},    // high 3 -> 768; length 63 + 4 + 3
-      {2, 0x41, -1, 0x05, 4, 262},
-      {3, 0xA7, -1, 0xFF, 10, 1536},  // high 5 -> 1280; length 7 + 3
-      {3, 0x3F, 9, 0x00, 43, 257},    // high 1; length 31 + 9 + 3
-      {4, 0xFF, 0, 0xFF, 18, 4096},   // high 15 -> 3840; length 15 + 0 + 3
-      {4, 0x23, -1, 0x7F, 6, 640},    // high 2 -> 512; length 3 + 3
+      {2, 0x41, -1, 0x05, 4, 262},   {3, 0xA7, -1, 0xFF, 10, 1536},  // high 5 -> 1280; length 7 + 3
+      {3, 0x3F, 9, 0x00, 43, 257},                                   // high 1; length 31 + 9 + 3
+      {4, 0xFF, 0, 0xFF, 18, 4096},  // high 15 -> 3840; length 15 + 0 + 3
+      {4, 0x23, -1, 0x7F, 6, 640},   // high 2 -> 512; length 3 + 3
   };
   Bytes history;
   for (int i = 0; i < 4096; ++i) {
@@ -110,7 +111,8 @@ TEST(Unreduce, MatchFieldsOfEachFactor) {
     if (c.extra >= 0) w.Put(static_cast<uint32_t>(c.extra), 8);
     w.Put(static_cast<uint32_t>(c.d), 8);
     Bytes expected = history;
-    for (uint32_t i = 0; i < c.length; ++i) expected.push_back(expected[expected.size() - c.distance]);
+    for (uint32_t i = 0; i < c.length; ++i)
+      expected.push_back(expected[expected.size() - c.distance]);
     const Result r = Decode(w.bytes(), c.factor, static_cast<uint32_t>(expected.size()));
     EXPECT_EQ(r.code, kLegacyOk);
     EXPECT_TRUE(r.bytes == expected);
@@ -132,25 +134,33 @@ TEST(Unreduce, FollowerSets) {
       {"indexes and raw bytes",
        {{0, {'x', 'y', 'z'}}, {'x', {'y'}}},
        {{0, 1}, {0, 2}, {0, 1}, {0, 1}, {'A', 8}, {0, 8}, {1, 1}, {'w', 8}},
-       5, kLegacyOk, std::string("xyA\0w", 5)},
+       5,
+       kLegacyOk,
+       std::string("xyA\0w", 5)},
       {"last index of a set of 5 (3 bits)",
        {{0, {1, 2, 3, 4, 'e'}}},
        {{0, 1}, {4, 3}},
-       1, kLegacyOk, "e"},
+       1,
+       kLegacyOk,
+       "e"},
       {"index beyond the set", {{0, {'x', 'y', 'z'}}}, {{0, 1}, {3, 2}}, 1, kLegacyDamaged, ""},
       // The set used after an escaped 0x90 is that of the 0 byte of the pair (the byte before
       // escape decoding), not that of the 0x90 written.
       {"previous byte is taken before escape decoding",
        {{0x90, {0x00}}, {0x00, {'k'}}},
        {{1, 1}, {0x90, 8}, {0, 1}, {0, 1}, {0, 1}, {0, 1}},
-       2, kLegacyOk, "\x90k"},
+       2,
+       kLegacyOk,
+       "\x90k"},
       {"data ends inside the sets", {}, {}, 1, kLegacyDamaged, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     BitWriter w;
-    if (std::string(c.name) != "data ends inside the sets") PutSets(w, c.sets);
-    else w.Put(0, 6);
+    if (std::string(c.name) != "data ends inside the sets")
+      PutSets(w, c.sets);
+    else
+      w.Put(0, 6);
     for (auto [value, width] : c.bits) w.Put(value, width);
     const Result r = Decode(w.bytes(), 2, c.size);
     EXPECT_EQ(r.code, c.code);

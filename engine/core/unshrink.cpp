@@ -10,8 +10,8 @@ constexpr int kFirstWidth = 9;
 constexpr int kMaxWidth = 13;
 constexpr uint32_t kControlCode = 256;
 constexpr uint32_t kFirstFreeCode = 257;
-constexpr uint32_t kCodeCount = 8192;        // codes 0 to 8,191
-constexpr uint16_t kUnused = 0xFFFF;         // prefix of a code that holds no string
+constexpr uint32_t kCodeCount = 8192;  // codes 0 to 8,191
+constexpr uint16_t kUnused = 0xFFFF;   // prefix of a code that holds no string
 constexpr uint32_t kSubcodeWiden = 1;
 constexpr uint32_t kSubcodePartialClear = 2;
 

@@ -21,13 +21,13 @@ TEST(WildcardMatch, Rules) {
       {"A.TX", "A.TXT", false},
       {"README.TXT", "*.TXT", true},
       {"README.DOC", "*.TXT", false},
-      {"A.B.TXT", "*.TXT", true},     // '*' takes the base name up to the extension dot
+      {"A.B.TXT", "*.TXT", true},  // '*' takes the base name up to the extension dot
       {"A.B.TXT", "*.B", false},
-      {"A.B.TXT", "A.*", false},    // '*' stops at the next dot
+      {"A.B.TXT", "A.*", false},  // '*' stops at the next dot
       {"A.B", "A.*", true},
       {"README", "*", true},
-      {"README.TXT", "*", false},     // '*' stops at the dot
-      {"README", "*.", true},         // no extension matches a pattern ending in a dot
+      {"README.TXT", "*", false},  // '*' stops at the dot
+      {"README", "*.", true},      // no extension matches a pattern ending in a dot
       {"README", "README.*", true},
       {"README", "README.", true},
       {"README.TXT", "README.", false},
@@ -37,7 +37,7 @@ TEST(WildcardMatch, Rules) {
       {"R.TXT", "?.TXT", true},
       {"RR.TXT", "?.TXT", false},
       {"ABC.TXT", "A*.TXT", true},
-      {"ABC.TXT", "A*X.TXT", true},   // characters after '*' up to the dot are passed over
+      {"ABC.TXT", "A*X.TXT", true},  // characters after '*' up to the dot are passed over
       {"ABC.TXT", "B*.TXT", false},
       {"ABC", "ABC*", true},
       {"A.TXT", "A.T*", true},
@@ -73,7 +73,7 @@ TEST(WildcardMatch, LongNamesAndPatternsAreComparedWhole) {
 
 TEST(MatchEntryFilter, FoldersAndFileParts) {
   const Case cases[] = {
-      {"DOCS\\README.TXT", "*.TXT", true},       // a pattern without a folder: every folder
+      {"DOCS\\README.TXT", "*.TXT", true},  // a pattern without a folder: every folder
       {"DOCS\\README.TXT", "SRC\\*.TXT", false},
       {"DOCS\\README.TXT", "DOCS\\*.TXT", true},
       {"DOCS/README.TXT", "DOCS\\*.TXT", true},  // '/' and '\' are the same separator

@@ -12,14 +12,14 @@
 #include <string>
 
 struct ZIPITEM {
-  char Name[260];   // file-name part, OEM, upper case; " " for a folder entry
-  char Dir[1024];   // folder part with '\' separators (a folder entry: its whole name)
-  int32_t IsDir;    // external attributes & 0x10 (text form: 0 or 1)
+  char Name[260];  // file-name part, OEM, upper case; " " for a folder entry
+  char Dir[1024];  // folder part with '\' separators (a folder entry: its whole name)
+  int32_t IsDir;   // external attributes & 0x10 (text form: 0 or 1)
   int32_t IsEncrypted;
-  int32_t Method;   // above 8 stored as 9
+  int32_t Method;  // above 8 stored as 9
   int32_t Day;
   int32_t Month;
-  int32_t Year;     // two digits
+  int32_t Year;  // two digits
   int32_t Hour;
   int32_t Min;
   int32_t OriginalSize;
@@ -110,8 +110,7 @@ using CompareText = int (*)(const char*, const char*);
 
 inline bool IsSortMode(int mode) { return mode >= 0 && mode <= 5; }
 // Whether item texts first and second (first before second now) must change places in mode.
-bool OutOfOrder(const std::string& first, const std::string& second, int mode,
-                CompareText compare);
+bool OutOfOrder(const std::string& first, const std::string& second, int mode, CompareText compare);
 
 // The Shell sort of the list box over any list: access.Count(), access.Read(i) -> std::string,
 // access.Swap(j, j + h, textJ, textJh) puts textJh at j and textJ at j + h, access.Tick() is

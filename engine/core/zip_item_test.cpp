@@ -76,8 +76,8 @@ TEST(ItemText, NumbersAndFlagsRoundTrip) {
     int32_t year;
   } cases[] = {
       {File(1000, 333), 67, 1},
-      {File(100, 200), 0, 1},          // grew: 0
-      {File(0, 0), 0, 1},              // empty file
+      {File(100, 200), 0, 1},  // grew: 0
+      {File(0, 0), 0, 1},      // empty file
       {File(1000, 1000, 1999), 0, 99},
       {File(1000, 1, 2003), 100, 3},
   };
@@ -127,12 +127,8 @@ TEST(ItemText, ColonsAndSemicolonsInNames) {
     const char* name;
     bool folder;
   } cases[] = {
-      {"", "A:B.TXT", false},
-      {"", "A;B.TXT", false},
-      {"X;Y\\", "N:1;2.TXT", false},
-      {"X:Y\\", "N.TXT", false},
-      {"A;B:C\\", " ", true},
-      {"", ";", false},
+      {"", "A:B.TXT", false},    {"", "A;B.TXT", false}, {"X;Y\\", "N:1;2.TXT", false},
+      {"X:Y\\", "N.TXT", false}, {"A;B:C\\", " ", true}, {"", ";", false},
   };
   for (const Case& c : cases) {
     EntryFacts e = File(10, 5);
@@ -279,17 +275,16 @@ TEST(ItemIcons, ChoiceByKindAndExtension) {
       {false, false, "A.TXT", false, 7, 44, 0},
       {false, false, "A.DOC", false, 7, 45, 0},
       {false, false, "A.DOC", true, 7, 7, 1},
-      {false, false, "A.DOC", true, 40, 45, 1},   // at or above n: the icons-off rule
-      {false, false, "A.TXT", true, -1, 44, 1},   // failed probe
-      {false, false, "A.T*T", true, 7, 45, 0},    // cannot name a file: no probe
+      {false, false, "A.DOC", true, 40, 45, 1},  // at or above n: the icons-off rule
+      {false, false, "A.TXT", true, -1, 44, 1},  // failed probe
+      {false, false, "A.T*T", true, 7, 45, 0},   // cannot name a file: no probe
       {false, false, "A.t\x01", true, 7, 45, 0},
       {false, false, "a.doc", true, 3, 3, 1},
   };
   for (const Case& c : cases) {
     FakeLookups lookups;
     lookups.probeAnswer = c.probe;
-    EXPECT_EQ(zipitem::IconIndex(c.folder, c.encrypted, c.name, 40, c.windows, lookups),
-              c.expected)
+    EXPECT_EQ(zipitem::IconIndex(c.folder, c.encrypted, c.name, 40, c.windows, lookups), c.expected)
         << c.name;
     EXPECT_EQ(lookups.probes, c.probes) << c.name;
   }

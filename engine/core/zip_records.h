@@ -20,8 +20,8 @@ inline bool HasSignature(const void* record, const char (&signature)[4]) {
 // Local header: 30 bytes, then name, extra field and the entry's data.
 namespace local {
 inline constexpr size_t kSize = 30;
-inline constexpr size_t kVersionNeeded = 4;   // 1 byte
-inline constexpr size_t kHostNeeded = 5;      // 1 byte
+inline constexpr size_t kVersionNeeded = 4;  // 1 byte
+inline constexpr size_t kHostNeeded = 5;     // 1 byte
 inline constexpr size_t kFlags = 6;
 inline constexpr size_t kMethod = 8;
 inline constexpr size_t kTime = 10;
@@ -36,10 +36,10 @@ inline constexpr size_t kExtraLength = 28;
 // Central header: 46 bytes, then name, extra field and entry comment.
 namespace central {
 inline constexpr size_t kSize = 46;
-inline constexpr size_t kVersionMadeBy = 4;   // 1 byte
-inline constexpr size_t kHostMadeUnder = 5;   // 1 byte
-inline constexpr size_t kVersionNeeded = 6;   // 1 byte
-inline constexpr size_t kHostNeeded = 7;      // 1 byte
+inline constexpr size_t kVersionMadeBy = 4;  // 1 byte
+inline constexpr size_t kHostMadeUnder = 5;  // 1 byte
+inline constexpr size_t kVersionNeeded = 6;  // 1 byte
+inline constexpr size_t kHostNeeded = 7;     // 1 byte
 inline constexpr size_t kFlags = 8;
 inline constexpr size_t kMethod = 10;
 inline constexpr size_t kTime = 12;
@@ -102,8 +102,6 @@ inline bool IsExtractable(uint16_t method, uint8_t versionNeeded, uint8_t hostNe
 }
 
 // The made-under value reported for a host byte: 0-8 and 11 as they are, any other value 9.
-inline uint8_t ReportedHost(uint8_t host) {
-  return (host <= 8 || host == 11) ? host : 9;
-}
+inline uint8_t ReportedHost(uint8_t host) { return (host <= 8 || host == 11) ? host : 9; }
 
 }  // namespace zip

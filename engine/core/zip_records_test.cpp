@@ -22,9 +22,13 @@ TEST(ZipRecords, SignaturesCompareAsBytes) {
 }
 
 TEST(ZipRecords, Extractability) {
-  struct Case { uint16_t method; uint8_t version, host; bool ok; };
+  struct Case {
+    uint16_t method;
+    uint8_t version, host;
+    bool ok;
+  };
   const Case cases[] = {
-      {0, 10, 0, true}, {8, 20, 0, true}, {6, 10, 0, true}, {7, 10, 0, false},
+      {0, 10, 0, true},  {8, 20, 0, true},  {6, 10, 0, true},  {7, 10, 0, false},
       {9, 20, 0, false}, {8, 21, 0, false}, {8, 20, 2, false}, {1, 10, 3, true},
   };
   for (const auto& c : cases)

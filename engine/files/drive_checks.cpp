@@ -22,12 +22,18 @@ int GetDriveKind(const char* path) {
   const char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))), ':',
                         '\\', '\0'};
   switch (GetDriveTypeA(root)) {
-    case DRIVE_REMOVABLE: return kDriveRemovable;
-    case DRIVE_FIXED: return kDriveFixed;
-    case DRIVE_RAMDISK: return kDriveRamDisk;
-    case DRIVE_CDROM: return kDriveCdRom;
-    case DRIVE_REMOTE: return kDriveNetwork;
-    default: return kDriveOther;
+    case DRIVE_REMOVABLE:
+      return kDriveRemovable;
+    case DRIVE_FIXED:
+      return kDriveFixed;
+    case DRIVE_RAMDISK:
+      return kDriveRamDisk;
+    case DRIVE_CDROM:
+      return kDriveCdRom;
+    case DRIVE_REMOTE:
+      return kDriveNetwork;
+    default:
+      return kDriveOther;
   }
 }
 

@@ -34,10 +34,12 @@ TEST(DriveKind, UnmappedAndEmptyPathsAreOther) {
 
 TEST(DisketteProbe, NonRemovableDrivesAreNotProtectedAndKeepTheirLabel) {
   char before[256] = {};
-  const BOOL hadLabel = GetVolumeInformationA("C:\\", before, 255, nullptr, nullptr, nullptr, nullptr, 0);
+  const BOOL hadLabel =
+      GetVolumeInformationA("C:\\", before, 255, nullptr, nullptr, nullptr, nullptr, 0);
   EXPECT_FALSE(IsDisketteWriteProtected("C:\\TEMP\\X.ZIP"));
   char after[256] = {};
-  const BOOL hasLabel = GetVolumeInformationA("C:\\", after, 255, nullptr, nullptr, nullptr, nullptr, 0);
+  const BOOL hasLabel =
+      GetVolumeInformationA("C:\\", after, 255, nullptr, nullptr, nullptr, nullptr, 0);
   EXPECT_EQ(hadLabel, hasLabel);
   EXPECT_STREQ(before, after);
 }
@@ -45,9 +47,12 @@ TEST(DisketteProbe, NonRemovableDrivesAreNotProtectedAndKeepTheirLabel) {
 // The test run maps M: as a CD-ROM, R: as a RAM disk and N: as a network drive
 // (scripts/wine-env.sh).
 TEST(DriveKind, KindsOfTheTestDrives) {
-  struct Case { const char* path; int kind; };
-  const Case cases[] = {{"M:\\SETUP.EXE", kDriveCdRom}, {"r:\\", kDriveRamDisk},
-                        {"N:\\SHARE\\A.ZIP", kDriveNetwork}};
+  struct Case {
+    const char* path;
+    int kind;
+  };
+  const Case cases[] = {
+      {"M:\\SETUP.EXE", kDriveCdRom}, {"r:\\", kDriveRamDisk}, {"N:\\SHARE\\A.ZIP", kDriveNetwork}};
   for (const Case& c : cases) EXPECT_EQ(GetDriveKind(c.path), c.kind) << c.path;
   for (const Case& c : cases) EXPECT_FALSE(IsDisketteWriteProtected(c.path)) << c.path;
 }

@@ -54,8 +54,10 @@ std::vector<std::string> TestFilesIn(const std::string& folder) {
 enum class Simulated { kFull, kProtected };
 
 void Simulate(ScopedSimulatedDrives& drives, Simulated what, char letter) {
-  if (what == Simulated::kFull) drives.MakeFull(letter);
-  else drives.MakeWriteProtectedDiskette(letter);
+  if (what == Simulated::kFull)
+    drives.MakeFull(letter);
+  else
+    drives.MakeWriteProtectedDiskette(letter);
 }
 
 // Points the system's temporary folder (the archive test's choice for its file) elsewhere for
@@ -114,7 +116,11 @@ TEST(SimulatedDrives, OnlyTheNamedLettersChangeAndOnlyWhileTheScopeLasts) {
 // The destination is made current (and created) first, then checked: nothing is written into
 // it, no entry folder is made, and the caller's current folder comes back.
 TEST(DriveResults, ExtractionRefusesAFullOrProtectedDestinationBeforeWriting) {
-  struct Case { const char* label; Simulated what; int result; };
+  struct Case {
+    const char* label;
+    Simulated what;
+    int result;
+  };
   const Case cases[] = {{"full", Simulated::kFull, 13}, {"protected", Simulated::kProtected, 15}};
   testutil::TempFolder temp;
   CZUnzip unzip;
@@ -149,12 +155,14 @@ TEST(DriveResults, SimulationsOfOtherDrivesLeaveTheRealChecks) {
   testutil::TempFolder temp;
   CZUnzip unzip;
   ASSERT_NE(temp.path()[0], 'M');
-  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\")) << "the test drive M: is not mapped";
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\"))
+      << "the test drive M: is not mapped";
   ScopedSimulatedDrives drives;
   drives.MakeFull('Q');
   drives.MakeWriteProtectedDiskette('P');
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", (temp / "ok\\").c_str(), 1,
-                             TRUE), 0);
+  EXPECT_EQ(
+      unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", (temp / "ok\\").c_str(), 1, TRUE),
+      0);
   EXPECT_TRUE(Exists(temp / "ok\\README.TXT"));
   const std::vector<std::string> onM = testutil::FolderNames("M:\\", true);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", "M:\\", 1, TRUE), 14);
@@ -169,7 +177,11 @@ TEST(DriveResults, ArchiveTestNeedsAWritableTemporaryDrive) {
   const std::string temp = TempPath();
   ASSERT_GE(temp.size(), 3u);
   CZUnzip unzip;
-  struct Case { const char* label; Simulated what; int result; };
+  struct Case {
+    const char* label;
+    Simulated what;
+    int result;
+  };
   const Case cases[] = {{"full", Simulated::kFull, 13}, {"protected", Simulated::kProtected, 15}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -181,7 +193,8 @@ TEST(DriveResults, ArchiveTestNeedsAWritableTemporaryDrive) {
   }
 
   // The real CD-ROM check: the temporary folder on the test prefix's M: drive.
-  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\")) << "the test drive M: is not mapped";
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\"))
+      << "the test drive M: is not mapped";
   {
     ScopedTempFolder onCdRom("M:\\");
     ASSERT_EQ(TempPath()[0], 'M');
@@ -206,12 +219,17 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
   CZZip zip;
   const std::string archive = temp / "A.ZIP";
   ASSERT_EQ(zip.ZipFiles(archive.c_str(), (temp / "old.bin").c_str(), kZipReplace, 0, FALSE,
-                         nullptr, nullptr), 0);
+                         nullptr, nullptr),
+            0);
   SetCurrentDirectoryA(before.c_str());
   const std::vector<uint8_t> original = testutil::FileBytes(archive, true);
   const std::vector<std::string> contents = testutil::FolderNames(temp.path(), true);
 
-  struct Case { const char* label; Simulated what; int result; };
+  struct Case {
+    const char* label;
+    Simulated what;
+    int result;
+  };
   const Case cases[] = {{"protected", Simulated::kProtected, kReplaceWriteProtected}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -219,7 +237,8 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
       ScopedSimulatedDrives drives;
       Simulate(drives, c.what, archive[0]);
       EXPECT_EQ(zip.ZipFiles(archive.c_str(), (temp / "new.bin").c_str(), kZipReplace, 0, FALSE,
-                             nullptr, nullptr), c.result);
+                             nullptr, nullptr),
+                c.result);
     }
     SetCurrentDirectoryA(before.c_str());
     EXPECT_EQ(testutil::FileBytes(archive, true), original);
@@ -229,7 +248,8 @@ TEST(DriveResults, ArchiveOnAFullOrProtectedDriveIsLeftAsItWas) {
     ScopedSimulatedDrives drives;
     Simulate(drives, Simulated::kFull, archive[0]);
     EXPECT_EQ(zip.ZipFiles(archive.c_str(), (temp / "new.bin").c_str(), kZipReplace, 0, FALSE,
-                           nullptr, nullptr), 0);
+                           nullptr, nullptr),
+              0);
   }
   SetCurrentDirectoryA(before.c_str());
   EXPECT_GT(testutil::FileBytes(archive, true).size(), original.size());

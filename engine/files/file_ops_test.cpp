@@ -158,7 +158,8 @@ TEST_F(FileOpsTest, ReplaceArchiveFilePutsTheNewArchiveInPlace) {
 
 // Free space is asked for only when the temporary file lies on another drive than the archive.
 TEST_F(FileOpsTest, ReplaceArchiveFileAsksForRoomOnlyFromAnotherDrive) {
-  ASSERT_NE(GetDriveTypeA("S:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR)) << "drive S: is not mapped";
+  ASSERT_NE(GetDriveTypeA("S:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR))
+      << "drive S: is not mapped";
   const std::string archive = archives_ / "A.ZIP";
   ASSERT_NE(archive[0], 'S');
   struct Case {
@@ -197,7 +198,8 @@ TEST_F(FileOpsTest, ReplaceArchiveFileCopyTruncatesItsTarget) {
   FailFileStep(FileStep::kMove, 1);  // no one-step rename: the old archive is moved aside
   FailFileStep(FileStep::kMove, 3);  // and the new archive cannot be moved: it is copied
   EXPECT_EQ(ReplaceArchiveFile(writer), kReplaceDone);
-  EXPECT_EQ(testutil::FileBytes(archive), fresh) << "exactly the new bytes, no tail of the old archive";
+  EXPECT_EQ(testutil::FileBytes(archive), fresh)
+      << "exactly the new bytes, no tail of the old archive";
   EXPECT_FALSE(Exists(temporary));
 }
 
@@ -292,8 +294,7 @@ TEST_F(FileOpsTest, ReplaceArchiveFileNeverLosesBothArchives) {
       const int moves = FileStepCalls(FileStep::kMove);
       ResetFileFaults();
 
-      const bool renameArmed =
-          std::find(plan.begin(), plan.end(), renameRefused) != plan.end();
+      const bool renameArmed = std::find(plan.begin(), plan.end(), renameRefused) != plan.end();
       if (!renameArmed) {
         // The rename is the only step of the one-step path: nothing else can fail it.
         ++renamed;

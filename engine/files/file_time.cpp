@@ -86,7 +86,8 @@ BOOL SetOpenFileAttributes(HANDLE file, DWORD attributes) {
   constexpr int kFileBasicInfo = 0;
   static const auto setInformation = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
-  if (setInformation == nullptr || file == INVALID_HANDLE_VALUE || file == nullptr || attributes == 0) {
+  if (setInformation == nullptr || file == INVALID_HANDLE_VALUE || file == nullptr ||
+      attributes == 0) {
     return FALSE;
   }
   BasicInformation information = {};

@@ -24,7 +24,7 @@ class CZFileFind {
   BOOL FindFirstOrNext();
 
   int FoundCount() const { return nFound_; }
-  DWORD GetMask() const { return dwMask_; }  // 0xFF; no search filters by it
+  DWORD GetMask() const { return dwMask_; }               // 0xFF; no search filters by it
   const WIN32_FIND_DATAA& Data() const { return data_; }  // ANSI names, as the system gives them
   DWORD GetAttributes() const { return data_.dwFileAttributes; }
   DWORD GetSizeLow() const { return data_.nFileSizeLow; }

@@ -14,7 +14,8 @@ BOOL FreeSpaceEstimate::HasRoomFor(const char* oemPath, ULONGLONG bytes) {
     return HasFreeSpace64(oemPath, bytes);
   }
   const char letter = oemPath[0];
-  const char drive = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+  const char drive =
+      letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
   const DWORD now = GetTickCount();
   if (drive == drive_ && now - queriedAt_ < kQueryAgeMs) {
     // A sixteenth of what was free, at least 64 MB, stays as the margin.

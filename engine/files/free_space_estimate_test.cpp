@@ -37,12 +37,14 @@ TEST(FreeSpaceEstimate, AFullDriveIsFullAtOnce) {
   EXPECT_TRUE(estimate.HasRoomFor("C:\\OUT\\A.TXT", 1000));
   ScopedSimulatedDrives drives;
   drives.MakeFull('C');
-  EXPECT_FALSE(estimate.HasRoomFor("C:\\OUT\\B.TXT", 100000));  // whole kilobytes count, as in HasFreeSpace64
+  EXPECT_FALSE(estimate.HasRoomFor("C:\\OUT\\B.TXT",
+                                   100000));  // whole kilobytes count, as in HasFreeSpace64
   EXPECT_FALSE(estimate.HasRoomFor("C:\\OUT\\B.TXT", 0));
 }
 
 TEST(FreeSpaceEstimate, PathsWithoutADriveHaveNoRoom) {
   FreeSpaceEstimate estimate;
   EXPECT_EQ(estimate.HasRoomFor("", 0), HasFreeSpace64("", 0));
-  EXPECT_EQ(estimate.HasRoomFor("\\\\SERVER\\SHARE\\A", 10), HasFreeSpace64("\\\\SERVER\\SHARE\\A", 10));
+  EXPECT_EQ(estimate.HasRoomFor("\\\\SERVER\\SHARE\\A", 10),
+            HasFreeSpace64("\\\\SERVER\\SHARE\\A", 10));
 }

@@ -81,7 +81,8 @@ BOOL CZUnzip::InitArchive(const char* archiveName) {
   const size_t length = std::strlen(archiveName);
   // The name and a possible ".ZIP" must fit the name block with its terminator.
   if (length == 0 || length + 4 > static_cast<size_t>(kUnzipMaxNameLength)) return FALSE;
-  archiveName_ = static_cast<char*>(archiveNameBlock_.Alloc(kUnzipNameBlockSize, kZeroFilledMovable));
+  archiveName_ =
+      static_cast<char*>(archiveNameBlock_.Alloc(kUnzipNameBlockSize, kZeroFilledMovable));
   if (archiveName_ == nullptr) return FALSE;
   std::memcpy(archiveName_, archiveName, length + 1);
 
@@ -236,8 +237,8 @@ int CZUnzip::CheckDirectory(int64_t recordPosition) {
     }
   }
   char signature[4];
-  if (SeekTo(extraBytes_ + end_.directoryOffset) != 0 ||
-      ReadBytes(signature, 4) != 4 || !zip::HasSignature(signature, zip::kCentralSignature)) {
+  if (SeekTo(extraBytes_ + end_.directoryOffset) != 0 || ReadBytes(signature, 4) != 4 ||
+      !zip::HasSignature(signature, zip::kCentralSignature)) {
     // The offsets may already count the bytes in front.
     extraBytes_ = 0;
     if (SeekTo(end_.directoryOffset) != 0 || ReadBytes(signature, 4) != 4 ||
@@ -346,8 +347,8 @@ int CZUnzip::ReadFileName(unsigned length, uint16_t flags) {
   // An empty name must not leave the previous entry's name in place, where it would be taken
   // for this entry's.
   fullEntryName_.assign(length, '\0');
-  if (length > 0 && ReadBytes(fullEntryName_.data(), static_cast<long>(length)) !=
-                        static_cast<long>(length)) {
+  if (length > 0 &&
+      ReadBytes(fullEntryName_.data(), static_cast<long>(length)) != static_cast<long>(length)) {
     fullEntryName_.clear();
     entryName_[0] = '\0';
     return kUnzipBadArchive;

@@ -37,14 +37,14 @@
 // Result codes of the reader (the extraction driver adds its own).
 enum UnzipResult : int {
   kUnzipOk = 0,
-  kUnzipWarning = 1,         // directory needed a correction; no entries
-  kUnzipCannotOpen = 2,      // the archive cannot be opened
-  kUnzipBadArchive = 3,      // end record or directory not where the records say; a read failed
-  kUnzipNameTooLong = 10,    // an entry name longer than 1,023 characters (kept cut)
-  kUnzipExtraBytes = 17,     // a valid archive with bytes in front of it (a self-extractor)
+  kUnzipWarning = 1,       // directory needed a correction; no entries
+  kUnzipCannotOpen = 2,    // the archive cannot be opened
+  kUnzipBadArchive = 3,    // end record or directory not where the records say; a read failed
+  kUnzipNameTooLong = 10,  // an entry name longer than 1,023 characters (kept cut)
+  kUnzipExtraBytes = 17,   // a valid archive with bytes in front of it (a self-extractor)
 };
 
-inline constexpr int kUnzipNameBlockSize = 1024;     // archive name, entry name: 1,023 + NUL
+inline constexpr int kUnzipNameBlockSize = 1024;  // archive name, entry name: 1,023 + NUL
 inline constexpr int kUnzipMaxNameLength = kUnzipNameBlockSize - 1;
 inline constexpr int kUnzipCommentBlockSize = 24577;  // 24,576 + NUL; the output buffer too
 inline constexpr int kUnzipMaxComment = 24576;
@@ -174,8 +174,8 @@ class FreeSpaceEstimate;
 class CZUnzip {
   friend class UnzipDecoderOutput;
   friend class UnzipDecoderInput;
-  friend class ExtractionSession;  // ends an extraction on every path out (unzip_extract.cpp)
-  friend class ArchiveSession;  // ends a query's use of the archive (unzip_queries.cpp)
+  friend class ExtractionSession;   // ends an extraction on every path out (unzip_extract.cpp)
+  friend class ArchiveSession;      // ends a query's use of the archive (unzip_queries.cpp)
   friend struct CZUnzipTestAccess;  // the tests' view of the fields (czunzip_test_access.h)
   friend class BatchAhead;  // starts and stops the decoding ahead of one batch (unzip_extract.cpp)
 
@@ -204,15 +204,17 @@ class CZUnzip {
   // View: whether programs (EXE, COM) are run rather than opened.
   void SetRunExecutables(BOOL run) { runExecutables_ = run ? TRUE : FALSE; }
 
-  // ---- the directory walk (czunzip.cpp) ----------------------------------------------------------
-  // Prepares and opens archiveName, finds its directory and, when the search accepts it (0, 1,
-  // 17) and visit is not empty, calls visit for each entry (CentralVisit); the archive is then
-  // closed, freed and the object reset, on every path. An empty visit finds the directory alone.
+  // ---- the directory walk (czunzip.cpp)
+  // ---------------------------------------------------------- Prepares and opens archiveName,
+  // finds its directory and, when the search accepts it (0, 1, 17) and visit is not empty, calls
+  // visit for each entry (CentralVisit); the archive is then closed, freed and the object reset, on
+  // every path. An empty visit finds the directory alone.
   CentralWalk ForEachCentralEntry(const char* archiveName, const CentralVisit& visit);
 
-  // ---- queries (unzip_queries.cpp) ---------------------------------------------------------------
-  // Quick test: kUnzipOk valid, kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen
-  // cannot be opened, else the end-record search's failure code (kUnzipBadArchive).
+  // ---- queries (unzip_queries.cpp)
+  // --------------------------------------------------------------- Quick test: kUnzipOk valid,
+  // kUnzipExtraBytes valid with bytes in front, kUnzipCannotOpen cannot be opened, else the
+  // end-record search's failure code (kUnzipBadArchive).
   int IsZIPFileQuick(const char* archiveName);
   // quick not 0: IsZIPFileQuick; otherwise the slow test of the extraction side (TestArchive).
   // Defined with the extraction driver.
@@ -242,9 +244,9 @@ class CZUnzip {
   // entry path; without a path, "" and " ".
   static void SplitItemPath(const char* path, CZText& folder, CZText& name);
 
-  // ---- extraction (unzip_extract.cpp, unzip_output.cpp, unzip_password.cpp) ----------------------
-  // Results: UnzipResult and ExtractResult codes. Entry names are untrusted: no entry, in any mode,
-  // is written outside the destination folder.
+  // ---- extraction (unzip_extract.cpp, unzip_output.cpp, unzip_password.cpp)
+  // ---------------------- Results: UnzipResult and ExtractResult codes. Entry names are untrusted:
+  // no entry, in any mode, is written outside the destination folder.
   int UnzipFiles(const char* archiveName, const char* mask, const char* destination,
                  short overwriteMode, BOOL recreateFolders);
   int UnzipToFile(const char* archiveName, const char* mask, const char* destinationFile);
@@ -276,7 +278,8 @@ class CZUnzip {
   int MapOutputName(BOOL* folderEntry);
   // The last replace answer survives the operation (GetReplaceFlag).
 
-  // ---- state read by the extraction side and tests -----------------------------------------------
+  // ---- state read by the extraction side and tests
+  // -----------------------------------------------
   BOOL IsArchiveOpen() const { return archive_.IsOpen(); }
   const UnzipCentralHeader& CentralHeader() const { return central_; }
   const UnzipEndRecord& EndRecord() const { return end_; }
@@ -304,9 +307,10 @@ class CZUnzip {
   void SetSystemIconCount(int count) { systemIconCount_ = count; }
 
  private:
-  // ---- the steps of every archive operation (czunzip.cpp) ----------------------------------------
-  // Order: InitArchive, OpenArchiveFile, FindEndCentralDir (accepted below 2 and at 17), the walk,
-  // then on every path CloseArchiveFile, FreeArchive, ResetState (EndArchive does all three).
+  // ---- the steps of every archive operation (czunzip.cpp)
+  // ---------------------------------------- Order: InitArchive, OpenArchiveFile, FindEndCentralDir
+  // (accepted below 2 and at 17), the walk, then on every path CloseArchiveFile, FreeArchive,
+  // ResetState (EndArchive does all three).
   BOOL InitArchive(const char* archiveName);
   BOOL OpenArchiveFile();
   // Closes the archive when it is open; harmless when it is not, so every path may call it.
@@ -334,8 +338,9 @@ class CZUnzip {
   // name is. False when the read failed.
   bool ReadEntryComment(std::string* comment);
 
-  // ---- buffered input (unzip_input.cpp) ----------------------------------------------------------
-  // Copies up to n bytes; returns the count (fewer when the file ends or a read fails).
+  // ---- buffered input (unzip_input.cpp)
+  // ---------------------------------------------------------- Copies up to n bytes; returns the
+  // count (fewer when the file ends or a read fails).
   long ReadBytes(void* destination, long n);
   // Moves the input to file position target (extra bytes already added). kUnzipOk; kUnzipWarning
   // for a negative target; kUnzipBadArchive when the block cannot be read or target lies past its
@@ -405,8 +410,9 @@ class CZUnzip {
   // The directory checks after the record was found (extra bytes, directory signature).
   int CheckDirectory(int64_t recordPosition);
 
-  // ---- fields (in the order of the object's data model) ------------------------------------------
-  // Item list: its image lists (built and freed by the item-list code).
+  // ---- fields (in the order of the object's data model)
+  // ------------------------------------------ Item list: its image lists (built and freed by the
+  // item-list code).
   HIMAGELIST largeImages_ = nullptr;
   HIMAGELIST smallImages_ = nullptr;
 
@@ -465,10 +471,10 @@ class CZUnzip {
   CZMemBlock inputBlock_;  // kInputBlockSize data bytes and kInputHoldBytes hold bytes
   uint8_t* input_ = nullptr;
   uint8_t* inputPointer_ = nullptr;
-  int64_t bytesLeft_ = 0;      // bytes of the block after the pointer
+  int64_t bytesLeft_ = 0;  // bytes of the block after the pointer
   uint32_t outputCount_ = 0;
   int64_t blockPosition_ = -1;  // file position of the block's first byte; -1: no block held
-  uint32_t blockCount_ = 0;    // bytes of file data the block holds
+  uint32_t blockCount_ = 0;     // bytes of file data the block holds
   uint32_t bytesWritten_ = 0;
 
   CZMemBlock windowBlock_;  // the sliding window of the entry being extracted
@@ -477,7 +483,7 @@ class CZUnzip {
   uint32_t bitBuffer_ = 0;
   int bitCount_ = 0;
 
-  int64_t extraBytes_ = 0;  // bytes in front of the archive proper
+  int64_t extraBytes_ = 0;         // bytes in front of the archive proper
   uint8_t* extraField_ = nullptr;  // malloc'd; freed before the next one is read
   uint32_t extraFieldLength_ = 0;
 
@@ -498,8 +504,8 @@ class CZUnzip {
 
   // ---- item list, icon cache and viewing (control/item_list*.cpp, control/icon_cache.cpp,
   // unzip_view.cpp) ---------------------------------------------------------------------------
-  int systemIconCount_ = 0;      // n: system images copied at the last image-list build
-  BOOL runExecutables_ = FALSE;  // View: programs (EXE, COM) are run rather than opened
+  int systemIconCount_ = 0;        // n: system images copied at the last image-list build
+  BOOL runExecutables_ = FALSE;    // View: programs (EXE, COM) are run rather than opened
   BOOL viewEntryWritten_ = FALSE;  // View: the entry just processed was written (launch it)
 
   // ---- extraction speed (unzip_extract.cpp, inflate_ahead.cpp) ----------------------------------

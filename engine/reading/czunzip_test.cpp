@@ -62,8 +62,8 @@ TEST_F(Reader, CountsSizesCommentsAndVersionsAgreeWithPeers) {
     EXPECT_EQ(hasComment, row[4] != "0" ? TRUE : FALSE);
     int madeUnder = -1, major = -1, minor = -1, disk = -1;
     long count = -1, commentLength = -1;
-    ASSERT_TRUE(unzip.GetZIPINFO(path.c_str(), &madeUnder, &major, &minor, &count, &disk,
-                                 &commentLength));
+    ASSERT_TRUE(
+        unzip.GetZIPINFO(path.c_str(), &madeUnder, &major, &minor, &count, &disk, &commentLength));
     EXPECT_EQ(madeUnder, zip::ReportedHost(static_cast<uint8_t>(std::stoi(row[5]))));
     EXPECT_EQ(major, std::stoi(row[6]));
     EXPECT_EQ(minor, std::stoi(row[7]));
@@ -79,7 +79,10 @@ TEST_F(Reader, MadeUnderReportsElevenAndFoldsOtherHighHostsToNine) {
   const struct {
     const char* file;
     int madeUnder;
-  } cases[] = {{"host_0.zip", 0}, {"host_3.zip", 3}, {"host_10.zip", 9}, {"host_11.zip", 11},
+  } cases[] = {{"host_0.zip", 0},
+               {"host_3.zip", 3},
+               {"host_10.zip", 9},
+               {"host_11.zip", 11},
                {"host_12.zip", 9}};
   for (const auto& c : cases) {
     int madeUnder = -1, major = -1, minor = -1;
@@ -155,9 +158,9 @@ TEST_F(Reader, DamagedOrTinyFilesAreRefused) {
     const char* file;
     int quick;
   } cases[] = {
-      {"short_21.bin", 3},                // too short for an end record
-      {"end_before_directory.zip", 3},    // the record precedes the directory it describes
-      {"damaged_directory.zip", 3},       // no directory where the record says
+      {"short_21.bin", 3},              // too short for an end record
+      {"end_before_directory.zip", 3},  // the record precedes the directory it describes
+      {"damaged_directory.zip", 3},     // no directory where the record says
       {"missing.zip", 2},
   };
   for (const auto& c : cases) {
@@ -165,8 +168,8 @@ TEST_F(Reader, DamagedOrTinyFilesAreRefused) {
     SCOPED_TRACE(c.file);
     EXPECT_EQ(unzip.IsZIPFileQuick(path.c_str()), c.quick);
     EXPECT_EQ(unzip.GetCountAndSize(path.c_str(), nullptr, nullptr, nullptr), -1);
-    EXPECT_FALSE(unzip.GetZIPINFO(path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr));
+    EXPECT_FALSE(
+        unzip.GetZIPINFO(path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     EXPECT_FALSE(unzip.IsFileInTheZIPFile(path.c_str(), "*.*"));
     EXPECT_FALSE(unzip.IsArchiveOpen());
   }
@@ -215,7 +218,8 @@ int WalkLocalHeaders(CZUnzip& unzip, const std::string& path, int64_t* extraByte
     EXPECT_EQ(cursor.ReadBytes(signature, 4), 4);
     EXPECT_TRUE(zip::HasSignature(signature, zip::kCentralSignature));
     EXPECT_EQ(cursor.ReadCentralHeader(TRUE), 0);
-    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), 0);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags),
+              0);
     EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
     EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
     const int64_t directory = cursor.InputPosition();
@@ -286,7 +290,8 @@ TEST_F(Reader, LongNamesAreCutWithAWarningAndMatchedWhole) {
     char signature[4];
     ASSERT_EQ(cursor.ReadBytes(signature, 4), 4);
     ASSERT_EQ(cursor.ReadCentralHeader(TRUE), 0);
-    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags), result);
+    EXPECT_EQ(cursor.ReadFileName(unzip.CentralHeader().nameLength, unzip.CentralHeader().flags),
+              result);
     EXPECT_EQ(std::strlen(unzip.EntryName()), result == 10 ? 1023u : unzip.FullEntryName().size());
     EXPECT_EQ(cursor.ReadExtraField(unzip.CentralHeader().extraLength), 0);
     EXPECT_EQ(cursor.SkipBytes(unzip.CentralHeader().commentLength), 0);
@@ -403,9 +408,15 @@ TEST_F(Reader, IsFileInTheZIPFileMatchesMasksAgainstEntries) {
   const struct {
     const char* mask;
     BOOL found;
-  } cases[] = {{"*.*", TRUE},          {"a.txt", TRUE},          {"*.TXT", TRUE},
-               {"DOCS\\*.TXT", TRUE},  {"docs/readme.txt", TRUE}, {"SRC\\*.TXT", FALSE},
-               {"SRC\\*.C", TRUE},     {"*.EXE", FALSE},          {"MAIN.C", TRUE},
+  } cases[] = {{"*.*", TRUE},
+               {"a.txt", TRUE},
+               {"*.TXT", TRUE},
+               {"DOCS\\*.TXT", TRUE},
+               {"docs/readme.txt", TRUE},
+               {"SRC\\*.TXT", FALSE},
+               {"SRC\\*.C", TRUE},
+               {"*.EXE", FALSE},
+               {"MAIN.C", TRUE},
                {"", FALSE}};
   for (const auto& c : cases) {
     EXPECT_EQ(unzip.IsFileInTheZIPFile(path.c_str(), c.mask), c.found) << c.mask;
@@ -432,7 +443,8 @@ TEST(ReaderNames, MatchFileFilterFollowsTheMaskRules) {
       {"A.TXT", "", FALSE},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(CZUnzip::MatchFileFilter(c.name, c.pattern), c.matches) << c.name << " / " << c.pattern;
+    EXPECT_EQ(CZUnzip::MatchFileFilter(c.name, c.pattern), c.matches)
+        << c.name << " / " << c.pattern;
   }
   EXPECT_FALSE(CZUnzip::MatchFileFilter(nullptr, "*.*"));
   EXPECT_FALSE(CZUnzip::MatchFileFilter("A", nullptr));
@@ -482,8 +494,8 @@ TEST(ReaderSettings, PasswordWindowAndReplaceFlag) {
   EXPECT_STREQ(unzip.Password(), "");
 
   EXPECT_TRUE(unzip.SetNotifyWindow(nullptr));
-  HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                nullptr);
+  HWND window =
+      CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(unzip.SetNotifyWindow(window));
   EXPECT_EQ(CZUnzipTestAccess::NotifyWindow(unzip), window);
@@ -531,8 +543,8 @@ TEST_F(Reader, ReadFailuresGiveThreeAndCloseTheArchive) {
 }
 
 TEST_F(Reader, EveryQueryLeavesTheArchiveClosedAndTheObjectReset) {
-  const char* files[] = {"zip_basic.zip", "sevenzip_basic.zip", "stub_plain.zip",
-                         "bare_0.zip",    "short_21.bin",       "end_before_directory.zip",
+  const char* files[] = {"zip_basic.zip",        "sevenzip_basic.zip", "stub_plain.zip",
+                         "bare_0.zip",           "short_21.bin",       "end_before_directory.zip",
                          "damaged_directory.zip"};
   std::vector<char> comment(kUnzipCommentBlockSize);
   for (const char* file : files) {
@@ -661,7 +673,8 @@ TEST_F(Reader, RefillsOfAnEncryptedEntryDecryptOnlyItsOwnBytes) {
   ASSERT_EQ(cursor.NextInputRun(&run), 40u);
   EXPECT_EQ(std::memcmp(run, bytes.data() + kInputBlockSize - 40, 40), 0);
   ASSERT_EQ(cursor.NextInputRun(&run), 60u);
-  std::vector<uint8_t> expected(bytes.begin() + kInputBlockSize, bytes.begin() + kInputBlockSize + 60);
+  std::vector<uint8_t> expected(bytes.begin() + kInputBlockSize,
+                                bytes.begin() + kInputBlockSize + 60);
   DecryptBuffer(expectedKeys, expected.data(), expected.size());
   EXPECT_EQ(std::memcmp(run, expected.data(), 60), 0);
   // What follows the entry in the block stays as stored.

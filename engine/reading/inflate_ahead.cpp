@@ -41,7 +41,11 @@ class BlockRuns : public DecoderInput {
  public:
   BlockRuns(const std::vector<uint8_t>& data, int64_t filePosition, InflateAhead::Result& result,
             const bool& overflow, const volatile LONG* stop)
-      : data_(data), filePosition_(filePosition), result_(result), overflow_(overflow), stop_(stop) {}
+      : data_(data),
+        filePosition_(filePosition),
+        result_(result),
+        overflow_(overflow),
+        stop_(stop) {}
   size_t NextRun(const uint8_t** run) override {
     result_.pumpPoints.push_back(result_.data.size());
     if (overflow_ || *stop_ != 0 || used_ >= data_.size()) return 0;
@@ -143,7 +147,8 @@ std::unique_ptr<InflateAhead::Result> InflateAhead::Decode(HANDLE file, const En
     return nullptr;
   }
   const uint16_t flags = GetLE16(record + zip::local::kFlags);
-  if ((flags & zip::kFlagEncrypted) != 0 || GetLE16(record + zip::local::kMethod) != zip::kMethodDeflated) {
+  if ((flags & zip::kFlagEncrypted) != 0 ||
+      GetLE16(record + zip::local::kMethod) != zip::kMethodDeflated) {
     return nullptr;
   }
   uint32_t compressed = GetLE32(record + zip::local::kCompressedSize);
@@ -159,7 +164,8 @@ std::unique_ptr<InflateAhead::Result> InflateAhead::Decode(HANDLE file, const En
                          GetLE16(record + zip::local::kExtraLength);
   result->compressedSize = compressed;
   std::vector<uint8_t> input(compressed);
-  if (compressed > 0 && !ReadAt(file, result->dataPosition, input.data(), compressed)) return nullptr;
+  if (compressed > 0 && !ReadAt(file, result->dataPosition, input.data(), compressed))
+    return nullptr;
 
   result->data.reserve(uncompressed);
   std::vector<uint8_t> window(kDecoderWindowSize);
@@ -168,7 +174,8 @@ std::unique_ptr<InflateAhead::Result> InflateAhead::Decode(HANDLE file, const En
   Collect out(*result, uncompressed, overflow);
   // A stream that does not decode cleanly is left to the reader, whose own decoding of it shows
   // the damage as it always has.
-  if (Inflate(in, out, window.data()) != kInflateOk || overflow || *pool_.StopFlag() != 0) return nullptr;
+  if (Inflate(in, out, window.data()) != kInflateOk || overflow || *pool_.StopFlag() != 0)
+    return nullptr;
   return result;
 }
 

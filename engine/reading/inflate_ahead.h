@@ -9,9 +9,10 @@
 // and noting how much had been decoded as each run began. The reader then writes the decoded
 // bytes and serves the host's queue at those points: once per block of input, as its own decoding
 // does (which also serves it after each deflate block; under Wine every visit to the queue is a
-// round trip to the server, so the once per block is kept, not the extra ones). Entries the workers did not reach, could not read, found encrypted, too large or
-// damaged are decoded by the reader itself, as before. Workers never send messages and never
-// touch the reader's state; at most a few results wait in memory at any time.
+// round trip to the server, so the once per block is kept, not the extra ones). Entries the workers
+// did not reach, could not read, found encrypted, too large or damaged are decoded by the reader
+// itself, as before. Workers never send messages and never touch the reader's state; at most a few
+// results wait in memory at any time.
 #pragma once
 
 #include <windows.h>

@@ -25,7 +25,7 @@ constexpr const char* kEntryName = "IMPLODED.TXT";
 // Text with repeats both near and far (beyond 4 KB, within 8 KB), so both dictionary sizes
 // produce matches and the 8 KB one reaches further back.
 Bytes SampleText() {
-  static const char* const words[] = {"alder ", "birch ", "cedar ", "damson ", "elm ",
+  static const char* const words[] = {"alder ", "birch ",  "cedar ", "damson ", "elm ",
                                       "fir ",   "ginkgo ", "hazel ", "ivy\r\n", "juniper "};
   Bytes text;
   uint32_t state = 12345;
@@ -84,9 +84,8 @@ std::string WriteEncryptedArchive(const testutil::TempFolder& temp, const Varian
       static_cast<uint16_t>(zip::kFlagEncrypted | legacytest::ImplodeFlags(options));
   const Bytes zipFile = legacytest::MakeZip(kEntryName, zip::kMethodImploded, flags, plain,
                                             Encrypt(packed, crc, kPassword));
-  const std::string path =
-      temp / (std::string("imploded_") + (v.dictionary8K ? "8k" : "4k") +
-              (v.threeTrees ? "3" : "2") + ".zip");
+  const std::string path = temp / (std::string("imploded_") + (v.dictionary8K ? "8k" : "4k") +
+                                   (v.threeTrees ? "3" : "2") + ".zip");
   EXPECT_TRUE(testutil::WriteWholeFile(path, zipFile)) << path;
   return path;
 }

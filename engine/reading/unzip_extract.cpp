@@ -169,7 +169,8 @@ class BatchAhead {
       entries.push_back({unzip.ExtraBytes() + entry.localHeaderOffset, entry.flags, entry.crc32,
                          entry.compressedSize, entry.uncompressedSize});
     }
-    ahead_ = InflateAhead::Start(AnsiFromOem(unzip.ArchiveName()), unzip.archive_.Handle(), entries);
+    ahead_ =
+        InflateAhead::Start(AnsiFromOem(unzip.ArchiveName()), unzip.archive_.Handle(), entries);
     unzip_.inflateAhead_ = ahead_.get();
   }
   ~BatchAhead() { unzip_.inflateAhead_ = nullptr; }
@@ -392,7 +393,8 @@ int CZUnzip::ExtractMatching(const char* mask) {
         // A failed launch stops the rest: they are neither extracted nor opened.
         const BOOL started =
             viewlaunch::LaunchViewedFile(messageName_.c_str(), useTextEditor_, runExecutables_);
-        currentResult_ = started ? static_cast<int>(kUnzipWarning) : static_cast<int>(kExtractSkipped);
+        currentResult_ =
+            started ? static_cast<int>(kUnzipWarning) : static_cast<int>(kExtractSkipped);
         launched = true;
         if (!started) cancel_ = TRUE;
       }
@@ -418,8 +420,7 @@ int CZUnzip::ExtractMatching(const char* mask) {
       // A cut name would be written under a name that is not the entry's.
       // An entry whose method alone is unknown goes on to its steps, which report it (messages
       // with 0, result 10) without creating any file.
-      if (name == kUnzipNameTooLong ||
-          central_.versionNeeded > 20 || central_.hostNeeded == 2) {
+      if (name == kUnzipNameTooLong || central_.versionNeeded > 20 || central_.hostNeeded == 2) {
         ++unsupported;
       } else {
         UnzipBatchEntry entry;
@@ -602,10 +603,10 @@ int CZUnzip::DecideOverwrite() {
   if (!ask) return 0;
   EnginePrompts* prompts = GetEnginePrompts();
   // Without a handler the question gets its cautious answer: the file stays.
-  const ReplaceAnswer answer = prompts != nullptr
-                                   ? prompts->AskReplace(existing, existingIsNewer_ != FALSE,
-                                                         !singleFileMode_, true)
-                                   : kReplaceNo;
+  const ReplaceAnswer answer =
+      prompts != nullptr
+          ? prompts->AskReplace(existing, existingIsNewer_ != FALSE, !singleFileMode_, true)
+          : kReplaceNo;
   switch (answer) {
     case kReplaceYes:
       return 0;
@@ -773,7 +774,8 @@ bool CZUnzip::WriteInflatedAhead() {
     return false;
   }
   const int64_t dataPosition = InputPosition();
-  const int64_t localHeader = dataPosition - zip::local::kSize - local_.nameLength - local_.extraLength;
+  const int64_t localHeader =
+      dataPosition - zip::local::kSize - local_.nameLength - local_.extraLength;
   const std::unique_ptr<InflateAhead::Result> ahead = inflateAhead_->Take(localHeader);
   if (!ahead || ahead->dataPosition != dataPosition || ahead->compressedSize != compressedLeft_) {
     return false;
@@ -786,7 +788,8 @@ bool CZUnzip::WriteInflatedAhead() {
     }
     PumpIfAllowed();
   }
-  if (written < ahead->data.size()) WriteOutput(ahead->data.data() + written, ahead->data.size() - written);
+  if (written < ahead->data.size())
+    WriteOutput(ahead->data.data() + written, ahead->data.size() - written);
   compressedLeft_ = 0;
   return true;
 }

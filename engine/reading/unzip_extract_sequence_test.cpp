@@ -165,8 +165,9 @@ TEST_P(ExtractSequence, FilesKeepTheirBytesTimesAttributesAndUpperCaseNames) {
   for (const auto& [onDisk, named] : destinations) {
     SCOPED_TRACE(onDisk);
     ASSERT_TRUE(CreateDirectoryA((temp / onDisk).c_str(), nullptr));
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("sequence.zip").c_str(), "*.*", (temp / named).c_str(), 1,
-                               TRUE), 5);
+    EXPECT_EQ(
+        unzip.UnzipFiles(Fixture("sequence.zip").c_str(), "*.*", (temp / named).c_str(), 1, TRUE),
+        5);
     const std::string dest = temp / (onDisk + "\\");
     EXPECT_EQ(testutil::FolderNames(dest), std::vector<std::string>({"A", "C", "D", "FOLDER"}));
     EXPECT_EQ(testutil::FolderNames(dest + "C\\"),
@@ -264,7 +265,8 @@ TEST_P(ExtractSequence, TheQueueIsServedAtLeastOncePerInputBlock) {
   }
   InflateAhead::SetWorkerLimit(0);
   const auto alone = countPumps(temp / "pumps-one-thread\\");
-  for (const Entry& entry : entries) EXPECT_LE(pumps.at(entry.name), alone.at(entry.name)) << entry.name;
+  for (const Entry& entry : entries)
+    EXPECT_LE(pumps.at(entry.name), alone.at(entry.name)) << entry.name;
   InflateAhead::SetWorkerLimit(GetParam());
 }
 

@@ -36,7 +36,9 @@ std::vector<std::vector<std::string>> Manifest(const std::string& name) {
   return rows;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 bool IsFolder(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -113,7 +115,8 @@ TEST_F(Extract, PeerArchivesExtractByteForByteWithTimesAndAttributes) {
         EXPECT_TRUE(IsFolder(path));
         continue;
       }
-      EXPECT_EQ(testutil::FileBytes(path, true), testutil::FileBytes(Fixture("src\\" + WithBackslashes(row[1])), true));
+      EXPECT_EQ(testutil::FileBytes(path, true),
+                testutil::FileBytes(Fixture("src\\" + WithBackslashes(row[1])), true));
       // zip and python's zipfile record the time with the daylight rule of its own date, so the
       // file's time comes back; 7z applies the rule of the day the archive was made.
       if (archive != "sevenzip_tree.zip") {
@@ -147,8 +150,10 @@ TEST_F(Extract, StreamedEntriesTakeCrcAndSizesFromTheCentralHeader) {
     SCOPED_TRACE(archive);
     const std::string dest = temp / (archive + "_out\\");
     ASSERT_EQ(unzip.UnzipFiles(Fixture(archive).c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
-    EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
-    EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true), testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
+    EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true),
+              testutil::FileBytes(Fixture("src\\readme.txt"), true));
+    EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true),
+              testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
   }
 }
 
@@ -194,8 +199,8 @@ TEST_F(Extract, UnzipToFileKeepsTheLastMatchAndAnExactMaskStopsAtTheFirst) {
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
 
   const std::string dest = temp / "exact\\";
-  ASSERT_EQ(unzip.UnzipFiles(Fixture("hundred.zip").c_str(), "n003/f010.txt", dest.c_str(), 1,
-                             TRUE), 0);
+  ASSERT_EQ(
+      unzip.UnzipFiles(Fixture("hundred.zip").c_str(), "n003/f010.txt", dest.c_str(), 1, TRUE), 0);
   EXPECT_TRUE(Exists(dest + "N003\\F010.TXT"));
   EXPECT_EQ(testutil::FolderNames(dest).size(), 1u);
   EXPECT_EQ(testutil::FolderNames(dest + "N003\\").size(), 1u);
@@ -210,7 +215,8 @@ TEST_F(Extract, NoEntryIsWrittenOutsideTheDestination) {
     std::vector<std::string> inside;
   };
   const Case cases[] = {
-      {"folders", TRUE,
+      {"folders",
+       TRUE,
        {"EVIL.TXT", "ABS.TXT", "C_X.TXT", "X", "A\\UP.TXT", "SUB\\DOTS.TXT", "_CON"}},
       {"flat", FALSE, {"EVIL.TXT", "ABS.TXT", "C_X.TXT", "X", "UP.TXT", "DOTS.TXT", "_CON"}},
   };
@@ -221,11 +227,12 @@ TEST_F(Extract, NoEntryIsWrittenOutsideTheDestination) {
     ASSERT_TRUE(CreateDirectoryA(outer.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((outer + "a").c_str(), nullptr));
     // The entry named ".." has data but no file part: 5, the others are written.
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("evil_names.zip").c_str(), "*.*", dest.c_str(), 1,
-                               c.recreate), 5);
+    EXPECT_EQ(
+        unzip.UnzipFiles(Fixture("evil_names.zip").c_str(), "*.*", dest.c_str(), 1, c.recreate), 5);
     for (const std::string& name : c.inside) EXPECT_TRUE(Exists(dest + name)) << name;
     EXPECT_EQ(testutil::FolderNames(outer), std::vector<std::string>{"a"});
-    EXPECT_EQ(testutil::FolderNames(outer + "a\\"), std::vector<std::string>{"B"});  // made upper case
+    EXPECT_EQ(testutil::FolderNames(outer + "a\\"),
+              std::vector<std::string>{"B"});  // made upper case
   }
   const std::string single = temp / "single\\one.txt";
   CreateDirectoryA((temp / "single").c_str(), nullptr);
@@ -267,8 +274,9 @@ TEST_F(Extract, OverwriteModesAgainstOlderNewerAndAbsentFiles) {
     }
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {c.answer};
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(),
-                               c.mode, TRUE), 0);
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), c.mode,
+                               TRUE),
+              0);
     EXPECT_EQ(prompts.replaceAsks, c.asks);
     if (c.asks) {
       EXPECT_EQ(prompts.lastArchiveCopyOlder, c.existing == kNewer);
@@ -288,28 +296,28 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceAlways};
     unzip.SetEraseReadOnly(TRUE);
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE),
-              0);
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE), 0);
     EXPECT_EQ(prompts.replaceAsks, 1);
     EXPECT_EQ(unzip.GetReplaceFlag(), 1);
   }
   {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceNever};
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE),
-              0);
+    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "*.*", dest.c_str(), 2, TRUE), 0);
     EXPECT_EQ(prompts.replaceAsks, 1);
     EXPECT_EQ(unzip.GetReplaceFlag(), 0);
   }
   // The answer survives a call refused for its mask and a test, which asks no replace question,
   // in every entry point; each other extraction begins by forgetting it.
   const std::string longMask(1024, '*');
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), longMask.c_str(), dest.c_str(), 2,
-                             TRUE), 16);
+  EXPECT_EQ(
+      unzip.UnzipFiles(Fixture("attributes.zip").c_str(), longMask.c_str(), dest.c_str(), 2, TRUE),
+      16);
   EXPECT_EQ(unzip.UnzipToFile(Fixture("attributes.zip").c_str(), longMask.c_str(),
-                              (dest + "ONE.TXT").c_str()), 16);
-  EXPECT_FALSE(unzip.View(Fixture("attributes.zip").c_str(), longMask.c_str(), FALSE,
-                          dest.c_str()));
+                              (dest + "ONE.TXT").c_str()),
+            16);
+  EXPECT_FALSE(
+      unzip.View(Fixture("attributes.zip").c_str(), longMask.c_str(), FALSE, dest.c_str()));
   EXPECT_EQ(unzip.GetReplaceFlag(), 0);
   EXPECT_EQ(unzip.IsZIPFile(Fixture("attributes.zip").c_str(), FALSE), 0);
   EXPECT_EQ(unzip.GetReplaceFlag(), 0);
@@ -320,8 +328,8 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
     ScriptedPrompts prompts;
     prompts.replaceAnswers = {kReplaceRename};
     prompts.renameTo = "renamed\\..\\..\\new name.txt";  // cannot leave the destination either
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 2,
-                               TRUE), 0);
+    EXPECT_EQ(
+        unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 2, TRUE), 0);
     const auto bytes = testutil::FileBytes(dest + "RENAMED\\NEW NAME.TXT", true);
     std::string expected;
     for (int i = 0; i < 10; ++i) expected += "plain.txt";
@@ -335,8 +343,8 @@ TEST_F(Extract, AlwaysNeverAndRenameAnswers) {
 
 TEST_F(Extract, AFileJustExtractedComparesAsNew) {
   const std::string dest = temp / "cmp\\";
-  ASSERT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
-                             TRUE), 0);
+  ASSERT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1, TRUE),
+            0);
   const std::string file = dest + "PLAIN.TXT";
   const uint16_t date = ((2019 - 1980) << 9) | (3 << 5) | 4;
   const uint16_t time = (5 << 11) | (6 << 5) | 4;
@@ -367,8 +375,10 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
     CZUnzipTestAccess::AskPassword(unzip) = FALSE;
     ASSERT_EQ(unzip.UnzipFiles(archive.c_str(), "*.*", dest.c_str(), 1, TRUE), 0);
     if (peer) {
-      EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
-      EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true), testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
+      EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true),
+                testutil::FileBytes(Fixture("src\\readme.txt"), true));
+      EXPECT_EQ(testutil::FileBytes(dest + "DOCS\\GUIDE.TXT", true),
+                testutil::FileBytes(Fixture("src\\docs\\guide.txt"), true));
     } else if (row[0] == "crypt_straddle.zip") {
       EXPECT_EQ(testutil::FileBytes(dest + "STRADDLE.BIN", true), RulePlain());
     } else {
@@ -414,8 +424,9 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
   }
   unzip.SetPassword("");
   CZUnzipTestAccess::AskPassword(unzip) = FALSE;
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_crcword.zip").c_str(), "*.*",
-                             (temp / "nopw\\").c_str(), 1, TRUE), 1);
+  EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_crcword.zip").c_str(), "*.*", (temp / "nopw\\").c_str(),
+                             1, TRUE),
+            1);
   // Whichever entry was skipped for its password, the result says so; later entries extract.
   const std::string first = temp / "first\\";
   EXPECT_EQ(unzip.UnzipFiles(Fixture("crypt_first.zip").c_str(), "*.*", first.c_str(), 1, TRUE), 1);
@@ -427,8 +438,9 @@ TEST_F(Extract, PasswordsOfEveryAcceptanceRule) {
   ASSERT_EQ(lucky.size(), 1u);
   unzip.SetPassword(lucky[0][1].c_str());
   CZUnzipTestAccess::AskPassword(unzip) = FALSE;
-  EXPECT_EQ(unzip.UnzipFiles(Fixture(lucky[0][0]).c_str(), "*.*", (temp / "lucky\\").c_str(), 1,
-                             TRUE), 5);
+  EXPECT_EQ(
+      unzip.UnzipFiles(Fixture(lucky[0][0]).c_str(), "*.*", (temp / "lucky\\").c_str(), 1, TRUE),
+      5);
   unzip.SetPassword("");
 }
 
@@ -460,17 +472,20 @@ TEST_F(Extract, ResultCodes) {
   std::vector<uint8_t> blank(22, 0);
   blank[0] = 'P', blank[1] = 'K', blank[2] = 5, blank[3] = 6;
   ASSERT_TRUE(testutil::WriteWholeFile(temp / "blank.zip", blank));
-  EXPECT_EQ(unzip.UnzipFiles((temp / "blank.zip").c_str(), "*.*", (temp / "blank\\").c_str(), 1,
-                             TRUE), 0);
+  EXPECT_EQ(
+      unzip.UnzipFiles((temp / "blank.zip").c_str(), "*.*", (temp / "blank\\").c_str(), 1, TRUE),
+      0);
   EXPECT_EQ(unzip.IsZIPFile((temp / "blank.zip").c_str(), FALSE), 0);
 
   EXPECT_EQ(unzip.UnzipFiles(Fixture("missing.zip").c_str(), "*.*", crc.c_str(), 1, TRUE), 6);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), std::string(1024, '*').c_str(),
-                             crc.c_str(), 1, TRUE), 16);
+                             crc.c_str(), 1, TRUE),
+            16);
   char before[MAX_PATH + 1] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*",
-                             (temp / "two\\missing\\").c_str(), 1, TRUE), 5);
+                             (temp / "two\\missing\\").c_str(), 1, TRUE),
+            5);
   char after[MAX_PATH + 1] = {};
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(before, after);
@@ -538,8 +553,8 @@ TEST_F(Extract, ProgressMessagesRiseToHundredForEachEntry) {
                  [&] { EXPECT_EQ(unzip.IsZIPFile(Fixture("crc_flip.zip").c_str(), FALSE), 5); });
   std::vector<std::pair<UINT, WPARAM>> seen;
   for (const Message& m : messages) seen.push_back({m.message - WM_USER, m.wParam});
-  const std::vector<std::pair<UINT, WPARAM>> expected = {
-      {38, 1}, {40, 0}, {69, 5}, {38, 1}, {40, 1}, {69, 0}};
+  const std::vector<std::pair<UINT, WPARAM>> expected = {{38, 1}, {40, 0}, {69, 5},
+                                                         {38, 1}, {40, 1}, {69, 0}};
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(messages[0].name, "FLIPPED.TXT");  // the bare name in the test
 }
@@ -548,8 +563,8 @@ TEST_F(Extract, UnsupportedEntryLeavesAnExistingFileAlone) {
   const std::string dest = temp / "keep\\";
   ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
   ASSERT_TRUE(testutil::WriteWholeFile(dest + "D_METHOD7.TXT", std::string("keep me")));
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("methods.zip").c_str(), "d_method7.txt", dest.c_str(), 1,
-                             TRUE), 10);
+  EXPECT_EQ(
+      unzip.UnzipFiles(Fixture("methods.zip").c_str(), "d_method7.txt", dest.c_str(), 1, TRUE), 10);
   const auto bytes = testutil::FileBytes(dest + "D_METHOD7.TXT", true);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "keep me");
 }
@@ -559,8 +574,10 @@ TEST_F(Extract, AFolderThatCannotBeMadeFailsOnlyItsEntries) {
   ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
   ASSERT_TRUE(testutil::WriteWholeFile(dest + "DOCS", std::string("a file in the way")));
   EXPECT_EQ(unzip.UnzipFiles(Fixture("zip_tree.zip").c_str(), "*.*", dest.c_str(), 1, TRUE), 5);
-  EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true), testutil::FileBytes(Fixture("src\\readme.txt"), true));
-  EXPECT_EQ(testutil::FileBytes(dest + "DATA\\RANDOM.BIN", true), testutil::FileBytes(Fixture("src\\data\\random.bin"), true));
+  EXPECT_EQ(testutil::FileBytes(dest + "README.TXT", true),
+            testutil::FileBytes(Fixture("src\\readme.txt"), true));
+  EXPECT_EQ(testutil::FileBytes(dest + "DATA\\RANDOM.BIN", true),
+            testutil::FileBytes(Fixture("src\\data\\random.bin"), true));
 }
 
 TEST_F(Extract, AFailedWriteStopsTheWholeOperation) {
@@ -591,11 +608,11 @@ TEST_F(Extract, ReadOnlyTargetsGiveTenOrAreErased) {
                     "attribute); run as an unprivileged user to check results 10 and 11";
   }
   unzip.SetEraseReadOnly(FALSE);
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
-                             TRUE), 10);
+  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1, TRUE),
+            10);
   unzip.SetEraseReadOnly(TRUE);
-  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
-                             TRUE), 0);
+  EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1, TRUE),
+            0);
   unzip.SetEraseReadOnly(FALSE);
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -612,8 +629,9 @@ TEST_F(Extract, ATargetHeldOpenGivesEleven) {
   for (const BOOL erase : {FALSE, TRUE}) {
     SCOPED_TRACE(erase ? "erase read-only" : "keep read-only");
     unzip.SetEraseReadOnly(erase);
-    EXPECT_EQ(unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1,
-                               TRUE), 11);
+    EXPECT_EQ(
+        unzip.UnzipFiles(Fixture("attributes.zip").c_str(), "plain.txt", dest.c_str(), 1, TRUE),
+        11);
   }
   unzip.SetEraseReadOnly(FALSE);
   CloseHandle(held);
@@ -686,11 +704,13 @@ TEST_F(Extract, SharedEncryptedCorpusMatchesThePeer) {
       unzip.SetPassword(row[1].c_str());
       CZUnzipTestAccess::AskPassword(unzip) = FALSE;
       ASSERT_EQ(unzip.UnzipFiles((testutil::SharedDir() + "corpus\\crypt\\" + row[0]).c_str(),
-                                 "*.*", dest.c_str(), 1, TRUE), 0);
+                                 "*.*", dest.c_str(), 1, TRUE),
+                0);
       done = row[0];
     }
-    EXPECT_EQ(testutil::FileBytes(dest + WithBackslashes(row[2]), true),
-              testutil::FileBytes(Fixture("corpus\\" + base + "\\" + WithBackslashes(row[2])), true));
+    EXPECT_EQ(
+        testutil::FileBytes(dest + WithBackslashes(row[2]), true),
+        testutil::FileBytes(Fixture("corpus\\" + base + "\\" + WithBackslashes(row[2])), true));
   }
   unzip.SetPassword("");
 }

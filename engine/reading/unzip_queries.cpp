@@ -55,8 +55,8 @@ int CZUnzip::IsZIPFileQuick(const char* archiveName) {
   return result;
 }
 
-long CZUnzip::GetCountAndSize(const char* archiveName, ULONGLONG* totalKB,
-                              ULONGLONG* compressedKB, BOOL* hasComment) {
+long CZUnzip::GetCountAndSize(const char* archiveName, ULONGLONG* totalKB, ULONGLONG* compressedKB,
+                              BOOL* hasComment) {
   // 64-bit sums: 65,535 entries of up to 4 GiB each cannot overflow them.
   uint64_t uncompressedTotal = 0;
   uint64_t compressedTotal = 0;

@@ -16,8 +16,7 @@ INT_PTR SystemFindExecutable(const char* file, const char* folder, char* result)
   return reinterpret_cast<INT_PTR>(FindExecutableA(file, folder, result));
 }
 INT_PTR SystemShellExecute(const char* file, const char* folder) {
-  return reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, nullptr, file, nullptr, folder, SW_SHOW));
+  return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, file, nullptr, folder, SW_SHOW));
 }
 
 const LaunchCalls kSystemCalls = {SystemWinExec, SystemFindExecutable, SystemShellExecute};
@@ -115,8 +114,8 @@ std::string SearchProgram(const std::string& name) {
   if (block != nullptr) {
     for (const char* p = block; *p != '\0'; p += std::strlen(p) + 1) {
       const char* equals = std::strchr(p + 1, '=');  // a leading '=' belongs to the name
-      if (equals != nullptr && equals - p == 4 && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE,
-                                                                 p, 4, "PATH", 4) == CSTR_EQUAL) {
+      if (equals != nullptr && equals - p == 4 &&
+          CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, p, 4, "PATH", 4) == CSTR_EQUAL) {
         path = equals + 1;
         break;
       }

@@ -50,8 +50,8 @@ void DeleteOldVolumes(const std::string& destination, const CZText& archive) {
 }  // namespace
 
 int volumes::BackupToDiskettes(CZZip& writer, const char* mask, const char* destination,
-                               BOOL recurse, HWND notifyWindow, const char* title,
-                               const char* text, BOOL forceSingleBackup) {
+                               BOOL recurse, HWND notifyWindow, const char* title, const char* text,
+                               BOOL forceSingleBackup) {
   CurrentFolderKeeper keepFolder;
   const std::string fullMask = FullEnginePath(mask != nullptr ? mask : "");
   if (fullMask.empty()) return kBackupNoName;
@@ -96,9 +96,10 @@ int volumes::BackupToDiskettes(CZZip& writer, const char* mask, const char* dest
   // below, which the split refuses.
   const LONGLONG volumeSize = std::min<LONGLONG>(
       (static_cast<LONGLONG>(GetFreeSpaceKB64(folder.c_str())) - 1) * 1024, kLargestVolume);
-  const int split = SplitArchive(writer, notifyWindow, archive, folder.c_str(),
-                                 static_cast<long>(std::max<LONGLONG>(volumeSize, -1)),
-                                 static_cast<long>(std::max<LONGLONG>(volumeSize, -1)), title, text);
+  const int split =
+      SplitArchive(writer, notifyWindow, archive, folder.c_str(),
+                   static_cast<long>(std::max<LONGLONG>(volumeSize, -1)),
+                   static_cast<long>(std::max<LONGLONG>(volumeSize, -1)), title, text);
   archive.DeleteFile(TRUE);
   if (split != kSplitDone) return kBackupSplitFailed + split;
   return zipped == kWriterAccessDenied ? kBackupDoneWithDenied : kBackupDone;

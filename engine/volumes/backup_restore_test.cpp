@@ -19,7 +19,6 @@
 
 namespace {
 
-
 using volumetest::Exists;
 
 struct FileState {
@@ -68,9 +67,15 @@ class BackupRestore : public ::testing::Test {
  protected:
   void SetUp() override {
     // Names in the ANSI code page (caf\xE9, Gr\xFC\xDF e) that the OEM one holds too.
-    ASSERT_TRUE(CreateDirectoryA((tree / "Gr\xFC\xDF" "e").c_str(), nullptr));
-    ASSERT_TRUE(testutil::WriteWholeFile(tree / "caf\xE9.txt", std::string("un caf\xE9\n") + std::string(5000, 'c')));
-    ASSERT_TRUE(testutil::WriteWholeFile(tree / "Gr\xFC\xDF" "e\\brief.txt", std::string(3000, 'g')));
+    ASSERT_TRUE(CreateDirectoryA((tree / "Gr\xFC\xDF"
+                                         "e")
+                                     .c_str(),
+                                 nullptr));
+    ASSERT_TRUE(testutil::WriteWholeFile(tree / "caf\xE9.txt",
+                                         std::string("un caf\xE9\n") + std::string(5000, 'c')));
+    ASSERT_TRUE(testutil::WriteWholeFile(tree / "Gr\xFC\xDF"
+                                                "e\\brief.txt",
+                                         std::string(3000, 'g')));
     ASSERT_TRUE(testutil::WriteWholeFile(tree / "noise.bin", writertest::RandomBytes(70000, 1)));
     volumetest::SetModTime(tree / "caf\xE9.txt", 1200000000);
     volumetest::SetModTime(tree / "noise.bin", 1250000000);
@@ -202,7 +207,8 @@ TEST_F(BackupRestore, BackupCodes) {
   // Only locked files: no usable archive, 5.
   testutil::TempFolder lone;
   ASSERT_TRUE(testutil::WriteWholeFile(lone / "only.bin", std::string("locked")));
-  lock = CreateFileA((lone / "only.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  lock =
+      CreateFileA((lone / "only.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   testutil::TempFolder loneVolumes;
   EXPECT_EQ(volumes::BackupToDiskettes(zip, (lone.path() + "*.*").c_str(),
@@ -240,7 +246,8 @@ TEST_F(BackupRestore, RestoreCodes) {
   ASSERT_TRUE(testutil::WriteWholeFile(restored / joinedName, std::string("in the way")));
   EXPECT_EQ(Restore(volumes.path(), restored.path()), kRestoreDone);
   EXPECT_EQ(testutil::FileBytes(restored / joinedName), writertest::Text("in the way"));
-  EXPECT_EQ(testutil::FolderNames(restored.path()).size(), 4u) << "the tree and the file in the way";
+  EXPECT_EQ(testutil::FolderNames(restored.path()).size(), 4u)
+      << "the tree and the file in the way";
 
   // A set whose second volume is missing: the disk prompt's No gives 10 + 5.
   testutil::TempFolder twoVolumes, into;
@@ -262,7 +269,8 @@ TEST_F(BackupRestore, RestoreCodes) {
     int expected;
   } cases[] = {
       {"flipped byte", volumetest::FixtureDir() + "plain.zip", true, kRestoreExtractFailed + 5},
-      {"encrypted", volumetest::FixtureDir() + "piped_secret.zip", false, kRestoreExtractFailed + 1},
+      {"encrypted", volumetest::FixtureDir() + "piped_secret.zip", false,
+       kRestoreExtractFailed + 1},
   };
   for (const Damaged& c : cases) {
     SCOPED_TRACE(c.name);
@@ -276,7 +284,8 @@ TEST_F(BackupRestore, RestoreCodes) {
         if (item.data.size() > 100) victim = &item;
       }
       ASSERT_NE(victim, nullptr);
-      const size_t at = victim->offset + 30 + victim->local.name.size() + victim->local.extra.size() + 50;
+      const size_t at =
+          victim->offset + 30 + victim->local.name.size() + victim->local.extra.size() + 50;
       bytes[at] ^= 0x40;
     }
     ASSERT_TRUE(testutil::WriteWholeFile(work / "SET.ZIP", bytes));

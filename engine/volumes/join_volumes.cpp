@@ -192,8 +192,7 @@ int volumes::RestoreBackupSet(CZUnzip& reader, HWND notifyWindow, const char* so
   }
 
   CZText joined;
-  const int join =
-      JoinVolumes(notifyWindow, first, destination, TRUE, title, text, TRUE, &joined);
+  const int join = JoinVolumes(notifyWindow, first, destination, TRUE, title, text, TRUE, &joined);
   if (join != kJoinDone) {
     if (!joined.IsEmpty() && joined.FileExists()) joined.DeleteFile(TRUE);
     return kRestoreJoinFailed + join;

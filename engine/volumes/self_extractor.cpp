@@ -22,7 +22,9 @@ namespace {
 constexpr ULONGLONG kSpaceMargin = 50000;
 constexpr DWORD kAppendChunk = 16384;
 
-bool HasFolder(const char* name) { return CZText(name).Find('\\') >= 0 || CZText(name).Find('/') >= 0; }
+bool HasFolder(const char* name) {
+  return CZText(name).Find('\\') >= 0 || CZText(name).Find('/') >= 0;
+}
 
 // The new file under its temporary name and the shifted copy, deleted on every path out unless
 // the new file was moved over the output name.

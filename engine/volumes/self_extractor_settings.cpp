@@ -69,8 +69,8 @@ std::vector<std::string> BuildSelfExtractorFields(const SelfExtractorArguments& 
   fields.emplace_back(arguments.askDirectory ? "1" : "0");
   fields.push_back(PadToWidth(
       arguments.title != nullptr ? arguments.title : kDefaultSelfExtractorTitle, kTextWidth, 0));
-  fields.push_back(PadToWidth(
-      arguments.programToLaunch != nullptr ? arguments.programToLaunch : "", kTextWidth, 0));
+  fields.push_back(PadToWidth(arguments.programToLaunch != nullptr ? arguments.programToLaunch : "",
+                              kTextWidth, 0));
   for (const LanguageField& field : kLanguageFields) {
     char value[kProfileBuffer] = {};
     GetPrivateProfileStringA("Main", field.key, "", value, kProfileBuffer,

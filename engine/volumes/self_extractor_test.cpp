@@ -21,7 +21,6 @@
 
 namespace {
 
-
 using volumetest::Exists;
 
 std::string Pad(const std::string& text, size_t width) {
@@ -31,17 +30,18 @@ std::string Pad(const std::string& text, size_t width) {
 }
 
 // The block the fixture language file gives, field by field in block order.
-std::string ExpectedBlock(char mode, char ask, const std::string& title, const std::string& program) {
+std::string ExpectedBlock(char mode, char ask, const std::string& title,
+                          const std::string& program) {
   std::string b;
   b += mode;
   b += ask;
   b += Pad(title, 50);
   b += Pad(program, 50);
-  b += Pad("Fine", 10);                                    // set
-  b += Pad("Cancel", 10);                                  // empty: default
-  b += Pad("Would you like to stop this program?", 50);    // missing: default
+  b += Pad("Fine", 10);                                  // set
+  b += Pad("Cancel", 10);                                // empty: default
+  b += Pad("Would you like to stop this program?", 50);  // missing: default
   b += Pad("Can' t perform the required action (I/O error).", 50);
-  b += std::string(50, 'x');                               // too long: cut
+  b += std::string(50, 'x');  // too long: cut
   b += Pad("Can' t create this directory.", 50);
   b += Pad("Pick a folder", 30);
   b += Pad("Password...", 20);
@@ -70,7 +70,8 @@ class SelfExtractor : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Exists(volumetest::StandInStub())) << "the build makes the stand-in stub";
-    ASSERT_TRUE(CopyFileA((volumetest::FixtureDir() + "plain.zip").c_str(), archive.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((volumetest::FixtureDir() + "plain.zip").c_str(), archive.c_str(), FALSE));
     stub = control.Stub();
     ASSERT_FALSE(stub.empty());
   }
@@ -100,7 +101,7 @@ TEST(PadToWidth, AlignsCutsAndCentres) {
     const char* expected;
   } cases[] = {
       {"abc", 6, 0, "abc   "}, {"abc", 6, 2, "   abc"}, {"abc", 6, 6, "  abc "},
-      {"abcdef", 3, 0, "abc"},  {"abcdef", 3, 2, "def"},  {"abc", 0, 0, ""},
+      {"abcdef", 3, 0, "abc"}, {"abcdef", 3, 2, "def"}, {"abc", 0, 0, ""},
       {"", 2, 0, "  "},
   };
   for (const Case& c : cases) {
@@ -135,7 +136,8 @@ TEST_F(SelfExtractor, LayoutIsStubBlockAndShiftedArchive) {
 
   CZUnzip reader;
   EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0) << "the moved offsets leave no extra bytes";
-  EXPECT_TRUE(CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_plain.exe").c_str(), FALSE));
+  EXPECT_TRUE(
+      CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_plain.exe").c_str(), FALSE));
 }
 
 TEST_F(SelfExtractor, ModesTitlesAndAskFlagInTheBlock) {
@@ -169,7 +171,8 @@ TEST_F(SelfExtractor, ModesTitlesAndAskFlagInTheBlock) {
 
 TEST_F(SelfExtractor, BytesInFrontAreKeptBehindTheBlock) {
   const std::string adjusted = temp / "ADJUSTED.ZIP";
-  ASSERT_TRUE(CopyFileA((volumetest::FixtureDir() + "adjusted.zip").c_str(), adjusted.c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((volumetest::FixtureDir() + "adjusted.zip").c_str(), adjusted.c_str(), FALSE));
   const std::vector<uint8_t> front = testutil::FileBytes(volumetest::FixtureDir() + "front.bin");
   const std::string exe = temp / "ADJUSTED.EXE";
   ASSERT_EQ(Build(nullptr, "t", 1, nullptr, adjusted.c_str()), kSfxDone);
@@ -181,7 +184,8 @@ TEST_F(SelfExtractor, BytesInFrontAreKeptBehindTheBlock) {
   EXPECT_EQ(layout.firstRecord, stub.size() + 682 + front.size());
   CZUnzip reader;
   EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0);
-  EXPECT_TRUE(CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_adjusted.exe").c_str(), FALSE));
+  EXPECT_TRUE(
+      CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_adjusted.exe").c_str(), FALSE));
 }
 
 TEST_F(SelfExtractor, AddingToTheResultKeepsStubAndBlock) {
@@ -190,8 +194,8 @@ TEST_F(SelfExtractor, AddingToTheResultKeepsStubAndBlock) {
   const std::vector<uint8_t> before = testutil::FileBytes(exe);
   const size_t head = stub.size() + 682;
   ASSERT_TRUE(testutil::WriteWholeFile(temp / "added.txt", std::string("added later\n")));
-  ASSERT_EQ(zip.ZipFiles(exe.c_str(), (temp / "added.txt").c_str(), kZipReplace, 0, FALSE,
-                         nullptr, nullptr),
+  ASSERT_EQ(zip.ZipFiles(exe.c_str(), (temp / "added.txt").c_str(), kZipReplace, 0, FALSE, nullptr,
+                         nullptr),
             0);
   const std::vector<uint8_t> after = testutil::FileBytes(exe);
   ASSERT_GT(after.size(), head);
@@ -199,7 +203,8 @@ TEST_F(SelfExtractor, AddingToTheResultKeepsStubAndBlock) {
   const writertest::Layout layout = writertest::Parse(after);
   EXPECT_TRUE(layout.error.empty()) << layout.error;
   EXPECT_NE(layout.Find("ADDED.TXT"), nullptr);
-  EXPECT_TRUE(CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_grown.exe").c_str(), FALSE));
+  EXPECT_TRUE(
+      CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_grown.exe").c_str(), FALSE));
 }
 
 TEST_F(SelfExtractor, EncryptedStreamedEntriesAreCopiedByteForByte) {
@@ -235,7 +240,8 @@ TEST_F(SelfExtractor, OutputAndLanguageNames) {
   EXPECT_EQ(std::string(current) + "\\", elsewhere.path()) << "the caller's folder stays";
 
   // A bare language name is looked for in the control folder, never in the current one.
-  ASSERT_TRUE(CopyFileA((control.path() + "ENGLISH.ELF").c_str(), (control.path() + "OTHER.ELF").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((control.path() + "ENGLISH.ELF").c_str(),
+                        (control.path() + "OTHER.ELF").c_str(), FALSE));
   ASSERT_TRUE(testutil::WriteWholeFile(elsewhere / "LOCAL.ELF", std::string("[Main]\n")));
   EXPECT_EQ(Build("L1.EXE", "t", 1, "OTHER.ELF"), kSfxDone);
   EXPECT_EQ(Build("L2.EXE", "t", 1, "LOCAL.ELF"), kSfxNoLanguageFile);
@@ -247,9 +253,9 @@ TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
   const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const size_t temporaries = volumetest::TemporaryCopies();
   const std::string exe = temp / "FAIL.EXE";
-  ASSERT_TRUE(testutil::WriteWholeFile(temp / "EMPTY.ZIP",
-                                       std::vector<uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0,
-                                                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  ASSERT_TRUE(testutil::WriteWholeFile(
+      temp / "EMPTY.ZIP",
+      std::vector<uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   const std::string emptyArchive = temp / "EMPTY.ZIP";
   const std::string missing = temp / "MISSING.ZIP";
 
@@ -265,8 +271,8 @@ TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
   {
     ScopedFileFaults faults;
     CopyFileA((control.path() + "RAVELIN.32").c_str(), (temp / "COPY.BIN").c_str(), FALSE);
-    CZText(std::string(temp / "COPY.BIN")).CopyTo((temp / "COPY2.BIN").c_str(), FALSE, TRUE,
-                                                  FALSE, FALSE, FALSE, 16384);
+    CZText(std::string(temp / "COPY.BIN"))
+        .CopyTo((temp / "COPY2.BIN").c_str(), FALSE, TRUE, FALSE, FALSE, FALSE, 16384);
     stubWrites = static_cast<size_t>(FileStepCalls(FileStep::kWrite));
   }
   ASSERT_GT(allWrites, stubWrites + 23);
@@ -276,41 +282,66 @@ TEST_F(SelfExtractor, FailureCodesLeaveNothingBehind) {
     std::function<int()> run;
     int expected;
   } cases[] = {
-      {"no language file", [&] { return Build(exe.c_str(), "t", 1, "NONE.ELF"); }, kSfxNoLanguageFile},
-      {"no stub", [&] { return zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr, nullptr, 1, FALSE, FALSE); }, kSfxNoStub},
-      {"no archive name", [&] { return zip.BuildSelfExtractor(nullptr, nullptr, exe.c_str(), nullptr, nullptr, nullptr, 1, FALSE, TRUE); }, kSfxBadArchive},
-      {"missing archive", [&] { return Build(exe.c_str(), "t", 1, nullptr, missing.c_str()); }, kSfxBadArchive},
+      {"no language file", [&] { return Build(exe.c_str(), "t", 1, "NONE.ELF"); },
+       kSfxNoLanguageFile},
+      {"no stub",
+       [&] {
+         return zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr,
+                                       nullptr, 1, FALSE, FALSE);
+       },
+       kSfxNoStub},
+      {"no archive name",
+       [&] {
+         return zip.BuildSelfExtractor(nullptr, nullptr, exe.c_str(), nullptr, nullptr, nullptr, 1,
+                                       FALSE, TRUE);
+       },
+       kSfxBadArchive},
+      {"missing archive", [&] { return Build(exe.c_str(), "t", 1, nullptr, missing.c_str()); },
+       kSfxBadArchive},
       {"output is the archive", [&] { return Build(archive.c_str()); }, kSfxBadArchive},
-      {"no entries", [&] { return Build(exe.c_str(), "t", 1, nullptr, emptyArchive.c_str()); }, kSfxBadArchive},
-      {"block write fails", [&] {
+      {"no entries", [&] { return Build(exe.c_str(), "t", 1, nullptr, emptyArchive.c_str()); },
+       kSfxBadArchive},
+      {"block write fails",
+       [&] {
          ScopedFileFaults faults;
          FailFileStep(FileStep::kWrite, static_cast<int>(stubWrites + 1));
          return Build(exe.c_str());
-       }, kSfxWriteFailed},
-      {"last block field fails", [&] {
+       },
+       kSfxWriteFailed},
+      {"last block field fails",
+       [&] {
          ScopedFileFaults faults;
          FailFileStep(FileStep::kWrite, static_cast<int>(stubWrites + 23));
          return Build(exe.c_str());
-       }, kSfxWriteFailed},
-      {"append fails", [&] {
+       },
+       kSfxWriteFailed},
+      {"append fails",
+       [&] {
          ScopedFileFaults faults;
          FailFileStep(FileStep::kWrite, static_cast<int>(allWrites));
          return Build(exe.c_str());
-       }, kSfxWriteFailed},
-      {"full drive", [&] {
+       },
+       kSfxWriteFailed},
+      {"full drive",
+       [&] {
          ScopedSimulatedDrives drives;
          drives.MakeFull(exe[0]);
          return Build(exe.c_str());
-       }, kSfxDriveFull},
-      {"protected diskette", [&] {
+       },
+       kSfxDriveFull},
+      {"protected diskette",
+       [&] {
          ScopedSimulatedDrives drives;
          drives.MakeWriteProtectedDiskette(exe[0]);
          return Build(exe.c_str());
-       }, kSfxReadOnlyDrive},
-      {"CD-ROM drive", [&] {
+       },
+       kSfxReadOnlyDrive},
+      {"CD-ROM drive",
+       [&] {
          if (GetDriveTypeA("M:\\") != DRIVE_CDROM) return static_cast<int>(kSfxReadOnlyDrive);
          return Build("M:\\FAIL.EXE");
-       }, kSfxReadOnlyDrive},
+       },
+       kSfxReadOnlyDrive},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -365,8 +396,8 @@ TEST_F(SelfExtractor, AFailedBuildLeavesTheFileAtTheOutputName) {
   }
   ASSERT_GT(calls[static_cast<int>(FileStep::kWrite)], 23);
   int failures = 0;
-  for (FileStep step : {FileStep::kWrite, FileStep::kCreate, FileStep::kOpen, FileStep::kClose,
-                        FileStep::kMove}) {
+  for (FileStep step :
+       {FileStep::kWrite, FileStep::kCreate, FileStep::kOpen, FileStep::kClose, FileStep::kMove}) {
     for (int nth = 1; nth <= calls[static_cast<int>(step)]; ++nth) {
       SCOPED_TRACE(std::string(FileStepName(step)) + " " + std::to_string(nth));
       int result;
@@ -383,8 +414,7 @@ TEST_F(SelfExtractor, AFailedBuildLeavesTheFileAtTheOutputName) {
         continue;
       }
       ++failures;
-      EXPECT_TRUE(result == kSfxBadArchive || result == kSfxWriteFailed ||
-                  result == kSfxCannotOpen)
+      EXPECT_TRUE(result == kSfxBadArchive || result == kSfxWriteFailed || result == kSfxCannotOpen)
           << result;
       expectUntouched(contents);
     }
@@ -408,7 +438,8 @@ TEST_F(SelfExtractor, AFailedBuildLeavesTheFileAtTheOutputName) {
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), built.begin()));
   CZUnzip reader;
   EXPECT_EQ(reader.IsZIPFileQuick(exe.c_str()), 0);
-  EXPECT_TRUE(CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_replaced.exe").c_str(), FALSE));
+  EXPECT_TRUE(
+      CopyFileA(exe.c_str(), (writertest::PeerCheckDir() + "sfx_replaced.exe").c_str(), FALSE));
 }
 
 TEST_F(SelfExtractor, ProgressRisesToHundred) {

@@ -59,10 +59,11 @@ class SmallDrive {
     mounted_ = IsSmall();
     if (!mounted_) {
       const std::vector<uint8_t> text = testutil::FileBytes(errors);
-      reason_ = "a small drive cannot be mounted here (mount -t tmpfs needs root and a container "
-                "that allows mounts): " +
-                (text.empty() ? std::string("no answer from mount")
-                              : std::string(text.begin(), text.end()));
+      reason_ =
+          "a small drive cannot be mounted here (mount -t tmpfs needs root and a container "
+          "that allows mounts): " +
+          (text.empty() ? std::string("no answer from mount")
+                        : std::string(text.begin(), text.end()));
     }
   }
   ~SmallDrive() {
@@ -91,8 +92,8 @@ class SmallDrive {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string line = command;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);
     }

@@ -36,7 +36,8 @@ bool DeleteOldVolume(const CZText& volume, ULONGLONG need) {
   std::string pattern = volume.str();
   pattern.back() = '?';
   const size_t slash = pattern.rfind('\\');
-  const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
+  const std::string folder =
+      slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
   WIN32_FIND_DATAA found;
   const HANDLE search = FindFirstFileA(AnsiFromOem(pattern.c_str()).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
@@ -82,8 +83,8 @@ class Splitter {
 }  // namespace
 
 int volumes::SplitArchive(CZZip& writer, HWND notifyWindow, const char* sourceName,
-                          const char* destination, long firstSize, long nextSize,
-                          const char* title, const char* text) {
+                          const char* destination, long firstSize, long nextSize, const char* title,
+                          const char* text) {
   writer.SetNotifyWindow(notifyWindow);
   CurrentFolderKeeper keepFolder;
   const CZText source(FullEnginePath(sourceName != nullptr ? sourceName : ""));
@@ -135,15 +136,16 @@ int volumes::SplitArchive(CZZip& writer, HWND notifyWindow, const char* sourceNa
   auto openVolume = [&](int index) -> int {
     CZZip::MakeVolumeName(source, volume, folder.c_str(), index, last);
     if (swapping) {
-      const int prepared = splitter.PrepareDisk(volume, std::min(roomOf(index), size - total), index,
-                                                count);
+      const int prepared =
+          splitter.PrepareDisk(volume, std::min(roomOf(index), size - total), index, count);
       if (prepared != kSplitDone) return prepared;
     }
     return output.Create(volume) ? kSplitDone : kSplitCannotCreate;
   };
   auto finishVolume = [&](int index, ULONGLONG written, bool notifyFirst) {
     if (notifyFirst) {
-      volumes::Notify(notifyWindow, progress::kVolumeSplit, index + 1, static_cast<LPARAM>(written));
+      volumes::Notify(notifyWindow, progress::kVolumeSplit, index + 1,
+                      static_cast<LPARAM>(written));
     }
     const BOOL closed = output.Close();
     CopyFileTime(source, volume);

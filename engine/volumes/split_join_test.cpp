@@ -19,7 +19,6 @@
 
 namespace {
 
-
 using volumetest::Exists;
 
 constexpr int64_t kSourceTime = 1300000000;  // 2011-03-13
@@ -100,8 +99,8 @@ TEST_F(SplitJoin, VolumeCountsAndNames) {
     EXPECT_EQ(testutil::FolderNames(volumes.path(), true), c.names);
     EXPECT_EQ(Concatenated(c.names), data);
     for (const std::string& name : c.names) {
-      EXPECT_TRUE(volumetest::SameTime(volumetest::ModTime(volumes / name),
-                                       volumetest::ModTime(source)))
+      EXPECT_TRUE(
+          volumetest::SameTime(volumetest::ModTime(volumes / name), volumetest::ModTime(source)))
           << name << " has the source's time";
     }
   }
@@ -115,7 +114,8 @@ TEST_F(SplitJoin, ThirtySixVolumesEndWithZ_ZAndMoreAreRefused) {
   EXPECT_EQ(names.front(), "DATA.0_Z");
   EXPECT_EQ(names.back(), "DATA.Z_Z");
   std::vector<std::string> ordered;
-  for (int i = 0; i < 36; ++i) ordered.push_back(std::string("DATA.") + volumes::VolumeDigit(i) + "_Z");
+  for (int i = 0; i < 36; ++i)
+    ordered.push_back(std::string("DATA.") + volumes::VolumeDigit(i) + "_Z");
   EXPECT_EQ(Concatenated(ordered), data);
 
   // Joining from the last volume starts with the first and gives the source back.
@@ -177,9 +177,8 @@ TEST_F(SplitJoin, ProgressMessagesOfSplitAndJoin) {
   ASSERT_EQ(volumesDone.size(), 2u);
   EXPECT_EQ(volumesDone[0], std::make_pair(WPARAM{1}, std::string("30000")));
   EXPECT_EQ(volumesDone[1], std::make_pair(WPARAM{2}, std::string("10000")));
-  const auto& lastSplitting = *std::find_if(seen.rbegin(), seen.rend(), [](auto& m) {
-    return std::get<0>(m) == progress::kSplitting;
-  });
+  const auto& lastSplitting = *std::find_if(
+      seen.rbegin(), seen.rend(), [](auto& m) { return std::get<0>(m) == progress::kSplitting; });
   EXPECT_EQ(std::get<1>(lastSplitting), 40000u / 1024);
   EXPECT_NE(std::get<2>(lastSplitting).find("DATA.1_1"), std::string::npos);
 
@@ -304,7 +303,7 @@ TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
   {
     ScopedFileFaults faults;
     ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                                FALSE, "t", "m", FALSE, nullptr),
+                                   FALSE, "t", "m", FALSE, nullptr),
               kJoinDone);
     reads = static_cast<size_t>(FileStepCalls(FileStep::kRead));
     writes = static_cast<size_t>(FileStepCalls(FileStep::kWrite));
@@ -325,12 +324,12 @@ TEST_F(SplitJoin, AFailedJoinLeavesNoArchive) {
       ScopedFileFaults faults;
       FailFileStep(c.step, static_cast<int>(c.nth));
       EXPECT_NE(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                                  FALSE, "t", "m", FALSE, nullptr),
+                                     FALSE, "t", "m", FALSE, nullptr),
                 kJoinDone);
     }
     EXPECT_TRUE(testutil::FolderNames(joined.path()).empty()) << "no partial archive";
     ASSERT_EQ(volumes::JoinVolumes(nullptr, (volumes / "DATA.0_2").c_str(), joined.path().c_str(),
-                                FALSE, "t", "m", FALSE, nullptr),
+                                   FALSE, "t", "m", FALSE, nullptr),
               kJoinDone);
     EXPECT_EQ(testutil::FileBytes(output), data);
     ASSERT_TRUE(DeleteFileA(output.c_str()));

@@ -18,7 +18,6 @@
 
 namespace {
 
-
 using volumetest::Exists;
 
 // Moves every file of folder `from` into folder `to` (both ending in '\').
@@ -54,7 +53,8 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
   CZZip maker;
   const std::string archive = temp / "LARGE.ZIP";
   maker.SetCompressionMode(kZipStoreOnly);
-  ASSERT_EQ(maker.ZipFiles(archive.c_str(), source.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  ASSERT_EQ(
+      maker.ZipFiles(archive.c_str(), source.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
   const std::vector<uint8_t> original = testutil::FileBytes(archive);
   const size_t temporaries = volumetest::TemporaryCopies();
   EXPECT_EQ(maker.BuildSelfExtractor(nullptr, archive.c_str(), "S:\\LARGE.EXE", nullptr, nullptr,
@@ -71,7 +71,8 @@ TEST(SmallHardDisk, SplitAndBuilderRunOutOfRoom) {
 TEST(SmallHardDisk, BuilderCountsTheWholeNewFileBesideTheOldOne) {
   volumetest::SmallDrive drive('S', 2048);
   if (!drive.mounted()) GTEST_SKIP() << drive.reason();
-  for (const std::string& name : testutil::FolderNames("S:\\")) DeleteFileA(("S:\\" + name).c_str());
+  for (const std::string& name : testutil::FolderNames("S:\\"))
+    DeleteFileA(("S:\\" + name).c_str());
   testutil::TempFolder temp;
   volumetest::ControlFolderWithStub control;
   const ULONGLONG stubSize = control.Stub().size();
@@ -90,13 +91,14 @@ TEST(SmallHardDisk, BuilderCountsTheWholeNewFileBesideTheOldOne) {
   const std::string data = temp / "DATA.BIN";
   ASSERT_TRUE(testutil::WriteWholeFile(data, writertest::RandomBytes(archiveTarget - 200, 42)));
   const std::string archive = temp / "LARGE.ZIP";
-  ASSERT_EQ(zip.ZipFiles(archive.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr), 0);
+  ASSERT_EQ(zip.ZipFiles(archive.c_str(), data.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr),
+            0);
   const ULONGLONG archiveSize = testutil::FileBytes(archive).size();
   ASSERT_LE(archiveSize + 50000, room);
   ASSERT_GT(archiveSize + 50000 + stubSize + 682, room);
   const size_t temporaries = volumetest::TemporaryCopies();
-  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr,
-                                   nullptr, 1, FALSE, TRUE),
+  EXPECT_EQ(zip.BuildSelfExtractor(nullptr, archive.c_str(), exe.c_str(), nullptr, nullptr, nullptr,
+                                   1, FALSE, TRUE),
             kSfxNoSpace);
   EXPECT_EQ(testutil::FileBytes(exe), users) << "the file at the output name as it was";
   EXPECT_EQ(testutil::FolderNames("S:\\", true), std::vector<std::string>{"NOTES.EXE"});
@@ -125,7 +127,8 @@ class Diskettes : public ::testing::Test {
     }
     drive = std::make_unique<volumetest::SmallDrive>('A', 1440);
     if (!drive->mounted()) GTEST_SKIP() << drive->reason();
-    for (const std::string& name : testutil::FolderNames("A:\\")) DeleteFileA(("A:\\" + name).c_str());
+    for (const std::string& name : testutil::FolderNames("A:\\"))
+      DeleteFileA(("A:\\" + name).c_str());
   }
   // The disk in the drive goes to its shelf; the wanted one (if any) comes in.
   void Swap(int wanted) {
@@ -193,7 +196,8 @@ TEST_F(Diskettes, NoGivesSixAndAnOldVolumeIsReplacedWithoutAPrompt) {
                                   "disk %1 of %2"),
             kSplitDiskRefused);
   EXPECT_EQ(prompts.texts, std::vector<std::string>{"disk 2 of 2"});
-  for (const std::string& name : testutil::FolderNames("A:\\")) DeleteFileA(("A:\\" + name).c_str());
+  for (const std::string& name : testutil::FolderNames("A:\\"))
+    DeleteFileA(("A:\\" + name).c_str());
 
   // An old volume of another set of the same name, at least as large, makes room by itself.
   prompts.texts.clear();

@@ -13,10 +13,10 @@ enum JoinResult : int {
   kJoinDone = 0,
   kJoinNoVolume = 1,  // the named volume does not exist, or is a folder
   kJoinNoMemory = 2,
-  kJoinBadName = 3,          // no joined-archive name can be made from the volume's
-  kJoinReadWriteError = 3,   // a volume cannot be opened; a read or write failed
-  kJoinCannotCreate = 4,     // also: the output would lie on the disk that is to be swapped
-  kJoinDiskRefused = 5,      // No to the disk prompt (the partial archive is deleted)
+  kJoinBadName = 3,         // no joined-archive name can be made from the volume's
+  kJoinReadWriteError = 3,  // a volume cannot be opened; a read or write failed
+  kJoinCannotCreate = 4,    // also: the output would lie on the disk that is to be swapped
+  kJoinDiskRefused = 5,     // No to the disk prompt (the partial archive is deleted)
   kJoinNotVolumeName = 7,
   kJoinOutputExists = 8,
   kJoinNoRoom = 9,
@@ -62,9 +62,8 @@ namespace volumes {
 // others of nextSize. On a removable or full destination the disk prompt asks for the next
 // disk whenever one lacks room. Result: SplitResult. The writer takes notifyWindow as its
 // progress window.
-int SplitArchive(CZZip& writer, HWND notifyWindow, const char* sourceName,
-                 const char* destination, long firstSize, long nextSize, const char* title,
-                 const char* text);
+int SplitArchive(CZZip& writer, HWND notifyWindow, const char* sourceName, const char* destination,
+                 long firstSize, long nextSize, const char* title, const char* text);
 // Compresses mask into a backup archive in the mask's folder and splits it onto destination
 // (volumes as large as the destination's free space); the backup archive is always deleted.
 // The writer compresses (CZZip::ZipFiles). Result: BackupResult.
@@ -77,9 +76,8 @@ int BackupToDiskettes(CZZip& writer, const char* mask, const char* destination, 
 // uniqueName an unused name is taken, handed back and announced (kRestoreBuildZip). Result:
 // JoinResult. The archive gets the last volume's time; a failed join deletes the archive it
 // created (an existing file of that name gives kJoinOutputExists and is never touched).
-int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination,
-                BOOL progress, const char* title, const char* text, BOOL uniqueName,
-                CZText* outputName);
+int JoinVolumes(HWND notifyWindow, const char* volumeName, const char* destination, BOOL progress,
+                const char* title, const char* text, BOOL uniqueName, CZText* outputName);
 // The backup set of sourceFolder (its "*.0_?" file; with displayDialog the one the chooser
 // picks) joined into destination under an unused name, extracted whole with its folders, and
 // the joined archive deleted; the reader extracts it (CZUnzip::UnzipFiles). Result: RestoreResult.

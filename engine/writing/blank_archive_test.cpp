@@ -191,7 +191,8 @@ TEST(ExtractionTarget, ACdRomDestinationGives14) {
   CZUnzip reader;
   EXPECT_EQ(0, reader.UnzipFiles(archive.c_str(), "*.*", folder.path().c_str(), 1, TRUE));
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder / "A.TXT").c_str()));
-  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\")) << "the test drive M: is not mapped";
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\"))
+      << "the test drive M: is not mapped";
   EXPECT_EQ(14, reader.UnzipFiles(archive.c_str(), "*.*", "M:\\", 1, TRUE));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("M:\\A.TXT"));
 }

@@ -111,8 +111,8 @@ int CZZip::ZipFiles(const char* archiveName, const char* mask, short overwriteMo
     // was cancelled; the adding result stays the call's result.
     const bool completed =
         result == kWriterDone ||
-        (archiveWritten_ && (result == kWriterFileError || result == kWriterAccessDenied ||
-                             result == kZipUserAbort));
+        (archiveWritten_ &&
+         (result == kWriterFileError || result == kWriterAccessDenied || result == kZipUserAbort));
     if (completed && password != nullptr && *password != '\0') {
       WriteOperation().password = password;
       if (!EncryptArchive(archive.c_str())) result = kZipCannotEncrypt;

@@ -188,14 +188,13 @@ enum SelfExtractorResult : int {
   kSfxNoMemory = 11,
 };
 
-
 // ---- the folder scan (zip_add_scan.cpp), used by the compressing pass -------------------------
 namespace zipadd {
 
 struct ScanSettings {
   bool recurse = false;
-  bool storePaths = true;      // false for store-path method 0
-  bool useArchiveFlag = false; // files without the archive attribute are passed over
+  bool storePaths = true;       // false for store-path method 0
+  bool useArchiveFlag = false;  // files without the archive attribute are passed over
 };
 
 // Scans the mask ('\' or '/' separators; a relative mask counts from the current folder): every

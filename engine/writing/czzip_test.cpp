@@ -32,7 +32,9 @@ std::vector<uint8_t> Decoded(const writertest::Item& item) {
   if (item.central.method == 0) return item.data;
   struct Sink : DecoderOutput {
     std::vector<uint8_t> bytes;
-    void Write(const uint8_t* data, size_t n) override { bytes.insert(bytes.end(), data, data + n); }
+    void Write(const uint8_t* data, size_t n) override {
+      bytes.insert(bytes.end(), data, data + n);
+    }
   } sink;
   MemoryDecoderInput input(item.data.data(), item.data.size());
   std::vector<uint8_t> window(kDecoderWindowSize);
@@ -118,7 +120,8 @@ class ZipFilesTest : public ::testing::Test {
       EXPECT_EQ(item.central.crc, Crc32(data.data(), data.size())) << item.central.name;
       long size = 0;
       DWORD attributes = 0;
-      EXPECT_EQ(item.central.dosDateTime, GetFileDosTime((tree_ + file).c_str(), &size, &attributes))
+      EXPECT_EQ(item.central.dosDateTime,
+                GetFileDosTime((tree_ + file).c_str(), &size, &attributes))
           << item.central.name;
     }
     std::set<std::string> wanted;
@@ -147,9 +150,10 @@ TEST_F(ZipFilesTest, StorePathMethodsRecursionAndMaskFormsGiveTheirNames) {
     bool absolute;  // the mask: "<tree>\*.txt", else relative to the archive's folder
     std::vector<std::pair<std::string, std::string>> names;
   };
-  const std::vector<std::pair<std::string, std::string>> flat = {
-      {"A.TXT", "a.txt"}, {"SMALL.TXT", "small.txt"}, {"S37.TXT", "s37.txt"},
-      {"EMPTY.TXT", "empty.txt"}};
+  const std::vector<std::pair<std::string, std::string>> flat = {{"A.TXT", "a.txt"},
+                                                                 {"SMALL.TXT", "small.txt"},
+                                                                 {"S37.TXT", "s37.txt"},
+                                                                 {"EMPTY.TXT", "empty.txt"}};
   auto under = [&](const std::string& folder, bool deep) {
     std::vector<std::pair<std::string, std::string>> names;
     for (const auto& [name, file] : flat) names.push_back({folder + name, file});
@@ -240,14 +244,14 @@ TEST_F(ZipFilesTest, CompressionModesAndAlwaysStoredFiles) {
   // name -> method for each mode: .zip files, files under 37 bytes, empty files and data that
   // does not get smaller are stored in every mode; mode 3 stores everything.
   const Case cases[] = {
-      {0, "A.TXT", 8},    {0, "S37.TXT", 8},   {0, "SMALL.TXT", 0}, {0, "EMPTY.TXT", 0},
-      {0, "INNER.ZIP", 0}, {0, "B.DAT", 0},     {1, "A.TXT", 8},     {1, "B.DAT", 0},
-      {2, "A.TXT", 8},    {2, "S37.TXT", 8},   {3, "A.TXT", 0},     {3, "S37.TXT", 0},
+      {0, "A.TXT", 8},     {0, "S37.TXT", 8}, {0, "SMALL.TXT", 0}, {0, "EMPTY.TXT", 0},
+      {0, "INNER.ZIP", 0}, {0, "B.DAT", 0},   {1, "A.TXT", 8},     {1, "B.DAT", 0},
+      {2, "A.TXT", 8},     {2, "S37.TXT", 8}, {3, "A.TXT", 0},     {3, "S37.TXT", 0},
       {3, "INNER.ZIP", 0},
   };
   const std::map<std::string, std::string> all = {
-      {"A.TXT", "a.txt"},         {"B.DAT", "b.dat"},         {"SMALL.TXT", "small.txt"},
-      {"S37.TXT", "s37.txt"},     {"EMPTY.TXT", "empty.txt"}, {"INNER.ZIP", "inner.zip"}};
+      {"A.TXT", "a.txt"},     {"B.DAT", "b.dat"},         {"SMALL.TXT", "small.txt"},
+      {"S37.TXT", "s37.txt"}, {"EMPTY.TXT", "empty.txt"}, {"INNER.ZIP", "inner.zip"}};
   for (short mode = 0; mode <= 3; ++mode) {
     SCOPED_TRACE(mode);
     ASSERT_TRUE(zip_.SetCompressionMode(mode));
@@ -339,20 +343,20 @@ TEST_F(ZipFilesTest, RelativeArchiveNameMeansTheCallersFolderWhichIsRestored) {
 
 TEST_F(ZipFilesTest, ArchiveIsNeverAddedToItself) {
   const std::string archive = tree_ + "self.zip";
-  ASSERT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s*.*").c_str(), kZipReplace, 0, FALSE,
-                          nullptr, nullptr),
+  ASSERT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s*.*").c_str(), kZipReplace, 0, FALSE, nullptr,
+                          nullptr),
             kWriterDone);
   ExpectArchive(archive, {{"SMALL.TXT", "small.txt"}, {"S37.TXT", "s37.txt"}});
   // Again: now the archive itself matches the mask, both as a new name and by its short form.
-  ASSERT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s*.*").c_str(), kZipReplace, 0, FALSE,
-                          nullptr, nullptr),
+  ASSERT_EQ(zip_.ZipFiles(archive.c_str(), (tree_ + "s*.*").c_str(), kZipReplace, 0, FALSE, nullptr,
+                          nullptr),
             kWriterDone);
   ExpectArchive(archive, {{"SMALL.TXT", "small.txt"}, {"S37.TXT", "s37.txt"}},
                 "add_not_itself.zip");
   // A mask naming only the archive finds nothing to do.
-  EXPECT_EQ(zip_.ZipFiles(archive.c_str(), archive.c_str(), kZipReplace, 0, FALSE, nullptr,
-                          nullptr),
-            kWriterNothingToDo);
+  EXPECT_EQ(
+      zip_.ZipFiles(archive.c_str(), archive.c_str(), kZipReplace, 0, FALSE, nullptr, nullptr),
+      kWriterNothingToDo);
 }
 
 // ---- the encryption pass's hand-over -----------------------------------------------------------
@@ -404,8 +408,8 @@ TEST_F(ZipFilesTest, PasswordHandsTheFinishedArchiveToTheEncryptionPass) {
   EXPECT_EQ(testutil::FileBytes(archive), before);
   const std::string longest(kZipMaxPassword, 'q');
   const std::string fresh = folder_ / "longest.zip";
-  ASSERT_EQ(zip_.ZipFiles(fresh.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE,
-                          nullptr, longest.c_str()),
+  ASSERT_EQ(zip_.ZipFiles(fresh.c_str(), (tree_ + "a.txt").c_str(), kZipReplace, 0, FALSE, nullptr,
+                          longest.c_str()),
             kWriterDone);
   CZUnzip reader;
   EXPECT_TRUE(reader.SetPassword(longest.c_str()));

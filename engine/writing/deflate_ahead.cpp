@@ -51,7 +51,8 @@ bool DeflateAhead::Result::IsFrom(HANDLE opened) const {
          FileSize(now) == file.bytesRead;
 }
 
-std::unique_ptr<DeflateAhead> DeflateAhead::Start(int mode, const std::vector<std::string>& oemPaths) {
+std::unique_ptr<DeflateAhead> DeflateAhead::Start(int mode,
+                                                  const std::vector<std::string>& oemPaths) {
   const unsigned workers = OrderedPool::WorkerCount(g_workersForTesting);
   if (workers == 0 || oemPaths.empty() || mode < 0 || mode > 2) return nullptr;
   std::unique_ptr<DeflateAhead> ahead(new DeflateAhead());
@@ -90,10 +91,11 @@ void DeflateAhead::Work(OrderedPool& pool) {
   }
 }
 
-std::unique_ptr<DeflateAhead::Result> DeflateAhead::Compress(const Job& job, DeflateCompressor& compressor) {
+std::unique_ptr<DeflateAhead::Result> DeflateAhead::Compress(const Job& job,
+                                                             DeflateCompressor& compressor) {
   // The writer's own sharing: readers only.
-  const HANDLE file = CreateFileA(job.fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = CreateFileA(job.fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   auto result = std::make_unique<Result>();
   bool ok = GetFileInformationByHandle(file, &result->source) != FALSE &&
@@ -110,7 +112,8 @@ std::unique_ptr<DeflateAhead::Result> DeflateAhead::Compress(const Job& job, Def
   return result;
 }
 
-std::unique_ptr<DeflateAhead::Result> DeflateAhead::Take(const std::string& oemPath, HWND notifyWindow) {
+std::unique_ptr<DeflateAhead::Result> DeflateAhead::Take(const std::string& oemPath,
+                                                         HWND notifyWindow) {
   size_t index = pool_.Cursor();
   while (index < jobs_.size() && jobs_[index].oemPath != oemPath) ++index;
   if (index == jobs_.size()) return nullptr;

@@ -4,9 +4,10 @@
 // The writer still decides everything, on its own thread and in its own order: it asks Take for
 // the compression made ahead of a file, opens the file as before, and uses the result only when
 // the worker read the very file the writer has open; otherwise, and for every file the workers
-// did not finish or could not read, the writer compresses on its own thread as before. Both ways give the same bytes and the same messages.
-// Workers never send messages, never touch the writer's state and never go through the file
-// fault seams; at most a few results wait in memory at any time.
+// did not finish or could not read, the writer compresses on its own thread as before. Both ways
+// give the same bytes and the same messages. Workers never send messages, never touch the writer's
+// state and never go through the file fault seams; at most a few results wait in memory at any
+// time.
 #pragma once
 
 #include <windows.h>

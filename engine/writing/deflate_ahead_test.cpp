@@ -19,7 +19,6 @@
 
 namespace {
 
-
 struct Message {
   UINT message;
   WPARAM wParam;
@@ -28,8 +27,8 @@ struct Message {
 };
 
 std::vector<uint8_t> Repetitive(size_t length, uint32_t seed) {
-  static const char* const kWords[] = {"archive ", "entry ", "folder ", "window ", "deflate ",
-                                       "header ", "stored ", "name ", "\r\n"};
+  static const char* const kWords[] = {"archive ", "entry ",  "folder ", "window ", "deflate ",
+                                       "header ",  "stored ", "name ",   "\r\n"};
   std::vector<uint8_t> data;
   data.reserve(length);
   while (data.size() < length) {
@@ -55,8 +54,9 @@ void ChangeOnTake(const std::string& oemPath) {
   std::replace(path.begin(), path.end(), '/', '\\');
   if (lstrcmpiA(path.c_str(), g_changePath.c_str()) != 0) return;
   ASSERT_TRUE(testutil::WriteWholeFile(path, g_changeTo));
-  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file =
+      CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   FILETIME written;
   GetFileTime(file, nullptr, nullptr, &written);
@@ -106,7 +106,8 @@ class DeflateAheadTest : public ::testing::Test {
       data.insert(data.end(), noise.begin(), noise.end());
       return data;
     }());
-    for (int i = 0; i < 24; ++i) Put("sub\\many" + std::to_string(i) + ".txt", Repetitive(2000 + 3000 * i, 10 + i));
+    for (int i = 0; i < 24; ++i)
+      Put("sub\\many" + std::to_string(i) + ".txt", Repetitive(2000 + 3000 * i, 10 + i));
   }
   struct Run {
     int result = -1;
@@ -145,7 +146,8 @@ TEST_F(DeflateAheadTest, ArchivesAndMessagesAreThoseOfTheWriterAlone) {
     bool lockOneFile;
   };
   for (const Case& c : {Case{0, false}, Case{1, false}, Case{2, false}, Case{0, true}}) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.lockOneFile ? ", one file locked" : ""));
+    SCOPED_TRACE(testing::Message()
+                 << "mode " << c.mode << (c.lockOneFile ? ", one file locked" : ""));
     // A file another program holds without sharing fails alone, whoever tries to read it first.
     std::unique_ptr<writertest::LockedFile> locked;
     if (c.lockOneFile) {
@@ -165,16 +167,17 @@ TEST_F(DeflateAheadTest, ArchivesAndMessagesAreThoseOfTheWriterAlone) {
       const Message& a = ahead.messages[i];
       const Message& b = alone.messages[i];
       if (a == b) continue;
-      ADD_FAILURE() << "message " << i << ": " << a.message - WM_USER << " " << a.wParam << " " << a.text
-                    << ", alone " << b.message - WM_USER << " " << b.wParam << " " << b.text;
+      ADD_FAILURE() << "message " << i << ": " << a.message - WM_USER << " " << a.wParam << " "
+                    << a.text << ", alone " << b.message - WM_USER << " " << b.wParam << " "
+                    << b.text;
       break;
     }
     // text, noise, short37, half and the 24 small ones (one of them locked) came from the workers.
     EXPECT_EQ(g_takes, c.lockOneFile ? 27 : 28);
     EXPECT_EQ(writertest::Parse(ahead.archive).error, "");
   }
-  ASSERT_TRUE(CopyFileA((folder_ / "run.zip").c_str(), (writertest::PeerCheckDir() + "ahead_tree.zip").c_str(),
-                        FALSE));
+  ASSERT_TRUE(CopyFileA((folder_ / "run.zip").c_str(),
+                        (writertest::PeerCheckDir() + "ahead_tree.zip").c_str(), FALSE));
 }
 
 TEST_F(DeflateAheadTest, AFileChangedAfterItsWorkerReadItIsCompressedAgain) {
@@ -221,8 +224,8 @@ TEST_F(DeflateAheadTest, CancellingFromAProgressHandlerStopsTheWorkers) {
     if (message == progress::kFileZipped && ++entriesDone == 3) zip.SetCancel(TRUE);
   });
   zip.SetCompressionMode(0);
-  EXPECT_EQ(zip.ZipFiles(archive.c_str(), (tree_.path() + "*.*").c_str(), kZipReplace, 2, TRUE, window.get(),
-                         nullptr),
+  EXPECT_EQ(zip.ZipFiles(archive.c_str(), (tree_.path() + "*.*").c_str(), kZipReplace, 2, TRUE,
+                         window.get(), nullptr),
             kZipUserAbort);
   const writertest::Layout layout = writertest::Parse(testutil::FileBytes(archive));
   EXPECT_EQ(layout.error, "");
@@ -242,7 +245,8 @@ class DeflateAheadUnitTest : public DeflateAheadTest {
     return paths;
   }
   static bool IsFromFile(const DeflateAhead::Result& result, const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool same = result.IsFrom(file);
     CloseHandle(file);
@@ -289,7 +293,8 @@ TEST_F(DeflateAheadUnitTest, OneProcessorOrNothingToDoStartsNoWorkers) {
 
 TEST_F(DeflateAheadUnitTest, StoppingWhileTheWorkersRunReleasesEveryFile) {
   std::vector<std::string> paths;
-  for (int i = 0; i < 8; ++i) paths.push_back(Put("big" + std::to_string(i) + ".txt", Repetitive(3 << 20, 70 + i)));
+  for (int i = 0; i < 8; ++i)
+    paths.push_back(Put("big" + std::to_string(i) + ".txt", Repetitive(3 << 20, 70 + i)));
   DeflateAhead::SetWorkerLimit(4);
   {
     const std::unique_ptr<DeflateAhead> ahead = DeflateAhead::Start(2, paths);
@@ -298,7 +303,8 @@ TEST_F(DeflateAheadUnitTest, StoppingWhileTheWorkersRunReleasesEveryFile) {
   }
   // The workers were in the middle of their files: every file can be written again, so no worker
   // holds one open.
-  for (const std::string& path : paths) EXPECT_TRUE(testutil::WriteWholeFile(path, Repetitive(10, 1)));
+  for (const std::string& path : paths)
+    EXPECT_TRUE(testutil::WriteWholeFile(path, Repetitive(10, 1)));
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ class ProgressMessages {
       : window_(window), name_(reinterpret_cast<LPARAM>(name)), expectedSize_(expectedSize) {}
 
   void Report(uint64_t compressedBits, uint64_t inputLength) {
-    if (IsWindow(window_)) SendPair(static_cast<WPARAM>(compressedBits / 8192 + 1), Percent(inputLength));
+    if (IsWindow(window_))
+      SendPair(static_cast<WPARAM>(compressedBits / 8192 + 1), Percent(inputLength));
   }
 
   void Closing() {
@@ -177,7 +178,8 @@ DWORD WritePrecompressed(LPCSTR name, const PrecompressedFile& file, HFILE outpu
     }
   }
   ProgressMessages messages(notifyWindow, name, expectedSize ? *expectedSize : 0);
-  for (const DeflateReport& report : file.reports) messages.Report(report.compressedBits, report.inputLength);
+  for (const DeflateReport& report : file.reports)
+    messages.Report(report.compressedBits, report.inputLength);
   messages.Closing();
   if (errorFlag) *errorFlag = failed ? TRUE : FALSE;
   if (bytesRead) *bytesRead = static_cast<DWORD>(file.bytesRead);

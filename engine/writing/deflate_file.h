@@ -21,7 +21,8 @@
 //   name          text identifying the file in progress messages (their lParam)
 //   notifyWindow  receives progress::kZippingKilobytes (kilobytes written so far + 1) and
 //                 progress::kZippingPercent (percent of *expectedSize done, 100 when that is 0)
-//                 at every tenth refill of the input window, and both with 100 at the end; nothing is sent when it is not a window
+//                 at every tenth refill of the input window, and both with 100 at the end; nothing
+//                 is sent when it is not a window
 //   errorFlag     TRUE after a read error, a short write or an unknown mode; FALSE otherwise
 //   bytesRead     the number of bytes read; crc their CRC-32
 //   expectedSize  the caller's size of the file, used only for the percentage

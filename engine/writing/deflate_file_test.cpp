@@ -50,8 +50,8 @@ class RecordingWindow {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "PelloroDeflateProgressTest";
     RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                              nullptr);
+    window_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
     Log().clear();
   }
   ~RecordingWindow() {
@@ -64,7 +64,8 @@ class RecordingWindow {
 };
 
 std::vector<uint8_t> TextData(size_t n) {
-  static const char* const kWords[] = {"zip ", "entry ", "window ", "the ", "of ", "header\r\n", "data "};
+  static const char* const kWords[] = {"zip ", "entry ",     "window ", "the ",
+                                       "of ",  "header\r\n", "data "};
   std::mt19937 rng(5);
   std::vector<uint8_t> b;
   while (b.size() < n) {
@@ -85,7 +86,8 @@ struct Outcome {
 
 // Compresses the file at inputPath into a fresh file through DeflateFile.
 Outcome RunDeflateFile(const testutil::TempFolder& folder, const std::string& inputPath, int mode,
-                       HWND window, DWORD expectedSize, const char* name, UINT inputOpenMode = OF_READ) {
+                       HWND window, DWORD expectedSize, const char* name,
+                       UINT inputOpenMode = OF_READ) {
   Outcome o;
   const std::string outputPath = folder / "out.bin";
   OFSTRUCT of{};
@@ -119,7 +121,8 @@ TEST(DeflateFile, WritesTheStreamAndSendsProgressEndingAt100) {
       RecordingWindow window;
       ASSERT_NE(window.get(), nullptr);
       PostMessageA(window.get(), kPosted, 0, 0);  // dispatched by the pump while compressing
-      const Outcome o = RunDeflateFile(folder, folder / "in.txt", mode, window.get(), expected, kName);
+      const Outcome o =
+          RunDeflateFile(folder, folder / "in.txt", mode, window.get(), expected, kName);
       EXPECT_FALSE(o.error);
       EXPECT_EQ(o.read, data.size());
       EXPECT_EQ(o.crc, Crc32(data.data(), data.size()));
@@ -130,8 +133,10 @@ TEST(DeflateFile, WritesTheStreamAndSendsProgressEndingAt100) {
       std::vector<Received> progress;
       bool posted = false;
       for (const Received& r : Log()) {
-        if (r.message == kPosted) posted = true;
-        else progress.push_back(r);
+        if (r.message == kPosted)
+          posted = true;
+        else
+          progress.push_back(r);
       }
       EXPECT_TRUE(posted);
       // About 32 refills of a half window: reports at the 1st, 11th, 21st and 31st, then the end.
@@ -142,8 +147,10 @@ TEST(DeflateFile, WritesTheStreamAndSendsProgressEndingAt100) {
         EXPECT_EQ(progress[i + 1].message, progress::kZippingPercent);
         EXPECT_EQ(progress[i].lParam, reinterpret_cast<LPARAM>(kName));
         EXPECT_EQ(progress[i + 1].lParam, reinterpret_cast<LPARAM>(kName));
-        if (expected == 0) EXPECT_EQ(progress[i + 1].wParam, 100u);
-        else EXPECT_LE(progress[i + 1].wParam, 100u);
+        if (expected == 0)
+          EXPECT_EQ(progress[i + 1].wParam, 100u);
+        else
+          EXPECT_LE(progress[i + 1].wParam, 100u);
         if (i >= 2 && i + 2 < progress.size()) {
           EXPECT_GE(progress[i].wParam, progress[i - 2].wParam);
           EXPECT_GE(progress[i + 1].wParam, progress[i - 1].wParam);
@@ -193,7 +200,8 @@ TEST(DeflateFile, ReadAndWriteFailuresSetTheErrorFlag) {
   const std::vector<uint8_t> data = TextData(100000);
   ASSERT_TRUE(testutil::WriteWholeFile(folder / "in.txt", data));
   // A handle opened only for writing cannot be read: a read error, not an empty entry.
-  const Outcome unreadable = RunDeflateFile(folder, folder / "in.txt", 0, nullptr, 0, "in.txt", OF_WRITE);
+  const Outcome unreadable =
+      RunDeflateFile(folder, folder / "in.txt", 0, nullptr, 0, "in.txt", OF_WRITE);
   EXPECT_TRUE(unreadable.error);
   EXPECT_EQ(unreadable.read, 0u);
 

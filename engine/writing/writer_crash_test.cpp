@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // "mode|archive|mask": set only in the child's environment.
 constexpr char kChildVariable[] = "PELLORO_WRITER_CRASH_CHILD";
 constexpr char kChildTest[] = "WriterCrashChild.UpdateAndStop";
@@ -70,8 +69,8 @@ std::vector<Leftover> Temporaries(const std::string& folder) {
   HANDLE search = FindFirstFileA((folder + "~ZIP*").c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return found;
   do {
-    found.push_back({data.cFileName, (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) |
-                                         data.nFileSizeLow});
+    found.push_back(
+        {data.cFileName, (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
   } while (FindNextFileA(search, &data));
   FindClose(search);
   return found;
@@ -308,7 +307,8 @@ TEST_F(WriterCrashTest, KilledWhileCompressingLeavesTheOriginal) {
   ExpectTheNextUpdateWorks(leftovers, 2);
 }
 
-// ---- stopped at the replacement step -------------------------------------------------------------
+// ---- stopped at the replacement step
+// -------------------------------------------------------------
 
 TEST_F(WriterCrashTest, StoppedAtTheRenameLeavesTheOldOrTheCompleteNewArchive) {
   struct Case {
@@ -351,7 +351,8 @@ TEST_F(WriterCrashTest, StoppedAtTheRenameLeavesTheOldOrTheCompleteNewArchive) {
   }
 }
 
-// ---- a drive that runs full ----------------------------------------------------------------------
+// ---- a drive that runs full
+// ----------------------------------------------------------------------
 
 namespace {
 
@@ -422,13 +423,10 @@ class SmallDrive {
     const std::string errors = scratch / "mount.txt";
     const std::string unixErrors = UnixFolderOf(std::wstring(errors.begin(), errors.end()).c_str());
     if (unixErrors.empty()) return;
-    mounted_ = RunUnixUntil("/bin/sh -c \"mount -t tmpfs -o size=2m pelloro-small '" + folder_ +
-                                "' 2>'" + unixErrors + "' || echo mount failed >>'" +
-                                unixErrors + "'\"",
-                            [&] {
-                              return DriveIsSmall() || ErrorsWritten(errors);
-                            },
-                            10000) &&
+    mounted_ = RunUnixUntil(
+                   "/bin/sh -c \"mount -t tmpfs -o size=2m pelloro-small '" + folder_ + "' 2>'" +
+                       unixErrors + "' || echo mount failed >>'" + unixErrors + "'\"",
+                   [&] { return DriveIsSmall() || ErrorsWritten(errors); }, 10000) &&
                DriveIsSmall();
     if (!mounted_) {
       const std::vector<uint8_t> text = testutil::FileBytes(errors);
@@ -483,8 +481,8 @@ TEST(WriterFullDrive, AnUpdateThatRunsOutOfSpaceLeavesTheOriginal) {
     SCOPED_TRACE(c.name);
     const std::string archive = std::string(kSmallDrive) + "FULL.ZIP";
     DeleteFileA(archive.c_str());
-    ASSERT_TRUE(testutil::WriteWholeFile(sources / "old.bin",
-                                         writertest::RandomBytes(c.archiveData, 11)));
+    ASSERT_TRUE(
+        testutil::WriteWholeFile(sources / "old.bin", writertest::RandomBytes(c.archiveData, 11)));
     ASSERT_TRUE(
         testutil::WriteWholeFile(sources / "new.bin", writertest::RandomBytes(c.addedData, 12)));
     CZZip zip;

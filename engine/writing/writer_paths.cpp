@@ -73,9 +73,9 @@ std::string ResolveMaskFolder(const std::string& mask) {
 }
 
 bool ArchiveIsWritable(const CZText& archive) {
-  const HANDLE handle = CreateFileA(AnsiFromOem(archive.c_str()).c_str(),
-                                    GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      CreateFileA(AnsiFromOem(archive.c_str()).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   CloseHandle(handle);
   return true;

@@ -33,7 +33,8 @@ std::string RandomText(size_t length, uint32_t seed) {
 // Text that deflate shrinks to almost nothing.
 std::string PlainText(size_t lines) {
   std::string text;
-  for (size_t i = 0; i < lines; ++i) text += "line " + std::to_string(i % 100) + " of the notes\r\n";
+  for (size_t i = 0; i < lines; ++i)
+    text += "line " + std::to_string(i % 100) + " of the notes\r\n";
   return text;
 }
 
@@ -47,7 +48,8 @@ class NearlyFullDrive : public ::testing::Test {
     }
     // 1.2 MB that cannot be compressed: the drive holds the archive and one more copy of it, not
     // two.
-    ASSERT_TRUE(testutil::WriteWholeFile(sources / "OLD.BIN", writertest::RandomBytes(1200u << 10, 31)));
+    ASSERT_TRUE(
+        testutil::WriteWholeFile(sources / "OLD.BIN", writertest::RandomBytes(1200u << 10, 31)));
     zip.SetCompressionMode(kZipStoreOnly);
     ASSERT_EQ(zip.ZipFiles(archive.c_str(), (sources / "OLD.BIN").c_str(), kZipReplace, 0, FALSE,
                            nullptr, nullptr),
@@ -94,7 +96,8 @@ TEST_F(NearlyFullDrive, WorkThatDoesNotFitGivesTheFailedWriteCode) {
 
   // Files whose entries do not fit: incompressible data, and text compressed ahead on a worker
   // thread (up to 4 MB) or on the writer's own thread.
-  ASSERT_TRUE(testutil::WriteWholeFile(sources / "NOISE.BIN", writertest::RandomBytes(1000u << 10, 32)));
+  ASSERT_TRUE(
+      testutil::WriteWholeFile(sources / "NOISE.BIN", writertest::RandomBytes(1000u << 10, 32)));
   ASSERT_TRUE(testutil::WriteWholeFile(sources / "AHEAD.TXT", RandomText(3500u << 10, 33)));
   ASSERT_TRUE(testutil::WriteWholeFile(sources / "LARGE.TXT", RandomText(5u << 20, 34)));
   for (const char* name : {"NOISE.BIN", "AHEAD.TXT", "LARGE.TXT"}) {

@@ -48,7 +48,8 @@ DWORD SourceTime(const std::string& externalName) {
 bool IsFolderName(const std::string& name) { return name.size() > 1 && name.back() == '/'; }
 
 bool IsAbsolute(const std::string& path) {
-  return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+  return (path.size() > 1 && path[1] == ':') ||
+         (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
 
 // The files the passes below will deflate, in their order, for the workers to compress ahead.

@@ -45,11 +45,11 @@ TEST(ZipAddNames, FileNameMatch) {
     bool match;
   };
   const Case cases[] = {
-      {"a.txt", "*.TXT", true},          {"dir/a.txt", "*.txt", true},
-      {"A.TXT", "a.txt", true},          {"a.txt", "*.dat", false},
-      {"noext", "*.*", true},            {"dir/sub/", "*.*", true},
-      {"dir/sub/", "s*", true},          {"dir\\file.c", "other/f*.c", true},
-      {"file.c", "?ile.c", true},        {"file.c", "??le.cc", false},
+      {"a.txt", "*.TXT", true},   {"dir/a.txt", "*.txt", true},
+      {"A.TXT", "a.txt", true},   {"a.txt", "*.dat", false},
+      {"noext", "*.*", true},     {"dir/sub/", "*.*", true},
+      {"dir/sub/", "s*", true},   {"dir\\file.c", "other/f*.c", true},
+      {"file.c", "?ile.c", true}, {"file.c", "??le.cc", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(zipadd::MatchFileName(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;
@@ -59,7 +59,7 @@ TEST(ZipAddNames, FileNameMatch) {
 TEST(ZipAddNames, DuplicateNamesKeepTheFirstFound) {
   FinishWriter(0);
   WriterState& writer = WriteOperation();
-  writer.found = {{"x/a.txt", "a.txt"}, {"b.txt", "b.txt"}, {"y/a.txt", "a.txt"},
+  writer.found = {{"x/a.txt", "a.txt"}, {"b.txt", "b.txt"},   {"y/a.txt", "a.txt"},
                   {"z/a.txt", "a.txt"}, {"y/b.txt", "b.txt"}, {"c.txt", "c.txt"}};
   ASSERT_TRUE(zipadd::RemoveDuplicateNames());
   std::vector<std::string> kept;
@@ -74,8 +74,8 @@ class FolderHelpersTest : public ::testing::Test {
     for (const char* folder : {"sub", "sub\\deep", ".hidden"}) {
       ASSERT_TRUE(CreateDirectoryA((folder_ / folder).c_str(), nullptr));
     }
-    for (const char* file : {"a.txt", "b.txt", "c.dat", ".dot.txt", "sub\\d.txt", "sub\\deep\\e.txt",
-                             "sub\\deep\\f.dat", ".hidden\\g.txt"}) {
+    for (const char* file : {"a.txt", "b.txt", "c.dat", ".dot.txt", "sub\\d.txt",
+                             "sub\\deep\\e.txt", "sub\\deep\\f.dat", ".hidden\\g.txt"}) {
       ASSERT_TRUE(testutil::WriteWholeFile(folder_ / file, std::string("x")));
     }
   }
@@ -91,11 +91,10 @@ TEST_F(FolderHelpersTest, CountFiles) {
     long count;
   };
   const Case cases[] = {
-      {"*.txt", FALSE, FALSE, 2},   // a, b (not .dot.txt)
-      {"*.TXT", FALSE, FALSE, 2},
-      {"*.txt", TRUE, FALSE, 4},    // + sub\d, sub\deep\e (not .hidden)
-      {"*.*", FALSE, TRUE, 6},      // every item: a, b, c, .dot, sub, .hidden
-      {"*.*", TRUE, TRUE, 9},       // a, b, c, .dot, sub, its d, deep, e, f (not .hidden)
+      {"*.txt", FALSE, FALSE, 2},                             // a, b (not .dot.txt)
+      {"*.TXT", FALSE, FALSE, 2}, {"*.txt", TRUE, FALSE, 4},  // + sub\d, sub\deep\e (not .hidden)
+      {"*.*", FALSE, TRUE, 6},  // every item: a, b, c, .dot, sub, .hidden
+      {"*.*", TRUE, TRUE, 9},   // a, b, c, .dot, sub, its d, deep, e, f (not .hidden)
       {"*.dat", TRUE, FALSE, 2},
   };
   for (const Case& c : cases) {

@@ -129,7 +129,8 @@ TEST_F(ZipUpdateTest, OverwriteModesAgainstOlderSameAndNewerFiles) {
     Put("n.txt", "a new file");
     ASSERT_EQ(Add("*.txt", c.mode), kWriterDone);
     const Layout layout = Read();
-    EXPECT_EQ(Stored(layout, "X.TXT"), c.replaced ? "second version of x, longer" : "first version of x");
+    EXPECT_EQ(Stored(layout, "X.TXT"),
+              c.replaced ? "second version of x, longer" : "first version of x");
     EXPECT_EQ(layout.Find("N.TXT") != nullptr, c.newAdded);
     EXPECT_EQ(zip_.GetReplaceFlag(), c.mode);
     writertest::KeepForPeers(archive_, "add_overwrite_" + std::to_string(n++) + ".zip");
@@ -159,13 +160,11 @@ TEST_F(ZipUpdateTest, ReplacePromptDecidesPerEntryAndNeverOrAlwaysHoldForTheRest
     ReplaceAnswer first;   // answer for the first question
     ReplaceAnswer others;  // answer for every later one
     size_t questions;
-    int replaced;          // entries replaced of three
+    int replaced;  // entries replaced of three
   };
   const Case cases[] = {
-      {"yes", kReplaceYes, kReplaceYes, 3, 3},
-      {"no", kReplaceNo, kReplaceNo, 3, 0},
-      {"yes then no", kReplaceYes, kReplaceNo, 3, 1},
-      {"never", kReplaceNever, kReplaceYes, 1, 0},
+      {"yes", kReplaceYes, kReplaceYes, 3, 3},        {"no", kReplaceNo, kReplaceNo, 3, 0},
+      {"yes then no", kReplaceYes, kReplaceNo, 3, 1}, {"never", kReplaceNever, kReplaceYes, 1, 0},
       {"always", kReplaceAlways, kReplaceNo, 1, 3},
   };
   for (const Case& c : cases) {
@@ -181,13 +180,16 @@ TEST_F(ZipUpdateTest, ReplacePromptDecidesPerEntryAndNeverOrAlwaysHoldForTheRest
       SetTime(folder_ / name, FileTimeOf(2015, 1, 1));
     }
     ScriptedPrompts prompts;
-    prompts.answer = [&](const std::string&) { return prompts.asked.size() == 1 ? c.first : c.others; };
+    prompts.answer = [&](const std::string&) {
+      return prompts.asked.size() == 1 ? c.first : c.others;
+    };
     SetEnginePrompts(&prompts);
     // With every entry kept there is nothing to do (the archive stays as it is).
     ASSERT_EQ(Add("*.txt", kZipAsk), c.replaced == 0 ? kWriterNothingToDo : kWriterDone);
     SetEnginePrompts(nullptr);
     EXPECT_EQ(prompts.asked.size(), c.questions);
-    for (bool isNewer : prompts.newer) EXPECT_TRUE(isNewer);  // the files are later than the entries
+    for (bool isNewer : prompts.newer)
+      EXPECT_TRUE(isNewer);  // the files are later than the entries
     int replaced = 0;
     const Layout layout = Read();
     for (const char* name : {"A.TXT", "B.TXT", "C.TXT"}) replaced += Stored(layout, name) == "new!";
@@ -228,7 +230,8 @@ TEST_F(ZipUpdateTest, CancelFromAProgressHandlerSkipsTheRestAndLeavesAValidArchi
   Put("keep1.dat", "kept entry one");
   Put("keep2.dat", "kept entry two");
   ASSERT_EQ(Add("*.dat", kZipReplace), kWriterDone);
-  for (int i = 0; i < 5; ++i) Put("new" + std::to_string(i) + ".txt", "new file " + std::to_string(i));
+  for (int i = 0; i < 5; ++i)
+    Put("new" + std::to_string(i) + ".txt", "new file " + std::to_string(i));
 
   // The handler cancels when the second entry is done.
   int entriesDone = 0;
@@ -266,7 +269,7 @@ TEST_F(ZipUpdateTest, FileThatCannotBeReadFailsAloneAndKeepsItsOldEntry) {
   EXPECT_EQ(Stored(layout, "A.TXT"), "new a");
   EXPECT_EQ(Stored(layout, "B.TXT"), "old b");  // kept as it was
   EXPECT_EQ(Stored(layout, "C.TXT"), "new c");
-  EXPECT_EQ(layout.Find("D.TXT"), nullptr);     // left out
+  EXPECT_EQ(layout.Find("D.TXT"), nullptr);  // left out
   EXPECT_EQ(layout.items.size(), 3u);
   writertest::KeepForPeers(archive_, "add_per_file_failure.zip", {"A.TXT", "B.TXT", "C.TXT"});
 }
@@ -344,7 +347,8 @@ TEST_F(ZipUpdateTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
   }
 }
 
-// ---- archive attribute ---------------------------------------------------------------------------
+// ---- archive attribute
+// ---------------------------------------------------------------------------
 
 constexpr DWORD kMarked = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN;
 
@@ -419,7 +423,8 @@ TEST_F(ZipUpdateTest, RecursiveScanDoesNotFollowFolderLinks) {
     const Layout layout = Read();
     ASSERT_EQ(layout.items.size(), 1u) << layout.items.back().central.name;
     const std::string& name = layout.items[0].central.name;
-    EXPECT_TRUE(name == "IN.TXT" || (name.size() > 12 && name.substr(name.size() - 12) == "/TREE/IN.TXT"))
+    EXPECT_TRUE(name == "IN.TXT" ||
+                (name.size() > 12 && name.substr(name.size() - 12) == "/TREE/IN.TXT"))
         << name;
   }
 }
@@ -436,7 +441,8 @@ TEST_F(ZipUpdateTest, UpdatingPeerArchivesKeepsTheirEntriesIntact) {
     const std::vector<uint8_t> original = testutil::FileBytes(archive_);
     // Offsets counted from the archive proper (behind the program in front) are read as such.
     const bool countedFromArchive = std::string(fixture) == "sfx_plain.zip";
-    const size_t front = countedFromArchive ? testutil::FileBytes(writertest::FixtureDir() + "stub.bin").size() : 0;
+    const size_t front =
+        countedFromArchive ? testutil::FileBytes(writertest::FixtureDir() + "stub.bin").size() : 0;
     Layout before = Parse(std::vector<uint8_t>(original.begin() + front, original.end()));
     before.firstRecord += static_cast<uint32_t>(front);
     ASSERT_EQ(before.error, "");
@@ -448,7 +454,8 @@ TEST_F(ZipUpdateTest, UpdatingPeerArchivesKeepsTheirEntriesIntact) {
     ASSERT_EQ(after.items.size(), before.items.size() + 1);
     // The program in front is kept byte for byte.
     ASSERT_EQ(after.firstRecord, before.firstRecord);
-    EXPECT_TRUE(std::equal(original.begin(), original.begin() + before.firstRecord, updated.begin()));
+    EXPECT_TRUE(
+        std::equal(original.begin(), original.begin() + before.firstRecord, updated.begin()));
     for (size_t i = 0; i < before.items.size(); ++i) {
       const writertest::Item& was = before.items[i];
       const writertest::Item& now = after.items[i];
@@ -467,7 +474,8 @@ TEST_F(ZipUpdateTest, UpdatingPeerArchivesKeepsTheirEntriesIntact) {
 }
 
 TEST_F(ZipUpdateTest, RecompressedPeerEntryGetsTheNewFileAndLosesItsOldTimeExtras) {
-  ASSERT_TRUE(CopyFileA((writertest::FixtureDir() + "zip_names.zip").c_str(), archive_.c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((writertest::FixtureDir() + "zip_names.zip").c_str(), archive_.c_str(), FALSE));
   const Layout before = Parse(testutil::FileBytes(archive_));
   const writertest::Item* old = before.Find("a.txt");
   ASSERT_NE(old, nullptr);

@@ -53,8 +53,7 @@ bool SelectionMatcher::Selects(const std::string& name) const {
   if (listView_) {
     if (items_ == nullptr || !IsWindow(items_)) return false;
     for (LRESULT i = SendMessageA(items_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
-         i >= 0;
-         i = SendMessageA(items_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)) {
+         i >= 0; i = SendMessageA(items_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED)) {
       if (ReadZIPITEM(items_, static_cast<int>(i), &item, TRUE) && ItemPath(item, true) == entry) {
         Notify(progress::kDeleting, 0, name.c_str());
         return true;

@@ -40,11 +40,14 @@ std::mt19937 MakeGenerator() {
   LARGE_INTEGER counter = {};
   QueryPerformanceCounter(&counter);
   const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart);
-  const uint64_t now = static_cast<uint64_t>(
-      std::chrono::system_clock::now().time_since_epoch().count());
-  std::seed_seq seed{static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32),
-                     static_cast<uint32_t>(now), static_cast<uint32_t>(now >> 32),
-                     static_cast<uint32_t>(GetCurrentProcessId()), ++passes};
+  const uint64_t now =
+      static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+  std::seed_seq seed{static_cast<uint32_t>(ticks),
+                     static_cast<uint32_t>(ticks >> 32),
+                     static_cast<uint32_t>(now),
+                     static_cast<uint32_t>(now >> 32),
+                     static_cast<uint32_t>(GetCurrentProcessId()),
+                     ++passes};
   return std::mt19937(seed);
 }
 
@@ -156,10 +159,9 @@ int RunPass(HWND notifyWindow, const char* archiveName) {
   int result = ReadArchiveDirectory();
   if (result != kWriterDone) return FailWriter(result);
   ReleaseEntryIndex();
-  const bool anyPlain = std::any_of(writer.entries.begin(), writer.entries.end(),
-                                    [](const ZipEntry& entry) {
-                                      return (entry.flags & zip::kFlagEncrypted) == 0;
-                                    });
+  const bool anyPlain =
+      std::any_of(writer.entries.begin(), writer.entries.end(),
+                  [](const ZipEntry& entry) { return (entry.flags & zip::kFlagEncrypted) == 0; });
   if (!anyPlain) return FailWriter(kWriterNothingToDo);  // also: an archive without entries
   // Set only now: the pass reports its copies and the writing of the archive, nothing else.
   writer.notifyWindow = notifyWindow;
@@ -178,8 +180,8 @@ int RunPass(HWND notifyWindow, const char* archiveName) {
   pass.window = notifyWindow;
   for (ZipEntry& entry : writer.entries) {
     if (NeedsEncryption(entry)) {
-      if (!HasFreeSpace64(writer.temporaryName, static_cast<ULONGLONG>(entry.compressedSize) +
-                                                    kEndRecordSize)) {
+      if (!HasFreeSpace64(writer.temporaryName,
+                          static_cast<ULONGLONG>(entry.compressedSize) + kEndRecordSize)) {
         return FailWriter(kReplaceNoSpace);
       }
       result = EncryptEntry(pass, entry);

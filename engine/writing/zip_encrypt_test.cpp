@@ -143,7 +143,8 @@ class ZipEncryptTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA(tree_.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((tree_ + "sub").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((tree_ + "sub\\deeper").c_str(), nullptr));
-    for (const auto& [name, data] : Files()) ASSERT_TRUE(testutil::WriteWholeFile(tree_ + name, data));
+    for (const auto& [name, data] : Files())
+      ASSERT_TRUE(testutil::WriteWholeFile(tree_ + name, data));
     archive_ = folder_ / "secret.zip";
   }
   void TearDown() override {
@@ -224,7 +225,8 @@ TEST_F(ZipEncryptTest, EveryFileEntryIsEncryptedAndDecryptsToTheUnencryptedEntry
   int result = -1;
   std::string out = Extract(archive_, kPassword, &result);
   EXPECT_EQ(result, 0);
-  for (const auto& [name, data] : Files()) EXPECT_EQ(testutil::FileBytes(out + "tree\\" + name), data) << name;
+  for (const auto& [name, data] : Files())
+    EXPECT_EQ(testutil::FileBytes(out + "tree\\" + name), data) << name;
   out = Extract(archive_, kWrongPassword, &result);
   EXPECT_NE(result, 0);
   for (const auto& [name, data] : Files()) {
@@ -279,9 +281,9 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
     const Layout before = Read(archive);
     ASSERT_FALSE(before.items.empty());
 
-    ASSERT_EQ(zip_.ZipFiles(archive.c_str(), added.c_str(), kZipReplace, 0, FALSE, nullptr,
-                            kPassword),
-              kWriterDone);
+    ASSERT_EQ(
+        zip_.ZipFiles(archive.c_str(), added.c_str(), kZipReplace, 0, FALSE, nullptr, kPassword),
+        kWriterDone);
     const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
     const Layout after = Read(archive);
     ASSERT_EQ(after.items.size(), before.items.size() + 1);
@@ -320,7 +322,8 @@ TEST_F(ZipEncryptTest, PlainEntriesOfPeerArchivesAreEncryptedAndEncryptedOnesKep
       if (name.back() == '/') continue;
       const std::string source =
           name == "NEW.TXT" ? added : FixtureDir() + "src\\" + WithBackslashes(name);
-      EXPECT_EQ(testutil::FileBytes(out + WithBackslashes(name)), testutil::FileBytes(source)) << name;
+      EXPECT_EQ(testutil::FileBytes(out + WithBackslashes(name)), testutil::FileBytes(source))
+          << name;
     }
     KeepEncrypted(archive, std::string("encrypt_") + c.fixture, names);
   }
@@ -361,8 +364,8 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
       if (message == progress::kFileZipped && ++entriesDone == 2) zip_.SetCancel(TRUE);
     });
     ASSERT_NE(window.get(), nullptr);
-    cancelled =
-        zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipReplace, 0, FALSE, window.get(), kPassword);
+    cancelled = zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipReplace, 0, FALSE, window.get(),
+                              kPassword);
   }
   EXPECT_EQ(cancelled, kZipUserAbort);
   allEncrypted(0);
@@ -370,9 +373,9 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
 
   // Nothing new over an archive whose entries are all encrypted: 9, and the file stays as it is.
   const std::vector<uint8_t> sealed = testutil::FileBytes(archive_);
-  EXPECT_EQ(zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipFreshen, 0, FALSE, nullptr,
-                          kPassword),
-            kZipCannotEncrypt);
+  EXPECT_EQ(
+      zip_.ZipFiles(archive_.c_str(), mask.c_str(), kZipFreshen, 0, FALSE, nullptr, kPassword),
+      kZipCannotEncrypt);
   EXPECT_EQ(testutil::FileBytes(archive_), sealed);
   // An archive without entries, and none at all: nothing to encrypt either.
   const std::string none = tree_ + "*.none";
@@ -393,8 +396,8 @@ TEST_F(ZipEncryptTest, AddingResultStaysAndEveryEntryEndsUpEncrypted) {
 // ---- failures ----------------------------------------------------------------------------------
 
 TEST_F(ZipEncryptTest, AFailingStepLeavesTheUnencryptedArchiveAndNoTemporaryFile) {
-  const FileStep steps[] = {FileStep::kOpen, FileStep::kCreate, FileStep::kRead,
-                            FileStep::kWrite, FileStep::kClose, FileStep::kMove};
+  const FileStep steps[] = {FileStep::kOpen,  FileStep::kCreate, FileStep::kRead,
+                            FileStep::kWrite, FileStep::kClose,  FileStep::kMove};
   // The calls of each step the compressing pass makes, and those the whole call makes.
   std::map<FileStep, int> adding, whole;
   {

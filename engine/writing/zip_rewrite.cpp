@@ -24,7 +24,6 @@ namespace ziprewrite {
 
 namespace {
 
-
 bool IsWindowSet(HWND window) { return window != nullptr && IsWindow(window); }
 
 }  // namespace

@@ -78,8 +78,7 @@ int CZZip::SetGlobalComment(const char* archiveName, const char* comment, HWND n
   const int result = ziprewrite::ReadArchive(frame.archive(), notifyWindow, false);
   if (result != kWriterDone) return result;
   WriteOperation().archiveComment = std::move(stored);
-  return ziprewrite::RewriteArchive(
-      [](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });
+  return ziprewrite::RewriteArchive([](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });
 }
 
 int CZZip::SetLocalComment(const char* archiveName, const char* entryName, const char* comment,
@@ -130,6 +129,5 @@ int CZZip::SetLocalComment(const char* archiveName, const char* entryName, const
     stored.assign(utf8.begin(), utf8.end());
   }
   target->comment = std::move(stored);
-  return ziprewrite::RewriteArchive(
-      [](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });
+  return ziprewrite::RewriteArchive([](const ZipEntry&) { return ziprewrite::EntryAction::kCopy; });
 }

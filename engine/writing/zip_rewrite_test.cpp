@@ -24,9 +24,7 @@ namespace {
 using writertest::Layout;
 using writertest::Parse;
 
-std::string RewriteFixtures() {
-  return testutil::BinaryDir() + "engine\\fixtures\\zip_rewrite\\";
-}
+std::string RewriteFixtures() { return testutil::BinaryDir() + "engine\\fixtures\\zip_rewrite\\"; }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -48,7 +46,9 @@ std::vector<std::string> Names(const Layout& layout) {
   return names;
 }
 
-std::string AsText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string AsText(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 // ---- the peers, run natively (testing/peer_runner.h) ------------------------------------------
 // A peer script prints "PEER-OK" as its last line when everything it checked held.
@@ -80,8 +80,8 @@ struct Progress {
   std::vector<std::string> deleting;  // progress::kDeleting
   std::vector<std::string> writing;   // progress::kWriting
   std::vector<WPARAM> repairing;      // progress::kRepairing
-  int cancelAtDeleting = 0;   // set the cancel flag at this progress::kDeleting (0: never)
-  int cancelAtRepairing = 0;  // ... at this progress::kRepairing
+  int cancelAtDeleting = 0;           // set the cancel flag at this progress::kDeleting (0: never)
+  int cancelAtRepairing = 0;          // ... at this progress::kRepairing
   CZZip* zip = nullptr;
 };
 void Record(Progress& p, UINT message, WPARAM wParam, const char* text) {
@@ -174,10 +174,12 @@ void ExpectEntriesUnchanged(const Layout& before, const Layout& after) {
   }
 }
 
-// ---- delete --------------------------------------------------------------------------------------
+// ---- delete
+// --------------------------------------------------------------------------------------
 
 TEST_F(ZipRewriteTest, DeleteWithMask) {
-  const std::vector<std::string> all = {"a.txt", "b.txt", "keep.dat", "sub/", "sub/d.dat", "sub/c.txt"};
+  const std::vector<std::string> all = {"a.txt", "b.txt",     "keep.dat",
+                                        "sub/",  "sub/d.dat", "sub/c.txt"};
   const std::vector<std::string> noTxt = {"keep.dat", "sub/", "sub/d.dat"};
   const struct Case {
     const char* fixture;
@@ -190,7 +192,10 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
       {"names.zip", "*.txt", kWriterDone, noTxt},
       // A folder part in the mask does not count: the file-name part matches in every folder.
       {"names.zip", "sub\\*.txt", kWriterDone, noTxt},
-      {"names.zip", "C:\\elsewhere\\B.TXT", kWriterDone, {"a.txt", "keep.dat", "sub/", "sub/d.dat", "sub/c.txt"}},
+      {"names.zip",
+       "C:\\elsewhere\\B.TXT",
+       kWriterDone,
+       {"a.txt", "keep.dat", "sub/", "sub/d.dat", "sub/c.txt"}},
       {"stub.zip", "*.txt", kWriterDone, noTxt},
       {"streamed.zip", "two.dat", kWriterDone, {"one.txt", "sub/three.txt"}},
       {"sevenz.zip", "*.dat", kWriterDone, {"a.txt", "sub/", "sub/c.txt"}},
@@ -203,7 +208,8 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
     const std::string archive = Fixture(c.fixture);
     const std::vector<uint8_t> original = testutil::FileBytes(archive);
     const Layout before = ReadFixture(c.fixture);
-    ASSERT_EQ(zip_.DeleteEntries(archive.c_str(), c.mask, nullptr, nullptr, nullptr, FALSE), c.result);
+    ASSERT_EQ(zip_.DeleteEntries(archive.c_str(), c.mask, nullptr, nullptr, nullptr, FALSE),
+              c.result);
     EXPECT_TRUE(NoTemporaryFiles());
     if (c.result != kWriterDone) {
       EXPECT_EQ(testutil::FileBytes(archive), original);  // nothing matched: not even rewritten
@@ -234,23 +240,34 @@ TEST_F(ZipRewriteTest, DeleteWithMask) {
     // reads the archive without entries (unzip and 7z refuse those).
     const std::string was = ForPeers(RewriteFixtures() + c.fixture, "delete_before.zip");
     const std::string now = ForPeers(archive, "delete_after.zip");
-    const std::string output = testutil::RunPeer(PeerFolder(),
-        "python3 - " + was + " " + now + " <<'PY' || exit 1\n"
-        "import sys, zipfile\n"
-        "was, now = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])\n"
-        "assert now.testzip() is None\n"
-        "assert now.comment == was.comment, (now.comment, was.comment)\n"
-        "for name in now.namelist(): assert now.read(name) == was.read(name), name\n"
-        "print('\\n'.join(now.namelist()))\n"
-        "PY\n"
-        "if [ -n \"$(python3 -c 'import sys,zipfile; print(zipfile.ZipFile(sys.argv[1]).namelist() or \"\")' " + now + ")\" ]; then\n"
-        "  for name in $(unzip -Z1 " + now + "); do\n"
-        "    case $name in */) continue;; esac\n"
-        "    cmp <(unzip -p " + was + " \"$name\") <(unzip -p " + now + " \"$name\") || exit 1\n"
-        "  done\n"
-        "  unzip -tqq " + now + " || exit 1\n"
-        "fi\n"
-        "echo PEER-OK");
+    const std::string output = testutil::RunPeer(
+        PeerFolder(),
+        "python3 - " + was + " " + now +
+            " <<'PY' || exit 1\n"
+            "import sys, zipfile\n"
+            "was, now = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])\n"
+            "assert now.testzip() is None\n"
+            "assert now.comment == was.comment, (now.comment, was.comment)\n"
+            "for name in now.namelist(): assert now.read(name) == was.read(name), name\n"
+            "print('\\n'.join(now.namelist()))\n"
+            "PY\n"
+            "if [ -n \"$(python3 -c 'import sys,zipfile; "
+            "print(zipfile.ZipFile(sys.argv[1]).namelist() or \"\")' " +
+            now +
+            ")\" ]; then\n"
+            "  for name in $(unzip -Z1 " +
+            now +
+            "); do\n"
+            "    case $name in */) continue;; esac\n"
+            "    cmp <(unzip -p " +
+            was + " \"$name\") <(unzip -p " + now +
+            " \"$name\") || exit 1\n"
+            "  done\n"
+            "  unzip -tqq " +
+            now +
+            " || exit 1\n"
+            "fi\n"
+            "echo PEER-OK");
     EXPECT_TRUE(PeerOk(output)) << output;
     std::vector<std::string> expected = Lines(output);
     if (!expected.empty()) expected.pop_back();
@@ -282,8 +299,9 @@ TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
     {
       ProgressWindow window(progress);
       ASSERT_NE(window.handle(), nullptr);
-      EXPECT_EQ(zip_.DeleteEntries(archive.c_str(), c.mask, window.handle(), nullptr, nullptr, FALSE),
-                kWriterDone);
+      EXPECT_EQ(
+          zip_.DeleteEntries(archive.c_str(), c.mask, window.handle(), nullptr, nullptr, FALSE),
+          kWriterDone);
     }
     EXPECT_EQ(progress.deleting, c.deleted);
     EXPECT_EQ(progress.writing, std::vector<std::string>{"archive.zip"});
@@ -291,7 +309,8 @@ TEST_F(ZipRewriteTest, DeleteReportsEachDroppedEntryAndCancelKeepsTheRest) {
     EXPECT_EQ(Names(after), c.left);
     ExpectEntriesUnchanged(ReadFixture("names.zip"), after);
     EXPECT_FALSE(WriteOperation().cancel);  // the next call starts afresh
-    writertest::KeepForPeers(archive, "rewrite_delete_progress_" + std::to_string(n++) + ".zip", c.left);
+    writertest::KeepForPeers(archive, "rewrite_delete_progress_" + std::to_string(n++) + ".zip",
+                             c.left);
   }
 }
 
@@ -326,7 +345,8 @@ TEST_F(ZipRewriteTest, CallsThatHaveNothingToWorkOnGive6AndTouchNothing) {
   EXPECT_TRUE(NoTemporaryFiles());
 }
 
-// ---- comments ------------------------------------------------------------------------------------
+// ---- comments
+// ------------------------------------------------------------------------------------
 
 std::string Oem(const std::string& ansi) {
   std::string oem(ansi.size(), '\0');
@@ -354,16 +374,20 @@ std::vector<CommentCase> CommentCases() {
 // Python's view of an archive's comments: the archive comment, then name and comment of every
 // entry, each as hex; zipnote's listing after it.
 std::string PeerComments(const std::string& unixArchive) {
-  return testutil::RunPeer(PeerFolder(),
-      "python3 - " + unixArchive + " <<'PY' || exit 1\n"
-      "import sys, zipfile\n"
-      "z = zipfile.ZipFile(sys.argv[1])\n"
-      "assert z.testzip() is None\n"
-      "print('archive ' + z.comment.hex())\n"
-      "for i in z.infolist(): print('entry %s %s' % (i.filename, i.comment.hex()))\n"
-      "PY\n"
-      "zipnote " + unixArchive + " > " + unixArchive + ".note || exit 1\n"
-      "echo PEER-OK");
+  return testutil::RunPeer(
+      PeerFolder(),
+      "python3 - " + unixArchive +
+          " <<'PY' || exit 1\n"
+          "import sys, zipfile\n"
+          "z = zipfile.ZipFile(sys.argv[1])\n"
+          "assert z.testzip() is None\n"
+          "print('archive ' + z.comment.hex())\n"
+          "for i in z.infolist(): print('entry %s %s' % (i.filename, i.comment.hex()))\n"
+          "PY\n"
+          "zipnote " +
+          unixArchive + " > " + unixArchive +
+          ".note || exit 1\n"
+          "echo PEER-OK");
 }
 
 std::string Hex(const std::string& bytes) {
@@ -409,7 +433,8 @@ TEST_F(ZipRewriteTest, GlobalCommentIsStoredWithCrLfInTheOemCodePage) {
       // The program in front of stub.zip stays byte for byte.
       EXPECT_EQ(after.firstRecord, before.firstRecord);
       const std::vector<uint8_t> bytes = testutil::FileBytes(archive);
-      EXPECT_TRUE(std::equal(original.begin(), original.begin() + before.firstRecord, bytes.begin()));
+      EXPECT_TRUE(
+          std::equal(original.begin(), original.begin() + before.firstRecord, bytes.begin()));
       CZUnzip reader;
       std::vector<char> comment(kUnzipCommentBlockSize);
       ASSERT_TRUE(reader.GetGlobalComment(archive.c_str(), comment.data()));
@@ -442,7 +467,7 @@ TEST_F(ZipRewriteTest, EntryCommentGoesToTheFirstEntryOfThatNameAndKeepsBothName
       {"names.zip", "sub\\c.txt", 5},
       {"names.zip", "SUB/C.TXT", 5},  // names compare without regard to case
       {"names.zip", "sub/", 3},
-      {"twins.zip", "same.txt", 0},   // two entries share the name: only the first
+      {"twins.zip", "same.txt", 0},  // two entries share the name: only the first
       {"streamed.zip", "sub/three.txt", 2},
       {"stub.zip", "keep.dat", 2},
   };
@@ -463,10 +488,12 @@ TEST_F(ZipRewriteTest, EntryCommentGoesToTheFirstEntryOfThatNameAndKeepsBothName
       for (size_t i = 0; i < after.items.size(); ++i) {
         const writertest::Item& item = after.items[i];
         EXPECT_EQ(item.local.name, before.items[i].local.name);
-        EXPECT_EQ(AsText(item.comment), i == c.index ? comment.stored : AsText(before.items[i].comment))
+        EXPECT_EQ(AsText(item.comment),
+                  i == c.index ? comment.stored : AsText(before.items[i].comment))
             << item.central.name;
       }
-      if (std::string(comment.label) == "bare line feeds" || std::string(comment.label) == "mixed") {
+      if (std::string(comment.label) == "bare line feeds" ||
+          std::string(comment.label) == "mixed") {
         const std::string peer = ForPeers(archive, "entry_comment.zip");
         const std::string output = PeerComments(peer);
         ASSERT_TRUE(PeerOk(output)) << output;
@@ -477,19 +504,22 @@ TEST_F(ZipRewriteTest, EntryCommentGoesToTheFirstEntryOfThatNameAndKeepsBothName
           EXPECT_EQ(lines.at(1 + i++), line) << output;
         }
         // zipnote shows the comment under the entry's name.
-        const std::string note = AsText(testutil::FileBytes(PeerFolder() + "entry_comment.zip.note"));
+        const std::string note =
+            AsText(testutil::FileBytes(PeerFolder() + "entry_comment.zip.note"));
         const std::string shown =
             "@ " + after.items[c.index].central.name + "\n" + AsZipnoteShowsIt(comment.stored);
         EXPECT_NE(note.find(shown), std::string::npos) << note;
       }
       std::vector<std::string> names = Names(after);
-      writertest::KeepForPeers(archive, "rewrite_entry_comment_" + std::to_string(n++) + ".zip",
-                               std::string(c.fixture) == "twins.zip" ? std::vector<std::string>{} : names);
+      writertest::KeepForPeers(
+          archive, "rewrite_entry_comment_" + std::to_string(n++) + ".zip",
+          std::string(c.fixture) == "twins.zip" ? std::vector<std::string>{} : names);
     }
   }
   // The entry comment is read back by our own reader too.
   const std::string archive = Fixture("names.zip");
-  ASSERT_EQ(zip_.SetLocalComment(archive.c_str(), "b.txt", "about b\nand more", nullptr), kWriterDone);
+  ASSERT_EQ(zip_.SetLocalComment(archive.c_str(), "b.txt", "about b\nand more", nullptr),
+            kWriterDone);
   CZUnzip reader;
   std::vector<char> text(kUnzipCommentBlockSize);
   ASSERT_TRUE(reader.GetLocalComment(archive.c_str(), "b.txt", text.data()));
@@ -520,8 +550,9 @@ TEST_F(ZipRewriteTest, CommentLengthLimits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     ASSERT_TRUE(testutil::WriteWholeFile(archive, original));
-    const int result = c.global ? zip_.SetGlobalComment(archive.c_str(), c.comment.c_str(), nullptr)
-                                : zip_.SetLocalComment(archive.c_str(), "a.txt", c.comment.c_str(), nullptr);
+    const int result =
+        c.global ? zip_.SetGlobalComment(archive.c_str(), c.comment.c_str(), nullptr)
+                 : zip_.SetLocalComment(archive.c_str(), "a.txt", c.comment.c_str(), nullptr);
     ASSERT_EQ(result, c.result);
     if (result != kWriterDone) {
       EXPECT_EQ(testutil::FileBytes(archive), original);
@@ -546,9 +577,11 @@ TEST_F(ZipRewriteTest, GlobalCommentOnAMissingArchiveMakesAnArchiveOfTheEndRecor
   CZUnzip reader;
   EXPECT_EQ(reader.GetCountAndSize(archive.c_str(), nullptr, nullptr, nullptr), 0);
   // python reads it (zipnote, unzip and 7z refuse archives without entries).
-  const std::string output = testutil::RunPeer(PeerFolder(),
-      "python3 -c 'import sys, zipfile; print(\"archive \" + zipfile.ZipFile(sys.argv[1]).comment.hex())' " +
-      ForPeers(archive, "comment_only.zip") + " || exit 1\necho PEER-OK");
+  const std::string output =
+      testutil::RunPeer(PeerFolder(),
+                        "python3 -c 'import sys, zipfile; print(\"archive \" + "
+                        "zipfile.ZipFile(sys.argv[1]).comment.hex())' " +
+                            ForPeers(archive, "comment_only.zip") + " || exit 1\necho PEER-OK");
   EXPECT_TRUE(PeerOk(output)) << output;
   EXPECT_TRUE(Contains(Lines(output), "archive " + Hex(stored))) << output;
   writertest::KeepForPeers(archive, "rewrite_comment_only.zip");
@@ -611,7 +644,8 @@ TEST_F(ZipRewriteTest, ARewriteKeepsTheArchiveAttributesAlsoReadOnly) {
   EXPECT_TRUE(NoTemporaryFiles());
 }
 
-// ---- repair --------------------------------------------------------------------------------------
+// ---- repair
+// --------------------------------------------------------------------------------------
 
 TEST_F(ZipRewriteTest, RepareRecoversTheWholeEntriesFromTheirLocalHeaders) {
   const std::vector<std::string> zipNames = FixtureLines("cut_directory.ffnames");
@@ -647,16 +681,18 @@ TEST_F(ZipRewriteTest, RepareRecoversTheWholeEntriesFromTheirLocalHeaders) {
     EXPECT_TRUE(after.comment.empty());
     for (const writertest::Item& item : after.items) {
       const writertest::Item* was = reference.Find(item.central.name);
-      if (std::string(c.fixture) == "streamed.zip" || std::string(c.fixture) == "inner_cut.zip") break;
+      if (std::string(c.fixture) == "streamed.zip" || std::string(c.fixture) == "inner_cut.zip")
+        break;
       ASSERT_NE(was, nullptr) << item.central.name;
       EXPECT_EQ(item.data, was->data) << item.central.name;
       EXPECT_EQ(item.central.crc, was->central.crc) << item.central.name;
     }
     const std::string peer = ForPeers(archive, "repaired.zip");
-    const std::string output = testutil::RunPeer(PeerFolder(),
+    const std::string output = testutil::RunPeer(
+        PeerFolder(),
         "python3 -c 'import sys, zipfile; assert zipfile.ZipFile(sys.argv[1]).testzip() is None' " +
-        peer + " || exit 1\nunzip -tqq " + peer + " >/dev/null || exit 1\n7z t " + peer +
-        " >/dev/null || exit 1\necho PEER-OK");
+            peer + " || exit 1\nunzip -tqq " + peer + " >/dev/null || exit 1\n7z t " + peer +
+            " >/dev/null || exit 1\necho PEER-OK");
     EXPECT_TRUE(PeerOk(output)) << output;
     writertest::KeepForPeers(archive, "rewrite_repaired_" + std::to_string(n++) + ".zip", c.names);
   }
@@ -670,7 +706,8 @@ TEST_F(ZipRewriteTest, RepareOfSomethingWithoutEntriesGives6) {
   } cases[] = {
       {"text", writertest::Text("no archive here, only some text with PK in it")},
       {"program alone", testutil::FileBytes(RewriteFixtures() + "stub.bin")},
-      {"empty archive", std::vector<uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"empty archive",
+       std::vector<uint8_t>{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"empty file", {}},
   };
   const std::string archive = folder_ / "archive.zip";
@@ -716,7 +753,8 @@ TEST_F(ZipRewriteTest, RepareReportsItsProgressAndACancelLeavesTheArchiveAsItWas
   }
 }
 
-// ---- failing file steps --------------------------------------------------------------------------
+// ---- failing file steps
+// --------------------------------------------------------------------------
 
 TEST_F(ZipRewriteTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
   const struct Operation {
@@ -726,12 +764,15 @@ TEST_F(ZipRewriteTest, AFailingFileStepLeavesTheOriginalArchiveByteForByte) {
     int (*run)(CZZip& zip, const char* archive);
   } operations[] = {
       {"delete", "stub.zip", 3,
-       [](CZZip& zip, const char* a) { return zip.DeleteEntries(a, "*.txt", nullptr, nullptr, nullptr, FALSE); }},
+       [](CZZip& zip, const char* a) {
+         return zip.DeleteEntries(a, "*.txt", nullptr, nullptr, nullptr, FALSE);
+       }},
       {"global comment", "names.zip", 6,
        [](CZZip& zip, const char* a) { return zip.SetGlobalComment(a, "new\ncomment", nullptr); }},
       {"entry comment", "streamed.zip", 3,
        [](CZZip& zip, const char* a) { return zip.SetLocalComment(a, "two.dat", "new", nullptr); }},
-      {"repair", "stub_cut.zip", 6, [](CZZip& zip, const char* a) { return zip.Repare(a, nullptr); }},
+      {"repair", "stub_cut.zip", 6,
+       [](CZZip& zip, const char* a) { return zip.Repare(a, nullptr); }},
   };
   for (const Operation& op : operations) {
     const std::string archive = Fixture(op.fixture);

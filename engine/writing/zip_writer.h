@@ -23,13 +23,13 @@
 // Result codes of the writer side (the control's numbering).
 enum WriterResult : int {
   kWriterDone = 0,
-  kWriterFileError = 2,     // archive or temporary file cannot be opened, written or positioned;
-                            // also: a file to add could not be read (per file)
-  kWriterCompressError = 3, // internal compression error, or an entry name that cannot be stored
-  kWriterNotArchive = 4,    // not a valid archive
+  kWriterFileError = 2,      // archive or temporary file cannot be opened, written or positioned;
+                             // also: a file to add could not be read (per file)
+  kWriterCompressError = 3,  // internal compression error, or an entry name that cannot be stored
+  kWriterNotArchive = 4,     // not a valid archive
   kWriterNoMemory = 5,
   kWriterNothingToDo = 6,
-  kWriterAccessDenied = 12, // a file to add cannot be queried, opened, or is too large (per file)
+  kWriterAccessDenied = 12,  // a file to add cannot be queried, opened, or is too large (per file)
 };
 
 // Record sizes used in offset arithmetic.

@@ -89,9 +89,8 @@ int QuerySource(const std::string& path, SourceFile* source) {
   if (ansi.size() > 1 && ansi.back() == '/') ansi.pop_back();
   if (!GetFileAttributesExA(ansi.c_str(), GetFileExInfoStandard, &data)) return kWriterAccessDenied;
   source->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  source->size = source->folder ? 0
-                                : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) |
-                                      data.nFileSizeLow;
+  source->size =
+      source->folder ? 0 : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   if (source->size >= kMaxFileSize) return kWriterAccessDenied;
   return kWriterDone;
 }
@@ -135,7 +134,8 @@ int StoreData(HFILE output, uint64_t size, const char* progressName) {
     return kWriterNoMemory;
   }
   while (writer.bytesRead < size) {
-    const DWORD wanted = static_cast<DWORD>(std::min<uint64_t>(kStoreBlock, size - writer.bytesRead));
+    const DWORD wanted =
+        static_cast<DWORD>(std::min<uint64_t>(kStoreBlock, size - writer.bytesRead));
     const long got = ReadInput(wanted, block.data());
     // A failed read, or a file that ends early, must not become a short entry.
     if (got <= 0) return kWriterFileError;
@@ -195,8 +195,8 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
     DWORD crc = 0;
     const DWORD expected = static_cast<DWORD>(source.size);
     if (ready) {
-      compressed = WritePrecompressed(entry.externalName.c_str(), ready->file, output, writer.notifyWindow,
-                                      &error, &read, &crc, &expected);
+      compressed = WritePrecompressed(entry.externalName.c_str(), ready->file, output,
+                                      writer.notifyWindow, &error, &read, &crc, &expected);
       ready.reset();
     } else {
       compressed = DeflateFile(entry.externalName.c_str(), writer.compressionMode, writer.inputFile,
@@ -257,7 +257,8 @@ int WriteEntryData(HFILE output, ZipEntry& entry, const ZipEntry& before, uint64
     entry.flags = entry.localFlags;
   }
 
-  const uint64_t kept = compressed == 0 ? 0 : std::min<uint64_t>(100, writer.bytesRead * 100 / compressed);
+  const uint64_t kept =
+      compressed == 0 ? 0 : std::min<uint64_t>(100, writer.bytesRead * 100 / compressed);
   Send(progress::kFileZipped, static_cast<WPARAM>(kept), entry.externalName.c_str());
   return kWriterDone;
 }

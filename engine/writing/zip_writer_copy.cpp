@@ -65,9 +65,8 @@ int CopyEntry(HFILE input, HFILE output, ZipEntry& entry) {
 
 int RelocateEntry(HFILE input, HFILE output, ZipEntry& entry) {
   WriterState& writer = WriteOperation();
-  const uint64_t oldData =
-      static_cast<uint64_t>(entry.localHeaderOffset) + kLocalHeaderSize + entry.NameLength() +
-      entry.LocalExtraLength();
+  const uint64_t oldData = static_cast<uint64_t>(entry.localHeaderOffset) + kLocalHeaderSize +
+                           entry.NameLength() + entry.LocalExtraLength();
   const uint64_t length = kLocalHeaderSize + entry.NameLength() + entry.LocalExtraLength() +
                           static_cast<uint64_t>(entry.compressedSize);
   if (writer.outputOffset + length > kMaxArchiveSize) {

@@ -284,7 +284,8 @@ int ReadNormal(ArchiveReader& file, uint64_t start) {
   while (zip::HasSignature(signature, zip::kLocalSignature)) {
     LocalRecord record;
     if (!ReadLocalRecord(file, position, false, &record)) return kWriterNotArchive;
-    if (writer.entries.size() == kMaxEntries) return kWriterNotArchive;  // no end record can count it
+    if (writer.entries.size() == kMaxEntries)
+      return kWriterNotArchive;  // no end record can count it
     writer.entries.push_back(std::move(record.entry));
     position = record.next;
     if (!file.ReadAt(position, signature, 4)) return kWriterNotArchive;
@@ -353,8 +354,7 @@ int ReadNormal(ArchiveReader& file, uint64_t start) {
   const DWORD commentLength = static_cast<DWORD>(
       std::min<uint64_t>(GetLE16(end + zip::end::kCommentLength), file.Size() - commentAt));
   writer.archiveComment.resize(commentLength);
-  if (commentLength != 0 &&
-      !file.ReadAt(commentAt, writer.archiveComment.data(), commentLength)) {
+  if (commentLength != 0 && !file.ReadAt(commentAt, writer.archiveComment.data(), commentLength)) {
     return kWriterNotArchive;
   }
   return kWriterDone;

@@ -13,17 +13,14 @@
 #include "writing/zip_writer.h"
 #include "base/progress_messages.h"
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 HFILE OpenWriterFile(const char* oemPath, bool create) {
   if (FileStepFails(create ? FileStep::kCreate : FileStep::kOpen)) return HFILE_ERROR;
-  const HANDLE handle =
-      CreateFileA(AnsiFromOem(oemPath).c_str(), create ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                  create ? 0 : FILE_SHARE_READ, nullptr, create ? CREATE_NEW : OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileA(
+      AnsiFromOem(oemPath).c_str(), create ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+      create ? 0 : FILE_SHARE_READ, nullptr, create ? CREATE_NEW : OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL, nullptr);
   return handle == INVALID_HANDLE_VALUE ? HFILE_ERROR : HFileFromHandle(handle);
 }
 

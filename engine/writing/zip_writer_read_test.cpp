@@ -32,7 +32,8 @@ class WriterReadTest : public ::testing::Test {
   // A copy of a fixture in the test's folder (the tests change archives).
   std::string Fixture(const std::string& name) {
     const std::string path = folder_ / name;
-    EXPECT_TRUE(CopyFileA((FixtureDir() + name).c_str(), path.c_str(), FALSE)) << FixtureDir() + name;
+    EXPECT_TRUE(CopyFileA((FixtureDir() + name).c_str(), path.c_str(), FALSE))
+        << FixtureDir() + name;
     return path;
   }
   size_t StubSize() { return testutil::FileBytes(FixtureDir() + "stub.bin").size(); }
@@ -202,7 +203,8 @@ TEST_F(WriterReadTest, RepairRecoversWholeEntriesOnly) {
     std::string archive;
     std::vector<std::string> names;
   } cases[] = {
-      {Fixture("cut_directory.zip"), {"a.txt", "docs/", "docs/readme.txt", "empty.dat", "random.bin"}},
+      {Fixture("cut_directory.zip"),
+       {"a.txt", "docs/", "docs/readme.txt", "empty.dat", "random.bin"}},
       {Fixture("past_end.zip"), {"a.txt", "docs/", "docs/readme.txt", "empty.dat"}},
       {folder_ / "stub_cut.zip", {"a.txt", "docs/", "docs/readme.txt", "empty.dat", "random.bin"}},
       {Fixture("python_streamed.zip"), {"Streamed/One.txt", "two.bin", "stored.txt"}},

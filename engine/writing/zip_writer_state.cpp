@@ -83,9 +83,7 @@ BOOL SortEntryIndex() {
   return TRUE;
 }
 
-void ReleaseEntryIndex() {
-  std::vector<ZipEntry*>().swap(WriteOperation().sortedIndex);
-}
+void ReleaseEntryIndex() { std::vector<ZipEntry*>().swap(WriteOperation().sortedIndex); }
 
 ZipEntry* FindEntry(const char* storedName) {
   if (storedName == nullptr) return nullptr;
@@ -117,7 +115,8 @@ BOOL IsArchiveItself(const char* archivePath, const char* candidate) {
       writer.archiveFullName = FullAnsiPath(WithBackslashes(AnsiFromOem(own)));
       writer.archiveFullNameFrom = own;
     }
-    if (!writer.archiveFullName.empty() && lstrcmpiA(writer.archiveFullName.c_str(), file.c_str()) == 0) {
+    if (!writer.archiveFullName.empty() &&
+        lstrcmpiA(writer.archiveFullName.c_str(), file.c_str()) == 0) {
       return TRUE;
     }
   }

@@ -44,7 +44,8 @@ class WriterTest : public ::testing::Test {
   std::string saved_;
 };
 
-// ---- record writers -------------------------------------------------------------------------------
+// ---- record writers
+// -------------------------------------------------------------------------------
 
 TEST_F(WriterTest, RecordWritersPutEveryFieldInItsPlace) {
   ZipEntry e;
@@ -81,27 +82,49 @@ TEST_F(WriterTest, RecordWritersPutEveryFieldInItsPlace) {
   const uint8_t* c = l + 45;
   const uint8_t* d = c + 62;
   const uint8_t* z = d + 16;
-  struct Field { const char* what; uint32_t got, want; };
+  struct Field {
+    const char* what;
+    uint32_t got, want;
+  };
   const Field fields[] = {
-      {"local signature", GetLE32(l), 0x04034b50},   {"local version", GetLE16(l + 4), 20},
-      {"local flags", GetLE16(l + 6), 0x0008},        {"local method", GetLE16(l + 8), 8},
-      {"local time", GetLE32(l + 10), 0x5A8B6C2D},    {"local crc", GetLE32(l + 14), 0xCAFEBABE},
-      {"local csize", GetLE32(l + 18), 1234},         {"local usize", GetLE32(l + 22), 5678},
-      {"local name length", GetLE16(l + 26), 12},     {"local extra length", GetLE16(l + 28), 3},
-      {"central signature", GetLE32(c), 0x02014b50}, {"made by", GetLE16(c + 4), 0x0B32},
-      {"central version", GetLE16(c + 6), 20},        {"central flags", GetLE16(c + 8), 1},
-      {"central method", GetLE16(c + 10), 8},         {"central time", GetLE32(c + 12), 0x5A8B6C2D},
-      {"central crc", GetLE32(c + 16), 0xCAFEBABE},  {"central csize", GetLE32(c + 20), 1234},
-      {"central usize", GetLE32(c + 24), 5678},       {"central name length", GetLE16(c + 28), 12},
-      {"central extra length", GetLE16(c + 30), 2},  {"comment length", GetLE16(c + 32), 2},
-      {"disk", GetLE16(c + 34), 3},                   {"internal", GetLE16(c + 36), 1},
-      {"external", GetLE32(c + 38), 0x81A40020},     {"offset", GetLE32(c + 42), 0x01020304},
-      {"descriptor signature", GetLE32(d), 0x08074b50}, {"descriptor crc", GetLE32(d + 4), 0xCAFEBABE},
-      {"descriptor csize", GetLE32(d + 8), 1234},     {"descriptor usize", GetLE32(d + 12), 5678},
-      {"end signature", GetLE32(z), 0x06054b50},      {"this disk", GetLE16(z + 4), 0},
-      {"directory disk", GetLE16(z + 6), 0},          {"entries here", GetLE16(z + 8), 7},
-      {"entries", GetLE16(z + 10), 7},                {"directory size", GetLE32(z + 12), 0x55667788},
-      {"directory offset", GetLE32(z + 16), 0x11223344}, {"archive comment", GetLE16(z + 20), 3},
+      {"local signature", GetLE32(l), 0x04034b50},
+      {"local version", GetLE16(l + 4), 20},
+      {"local flags", GetLE16(l + 6), 0x0008},
+      {"local method", GetLE16(l + 8), 8},
+      {"local time", GetLE32(l + 10), 0x5A8B6C2D},
+      {"local crc", GetLE32(l + 14), 0xCAFEBABE},
+      {"local csize", GetLE32(l + 18), 1234},
+      {"local usize", GetLE32(l + 22), 5678},
+      {"local name length", GetLE16(l + 26), 12},
+      {"local extra length", GetLE16(l + 28), 3},
+      {"central signature", GetLE32(c), 0x02014b50},
+      {"made by", GetLE16(c + 4), 0x0B32},
+      {"central version", GetLE16(c + 6), 20},
+      {"central flags", GetLE16(c + 8), 1},
+      {"central method", GetLE16(c + 10), 8},
+      {"central time", GetLE32(c + 12), 0x5A8B6C2D},
+      {"central crc", GetLE32(c + 16), 0xCAFEBABE},
+      {"central csize", GetLE32(c + 20), 1234},
+      {"central usize", GetLE32(c + 24), 5678},
+      {"central name length", GetLE16(c + 28), 12},
+      {"central extra length", GetLE16(c + 30), 2},
+      {"comment length", GetLE16(c + 32), 2},
+      {"disk", GetLE16(c + 34), 3},
+      {"internal", GetLE16(c + 36), 1},
+      {"external", GetLE32(c + 38), 0x81A40020},
+      {"offset", GetLE32(c + 42), 0x01020304},
+      {"descriptor signature", GetLE32(d), 0x08074b50},
+      {"descriptor crc", GetLE32(d + 4), 0xCAFEBABE},
+      {"descriptor csize", GetLE32(d + 8), 1234},
+      {"descriptor usize", GetLE32(d + 12), 5678},
+      {"end signature", GetLE32(z), 0x06054b50},
+      {"this disk", GetLE16(z + 4), 0},
+      {"directory disk", GetLE16(z + 6), 0},
+      {"entries here", GetLE16(z + 8), 7},
+      {"entries", GetLE16(z + 10), 7},
+      {"directory size", GetLE32(z + 12), 0x55667788},
+      {"directory offset", GetLE32(z + 16), 0x11223344},
+      {"archive comment", GetLE16(z + 20), 3},
   };
   for (const Field& f : fields) EXPECT_EQ(f.got, f.want) << f.what;
   // The name is written as the entry holds it, in both headers: no case change here.
@@ -147,7 +170,8 @@ TEST_F(WriterTest, DirectoryOfMoreThan65535EntriesOrPast2GiBIsRefused) {
   EXPECT_EQ(writer.outputOffset, 2u * (46 + 1) + 22);
 }
 
-// ---- names and lookup -------------------------------------------------------------------------------
+// ---- names and lookup
+// -------------------------------------------------------------------------------
 
 TEST_F(WriterTest, SortedIndexFindsNamesWithoutRegardToCaseFirstInArchiveOrder) {
   WriterState& writer = WriteOperation();
@@ -160,11 +184,17 @@ TEST_F(WriterTest, SortedIndexFindsNamesWithoutRegardToCaseFirstInArchiveOrder) 
   ASSERT_EQ(writer.sortedIndex.size(), 5u);
   for (size_t i = 1; i < writer.sortedIndex.size(); ++i) {
     EXPECT_LE(_stricmp(writer.sortedIndex[i - 1]->storedName.c_str(),
-                       writer.sortedIndex[i]->storedName.c_str()), 0);
+                       writer.sortedIndex[i]->storedName.c_str()),
+              0);
   }
-  const struct { const char* query; const char* found; } cases[] = {
-      {"ZETA.TXT", "zeta.txt"}, {"ALPHA/B.TXT", "Alpha/b.txt"}, {"main.c", "MAIN.C"},
-      {"M_N", "m_n"}, {"alpha", nullptr}, {"", nullptr}, {"zz", nullptr},
+  const struct {
+    const char* query;
+    const char* found;
+  } cases[] = {
+      {"ZETA.TXT", "zeta.txt"}, {"ALPHA/B.TXT", "Alpha/b.txt"},
+      {"main.c", "MAIN.C"},     {"M_N", "m_n"},
+      {"alpha", nullptr},       {"", nullptr},
+      {"zz", nullptr},
   };
   for (const auto& c : cases) {
     ZipEntry* entry = FindEntry(c.query);
@@ -178,14 +208,26 @@ TEST_F(WriterTest, SortedIndexFindsNamesWithoutRegardToCaseFirstInArchiveOrder) 
 }
 
 TEST_F(WriterTest, ZipNamesAndCleanStoredNames) {
-  const struct { const char* name; BOOL zip; } zips[] = {
+  const struct {
+    const char* name;
+    BOOL zip;
+  } zips[] = {
       {"a.zip", TRUE}, {"C:\\X\\B.ZiP", TRUE}, {".zip", FALSE}, {"zip", FALSE}, {"a.zipx", FALSE},
   };
   for (const auto& z : zips) EXPECT_EQ(IsZipName(z.name), z.zip) << z.name;
-  const struct { const char* in; const char* out; } names[] = {
-      {"a/b.txt", "a/b.txt"},   {"../../etc/x", "etc/x"},   {"./a/./b", "a/b"},
-      {"a\\..\\b", "a/b"},      {"/lead//slash/", "lead/slash/"}, {"..", ""},
-      {"./", ""},               {"dir/", "dir/"},           {"a..b/c.", "a..b/c."},
+  const struct {
+    const char* in;
+    const char* out;
+  } names[] = {
+      {"a/b.txt", "a/b.txt"},
+      {"../../etc/x", "etc/x"},
+      {"./a/./b", "a/b"},
+      {"a\\..\\b", "a/b"},
+      {"/lead//slash/", "lead/slash/"},
+      {"..", ""},
+      {"./", ""},
+      {"dir/", "dir/"},
+      {"a..b/c.", "a..b/c."},
   };
   for (const auto& n : names) EXPECT_EQ(CleanStoredName(n.in), n.out) << n.in;
 }
@@ -203,7 +245,8 @@ TEST_F(WriterTest, ArchiveNameIsMadeFullAndRecognisedInEveryForm) {
   CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
   std::string slashes = full;
   for (char& ch : slashes) ch = ch == '\\' ? '/' : ch;
-  for (const std::string& same : {std::string("rel.zip"), std::string(".\\REL.ZIP"), upper, slashes}) {
+  for (const std::string& same :
+       {std::string("rel.zip"), std::string(".\\REL.ZIP"), upper, slashes}) {
     EXPECT_TRUE(IsArchiveItself(nullptr, same.c_str())) << same;
   }
   EXPECT_FALSE(IsArchiveItself(nullptr, "other.zip"));
@@ -223,7 +266,8 @@ TEST_F(WriterTest, ArchiveNameIsMadeFullAndRecognisedInEveryForm) {
   EXPECT_EQ(SetArchiveName(""), nullptr);
 }
 
-// ---- the compressing writer -----------------------------------------------------------------------
+// ---- the compressing writer
+// -----------------------------------------------------------------------
 
 // 2 MB of text with random stretches: many blocks, window slides, matches across them.
 std::vector<uint8_t> Mixed() {
@@ -284,7 +328,8 @@ TEST_F(WriterTest, SmallAndZipFilesAreStoredOthersDeflatedIncompressibleStoredAf
     EXPECT_EQ(item.central.crc, Crc32(c.data.data(), c.data.size()));
     EXPECT_EQ(item.central.uncompressedSize, c.data.size());
     EXPECT_TRUE(item.local.extra.empty());
-    EXPECT_EQ(item.externalAttributes & 0xFF, GetFileAttributesA((folder_ / c.file).c_str()) & 0x37);
+    EXPECT_EQ(item.externalAttributes & 0xFF,
+              GetFileAttributesA((folder_ / c.file).c_str()) & 0x37);
     if (c.method == 0) {
       EXPECT_EQ(item.data, c.data);
     } else {
@@ -318,7 +363,9 @@ TEST_F(WriterTest, StoreOnlyModeAndDotComponentsInNames) {
   // New names are upper-cased by the OEM code page's own rules ('\x84' is a-umlaut in 437).
   ZipEntry oem;
   oem.externalName = entry.externalName;
-  oem.storedName = "\x84" "b.txt";
+  oem.storedName =
+      "\x84"
+      "b.txt";
   ASSERT_EQ(AddEntryData(writer.outputFile, oem), kWriterDone);
   writer.entries.push_back(oem);
   ZipEntry dots;
@@ -334,7 +381,9 @@ TEST_F(WriterTest, StoreOnlyModeAndDotComponentsInNames) {
   EXPECT_EQ(layout.items[0].central.method, 0);
   EXPECT_EQ(layout.items[0].data, data);
   if (GetOEMCP() == 437) {
-    EXPECT_EQ(layout.items[1].central.name, "\x8E" "B.TXT");
+    EXPECT_EQ(layout.items[1].central.name,
+              "\x8E"
+              "B.TXT");
   }
   writertest::KeepForPeers(folder_ / "store.zip", "store_only.zip");
 }
@@ -497,7 +546,8 @@ TEST_F(WriterTest, EmptyArchiveKeepsItsCommentAndPassesPython) {
   writertest::KeepForPeers(folder_ / "empty.zip", "empty_with_comment.zip");
 }
 
-// ---- progress messages ------------------------------------------------------------------------------
+// ---- progress messages
+// ------------------------------------------------------------------------------
 
 using Seen = writertest::SeenMessage;
 

@@ -143,7 +143,8 @@ inline Layout Parse(const std::vector<uint8_t>& b) {
     if (data + c.compressedSize > end) return fail("data past the directory");
     item.data.assign(b.begin() + data, b.begin() + data + c.compressedSize);
     expectedOffset = data + c.compressedSize + ((h.flags & 8) ? 16 : 0);
-    if (h.name != c.name) return fail("names differ in the two headers: " + h.name + " / " + c.name);
+    if (h.name != c.name)
+      return fail("names differ in the two headers: " + h.name + " / " + c.name);
     if (h.versionNeeded != c.versionNeeded || h.method != c.method ||
         h.dosDateTime != c.dosDateTime || (h.flags & 0x1FFF) != (c.flags & 0x1FFF)) {
       return fail("headers differ for " + c.name);

@@ -72,8 +72,7 @@ STDMETHODIMP ActiveXControl::QueryInterface(REFIID riid, void** object) {
     *object = static_cast<IViewObject2*>(this);
   } else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit)) {
     *object = static_cast<IPersistStreamInit*>(this);
-  } else if (IsEqualIID(riid, IID_IProvideClassInfo) ||
-             IsEqualIID(riid, IID_IProvideClassInfo2)) {
+  } else if (IsEqualIID(riid, IID_IProvideClassInfo) || IsEqualIID(riid, IID_IProvideClassInfo2)) {
     *object = static_cast<IProvideClassInfo2*>(this);
   } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
     *object = static_cast<ISpecifyPropertyPages*>(this);

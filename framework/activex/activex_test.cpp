@@ -16,20 +16,29 @@
 namespace {
 
 // GUIDs of the test's own; nothing else registers them.
-const CLSID kTestClassId = {0x6A1E2F30, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
-const GUID kTestLibraryId = {0x6A1E2F31, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
-const IID kTestDispatchId = {0x6A1E2F32, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
-const IID kTestEventsId = {0x6A1E2F33, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
-const CLSID kTestPageId = {0x6A1E2F34, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+const CLSID kTestClassId = {
+    0x6A1E2F30, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+const GUID kTestLibraryId = {
+    0x6A1E2F31, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+const IID kTestDispatchId = {
+    0x6A1E2F32, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+const IID kTestEventsId = {
+    0x6A1E2F33, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+const CLSID kTestPageId = {
+    0x6A1E2F34, 0x52B4, 0x4C71, {0x9D, 0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
 
 using activex::ArgType;
 using activex::DispatchCall;
 using activex::DispatchMember;
 using activex::MemberKind;
 
-void Add(activex::ActiveXControl&, DispatchCall& call) { call.Return(call.Short(0) + call.Short(1)); }
+void Add(activex::ActiveXControl&, DispatchCall& call) {
+  call.Return(call.Short(0) + call.Short(1));
+}
 void Name(activex::ActiveXControl&, DispatchCall& call) { call.ReturnText("Grüße"); }
-void Refuse(activex::ActiveXControl&, DispatchCall& call) { call.Raise(L"refused on purpose", E_ACCESSDENIED); }
+void Refuse(activex::ActiveXControl&, DispatchCall& call) {
+  call.Raise(L"refused on purpose", E_ACCESSDENIED);
+}
 void Throw(activex::ActiveXControl&, DispatchCall&) { throw std::runtime_error("a fault"); }
 void Unavailable(activex::ActiveXControl&, DispatchCall& call) { call.Return(1); }
 
@@ -44,9 +53,16 @@ const DispatchMember kMembers[] = {
 };
 
 const activex::ControlClassInfo& TestClassInfo() {
-  static const activex::ControlClassInfo info = {
-      &kTestClassId, &kTestLibraryId, &kTestDispatchId, &kTestEventsId, &kTestPageId, 0,
-      kMembers, L"Test control", L"FrameworkTestControlWindow", L"FrameworkTestSource"};
+  static const activex::ControlClassInfo info = {&kTestClassId,
+                                                 &kTestLibraryId,
+                                                 &kTestDispatchId,
+                                                 &kTestEventsId,
+                                                 &kTestPageId,
+                                                 0,
+                                                 kMembers,
+                                                 L"Test control",
+                                                 L"FrameworkTestControlWindow",
+                                                 L"FrameworkTestSource"};
   return info;
 }
 
@@ -124,8 +140,7 @@ TEST_F(Framework, TableDrivenInvokeConvertsAndReturns) {
   Call name(2, DISPATCH_PROPERTYGET);
   ASSERT_EQ(S_OK, name.Run(control_));
   ASSERT_EQ(VT_BSTR, name.result.vt);
-  EXPECT_EQ(activex::AnsiFromWide(name.result.bstrVal, SysStringLen(name.result.bstrVal)),
-            "Grüße");
+  EXPECT_EQ(activex::AnsiFromWide(name.result.bstrVal, SysStringLen(name.result.bstrVal)), "Grüße");
 
   // A member the object cannot serve now gives its failure value, without running.
   Call unavailable(5);
@@ -180,9 +195,8 @@ TEST_F(Framework, ErrorsNameTheSourceTheControlClassGives) {
     Call call(c.id, c.flags);
     DISPID put = DISPID_PROPERTYPUT;
     if (c.flags == DISPATCH_PROPERTYPUT) call.Text(L"x");
-    ASSERT_EQ(DISP_E_EXCEPTION,
-              call.Run(control_, c.flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
-                       c.flags == DISPATCH_PROPERTYPUT ? 1 : 0));
+    ASSERT_EQ(DISP_E_EXCEPTION, call.Run(control_, c.flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
+                                         c.flags == DISPATCH_PROPERTYPUT ? 1 : 0));
     EXPECT_EQ(L"FrameworkTestSource", call.Source());
     EXPECT_EQ(c.description, call.Description());
     EXPECT_EQ(c.code, call.exception.scode);
@@ -213,9 +227,9 @@ std::string KeyValue(const std::string& subkey, const char* name = nullptr) {
 }
 
 TEST(FrameworkRegistration, ServerClassRoundTrip) {
-  const activex::ServerClass serverClass = {&kTestClassId, "FrameworkTest.Control.1",
-                                            "Framework test control", true, &kTestLibraryId,
-                                            "1.0", OLEMISC_INSIDEOUT};
+  const activex::ServerClass serverClass = {
+      &kTestClassId, "FrameworkTest.Control.1", "Framework test control", true, &kTestLibraryId,
+      "1.0",         OLEMISC_INSIDEOUT};
   const std::string clsid = "CLSID\\" + activex::GuidText(kTestClassId);
   const std::string modulePath = "C:\\Some Folder\\Café.dll";
   ASSERT_EQ(S_OK, activex::RegisterServerClass(serverClass, modulePath));

@@ -47,7 +47,8 @@ HRESULT GetClassObjectFrom(ClassFactory* const* factories, int count, REFCLSID c
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   for (int i = 0; i < count; ++i) {
-    if (IsEqualCLSID(clsid, factories[i]->clsid())) return factories[i]->QueryInterface(riid, object);
+    if (IsEqualCLSID(clsid, factories[i]->clsid()))
+      return factories[i]->QueryInterface(riid, object);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -13,7 +13,8 @@ using CreateInstanceFunction = HRESULT (*)(REFIID riid, void** object);
 
 class ClassFactory final : public IClassFactory {
  public:
-  ClassFactory(const CLSID& clsid, CreateInstanceFunction create) : clsid_(clsid), create_(create) {}
+  ClassFactory(const CLSID& clsid, CreateInstanceFunction create)
+      : clsid_(clsid), create_(create) {}
 
   const CLSID& clsid() const { return clsid_; }
 

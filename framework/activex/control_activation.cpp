@@ -12,11 +12,9 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   try {
     if (message == WM_NCCREATE) {
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* control =
-        reinterpret_cast<ActiveXControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* control = reinterpret_cast<ActiveXControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (control != nullptr) {
       if (message == WM_NCCREATE) control->window_ = window;
       if (message == WM_NCDESTROY) {
@@ -192,9 +190,9 @@ HRESULT ActiveXControl::InPlaceActivate(HWND parentHint, LPCRECT posHint) {
     inPlaceSite_->OnInPlaceDeactivate();
     return E_FAIL;
   }
-  CreateWindowExW(0, info_.windowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left, pos.top,
-                  pos.right - pos.left, pos.bottom - pos.top, parent, nullptr, ModuleHandle(),
-                  this);
+  CreateWindowExW(0, info_.windowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left,
+                  pos.top, pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
+                  ModuleHandle(), this);
   if (window_ == nullptr) {
     // No window (no display): the control stays usable without one.
     inPlaceSite_->OnInPlaceDeactivate();

@@ -5,8 +5,8 @@
 namespace activex {
 
 STDMETHODIMP ActiveXControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawDC,
-                                  LPCRECTL bounds, LPCRECTL,
-                                  BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+                                  LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                  ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (drawDC == nullptr) return E_INVALIDARG;
   RECT area = {0, 0, 0, 0};

@@ -24,12 +24,18 @@ void FillException(EXCEPINFO* exception, const wchar_t* source, const std::wstri
 
 VARTYPE VariantTypeOf(ArgType type) {
   switch (type) {
-    case ArgType::kShort: return VT_I2;
-    case ArgType::kLong: return VT_I4;
-    case ArgType::kDouble: return VT_R8;
-    case ArgType::kBool: return VT_BOOL;
-    case ArgType::kText: return VT_BSTR;
-    case ArgType::kVoid: break;
+    case ArgType::kShort:
+      return VT_I2;
+    case ArgType::kLong:
+      return VT_I4;
+    case ArgType::kDouble:
+      return VT_R8;
+    case ArgType::kBool:
+      return VT_BOOL;
+    case ArgType::kText:
+      return VT_BSTR;
+    case ArgType::kVoid:
+      break;
   }
   return VT_VOID;
 }
@@ -184,10 +190,9 @@ const DispatchMember* FindMember(std::span<const DispatchMember> table, DISPID i
   return nullptr;
 }
 
-HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember> table,
-                        DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argError,
-                        bool (*available)(ActiveXControl&, const DispatchMember&)) {
+HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember> table, DISPID id,
+                        WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                        UINT* argError, bool (*available)(ActiveXControl&, const DispatchMember&)) {
   const DispatchMember* member = FindMember(table, id);
   if (member == nullptr) return DISP_E_MEMBERNOTFOUND;
   const wchar_t* source = control.classInfo().errorSource;
@@ -203,9 +208,10 @@ HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember>
         return DISP_E_PARAMNOTFOUND;
       }
       if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-      FillException(exception, source, std::wstring(L"The property ") +
-                                   std::wstring(member->name, member->name + strlen(member->name)) +
-                                   L" is read-only",
+      FillException(exception, source,
+                    std::wstring(L"The property ") +
+                        std::wstring(member->name, member->name + strlen(member->name)) +
+                        L" is read-only",
                     kSetNotSupported);
       return DISP_E_EXCEPTION;
     }

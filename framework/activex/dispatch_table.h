@@ -43,8 +43,8 @@ struct DispatchMember {
   ArgType result;
   ParamSpec params[kMaxParams];  // the used ones first; the rest stay empty
   DispatchHandler handler;
-  double failure;    // the result when the member cannot do its work (ignored for text: "")
-  int requirement;   // what the member needs of the object; interpreted by the control
+  double failure;   // the result when the member cannot do its work (ignored for text: "")
+  int requirement;  // what the member needs of the object; interpreted by the control
   MemberKind kind = MemberKind::kMethod;
 
   int ParamCount() const {
@@ -118,10 +118,9 @@ class DispatchCall {
 
 // IDispatch::Invoke over a member table. `available` decides whether the member may run on this
 // object; when it says no the member gives its failure value.
-HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember> table,
-                        DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argError,
-                        bool (*available)(ActiveXControl&, const DispatchMember&));
+HRESULT InvokeFromTable(ActiveXControl& control, std::span<const DispatchMember> table, DISPID id,
+                        WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                        UINT* argError, bool (*available)(ActiveXControl&, const DispatchMember&));
 
 const DispatchMember* FindMember(std::span<const DispatchMember> table, DISPID id);
 

@@ -52,7 +52,8 @@ bool DeleteKeyTree(HKEY root, const std::string& subkey) {
   for (;;) {
     char child[256];
     DWORD length = sizeof child;
-    if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
       break;
     }
     if (!DeleteKeyTree(key, child)) {
@@ -68,14 +69,14 @@ bool DeleteKeyTree(HKEY root, const std::string& subkey) {
 HRESULT RegisterServerClass(const ServerClass& serverClass, const std::string& modulePath) {
   if (modulePath.empty()) return SELFREG_E_CLASS;
   const std::string clsidKey = "CLSID\\" + GuidText(*serverClass.clsid);
-  bool ok = SetValue(HKEY_CLASSES_ROOT, clsidKey, nullptr, serverClass.description) &&
-            SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", nullptr, modulePath) &&
-            SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", "ThreadingModel",
-                     "Apartment") &&
-            SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\ProgID", nullptr, serverClass.progId) &&
-            SetValue(HKEY_CLASSES_ROOT, serverClass.progId, nullptr, serverClass.description) &&
-            SetValue(HKEY_CLASSES_ROOT, std::string(serverClass.progId) + "\\CLSID", nullptr,
-                     GuidText(*serverClass.clsid));
+  bool ok =
+      SetValue(HKEY_CLASSES_ROOT, clsidKey, nullptr, serverClass.description) &&
+      SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", nullptr, modulePath) &&
+      SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", "ThreadingModel", "Apartment") &&
+      SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\ProgID", nullptr, serverClass.progId) &&
+      SetValue(HKEY_CLASSES_ROOT, serverClass.progId, nullptr, serverClass.description) &&
+      SetValue(HKEY_CLASSES_ROOT, std::string(serverClass.progId) + "\\CLSID", nullptr,
+               GuidText(*serverClass.clsid));
   if (ok && serverClass.isControl) {
     ok = CreateKey(HKEY_CLASSES_ROOT, clsidKey + "\\Control") &&
          SetValue(HKEY_CLASSES_ROOT, clsidKey + "\\TypeLib", nullptr,
@@ -114,8 +115,8 @@ HRESULT UnregisterModuleTypeLibrary(const GUID& library, WORD major, WORD minor)
 #endif
   // A library that is not registered is already unregistered.
   HKEY key = nullptr;
-  const std::string version = "TypeLib\\" + GuidText(library) + "\\" + std::to_string(major) +
-                              "." + std::to_string(minor);
+  const std::string version =
+      "TypeLib\\" + GuidText(library) + "\\" + std::to_string(major) + "." + std::to_string(minor);
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, version.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return S_OK;
   }

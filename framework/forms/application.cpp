@@ -45,8 +45,8 @@ HWND Application::Handle() {
     c.lpszClassName = name.c_str();
     return RegisterClassA(&c);
   }();
-  handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, MAKEINTATOM(windowClass), Title.c_str(), WS_POPUP, 0, 0,
-                            0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, MAKEINTATOM(windowClass), Title.c_str(), WS_POPUP, 0,
+                            0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   return handle_;
 }
 
@@ -84,7 +84,8 @@ bool Application::ProcessMessage(MSG& message) {
     return true;
   }
   bool handled = false;
-  if ((message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) && message.hwnd != nullptr) {
+  if ((message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) &&
+      message.hwnd != nullptr) {
     Form* form = Form::FormOfWindow(message.hwnd);
     if (form != nullptr) {
       DispatchScope scope;
@@ -183,13 +184,28 @@ HCURSOR Application::Cursor(int index) {
   if (found != cursors_.end()) return found->second;
   LPCSTR system = nullptr;
   switch (index) {
-    case crDefault: case crArrow: system = IDC_ARROW; break;
-    case crCross: system = IDC_CROSS; break;
-    case crIBeam: system = IDC_IBEAM; break;
-    case crHourGlass: system = IDC_WAIT; break;
-    case crNo: system = IDC_NO; break;
-    case crHandPoint: system = IDC_HAND; break;
-    default: system = IDC_ARROW; break;
+    case crDefault:
+    case crArrow:
+      system = IDC_ARROW;
+      break;
+    case crCross:
+      system = IDC_CROSS;
+      break;
+    case crIBeam:
+      system = IDC_IBEAM;
+      break;
+    case crHourGlass:
+      system = IDC_WAIT;
+      break;
+    case crNo:
+      system = IDC_NO;
+      break;
+    case crHandPoint:
+      system = IDC_HAND;
+      break;
+    default:
+      system = IDC_ARROW;
+      break;
   }
   HCURSOR cursor = LoadCursorA(nullptr, system);
   cursors_[index] = cursor;
@@ -237,7 +253,7 @@ std::string Application::ClipboardText() {
 }
 
 HINSTANCE Application::Shell(HWND window, const char* verb, const char* file,
-                                    const char* parameters, const char* folder, int show) {
+                             const char* parameters, const char* folder, int show) {
   if (ShellExecuteHook) return ShellExecuteHook(window, verb, file, parameters, folder, show);
   return ShellExecuteA(window, verb, file, parameters, folder, show);
 }

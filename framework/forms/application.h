@@ -74,13 +74,14 @@ class Application {
   static std::string ClipboardText();
 
   // ShellExecuteA and WinHelpA, replaceable by tests.
-  using ShellExecuteFn = std::function<HINSTANCE(HWND, const char* verb, const char* file,
-                                                 const char* parameters, const char* folder, int show)>;
+  using ShellExecuteFn =
+      std::function<HINSTANCE(HWND, const char* verb, const char* file, const char* parameters,
+                              const char* folder, int show)>;
   using WinHelpFn = std::function<BOOL(HWND, const char* file, UINT command, ULONG_PTR data)>;
   ShellExecuteFn ShellExecuteHook;
   WinHelpFn WinHelpHook;
   HINSTANCE Shell(HWND window, const char* verb, const char* file, const char* parameters,
-                         const char* folder, int show);
+                  const char* folder, int show);
   BOOL HelpCommand(UINT command, ULONG_PTR data);
 
   // Runs once, inside the next modal loop that starts (after its form is shown); tests answer

@@ -26,7 +26,11 @@ TEST(ParamStr, SplitsLikeTheProgramsExpect) {
       {"p \"\" x", {"p", "x"}},
       {"p   \t spaced   ", {"p", "spaced"}},
       {"p \"unterminated arg", {"p", "unterminated arg"}},
-      {"p caf\xE9 Gr\xFC\xDF" "e", {"p", "caf\xE9", "Gr\xFC\xDF" "e"}},
+      {"p caf\xE9 Gr\xFC\xDF"
+       "e",
+       {"p", "caf\xE9",
+        "Gr\xFC\xDF"
+        "e"}},
       {"", {}},
   };
   for (const auto& c : cases) {
@@ -45,7 +49,8 @@ class RegIniFileTest : public ::testing::Test {
  protected:
   void TearDown() override {
     for (const char* section : {"Settings", "MRU Items", "Missing"})
-      RegDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Pelloro forms test\\") + section).c_str());
+      RegDeleteKeyA(HKEY_CURRENT_USER,
+                    (std::string("Software\\Pelloro forms test\\") + section).c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Pelloro forms test");
   }
   const std::string key = "\\Software\\Pelloro forms test\\";
@@ -58,7 +63,9 @@ TEST_F(RegIniFileTest, IntegersAreDecimalTextAndHexReadsBack) {
   EXPECT_EQ(ini.ReadString("Settings", "Width", ""), "-42");
   EXPECT_EQ(ini.ReadInteger("Settings", "Width", 0), -42);
   HKEY k = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Pelloro forms test\\Settings", 0, KEY_READ, &k), ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Pelloro forms test\\Settings", 0, KEY_READ, &k),
+      ERROR_SUCCESS);
   DWORD type = 0;
   RegQueryValueExA(k, "Width", nullptr, &type, nullptr, nullptr);
   RegCloseKey(k);
@@ -66,7 +73,8 @@ TEST_F(RegIniFileTest, IntegersAreDecimalTextAndHexReadsBack) {
   struct Case {
     const char* text;
     int expected;
-  } cases[] = {{"0x1F", 31}, {"0X1f", 31}, {"17", 17}, {" 8 ", 8}, {"abc", 5}, {"", 5}, {"0x", 5}, {"12x", 5}};
+  } cases[] = {{"0x1F", 31}, {"0X1f", 31}, {"17", 17}, {" 8 ", 8},
+               {"abc", 5},   {"", 5},      {"0x", 5},  {"12x", 5}};
   for (const auto& c : cases) {
     ASSERT_TRUE(ini.WriteString("Settings", "Value", c.text));
     EXPECT_EQ(ini.ReadInteger("Settings", "Value", 5), c.expected) << c.text;

@@ -16,7 +16,8 @@ HBITMAP CreateBitmap32(int width, int height, void** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* unused = nullptr;
-  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits != nullptr ? bits : &unused, nullptr, 0);
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits != nullptr ? bits : &unused, nullptr,
+                          0);
 }
 
 Bitmap::~Bitmap() { Release(); }
@@ -106,8 +107,8 @@ void Bitmap::AssignHandle(HBITMAP bitmap) {
 }
 
 bool Bitmap::LoadFromFile(const std::string& path) {
-  HBITMAP loaded = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  HBITMAP loaded = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   if (loaded == nullptr) return false;
   AssignHandle(loaded);
   DeleteObject(loaded);
@@ -115,7 +116,8 @@ bool Bitmap::LoadFromFile(const std::string& path) {
 }
 
 bool Bitmap::LoadFromResource(HINSTANCE module, const char* name) {
-  HBITMAP loaded = static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP loaded =
+      static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (loaded == nullptr) return false;
   AssignHandle(loaded);
   DeleteObject(loaded);

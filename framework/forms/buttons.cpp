@@ -8,7 +8,8 @@ namespace {
 
 bool AnswerAccelerator(WinControl& control, Message& message) {
   if (message.msg != CM_DIALOGCHAR) return false;
-  if (!IsAccelerator(static_cast<char>(message.wParam), control.Caption()) || !control.CanFocus()) return false;
+  if (!IsAccelerator(static_cast<char>(message.wParam), control.Caption()) || !control.CanFocus())
+    return false;
   control.SetFocus();
   control.Click();
   message.result = 1;
@@ -17,7 +18,8 @@ bool AnswerAccelerator(WinControl& control, Message& message) {
 
 }  // namespace
 
-Button::Button(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+Button::Button(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   Default = args.isDefault;
   Cancel = args.cancel;
   ModalResult = args.modalResult;
@@ -49,7 +51,8 @@ void Button::WndProc(Message& message) {
   WinControl::WndProc(message);
 }
 
-CheckBox::CheckBox(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+CheckBox::CheckBox(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   TabStop = true;
   CreateParams params;
   params.className = "BUTTON";
@@ -65,9 +68,12 @@ CheckBox::CheckBox(Component* owner, WinControl* parent, const CreateArgs& args)
 
 CheckBoxState CheckBox::State() const {
   switch (SendMessageA(Handle(), BM_GETCHECK, 0, 0)) {
-    case BST_CHECKED: return CheckBoxState::cbChecked;
-    case BST_INDETERMINATE: return CheckBoxState::cbGrayed;
-    default: return CheckBoxState::cbUnchecked;
+    case BST_CHECKED:
+      return CheckBoxState::cbChecked;
+    case BST_INDETERMINATE:
+      return CheckBoxState::cbGrayed;
+    default:
+      return CheckBoxState::cbUnchecked;
   }
 }
 
@@ -102,14 +108,17 @@ RadioButton::RadioButton(Component* owner, WinControl* parent, const CreateArgs&
   if (args.checked) SetChecked(true);
 }
 
-bool RadioButton::Checked() const { return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool RadioButton::Checked() const {
+  return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void RadioButton::SetChecked(bool checked) {
   SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   if (!checked || Parent() == nullptr) return;
   for (Control* c : Parent()->Controls()) {
     auto* other = dynamic_cast<RadioButton*>(c);
-    if (other != nullptr && other != this) SendMessageA(other->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    if (other != nullptr && other != this)
+      SendMessageA(other->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
   }
 }
 

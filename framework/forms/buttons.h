@@ -40,7 +40,9 @@ class CheckBox : public WinControl {
   using CreateArgs = CheckBoxCreateArgs;
   CheckBox(Component* owner, WinControl* parent, const CreateArgs& args = CreateArgs());
   bool Checked() const { return State() == CheckBoxState::cbChecked; }
-  void SetChecked(bool checked) { SetState(checked ? CheckBoxState::cbChecked : CheckBoxState::cbUnchecked); }
+  void SetChecked(bool checked) {
+    SetState(checked ? CheckBoxState::cbChecked : CheckBoxState::cbUnchecked);
+  }
   CheckBoxState State() const;
   void SetState(CheckBoxState state);
   void WndProc(Message& message) override;

@@ -133,8 +133,8 @@ void Canvas::Draw(int x, int y, Bitmap& bitmap) {
 }
 
 void Canvas::CopyRect(const RECT& dest, Canvas& source, const RECT& sourceRect, DWORD rop) {
-  StretchBlt(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.Handle(),
-             sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
+  StretchBlt(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+             source.Handle(), sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
              sourceRect.bottom - sourceRect.top, rop);
 }
 

@@ -23,8 +23,8 @@ struct PenState {
 
 struct BrushState {
   Color color = clWhite;
-  bool clear = false;         // hollow: shapes are not filled, text has a transparent background
-  HBITMAP bitmap = nullptr;   // a pattern brush (not owned)
+  bool clear = false;        // hollow: shapes are not filled, text has a transparent background
+  HBITMAP bitmap = nullptr;  // a pattern brush (not owned)
   bool operator==(const BrushState&) const = default;
 };
 
@@ -75,7 +75,7 @@ class Canvas {
   HDC dc_ = nullptr;
   HPEN pen_ = nullptr;
   HBRUSH brush_ = nullptr;
-  HFONT font_ = nullptr;    // the font's own handle, selected
+  HFONT font_ = nullptr;  // the font's own handle, selected
   HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
   PenState madePen_;
   BrushState madeBrush_;

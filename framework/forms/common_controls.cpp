@@ -19,18 +19,28 @@ WinControl::CreateParams Params(const char* cls, DWORD style, int l, int t, int 
 }
 }  // namespace
 
-ProgressBar::ProgressBar(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+ProgressBar::ProgressBar(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   CreateHandle(Params(PROGRESS_CLASSA, 0, args.left, args.top, args.width, args.height));
   SetRange(args.min, args.max);
   SetPosition(args.position);
 }
 
-int ProgressBar::Position() const { return static_cast<int>(SendMessageA(Handle(), PBM_GETPOS, 0, 0)); }
-void ProgressBar::SetPosition(int position) { SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0); }
-void ProgressBar::SetRange(int min, int max) { SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), max); }
-int ProgressBar::Max() const { return static_cast<int>(SendMessageA(Handle(), PBM_GETRANGE, FALSE, 0)); }
+int ProgressBar::Position() const {
+  return static_cast<int>(SendMessageA(Handle(), PBM_GETPOS, 0, 0));
+}
+void ProgressBar::SetPosition(int position) {
+  SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+void ProgressBar::SetRange(int min, int max) {
+  SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), max);
+}
+int ProgressBar::Max() const {
+  return static_cast<int>(SendMessageA(Handle(), PBM_GETRANGE, FALSE, 0));
+}
 
-StatusBar::StatusBar(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+StatusBar::StatusBar(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   CreateHandle(Params(STATUSCLASSNAMEA, CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0, 19));
   align_ = Align::alBottom;
   SetPanels(args.panelWidths);
@@ -51,33 +61,39 @@ void StatusBar::SetPanels(const std::vector<int>& widths) {
   SendMessageA(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
-int StatusBar::PanelCount() const { return static_cast<int>(SendMessageA(Handle(), SB_GETPARTS, 0, 0)); }
+int StatusBar::PanelCount() const {
+  return static_cast<int>(SendMessageA(Handle(), SB_GETPARTS, 0, 0));
+}
 
 std::string StatusBar::PanelText(int index) const {
   const LRESULT info = SendMessageA(Handle(), SB_GETTEXTLENGTHA, static_cast<WPARAM>(index), 0);
   std::string text(LOWORD(info) + 1, '\0');
-  SendMessageA(Handle(), SB_GETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageA(Handle(), SB_GETTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(LOWORD(info));
   return text;
 }
 
 void StatusBar::SetPanelText(int index, const std::string& text) {
-  SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(Handle(), SB_SETTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void StatusBar::WndProc(Message& message) {
-  WinControl::WndProc(message);
-}
+void StatusBar::WndProc(Message& message) { WinControl::WndProc(message); }
 
-TrackBar::TrackBar(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+TrackBar::TrackBar(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   TabStop = true;
-  CreateHandle(Params(TRACKBAR_CLASSA, WS_TABSTOP | TBS_AUTOTICKS | (args.vertical ? TBS_VERT : TBS_HORZ),
-                      args.left, args.top, args.width, args.height));
+  CreateHandle(Params(TRACKBAR_CLASSA,
+                      WS_TABSTOP | TBS_AUTOTICKS | (args.vertical ? TBS_VERT : TBS_HORZ), args.left,
+                      args.top, args.width, args.height));
   SetRange(args.min, args.max);
   SetPosition(args.position);
 }
 
-int TrackBar::Position() const { return static_cast<int>(SendMessageA(Handle(), TBM_GETPOS, 0, 0)); }
+int TrackBar::Position() const {
+  return static_cast<int>(SendMessageA(Handle(), TBM_GETPOS, 0, 0));
+}
 void TrackBar::SetPosition(int position) { SendMessageA(Handle(), TBM_SETPOS, TRUE, position); }
 
 void TrackBar::SetRange(int min, int max) {
@@ -93,8 +109,10 @@ void TrackBar::WndProc(Message& message) {
   WinControl::WndProc(message);
 }
 
-UpDown::UpDown(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
-  CreateHandle(Params(UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ARROWKEYS | (args.associate ? UDS_ALIGNRIGHT : 0),
+UpDown::UpDown(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
+  CreateHandle(Params(UPDOWN_CLASSA,
+                      UDS_SETBUDDYINT | UDS_ARROWKEYS | (args.associate ? UDS_ALIGNRIGHT : 0),
                       args.left, args.top, args.width, args.height));
   if (args.associate != nullptr)
     SendMessageA(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(args.associate->Handle()), 0);
@@ -102,9 +120,13 @@ UpDown::UpDown(Component* owner, WinControl* parent, const CreateArgs& args) : W
   SetPosition(args.position);
 }
 
-int UpDown::Position() const { return static_cast<int>(SendMessageA(Handle(), UDM_GETPOS32, 0, 0)); }
+int UpDown::Position() const {
+  return static_cast<int>(SendMessageA(Handle(), UDM_GETPOS32, 0, 0));
+}
 void UpDown::SetPosition(int position) { SendMessageA(Handle(), UDM_SETPOS32, 0, position); }
-void UpDown::SetRange(int min, int max) { SendMessageA(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(min), max); }
+void UpDown::SetRange(int min, int max) {
+  SendMessageA(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(min), max);
+}
 
 void UpDown::WndProc(Message& message) {
   if (message.msg == CN_BASE + WM_VSCROLL || message.msg == CN_BASE + WM_HSCROLL) {
@@ -115,15 +137,18 @@ void UpDown::WndProc(Message& message) {
 }
 
 TabSheet::TabSheet(Component* owner, PageControl* pageControl, const std::string& caption)
-    : Panel(owner, pageControl, PanelCreateArgs{"", 0, 0, 10, 10, Bevel::bvNone, Bevel::bvNone, clBtnFace}),
+    : Panel(owner, pageControl,
+            PanelCreateArgs{"", 0, 0, 10, 10, Bevel::bvNone, Bevel::bvNone, clBtnFace}),
       pages_(pageControl) {
   title_ = caption;
   pageControl->AddPage(this);
 }
 
-PageControl::PageControl(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+PageControl::PageControl(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   TabStop = true;
-  CreateHandle(Params(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPCHILDREN, args.left, args.top, args.width, args.height));
+  CreateHandle(Params(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPCHILDREN, args.left, args.top, args.width,
+                      args.height));
 }
 
 void PageControl::AddPage(TabSheet* sheet) {
@@ -150,7 +175,9 @@ void PageControl::ArrangePages() {
   for (TabSheet* page : pages_) page->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-int PageControl::ActivePageIndex() const { return static_cast<int>(SendMessageA(Handle(), TCM_GETCURSEL, 0, 0)); }
+int PageControl::ActivePageIndex() const {
+  return static_cast<int>(SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
+}
 
 void PageControl::SetActivePageIndex(int index) {
   SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);

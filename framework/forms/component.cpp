@@ -39,7 +39,8 @@ void Component::InsertComponent(Component* component) {
 }
 
 void Component::RemoveComponent(Component* component) {
-  components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+  components_.erase(std::remove(components_.begin(), components_.end(), component),
+                    components_.end());
   component->owner_ = nullptr;
 }
 
@@ -75,7 +76,8 @@ void Component::FreeNotification(Component* other) {
 }
 
 void Component::RemoveFreeNotification(Component* other) {
-  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), other), freeNotifies_.end());
+  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), other),
+                      freeNotifies_.end());
   if (other != nullptr) {
     auto& theirs = other->freeNotifies_;
     theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());

@@ -148,7 +148,9 @@ void Control::WndProc(Message& message) {
       if (ControlStyle & csClickEvents) clicked_ = true;
       if (message.msg == WM_LBUTTONDBLCLK && (ControlStyle & csDoubleClicks)) DblClick();
       MouseDown(MouseButton::mbLeft,
-                KeysToShiftState(message.wParam) | (message.msg == WM_LBUTTONDBLCLK ? static_cast<ShiftState>(ssDouble) : 0u), x, y);
+                KeysToShiftState(message.wParam) |
+                    (message.msg == WM_LBUTTONDBLCLK ? static_cast<ShiftState>(ssDouble) : 0u),
+                x, y);
       break;
     case WM_LBUTTONUP: {
       const bool wasClicked = clicked_;
@@ -220,7 +222,8 @@ void Control::Repaint() {
 
 bool Control::MouseCapture() const {
   if (IsWindowed()) return GetCapture() == Handle();
-  return parent_ != nullptr && parent_->CaptureControl() == this && GetCapture() == parent_->Handle();
+  return parent_ != nullptr && parent_->CaptureControl() == this &&
+         GetCapture() == parent_->Handle();
 }
 
 void Control::SetMouseCapture(bool capture) {
@@ -263,7 +266,8 @@ POINT Control::ScreenToClient(POINT point) const {
 
 void Control::BringToFront() {
   if (parent_ != nullptr) parent_->MoveControlToFront(this);
-  if (IsWindowed()) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (IsWindowed())
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Invalidate();
 }
 
@@ -301,10 +305,10 @@ bool IsAccelerator(char key, const std::string& caption) {
       ++i;
       continue;
     }
-    const char a = static_cast<char>(reinterpret_cast<ULONG_PTR>(
-        CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(key))))));
-    const char b = static_cast<char>(reinterpret_cast<ULONG_PTR>(
-        CharUpperA(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(caption[i + 1]))))));
+    const char a = static_cast<char>(reinterpret_cast<ULONG_PTR>(CharUpperA(
+        reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<unsigned char>(key))))));
+    const char b = static_cast<char>(reinterpret_cast<ULONG_PTR>(CharUpperA(reinterpret_cast<LPSTR>(
+        static_cast<ULONG_PTR>(static_cast<unsigned char>(caption[i + 1]))))));
     return a == b;
   }
   return false;

@@ -49,8 +49,14 @@ class Control : public Component {
   virtual RECT BoundsRect() const;
   int Left() const { return BoundsRect().left; }
   int Top() const { return BoundsRect().top; }
-  int Width() const { const RECT r = BoundsRect(); return r.right - r.left; }
-  int Height() const { const RECT r = BoundsRect(); return r.bottom - r.top; }
+  int Width() const {
+    const RECT r = BoundsRect();
+    return r.right - r.left;
+  }
+  int Height() const {
+    const RECT r = BoundsRect();
+    return r.bottom - r.top;
+  }
   virtual void SetBounds(int left, int top, int width, int height);
   void SetLeft(int v) { SetBounds(v, Top(), Width(), Height()); }
   void SetTop(int v) { SetBounds(Left(), v, Width(), Height()); }

@@ -106,7 +106,8 @@ TEST_F(FormsTest, FolderAndFileListsShowTheTree) {
 
 TEST_F(FormsTest, SmallerWrappers) {
   Form form(nullptr, FormCreateArgs{"Smaller wrappers", 50, 50, 400, 300});
-  auto* group = new RadioGroup(&form, &form, RadioGroupCreateArgs{"&Mode", 8, 8, 150, 100, {"Store", "Fast", "Best"}, 1});
+  auto* group = new RadioGroup(
+      &form, &form, RadioGroupCreateArgs{"&Mode", 8, 8, 150, 100, {"Store", "Fast", "Best"}, 1});
   EXPECT_EQ(group->Count(), 3);
   EXPECT_EQ(group->ItemIndex(), 1);
   int groupClicks = 0;

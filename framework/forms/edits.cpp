@@ -9,7 +9,8 @@ namespace forms {
 void CustomEdit::CreateEdit(const char* className, DWORD style, const EditCreateArgs& args) {
   CreateParams params;
   params.className = className;
-  params.style |= WS_TABSTOP | style | (args.readOnly ? ES_READONLY : 0) | (args.password ? ES_PASSWORD : 0);
+  params.style |=
+      WS_TABSTOP | style | (args.readOnly ? ES_READONLY : 0) | (args.password ? ES_PASSWORD : 0);
   params.exStyle = args.border ? WS_EX_CLIENTEDGE : 0;
   params.text = args.text;
   params.x = args.left;
@@ -20,19 +21,25 @@ void CustomEdit::CreateEdit(const char* className, DWORD style, const EditCreate
   if (args.maxLength > 0) SetMaxLength(args.maxLength);
 }
 
-bool CustomEdit::ReadOnly() const { return (GetWindowLongA(Handle(), GWL_STYLE) & ES_READONLY) != 0; }
+bool CustomEdit::ReadOnly() const {
+  return (GetWindowLongA(Handle(), GWL_STYLE) & ES_READONLY) != 0;
+}
 void CustomEdit::SetReadOnly(bool readOnly) { SendMessageA(Handle(), EM_SETREADONLY, readOnly, 0); }
-void CustomEdit::SetMaxLength(int length) { SendMessageA(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0); }
+void CustomEdit::SetMaxLength(int length) {
+  SendMessageA(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
+}
 
 int CustomEdit::SelStart() const {
   DWORD start = 0, end = 0;
-  SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(start);
 }
 
 int CustomEdit::SelLength() const {
   DWORD start = 0, end = 0;
-  SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(end - start);
 }
 
@@ -51,7 +58,8 @@ void CustomEdit::WndProc(Message& message) {
   WinControl::WndProc(message);
 }
 
-Edit::Edit(Component* owner, WinControl* parent, const CreateArgs& args) : CustomEdit(owner, parent) {
+Edit::Edit(Component* owner, WinControl* parent, const CreateArgs& args)
+    : CustomEdit(owner, parent) {
   CreateEdit("EDIT", ES_AUTOHSCROLL, args);
 }
 
@@ -72,7 +80,8 @@ DWORD MemoStyle(const MemoCreateArgs& args) {
 }
 }  // namespace
 
-Memo::Memo(Component* owner, WinControl* parent, const CreateArgs& args) : Memo(owner, parent, "EDIT", args) {}
+Memo::Memo(Component* owner, WinControl* parent, const CreateArgs& args)
+    : Memo(owner, parent, "EDIT", args) {}
 
 Memo::Memo(Component* owner, WinControl* parent, const char* className, const CreateArgs& args)
     : CustomEdit(owner, parent) {

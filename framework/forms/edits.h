@@ -35,7 +35,10 @@ class CustomEdit : public WinControl {
   void WndProc(Message& message) override;
 
  protected:
-  CustomEdit(Component* owner, WinControl* parent) : WinControl(owner, parent) { color_ = clWindow; TabStop = true; }
+  CustomEdit(Component* owner, WinControl* parent) : WinControl(owner, parent) {
+    color_ = clWindow;
+    TabStop = true;
+  }
   void CreateEdit(const char* className, DWORD style, const EditCreateArgs& args);
 };
 

@@ -20,7 +20,9 @@ using formstest::FormsTest;
 
 class ThrowingPad : public GraphicControl {
  public:
-  ThrowingPad(Component* owner, WinControl* parent) : GraphicControl(owner, parent) { SetBounds(10, 10, 50, 30); }
+  ThrowingPad(Component* owner, WinControl* parent) : GraphicControl(owner, parent) {
+    SetBounds(10, 10, 50, 30);
+  }
 };
 
 class BoundaryTest : public FormsTest {
@@ -126,7 +128,9 @@ TEST_F(BoundaryTest, ThingsThatAreNotStandardExceptions) {
 
 class ThrowingPainter : public GraphicControl {
  public:
-  ThrowingPainter(Component* owner, WinControl* parent) : GraphicControl(owner, parent) { SetBounds(10, 50, 40, 20); }
+  ThrowingPainter(Component* owner, WinControl* parent) : GraphicControl(owner, parent) {
+    SetBounds(10, 50, 40, 20);
+  }
   int paints = 0;
 
  protected:

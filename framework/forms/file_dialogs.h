@@ -10,8 +10,15 @@
 namespace forms {
 
 enum OpenOption : unsigned {
-  ofReadOnly = 1, ofOverwritePrompt = 2, ofHideReadOnly = 4, ofNoChangeDir = 8, ofAllowMultiSelect = 16,
-  ofPathMustExist = 32, ofFileMustExist = 64, ofCreatePrompt = 128, ofNoReadOnlyReturn = 256,
+  ofReadOnly = 1,
+  ofOverwritePrompt = 2,
+  ofHideReadOnly = 4,
+  ofNoChangeDir = 8,
+  ofAllowMultiSelect = 16,
+  ofPathMustExist = 32,
+  ofFileMustExist = 64,
+  ofCreatePrompt = 128,
+  ofNoReadOnlyReturn = 256,
   ofNoValidate = 512,
 };
 

@@ -16,7 +16,10 @@ class Font {
  public:
   Font() = default;
   Font(const Font& other) { Assign(other); }
-  Font& operator=(const Font& other) { Assign(other); return *this; }
+  Font& operator=(const Font& other) {
+    Assign(other);
+    return *this;
+  }
   ~Font();
 
   const std::string& Name() const { return name_; }

@@ -14,19 +14,27 @@ namespace {
 
 DWORD StyleOf(BorderStyle border) {
   switch (border) {
-    case BorderStyle::bsNone: return WS_POPUP;
-    case BorderStyle::bsSingle: return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    case BorderStyle::bsDialog: return WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    case BorderStyle::bsToolWindow: return WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    default: return WS_OVERLAPPEDWINDOW;
+    case BorderStyle::bsNone:
+      return WS_POPUP;
+    case BorderStyle::bsSingle:
+      return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case BorderStyle::bsDialog:
+      return WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    case BorderStyle::bsToolWindow:
+      return WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    default:
+      return WS_OVERLAPPEDWINDOW;
   }
 }
 
 DWORD ExStyleOf(BorderStyle border) {
   switch (border) {
-    case BorderStyle::bsDialog: return WS_EX_DLGMODALFRAME;
-    case BorderStyle::bsToolWindow: return WS_EX_TOOLWINDOW;
-    default: return 0;
+    case BorderStyle::bsDialog:
+      return WS_EX_DLGMODALFRAME;
+    case BorderStyle::bsToolWindow:
+      return WS_EX_TOOLWINDOW;
+    default:
+      return 0;
   }
 }
 
@@ -57,7 +65,8 @@ Form::Form(Component* owner, const CreateArgs& args) : WinControl(owner, nullptr
   visible_ = false;
   CreateParams params;
   params.style = StyleOf(args.borderStyle) | WS_CLIPCHILDREN;
-  params.exStyle = ExStyleOf(args.borderStyle) | WS_EX_CONTROLPARENT | (args.stayOnTop ? WS_EX_TOPMOST : 0);
+  params.exStyle =
+      ExStyleOf(args.borderStyle) | WS_EX_CONTROLPARENT | (args.stayOnTop ? WS_EX_TOPMOST : 0);
   params.text = args.caption;
   int width = args.width, height = args.height;
   if (args.clientSize) {
@@ -136,7 +145,7 @@ void Form::SetWindowState(WindowState state) {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
     GetWindowPlacement(Handle(), &placement);
-    placement.showCmd = state == WindowState::wsMaximized ? SW_SHOWMAXIMIZED
+    placement.showCmd = state == WindowState::wsMaximized   ? SW_SHOWMAXIMIZED
                         : state == WindowState::wsMinimized ? SW_SHOWMINIMIZED
                                                             : SW_SHOWNORMAL;
     placement.flags = 0;
@@ -153,7 +162,8 @@ void Form::BringToFront() {
 }
 
 int Form::ShowModal() {
-  if (modal_ || IsWindowVisible(Handle())) throw std::logic_error("Cannot make a visible window modal");
+  if (modal_ || IsWindowVisible(Handle()))
+    throw std::logic_error("Cannot make a visible window modal");
   Application& app = Application::Instance();
   ThreadWindows others{Handle(), {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&others));
@@ -217,8 +227,12 @@ void Form::Close() {
   CloseAction action = app.MainForm == this ? CloseAction::caFree : CloseAction::caHide;
   if (OnClose) OnClose(*this, action);
   switch (action) {
-    case CloseAction::caHide: Hide(); break;
-    case CloseAction::caMinimize: ShowWindow(Handle(), SW_MINIMIZE); break;
+    case CloseAction::caHide:
+      Hide();
+      break;
+    case CloseAction::caMinimize:
+      ShowWindow(Handle(), SW_MINIMIZE);
+      break;
     case CloseAction::caFree:
       if (app.MainForm == this) {
         Hide();
@@ -227,7 +241,8 @@ void Form::Close() {
         Release();
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -331,8 +346,17 @@ bool Form::IsEditWindow(HWND window) {
 bool Form::EditUsesKey(WORD key, ShiftState shift) {
   if (shift & ssAlt) return false;
   switch (key) {
-    case VK_BACK: case VK_DELETE: case VK_INSERT: case VK_HOME: case VK_END: case VK_LEFT:
-    case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
+    case VK_BACK:
+    case VK_DELETE:
+    case VK_INSERT:
+    case VK_HOME:
+    case VK_END:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
       return true;
     default:
       break;
@@ -350,11 +374,13 @@ bool Form::IsKeyMessage(MSG& message) {
   const UINT msg = message.message;
   LRESULT dialogCode = 0;
   if (msg == WM_KEYDOWN || msg == WM_CHAR) {
-    dialogCode = SendMessageA(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
+    dialogCode = SendMessageA(message.hwnd, WM_GETDLGCODE, message.wParam,
+                              reinterpret_cast<LPARAM>(&message));
   }
   if (msg == WM_SYSKEYDOWN) {
     // Alt and a key (or F10): a menu shortcut, else the system's menu keys.
-    return IsShortCut(static_cast<WORD>(message.wParam), KeyboardShiftState() | ssAlt, message.hwnd);
+    return IsShortCut(static_cast<WORD>(message.wParam), KeyboardShiftState() | ssAlt,
+                      message.hwnd);
   }
   if (msg == WM_KEYDOWN) {
     WORD key = static_cast<WORD>(message.wParam);
@@ -416,8 +442,8 @@ void Form::UpdateToolHint(Control* control, bool show) {
   if (destroying_ && show) return;
   if (toolTip_ == nullptr) {
     if (!show || Handle() == nullptr) return;
-    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                               Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                               0, 0, 0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
     if (toolTip_ == nullptr) return;
   }
   if (!IsWindow(toolTip_)) return;

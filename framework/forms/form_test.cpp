@@ -41,7 +41,8 @@ class NameDialog : public Form {
     apply->OnClick = [this](Component&) { ApplyButtonClick(); };
     auto* ok = new Button(this, this, ButtonCreateArgs{"OK", 88, 40, 75, 25, true, false, mrOk});
     ok->SetName("OkButton");
-    auto* cancel = new Button(this, this, ButtonCreateArgs{"Cancel", 168, 40, 75, 25, false, true, mrCancel});
+    auto* cancel =
+        new Button(this, this, ButtonCreateArgs{"Cancel", 168, 40, 75, 25, false, true, mrCancel});
     cancel->SetName("CancelButton");
     Loaded();
   }
@@ -114,7 +115,8 @@ TEST_F(FormsTest, EnterAndEscapeClickDefaultAndCancel) {
   } cases[] = {{VK_RETURN, mrOk}, {VK_ESCAPE, mrCancel}};
   for (const auto& c : cases) {
     NameDialog dialog;
-    guitest::OnModal([&](Form& form) { guitest::Key(guitest::Get<Edit>(form, "NameEdit"), c.key); });
+    guitest::OnModal(
+        [&](Form& form) { guitest::Key(guitest::Get<Edit>(form, "NameEdit"), c.key); });
     EXPECT_EQ(dialog.ShowModal(), c.result);
   }
   // Enter on a focused push button clicks that button, not the default one.
@@ -182,7 +184,9 @@ TEST_F(FormsTest, NotificationsReachTheListView) {
   view->OnChange = [&](Component&, int item) { changed.push_back(item); };
   std::vector<LPARAM> deleted;
   view->OnDeletion = [&](Component&, int, LPARAM data) { deleted.push_back(data); };
-  view->OnGetText = [](int item, int sub, LPARAM data) { return "item " + std::to_string(item) + "." + std::to_string(sub); };
+  view->OnGetText = [](int item, int sub, LPARAM data) {
+    return "item " + std::to_string(item) + "." + std::to_string(sub);
+  };
   view->AddItem("Grüße.txt", -1, 11);
   view->InsertItem(1, nullptr, -1, 22);  // its text comes from OnGetText
   view->SetItemText(0, 1, "1 024");
@@ -230,7 +234,8 @@ TEST_F(FormsTest, MenusMirrorTheTreeAndClickByCaption) {
   GetMenuStringA(GetSubMenu(fileMenu, 1), 0, text, sizeof(text), MF_BYPOSITION);
   EXPECT_STREQ(text, "&1 C:\\R&&D\\a.zip");
   EXPECT_TRUE(guitest::ClickMenu(form, "&File|&Open..."));
-  EXPECT_TRUE(guitest::ClickMenu(form, "File|Reopen|1 C:\\R&&D\\a.zip"));  // captions compare without marks
+  EXPECT_TRUE(
+      guitest::ClickMenu(form, "File|Reopen|1 C:\\R&&D\\a.zip"));  // captions compare without marks
   EXPECT_FALSE(guitest::ClickMenu(form, "&File|&Close"));
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(recentClicks, 1);
@@ -246,7 +251,9 @@ TEST_F(FormsTest, ItemFreedInItsOwnClickDiesAfterIt) {
   auto* file = new MenuItem(&form, "&File");
   menu->Items().Add(file);
   struct Probe : MenuItem {
-    Probe(Component* owner, bool* alive) : MenuItem(owner, "&Gone"), alive_(alive) { *alive_ = true; }
+    Probe(Component* owner, bool* alive) : MenuItem(owner, "&Gone"), alive_(alive) {
+      *alive_ = true;
+    }
     ~Probe() override { *alive_ = false; }
     bool* alive_;
   };
@@ -293,7 +300,8 @@ TEST_F(FormsTest, WindowlessControlsArePaintedAndClickedThroughTheParent) {
   Form form(nullptr, FormCreateArgs{"Windowless", 100, 100, 300, 200});
   auto* panel = new Panel(&form, &form, PanelCreateArgs{"", 10, 10, 200, 120});
   auto* pad = new Pad(&form, panel, {20, 20, 80, 60});
-  auto* top = new Pad(&form, panel, {60, 40, 120, 100});  // overlaps the first, created later: on top
+  auto* top =
+      new Pad(&form, panel, {60, 40, 120, 100});  // overlaps the first, created later: on top
   int padClicks = 0, topClicks = 0, enters = 0, leaves = 0;
   pad->OnClick = [&](Component&) { ++padClicks; };
   top->OnClick = [&](Component&) { ++topClicks; };
@@ -373,7 +381,9 @@ TEST_F(FormsTest, MessageDialogsAnswerByButtonName) {
     unsigned buttons;
     const char* press;
     int result;
-  } cases[] = {{mbYes | mbNo | mbAll, "All", mrAll}, {mbYesNoCancel, "No", mrNo}, {mbOK, "OK", mrOk},
+  } cases[] = {{mbYes | mbNo | mbAll, "All", mrAll},
+               {mbYesNoCancel, "No", mrNo},
+               {mbOK, "OK", mrOk},
                {mbAbortRetryIgnore, "Retry", mrRetry}};
   for (const auto& c : cases) {
     std::string message;
@@ -381,11 +391,13 @@ TEST_F(FormsTest, MessageDialogsAnswerByButtonName) {
       message = guitest::Get<Label>(form, "Message").Caption();
       guitest::Click(form, c.press);
     });
-    EXPECT_EQ(MessageDlg("Replace Grüße.zip?", MsgDlgType::mtConfirmation, c.buttons), c.result) << c.press;
+    EXPECT_EQ(MessageDlg("Replace Grüße.zip?", MsgDlgType::mtConfirmation, c.buttons), c.result)
+        << c.press;
     EXPECT_EQ(message, "Replace Grüße.zip?");
   }
   // Escape: Cancel when there is one.
-  guitest::OnModal([](Form& form) { guitest::Key(guitest::Get<WinControl>(form, "Yes"), VK_ESCAPE); });
+  guitest::OnModal(
+      [](Form& form) { guitest::Key(guitest::Get<WinControl>(form, "Yes"), VK_ESCAPE); });
   EXPECT_EQ(MessageDlg("Escape", MsgDlgType::mtWarning, mbYesNoCancel), mrCancel);
 }
 
@@ -448,7 +460,8 @@ TEST_F(FormsTest, InputBoxGivesTheTypedTextOrTheDefault) {
 
 TEST_F(FormsTest, WrappersReadTheirStateBackFromTheControls) {
   Form form(nullptr, FormCreateArgs{"Wrappers", 50, 50, 500, 400});
-  auto* combo = new ComboBox(&form, &form, ComboBoxCreateArgs{8, 8, 150, 200, ComboStyle::csDropDownList, {"one", "two"}});
+  auto* combo = new ComboBox(
+      &form, &form, ComboBoxCreateArgs{8, 8, 150, 200, ComboStyle::csDropDownList, {"one", "two"}});
   combo->SetItemIndex(1);
   EXPECT_EQ(combo->ItemIndex(), 1);
   EXPECT_EQ(combo->Item(0), "one");
@@ -460,7 +473,8 @@ TEST_F(FormsTest, WrappersReadTheirStateBackFromTheControls) {
   EXPECT_TRUE(check->Checked());
   guitest::Click(*check);
   EXPECT_FALSE(check->Checked());
-  auto* progress = new ProgressBar(&form, &form, ProgressBarCreateArgs{170, 40, 150, 16, 0, 200, 50});
+  auto* progress =
+      new ProgressBar(&form, &form, ProgressBarCreateArgs{170, 40, 150, 16, 0, 200, 50});
   progress->SetPosition(120);
   EXPECT_EQ(progress->Position(), 120);
   auto* status = new StatusBar(&form, &form, StatusBarCreateArgs{{350, 80, -1}});

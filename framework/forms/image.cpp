@@ -2,7 +2,8 @@
 
 namespace forms {
 
-Image::Image(Component* owner, WinControl* parent, const CreateArgs& args) : GraphicControl(owner, parent) {
+Image::Image(Component* owner, WinControl* parent, const CreateArgs& args)
+    : GraphicControl(owner, parent) {
   Center = args.center;
   Stretch = args.stretch;
   bounds_ = {args.left, args.top, args.left + args.width, args.top + args.height};
@@ -14,7 +15,8 @@ void Image::Paint() {
   Canvas& canvas = GetCanvas();
   HDC source = Picture.GetCanvas().Handle();
   if (Stretch) {
-    StretchBlt(canvas.Handle(), 0, 0, Width(), Height(), source, 0, 0, Picture.Width(), Picture.Height(), SRCCOPY);
+    StretchBlt(canvas.Handle(), 0, 0, Width(), Height(), source, 0, 0, Picture.Width(),
+               Picture.Height(), SRCCOPY);
   } else {
     const int x = Center ? (Width() - Picture.Width()) / 2 : 0;
     const int y = Center ? (Height() - Picture.Height()) / 2 : 0;
@@ -25,7 +27,8 @@ void Image::Paint() {
 
 ImageList::ImageList(Component* owner, const CreateArgs& args)
     : Component(owner), width_(args.width), height_(args.height) {
-  handle_ = ImageList_Create(args.width, args.height, ILC_COLOR24 | (args.masked ? ILC_MASK : 0), 4, 4);
+  handle_ =
+      ImageList_Create(args.width, args.height, ILC_COLOR24 | (args.masked ? ILC_MASK : 0), 4, 4);
 }
 
 ImageList::~ImageList() { Release(); }

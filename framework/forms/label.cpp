@@ -5,7 +5,8 @@
 
 namespace forms {
 
-Label::Label(Component* owner, WinControl* parent, const CreateArgs& args) : GraphicControl(owner, parent) {
+Label::Label(Component* owner, WinControl* parent, const CreateArgs& args)
+    : GraphicControl(owner, parent) {
   AutoSize = args.autoSize;
   WordWrap = args.wordWrap;
   Transparent = args.transparent;

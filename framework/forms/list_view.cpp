@@ -8,23 +8,29 @@ namespace {
 
 DWORD ViewBits(ViewStyle style) {
   switch (style) {
-    case ViewStyle::vsSmallIcon: return LVS_SMALLICON;
-    case ViewStyle::vsList: return LVS_LIST;
-    case ViewStyle::vsReport: return LVS_REPORT;
-    default: return LVS_ICON;
+    case ViewStyle::vsSmallIcon:
+      return LVS_SMALLICON;
+    case ViewStyle::vsList:
+      return LVS_LIST;
+    case ViewStyle::vsReport:
+      return LVS_REPORT;
+    default:
+      return LVS_ICON;
   }
 }
 
 }  // namespace
 
-ListView::ListView(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+ListView::ListView(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   color_ = clWindow;
   TabStop = true;
   CreateParams params;
   params.className = WC_LISTVIEWA;
   params.style |= WS_TABSTOP | LVS_SHAREIMAGELISTS | ViewBits(args.viewStyle) |
                   (args.multiSelect ? 0 : LVS_SINGLESEL) | (args.readOnly ? 0 : LVS_EDITLABELS) |
-                  (args.showColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) | (args.hideSelection ? 0 : LVS_SHOWSELALWAYS);
+                  (args.showColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) |
+                  (args.hideSelection ? 0 : LVS_SHOWSELALWAYS);
   params.exStyle = WS_EX_CLIENTEDGE;
   params.x = args.left;
   params.y = args.top;
@@ -43,7 +49,8 @@ void ListView::AddColumn(const std::string& caption, int width, Alignment alignm
   std::string text = caption;
   column.pszText = text.data();
   column.iSubItem = ColumnCount();
-  SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(column.iSubItem), reinterpret_cast<LPARAM>(&column));
+  SendMessageA(Handle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(column.iSubItem),
+               reinterpret_cast<LPARAM>(&column));
 }
 
 int ListView::ColumnCount() const {
@@ -52,7 +59,8 @@ int ListView::ColumnCount() const {
 }
 
 int ListView::ColumnWidth(int column) const {
-  return static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
 void ListView::SetViewStyle(ViewStyle style) {
@@ -62,14 +70,20 @@ void ListView::SetViewStyle(ViewStyle style) {
 
 ViewStyle ListView::GetViewStyle() const {
   switch (GetWindowLongA(Handle(), GWL_STYLE) & LVS_TYPEMASK) {
-    case LVS_SMALLICON: return ViewStyle::vsSmallIcon;
-    case LVS_LIST: return ViewStyle::vsList;
-    case LVS_REPORT: return ViewStyle::vsReport;
-    default: return ViewStyle::vsIcon;
+    case LVS_SMALLICON:
+      return ViewStyle::vsSmallIcon;
+    case LVS_LIST:
+      return ViewStyle::vsList;
+    case LVS_REPORT:
+      return ViewStyle::vsReport;
+    default:
+      return ViewStyle::vsIcon;
   }
 }
 
-int ListView::Count() const { return static_cast<int>(SendMessageA(Handle(), LVM_GETITEMCOUNT, 0, 0)); }
+int ListView::Count() const {
+  return static_cast<int>(SendMessageA(Handle(), LVM_GETITEMCOUNT, 0, 0));
+}
 
 int ListView::InsertItem(int index, const char* text, int image, LPARAM data) {
   LVITEMA item = {};
@@ -78,7 +92,8 @@ int ListView::InsertItem(int index, const char* text, int image, LPARAM data) {
   item.pszText = text != nullptr ? const_cast<char*>(text) : LPSTR_TEXTCALLBACKA;
   item.iImage = image;
   item.lParam = data;
-  return static_cast<int>(SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void ListView::SetItemText(int item, int subItem, const std::string& text) {
@@ -86,7 +101,8 @@ void ListView::SetItemText(int item, int subItem, const std::string& text) {
   lv.iSubItem = subItem;
   std::string copy = text;
   lv.pszText = copy.data();
-  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+  SendMessageA(Handle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(&lv));
 }
 
 std::string ListView::ItemText(int item, int subItem) const {
@@ -95,8 +111,8 @@ std::string ListView::ItemText(int item, int subItem) const {
   lv.iSubItem = subItem;
   lv.pszText = text.data();
   lv.cchTextMax = static_cast<int>(text.size());
-  const LRESULT length =
-      SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+  const LRESULT length = SendMessageA(Handle(), LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                                      reinterpret_cast<LPARAM>(&lv));
   text.resize(static_cast<size_t>(length > 0 ? length : 0));
   return text;
 }
@@ -117,35 +133,43 @@ int ListView::ItemImage(int item) const {
   return lv.iImage;
 }
 
-void ListView::DeleteItem(int item) { SendMessageA(Handle(), LVM_DELETEITEM, static_cast<WPARAM>(item), 0); }
+void ListView::DeleteItem(int item) {
+  SendMessageA(Handle(), LVM_DELETEITEM, static_cast<WPARAM>(item), 0);
+}
 void ListView::Clear() { SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0); }
 
 int ListView::Selected() const {
-  return static_cast<int>(SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 std::vector<int> ListView::SelectedItems() const {
   std::vector<int> items;
   int next = -1;
-  while ((next = static_cast<int>(SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(next), LVNI_SELECTED))) >= 0)
+  while ((next = static_cast<int>(SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(next),
+                                               LVNI_SELECTED))) >= 0)
     items.push_back(next);
   return items;
 }
 
-int ListView::SelCount() const { return static_cast<int>(SendMessageA(Handle(), LVM_GETSELECTEDCOUNT, 0, 0)); }
+int ListView::SelCount() const {
+  return static_cast<int>(SendMessageA(Handle(), LVM_GETSELECTEDCOUNT, 0, 0));
+}
 
 void ListView::SetSelected(int item, bool selected) {
   LVITEMA lv = {};
   lv.stateMask = LVIS_SELECTED;
   lv.state = selected ? LVIS_SELECTED : 0;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(&lv));
 }
 
 void ListView::SetFocusedItem(int item) {
   LVITEMA lv = {};
   lv.stateMask = LVIS_FOCUSED;
   lv.state = LVIS_FOCUSED;
-  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(&lv));
 }
 
 void ListView::EditCaption(int item) {
@@ -157,14 +181,16 @@ void ListView::SetSmallImages(ImageList* images) {
   if (smallImages_ != nullptr && smallImages_ != largeImages_) RemoveFreeNotification(smallImages_);
   smallImages_ = images;
   if (images != nullptr) FreeNotification(images);
-  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL,
+               reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
 }
 
 void ListView::SetLargeImages(ImageList* images) {
   if (largeImages_ != nullptr && smallImages_ != largeImages_) RemoveFreeNotification(largeImages_);
   largeImages_ = images;
   if (images != nullptr) FreeNotification(images);
-  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL,
+               reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
 }
 
 void ListView::Notification(Component* component, Operation operation) {
@@ -189,7 +215,8 @@ int CALLBACK ListView::CompareItems(LPARAM first, LPARAM second, LPARAM self) {
 void ListView::SortItems(const Comparer& compare) {
   comparer_ = &compare;
   comparerFailed_ = false;
-  SendMessageA(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(&CompareItems));
+  SendMessageA(Handle(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+               reinterpret_cast<LPARAM>(&CompareItems));
   comparer_ = nullptr;
 }
 
@@ -206,7 +233,8 @@ void ListView::Notify(Message& message) {
   switch (header->code) {
     case LVN_GETDISPINFOA: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      if ((info->item.mask & LVIF_TEXT) && OnGetText && info->item.pszText != nullptr && info->item.cchTextMax > 0) {
+      if ((info->item.mask & LVIF_TEXT) && OnGetText && info->item.pszText != nullptr &&
+          info->item.cchTextMax > 0) {
         textBuffer_ = OnGetText(info->item.iItem, info->item.iSubItem, info->item.lParam);
         lstrcpynA(info->item.pszText, textBuffer_.c_str(), info->item.cchTextMax);
       }

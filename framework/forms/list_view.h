@@ -33,7 +33,8 @@ class ListView : public WinControl {
   using CreateArgs = ListViewCreateArgs;
   ListView(Component* owner, WinControl* parent, const CreateArgs& args = CreateArgs());
 
-  void AddColumn(const std::string& caption, int width, Alignment alignment = Alignment::taLeftJustify);
+  void AddColumn(const std::string& caption, int width,
+                 Alignment alignment = Alignment::taLeftJustify);
   int ColumnCount() const;
   int ColumnWidth(int column) const;
   void SetViewStyle(ViewStyle style);

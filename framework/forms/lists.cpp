@@ -11,7 +11,8 @@ std::string WithBackslash(std::string path) {
 
 }  // namespace
 
-ComboBox::ComboBox(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+ComboBox::ComboBox(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   color_ = clWindow;
   TabStop = true;
   CreateParams params;
@@ -34,25 +35,31 @@ std::string ComboBox::Item(int index) const {
   const LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR) return "";
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return text;
 }
 
 int ComboBox::AddItem(const std::string& text) {
-  return static_cast<int>(SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  return static_cast<int>(
+      SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 void ComboBox::Clear() { SendMessageA(Handle(), CB_RESETCONTENT, 0, 0); }
 
 int ComboBox::IndexOf(const std::string& text) const {
-  const LRESULT found =
-      SendMessageA(Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT found = SendMessageA(Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
   return found == CB_ERR ? -1 : static_cast<int>(found);
 }
 
-int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
-void ComboBox::SetItemIndex(int index) { SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+int ComboBox::ItemIndex() const {
+  return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0));
+}
+void ComboBox::SetItemIndex(int index) {
+  SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 
 void ComboBox::SetText(const std::string& text) {
   const int index = IndexOf(text);
@@ -73,7 +80,8 @@ void ComboBox::WndProc(Message& message) {
   WinControl::WndProc(message);
 }
 
-ListBox::ListBox(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+ListBox::ListBox(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   color_ = clWindow;
   TabStop = true;
   CreateParams params;
@@ -95,16 +103,20 @@ std::string ListBox::Item(int index) const {
   const LRESULT length = SendMessageA(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == LB_ERR) return "";
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(Handle(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageA(Handle(), LB_GETTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return text;
 }
 
 int ListBox::AddItem(const std::string& text) {
-  return static_cast<int>(SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  return static_cast<int>(
+      SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
-void ListBox::DeleteItem(int index) { SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+void ListBox::DeleteItem(int index) {
+  SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
 void ListBox::Clear() { SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
 
 int ListBox::ItemIndex() const {
@@ -168,7 +180,8 @@ char DriveComboBox::Drive() const {
 void DriveComboBox::SetDrive(char letter) {
   for (int i = 0; i < Count(); ++i) {
     const std::string item = Item(i);
-    if (item.size() >= 3 && toupper(static_cast<unsigned char>(item[2])) == toupper(static_cast<unsigned char>(letter))) {
+    if (item.size() >= 3 && toupper(static_cast<unsigned char>(item[2])) ==
+                                toupper(static_cast<unsigned char>(letter))) {
       SetItemIndex(i);
       return;
     }
@@ -186,12 +199,14 @@ void DirectoryListBox::SetDirectory(const std::string& directory) {
   directory_ = directory;
   Clear();
   const std::string mask = WithBackslash(directory) + "*.*";
-  SendMessageA(Handle(), LB_DIR, DDL_DIRECTORY | DDL_EXCLUSIVE, reinterpret_cast<LPARAM>(mask.c_str()));
+  SendMessageA(Handle(), LB_DIR, DDL_DIRECTORY | DDL_EXCLUSIVE,
+               reinterpret_cast<LPARAM>(mask.c_str()));
 }
 
 std::string DirectoryListBox::ItemPath(int index) const {
   std::string item = Item(index);
-  if (item.size() >= 2 && item.front() == '[' && item.back() == ']') item = item.substr(1, item.size() - 2);
+  if (item.size() >= 2 && item.front() == '[' && item.back() == ']')
+    item = item.substr(1, item.size() - 2);
   if (item == "..") {
     std::string parent = directory_;
     while (!parent.empty() && parent.back() == '\\') parent.pop_back();

@@ -23,7 +23,8 @@ using formstest::FormsTest;
 
 class ShortcutForm : public Form {
  public:
-  ShortcutForm() : Form(nullptr, FormCreateArgs{.caption = "Shortcuts", .width = 420, .height = 260}) {
+  ShortcutForm()
+      : Form(nullptr, FormCreateArgs{.caption = "Shortcuts", .width = 420, .height = 260}) {
     SetName("ShortcutForm");
     auto* menu = new MainMenu(this);
     menu->SetName("MainMenu1");
@@ -39,9 +40,9 @@ class ShortcutForm : public Form {
     Run1->OnClick = [this](Component&) { ++runs; };
     OkButton = Add<Button>(this, this, "OkButton", {.caption = "OK", .left = 8, .top = 8});
     NameEdit = Add<Edit>(this, this, "NameEdit", {.text = "abc", .left = 8, .top = 40});
-    List = Add<ListView>(this, this, "List",
-                         {.left = 8, .top = 70, .width = 300, .viewStyle = ViewStyle::vsList,
-                          .readOnly = false});
+    List = Add<ListView>(
+        this, this, "List",
+        {.left = 8, .top = 70, .width = 300, .viewStyle = ViewStyle::vsList, .readOnly = false});
     List->AddItem("name.txt");
     Loaded();
   }
@@ -100,9 +101,12 @@ TEST_F(FormsTest, AShortcutRunsItsItemAndShowsInTheCaption) {
     WORD key;
     ShiftState shift;
     const char* text;
-  } texts[] = {{VK_DELETE, 0, "Del"},          {'O', ssCtrl, "Ctrl+O"},
-               {VK_F5, ssShift, "Shift+F5"},   {'X', ssAlt, "Alt+X"},
-               {VK_INSERT, ssCtrl | ssShift, "Shift+Ctrl+Ins"}, {'7', ssCtrl, "Ctrl+7"},
+  } texts[] = {{VK_DELETE, 0, "Del"},
+               {'O', ssCtrl, "Ctrl+O"},
+               {VK_F5, ssShift, "Shift+F5"},
+               {'X', ssAlt, "Alt+X"},
+               {VK_INSERT, ssCtrl | ssShift, "Shift+Ctrl+Ins"},
+               {'7', ssCtrl, "Ctrl+7"},
                {0, ssCtrl, ""}};
   for (const auto& t : texts) EXPECT_EQ(ShortCutText(MakeShortCut(t.key, t.shift)), t.text);
 }
@@ -154,7 +158,8 @@ TEST_F(FormsTest, AFocusedEditThatUsesTheKeyGetsIt) {
 
   // Delete in the list's caption edit edits the caption.
   form.List->SetFocus();
-  HWND captionEdit = reinterpret_cast<HWND>(SendMessageA(form.List->Handle(), LVM_EDITLABELA, 0, 0));
+  HWND captionEdit =
+      reinterpret_cast<HWND>(SendMessageA(form.List->Handle(), LVM_EDITLABELA, 0, 0));
   ASSERT_NE(captionEdit, nullptr);
   guitest::Pump(50);
   SendMessageA(captionEdit, EM_SETSEL, 0, 0);

@@ -29,7 +29,8 @@ UINT AllocateCommand(MenuItem* item) {
 
 }  // namespace
 
-MenuItem::MenuItem(Component* owner, const std::string& caption) : Component(owner), caption_(caption) {
+MenuItem::MenuItem(Component* owner, const std::string& caption)
+    : Component(owner), caption_(caption) {
   command_ = AllocateCommand(this);
 }
 
@@ -51,21 +52,51 @@ std::string ShortCutText(ShortCut shortCut) {
   if (key == 0) return std::string();
   std::string name;
   switch (key) {
-    case VK_BACK: name = "BkSp"; break;
-    case VK_TAB: name = "Tab"; break;
-    case VK_RETURN: name = "Enter"; break;
-    case VK_ESCAPE: name = "Esc"; break;
-    case VK_SPACE: name = "Space"; break;
-    case VK_PRIOR: name = "PgUp"; break;
-    case VK_NEXT: name = "PgDn"; break;
-    case VK_END: name = "End"; break;
-    case VK_HOME: name = "Home"; break;
-    case VK_LEFT: name = "Left"; break;
-    case VK_UP: name = "Up"; break;
-    case VK_RIGHT: name = "Right"; break;
-    case VK_DOWN: name = "Down"; break;
-    case VK_INSERT: name = "Ins"; break;
-    case VK_DELETE: name = "Del"; break;
+    case VK_BACK:
+      name = "BkSp";
+      break;
+    case VK_TAB:
+      name = "Tab";
+      break;
+    case VK_RETURN:
+      name = "Enter";
+      break;
+    case VK_ESCAPE:
+      name = "Esc";
+      break;
+    case VK_SPACE:
+      name = "Space";
+      break;
+    case VK_PRIOR:
+      name = "PgUp";
+      break;
+    case VK_NEXT:
+      name = "PgDn";
+      break;
+    case VK_END:
+      name = "End";
+      break;
+    case VK_HOME:
+      name = "Home";
+      break;
+    case VK_LEFT:
+      name = "Left";
+      break;
+    case VK_UP:
+      name = "Up";
+      break;
+    case VK_RIGHT:
+      name = "Right";
+      break;
+    case VK_DOWN:
+      name = "Down";
+      break;
+    case VK_INSERT:
+      name = "Ins";
+      break;
+    case VK_DELETE:
+      name = "Del";
+      break;
     default:
       if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
         name = std::string(1, static_cast<char>(key));
@@ -185,7 +216,8 @@ HMENU MenuItem::Handle() {
 
 void MenuItem::Changed() {
   Rebuild();
-  if (parent_ != nullptr) parent_->Rebuild();  // this item may have become (or stopped being) a submenu
+  if (parent_ != nullptr)
+    parent_->Rebuild();  // this item may have become (or stopped being) a submenu
 }
 
 void MenuItem::Rebuild() {
@@ -237,8 +269,9 @@ void PopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(*this);
   HWND owner = GetActiveWindow();
   if (owner == nullptr) owner = Application::Instance().Handle();
-  const UINT command = TrackPopupMenu(Handle(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD |
-                                                    TPM_NONOTIFY, x, y, 0, owner, nullptr);
+  const UINT command = TrackPopupMenu(
+      Handle(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y,
+      0, owner, nullptr);
   if (command == 0) return;
   MenuItem* item = MenuItem::FromCommand(command);
   if (item != nullptr) item->Click();

@@ -22,17 +22,22 @@ struct ButtonKind {
 };
 
 constexpr ButtonKind kButtons[] = {
-    {mbYes, "Yes", "&Yes", mrYes},          {mbNo, "No", "&No", mrNo},
-    {mbOK, "OK", "OK", mrOk},               {mbCancel, "Cancel", "Cancel", mrCancel},
-    {mbAbort, "Abort", "&Abort", mrAbort},  {mbRetry, "Retry", "&Retry", mrRetry},
-    {mbIgnore, "Ignore", "&Ignore", mrIgnore}, {mbAll, "All", "&All", mrAll},
+    {mbYes, "Yes", "&Yes", mrYes},
+    {mbNo, "No", "&No", mrNo},
+    {mbOK, "OK", "OK", mrOk},
+    {mbCancel, "Cancel", "Cancel", mrCancel},
+    {mbAbort, "Abort", "&Abort", mrAbort},
+    {mbRetry, "Retry", "&Retry", mrRetry},
+    {mbIgnore, "Ignore", "&Ignore", mrIgnore},
+    {mbAll, "All", "&All", mrAll},
     {mbHelp, "Help", "&Help", mrNone},
 };
 
 // The icon of a message type, drawn by a windowless control.
 class MessageIcon : public GraphicControl {
  public:
-  MessageIcon(Component* owner, WinControl* parent, LPCSTR icon) : GraphicControl(owner, parent), icon_(icon) {
+  MessageIcon(Component* owner, WinControl* parent, LPCSTR icon)
+      : GraphicControl(owner, parent), icon_(icon) {
     SetBounds(12, 12, 32, 32);
   }
 
@@ -51,11 +56,25 @@ int MessageDlg(const std::string& message, MsgDlgType type, unsigned buttons, in
   const char* caption = "";
   LPCSTR icon = nullptr;
   switch (type) {
-    case MsgDlgType::mtWarning: caption = "Warning"; icon = IDI_EXCLAMATION; break;
-    case MsgDlgType::mtError: caption = "Error"; icon = IDI_HAND; break;
-    case MsgDlgType::mtInformation: caption = "Information"; icon = IDI_ASTERISK; break;
-    case MsgDlgType::mtConfirmation: caption = "Confirm"; icon = IDI_QUESTION; break;
-    default: caption = Application::Instance().Title.c_str(); break;
+    case MsgDlgType::mtWarning:
+      caption = "Warning";
+      icon = IDI_EXCLAMATION;
+      break;
+    case MsgDlgType::mtError:
+      caption = "Error";
+      icon = IDI_HAND;
+      break;
+    case MsgDlgType::mtInformation:
+      caption = "Information";
+      icon = IDI_ASTERISK;
+      break;
+    case MsgDlgType::mtConfirmation:
+      caption = "Confirm";
+      icon = IDI_QUESTION;
+      break;
+    default:
+      caption = Application::Instance().Title.c_str();
+      break;
   }
   FormCreateArgs args;
   args.caption = caption;
@@ -163,7 +182,8 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
   return true;
 }
 
-std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue) {
+std::string InputBox(const std::string& caption, const std::string& prompt,
+                     const std::string& defaultValue) {
   std::string value = defaultValue;
   InputQuery(caption, prompt, value);
   return value;

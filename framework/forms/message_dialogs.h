@@ -9,7 +9,14 @@ namespace forms {
 
 enum class MsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum MsgDlgButton : unsigned {
-  mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64, mbAll = 128,
+  mbYes = 1,
+  mbNo = 2,
+  mbOK = 4,
+  mbCancel = 8,
+  mbAbort = 16,
+  mbRetry = 32,
+  mbIgnore = 64,
+  mbAll = 128,
   mbHelp = 256,
 };
 constexpr unsigned mbYesNoCancel = mbYes | mbNo | mbCancel;
@@ -20,7 +27,8 @@ constexpr unsigned mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore;
 // mrCancel when closed otherwise.
 int MessageDlg(const std::string& message, MsgDlgType type, unsigned buttons, int helpContext = 0);
 // The text typed, or the default when cancelled.
-std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue);
+std::string InputBox(const std::string& caption, const std::string& prompt,
+                     const std::string& defaultValue);
 // True with the text typed in value when OK was pressed; value unchanged otherwise.
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 

@@ -10,12 +10,14 @@ namespace {
 
 void DrawBevel(HDC dc, RECT& r, Bevel bevel) {
   if (bevel == Bevel::bvNone) return;
-  DrawEdge(dc, &r, bevel == Bevel::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+  DrawEdge(dc, &r, bevel == Bevel::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER,
+           BF_RECT | BF_ADJUST);
 }
 
 }  // namespace
 
-Panel::Panel(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+Panel::Panel(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   BevelOuter = args.bevelOuter;
   BevelInner = args.bevelInner;
   color_ = args.color;
@@ -47,8 +49,9 @@ void Panel::PaintWindow(Canvas& canvas, const RECT& area) {
 }
 
 RadioGroup::RadioGroup(Component* owner, WinControl* parent, const CreateArgs& args)
-    : Panel(owner, parent, PanelCreateArgs{args.caption, args.left, args.top, args.width, args.height,
-                                           Bevel::bvNone, Bevel::bvNone, clBtnFace}) {
+    : Panel(owner, parent,
+            PanelCreateArgs{args.caption, args.left, args.top, args.width, args.height,
+                            Bevel::bvNone, Bevel::bvNone, clBtnFace}) {
   for (const std::string& item : args.items) AddItem(item);
   SetItemIndex(args.itemIndex);
 }
@@ -81,7 +84,8 @@ int RadioGroup::ItemIndex() const {
 }
 
 void RadioGroup::SetItemIndex(int index) {
-  for (int i = 0; i < Count(); ++i) SendMessageA(buttons_[i]->Handle(), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (int i = 0; i < Count(); ++i)
+    SendMessageA(buttons_[i]->Handle(), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void RadioGroup::PaintWindow(Canvas& canvas, const RECT& area) {
@@ -99,7 +103,8 @@ void RadioGroup::PaintWindow(Canvas& canvas, const RECT& area) {
   }
 }
 
-ScrollBox::ScrollBox(Component* owner, WinControl* parent, const CreateArgs& args) : WinControl(owner, parent) {
+ScrollBox::ScrollBox(Component* owner, WinControl* parent, const CreateArgs& args)
+    : WinControl(owner, parent) {
   color_ = clBtnFace;
   CreateParams params;
   params.style |= WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL;
@@ -138,7 +143,10 @@ void ScrollBox::ScrollTo(int bar, int position) {
   position = std::clamp(position, 0, limit);
   const int old = bar == SB_HORZ ? offset_.x : offset_.y;
   if (position == old) return;
-  if (bar == SB_HORZ) offset_.x = position; else offset_.y = position;
+  if (bar == SB_HORZ)
+    offset_.x = position;
+  else
+    offset_.y = position;
   const int dx = bar == SB_HORZ ? old - position : 0;
   const int dy = bar == SB_VERT ? old - position : 0;
   for (Control* c : Controls()) {
@@ -157,15 +165,30 @@ void ScrollBox::WndProc(Message& message) {
       GetScrollInfo(Handle(), bar, &info);
       int position = ScrollPosition(bar);
       switch (LOWORD(message.wParam)) {
-        case SB_LINEUP: position -= 8; break;
-        case SB_LINEDOWN: position += 8; break;
-        case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
-        case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+        case SB_LINEUP:
+          position -= 8;
+          break;
+        case SB_LINEDOWN:
+          position += 8;
+          break;
+        case SB_PAGEUP:
+          position -= static_cast<int>(info.nPage);
+          break;
+        case SB_PAGEDOWN:
+          position += static_cast<int>(info.nPage);
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: position = info.nTrackPos; break;
-        case SB_TOP: position = 0; break;
-        case SB_BOTTOM: position = info.nMax; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          position = info.nTrackPos;
+          break;
+        case SB_TOP:
+          position = 0;
+          break;
+        case SB_BOTTOM:
+          position = info.nMax;
+          break;
+        default:
+          break;
       }
       ScrollTo(bar, position);
       return;

@@ -28,7 +28,8 @@ bool ParseInteger(const std::string& text, int& value) {
     i = 1;
   }
   int base = 10;
-  if (trimmed.size() > i + 1 && trimmed[i] == '0' && (trimmed[i + 1] == 'x' || trimmed[i + 1] == 'X')) {
+  if (trimmed.size() > i + 1 && trimmed[i] == '0' &&
+      (trimmed[i + 1] == 'x' || trimmed[i + 1] == 'X')) {
     base = 16;
     i += 2;
   } else if (i < trimmed.size() && trimmed[i] == '$') {
@@ -38,8 +39,11 @@ bool ParseInteger(const std::string& text, int& value) {
   if (i >= trimmed.size()) return false;
   char* end = nullptr;
   const unsigned long long parsed = strtoull(trimmed.c_str() + i, &end, base);
-  if (end == nullptr || *end != '\0' || (base == 10 && parsed > 0x80000000ull) || parsed > 0xFFFFFFFFull) return false;
-  const long long signedValue = negative ? -static_cast<long long>(parsed) : static_cast<long long>(parsed);
+  if (end == nullptr || *end != '\0' || (base == 10 && parsed > 0x80000000ull) ||
+      parsed > 0xFFFFFFFFull)
+    return false;
+  const long long signedValue =
+      negative ? -static_cast<long long>(parsed) : static_cast<long long>(parsed);
   value = static_cast<int>(static_cast<unsigned int>(signedValue));
   return true;
 }
@@ -56,7 +60,8 @@ HKEY RegIniFile::OpenSection(const std::string& section, bool create) const {
   HKEY key = nullptr;
   LONG status;
   if (create) {
-    status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    status = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                             nullptr, &key, nullptr);
   } else {
     status = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
   }
@@ -73,23 +78,27 @@ std::string RegIniFile::ReadString(const std::string& section, const std::string
       (type == REG_SZ || type == REG_EXPAND_SZ)) {
     std::vector<char> buffer(size + 1, '\0');
     DWORD got = size;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &got) == ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &got) == ERROR_SUCCESS)
       result = buffer.data();
   }
   RegCloseKey(key);
   return result;
 }
 
-bool RegIniFile::WriteString(const std::string& section, const std::string& name, const std::string& value) {
+bool RegIniFile::WriteString(const std::string& section, const std::string& name,
+                             const std::string& value) {
   HKEY key = OpenSection(section, true);
   if (key == nullptr) return false;
-  const LONG status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                     static_cast<DWORD>(value.size() + 1));
+  const LONG status =
+      RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
   RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
 
-int RegIniFile::ReadInteger(const std::string& section, const std::string& name, int fallback) const {
+int RegIniFile::ReadInteger(const std::string& section, const std::string& name,
+                            int fallback) const {
   int value = fallback;
   if (!ParseInteger(ReadString(section, name, ""), value)) return fallback;
   return value;
@@ -99,7 +108,8 @@ bool RegIniFile::WriteInteger(const std::string& section, const std::string& nam
   return WriteString(section, name, std::to_string(value));
 }
 
-bool RegIniFile::ReadBool(const std::string& section, const std::string& name, bool fallback) const {
+bool RegIniFile::ReadBool(const std::string& section, const std::string& name,
+                          bool fallback) const {
   return ReadInteger(section, name, fallback ? 1 : 0) != 0;
 }
 
@@ -110,7 +120,8 @@ bool RegIniFile::WriteBool(const std::string& section, const std::string& name, 
 bool RegIniFile::ValueExists(const std::string& section, const std::string& name) const {
   HKEY key = OpenSection(section, false);
   if (key == nullptr) return false;
-  const bool exists = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  const bool exists =
+      RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   RegCloseKey(key);
   return exists;
 }
@@ -121,7 +132,8 @@ void RegIniFile::ReadSectionValues(const std::string& section, StringList& lines
   HKEY key = OpenSection(section, false);
   if (key != nullptr) {
     DWORD maxName = 0, maxData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData, nullptr, nullptr);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                     &maxData, nullptr, nullptr);
     std::vector<char> name(maxName + 2), data(maxData + 2);
     for (DWORD index = 0;; ++index) {
       DWORD nameSize = static_cast<DWORD>(name.size());

@@ -20,7 +20,8 @@ class RegIniFile {
   RegIniFile& operator=(const RegIniFile&) = delete;
 
   const std::string& KeyPath() const { return path_; }
-  std::string ReadString(const std::string& section, const std::string& name, const std::string& fallback) const;
+  std::string ReadString(const std::string& section, const std::string& name,
+                         const std::string& fallback) const;
   // False when the value could not be written.
   bool WriteString(const std::string& section, const std::string& name, const std::string& value);
   int ReadInteger(const std::string& section, const std::string& name, int fallback) const;

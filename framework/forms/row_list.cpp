@@ -22,11 +22,14 @@ RowList::RowList(Component* owner, WinControl* parent, const CreateArgs& args)
   UpdateScrollBar();
 }
 
-int RowList::VisibleRows() const { return std::max(1, static_cast<int>(ClientRect().bottom / rowHeight_)); }
+int RowList::VisibleRows() const {
+  return std::max(1, static_cast<int>(ClientRect().bottom / rowHeight_));
+}
 
 void RowList::UpdateScrollBar() {
   if (Handle() == nullptr) return;
-  SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, 0, 0, 0, 0};
+  SCROLLINFO info = {
+      sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, 0, 0, 0, 0};
   info.nMax = rowCount_ - 1;
   info.nPage = static_cast<UINT>(VisibleRows());
   info.nPos = topRow_;
@@ -60,8 +63,10 @@ void RowList::SetRow(int row) {
   row = std::clamp(row, 0, rowCount_ - 1);
   const int old = row_;
   row_ = row;
-  if (row < topRow_) SetTopRow(row);
-  else if (row >= topRow_ + VisibleRows()) SetTopRow(row - VisibleRows() + 1);
+  if (row < topRow_)
+    SetTopRow(row);
+  else if (row >= topRow_ + VisibleRows())
+    SetTopRow(row - VisibleRows() + 1);
   InvalidateRow(old);
   InvalidateRow(row);
 }
@@ -111,13 +116,26 @@ void RowList::PaintWindow(Canvas& canvas, const RECT& area) {
 void RowList::KeyDown(WORD& key, ShiftState shift) {
   WinControl::KeyDown(key, shift);
   switch (key) {
-    case VK_UP: SetRow(row_ - 1); break;
-    case VK_DOWN: SetRow(row_ + 1); break;
-    case VK_HOME: SetRow(0); break;
-    case VK_END: SetRow(rowCount_ - 1); break;
-    case VK_PRIOR: SetRow(row_ - VisibleRows()); break;
-    case VK_NEXT: SetRow(row_ + VisibleRows()); break;
-    default: break;
+    case VK_UP:
+      SetRow(row_ - 1);
+      break;
+    case VK_DOWN:
+      SetRow(row_ + 1);
+      break;
+    case VK_HOME:
+      SetRow(0);
+      break;
+    case VK_END:
+      SetRow(rowCount_ - 1);
+      break;
+    case VK_PRIOR:
+      SetRow(row_ - VisibleRows());
+      break;
+    case VK_NEXT:
+      SetRow(row_ + VisibleRows());
+      break;
+    default:
+      break;
   }
 }
 
@@ -138,15 +156,30 @@ void RowList::WndProc(Message& message) {
       GetScrollInfo(Handle(), SB_VERT, &info);
       int top = topRow_;
       switch (LOWORD(message.wParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= VisibleRows(); break;
-        case SB_PAGEDOWN: top += VisibleRows(); break;
+        case SB_LINEUP:
+          --top;
+          break;
+        case SB_LINEDOWN:
+          ++top;
+          break;
+        case SB_PAGEUP:
+          top -= VisibleRows();
+          break;
+        case SB_PAGEDOWN:
+          top += VisibleRows();
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = info.nTrackPos; break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = rowCount_; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          top = info.nTrackPos;
+          break;
+        case SB_TOP:
+          top = 0;
+          break;
+        case SB_BOTTOM:
+          top = rowCount_;
+          break;
+        default:
+          break;
       }
       SetTopRow(top);
       return;

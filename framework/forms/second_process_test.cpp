@@ -32,7 +32,8 @@ class PressPad : public GraphicControl {
     caption_ = "&Press";
   }
   void WndProc(Message& message) override {
-    if (message.msg == CM_DIALOGCHAR && IsAccelerator(static_cast<char>(message.wParam), caption_)) {
+    if (message.msg == CM_DIALOGCHAR &&
+        IsAccelerator(static_cast<char>(message.wParam), caption_)) {
       Click();
       message.result = 1;
       return;
@@ -69,7 +70,8 @@ TEST(SecondProcess, ChildServesForm) {
 
 // Runs only as a child: a WM_QUIT met by ProcessMessages is kept, and modal loops then end.
 TEST(SecondProcess, ChildKeepsQuit) {
-  if (getenv(kChildVariable) == nullptr) GTEST_SKIP() << "runs only as the child of QuitIsKeptByProcessMessages";
+  if (getenv(kChildVariable) == nullptr)
+    GTEST_SKIP() << "runs only as the child of QuitIsKeptByProcessMessages";
   Application& app = Application::Instance();
   app.Initialize();
   PostQuitMessage(3);
@@ -88,14 +90,16 @@ DWORD RunChild(const char* test, DWORD limitMs, PROCESS_INFORMATION* started = n
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  const BOOL ok = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  const BOOL ok = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process);
   SetEnvironmentVariableA(kChildVariable, nullptr);
   if (!ok) return static_cast<DWORD>(-1);
   if (started != nullptr) {
     *started = process;
     return 0;
   }
-  if (WaitForSingleObject(process.hProcess, limitMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  if (WaitForSingleObject(process.hProcess, limitMs) != WAIT_OBJECT_0)
+    TerminateProcess(process.hProcess, 1);
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
@@ -105,7 +109,8 @@ DWORD RunChild(const char* test, DWORD limitMs, PROCESS_INFORMATION* started = n
 
 // Runs only as a child: Run shows the main form and returns once it is closed.
 TEST(SecondProcess, ChildRunsMainForm) {
-  if (getenv(kChildVariable) == nullptr) GTEST_SKIP() << "runs only as the child of RunEndsWithTheMainForm";
+  if (getenv(kChildVariable) == nullptr)
+    GTEST_SKIP() << "runs only as the child of RunEndsWithTheMainForm";
   Application& app = Application::Instance();
   app.Initialize();
   Form form(nullptr, FormCreateArgs{"Main form"});
@@ -132,20 +137,25 @@ TEST_F(FormsTest, TheLayersClassesHaveTheFrameworksNamesWhenNoneIsGiven) {
   EXPECT_EQ(Application::Instance().ClassNamePrefix(), "Forms");
 }
 
-TEST(SecondProcess, RunEndsWithTheMainForm) { EXPECT_EQ(RunChild("SecondProcess.ChildRunsMainForm", 30000), 0u); }
+TEST(SecondProcess, RunEndsWithTheMainForm) {
+  EXPECT_EQ(RunChild("SecondProcess.ChildRunsMainForm", 30000), 0u);
+}
 
-TEST(SecondProcess, QuitIsKeptByProcessMessages) { EXPECT_EQ(RunChild("SecondProcess.ChildKeepsQuit", 30000), 0u); }
+TEST(SecondProcess, QuitIsKeptByProcessMessages) {
+  EXPECT_EQ(RunChild("SecondProcess.ChildKeepsQuit", 30000), 0u);
+}
 
 TEST(SecondProcess, RobotPressesWindowlessButton) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof(self));
-  std::string command = std::string("\"") + self + "\" --gtest_filter=SecondProcess.ChildServesForm";
+  std::string command =
+      std::string("\"") + self + "\" --gtest_filter=SecondProcess.ChildServesForm";
   SetEnvironmentVariableA(kChildVariable, "1");
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                      &startup, &process);
+  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
   SetEnvironmentVariableA(kChildVariable, nullptr);
   ASSERT_TRUE(started);
   HWND child = guitest::WaitForWindow(kChildCaption, 20000);

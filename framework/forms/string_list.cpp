@@ -13,7 +13,8 @@ int CompareText(const std::string& a, const std::string& b) {
 
 namespace {
 void CheckIndex(int index, int count) {
-  if (index < 0 || index >= count) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= count)
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
 }
 }  // namespace
 
@@ -96,8 +97,9 @@ void StringList::Move(int from, int to) {
 }
 
 void StringList::Sort() {
-  std::stable_sort(items_.begin(), items_.end(),
-                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  std::stable_sort(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) {
+    return CompareText(a, b) < 0;
+  });
   Changed();
 }
 
@@ -120,7 +122,8 @@ void StringList::SetText(const std::string& text) {
     size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     Add(text.substr(start, end - start));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+      ++end;
     start = end + 1;
   }
   EndUpdate();

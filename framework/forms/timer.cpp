@@ -38,7 +38,8 @@ void Timer::Update() {
   HWND window = Application::Instance().Handle();
   if (running_) KillTimer(window, id_);
   running_ = false;
-  if (enabled_ && interval_ > 0 && onTimer_) running_ = SetTimer(window, id_, interval_, nullptr) != 0;
+  if (enabled_ && interval_ > 0 && onTimer_)
+    running_ = SetTimer(window, id_, interval_, nullptr) != 0;
 }
 
 void Timer::Fire() {

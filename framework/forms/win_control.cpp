@@ -110,10 +110,11 @@ void WinControl::CreateHandle(const CreateParams& params) {
   if (parent_ != nullptr) style |= WS_CHILD;
   bounds_ = {params.x, params.y, params.x + params.width, params.y + params.height};
   caption_ = params.text;
-  HWND window = CreateWindowExA(params.exStyle, className, params.text.c_str(), style, params.x, params.y,
-                                params.width, params.height, parentWindow, nullptr,
+  HWND window = CreateWindowExA(params.exStyle, className, params.text.c_str(), style, params.x,
+                                params.y, params.width, params.height, parentWindow, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-  if (window == nullptr) throw std::runtime_error(std::string("Error creating window of class ") + className);
+  if (window == nullptr)
+    throw std::runtime_error(std::string("Error creating window of class ") + className);
   handle_ = window;
   try {
     Handles().Set(window, this);
@@ -130,7 +131,8 @@ void WinControl::CreateHandle(const CreateParams& params) {
 void WinControl::Detach() {
   if (handle_ == nullptr) return;
   Handles().Remove(handle_);
-  if (oldProc_ != nullptr) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+  if (oldProc_ != nullptr)
+    SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
   handle_ = nullptr;
 }
 
@@ -171,8 +173,9 @@ int WinControl::AddMessageHook(MessageHook hook) {
 }
 
 void WinControl::RemoveMessageHook(int id) {
-  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [id](const Hook& h) { return h.id == id; }),
-               hooks_.end());
+  hooks_.erase(
+      std::remove_if(hooks_.begin(), hooks_.end(), [id](const Hook& h) { return h.id == id; }),
+      hooks_.end());
 }
 
 void WinControl::DefaultHandler(Message& message) {
@@ -399,17 +402,32 @@ void WinControl::PaintControls(HDC dc, const RECT& area) {
 void WinControl::AlignControls() {
   if (handle_ == nullptr) return;
   RECT r = ClientRect();
-  const Align order[] = {Align::alTop, Align::alBottom, Align::alLeft, Align::alRight, Align::alClient};
+  const Align order[] = {Align::alTop, Align::alBottom, Align::alLeft, Align::alRight,
+                         Align::alClient};
   for (Align a : order) {
     for (Control* c : controls_) {
       if (c->GetAlign() != a || !c->Visible()) continue;
       const int w = c->Width(), h = c->Height();
       switch (a) {
-        case Align::alTop: c->SetBounds(r.left, r.top, r.right - r.left, h); r.top += h; break;
-        case Align::alBottom: c->SetBounds(r.left, r.bottom - h, r.right - r.left, h); r.bottom -= h; break;
-        case Align::alLeft: c->SetBounds(r.left, r.top, w, r.bottom - r.top); r.left += w; break;
-        case Align::alRight: c->SetBounds(r.right - w, r.top, w, r.bottom - r.top); r.right -= w; break;
-        default: c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); break;
+        case Align::alTop:
+          c->SetBounds(r.left, r.top, r.right - r.left, h);
+          r.top += h;
+          break;
+        case Align::alBottom:
+          c->SetBounds(r.left, r.bottom - h, r.right - r.left, h);
+          r.bottom -= h;
+          break;
+        case Align::alLeft:
+          c->SetBounds(r.left, r.top, w, r.bottom - r.top);
+          r.left += w;
+          break;
+        case Align::alRight:
+          c->SetBounds(r.right - w, r.top, w, r.bottom - r.top);
+          r.right -= w;
+          break;
+        default:
+          c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+          break;
       }
     }
   }
@@ -419,8 +437,10 @@ RECT WinControl::BoundsRect() const {
   if (handle_ == nullptr) return bounds_;
   RECT r;
   GetWindowRect(handle_, &r);
-  HWND parentWindow = (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) ? GetParent(handle_) : nullptr;
-  if (parentWindow != nullptr) MapWindowPoints(nullptr, parentWindow, reinterpret_cast<POINT*>(&r), 2);
+  HWND parentWindow =
+      (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) ? GetParent(handle_) : nullptr;
+  if (parentWindow != nullptr)
+    MapWindowPoints(nullptr, parentWindow, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
 
@@ -442,7 +462,9 @@ void WinControl::SetVisible(bool visible) {
   if (parent_ != nullptr && align_ != Align::alNone) parent_->AlignControls();
 }
 
-bool WinControl::Enabled() const { return handle_ != nullptr ? IsWindowEnabled(handle_) != FALSE : enabled_; }
+bool WinControl::Enabled() const {
+  return handle_ != nullptr ? IsWindowEnabled(handle_) != FALSE : enabled_;
+}
 
 void WinControl::SetEnabled(bool enabled) {
   enabled_ = enabled;
@@ -477,7 +499,8 @@ void WinControl::Repaint() {
 }
 
 void WinControl::FontChanged() {
-  if (handle_ != nullptr) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
+  if (handle_ != nullptr)
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
   for (Control* c : controls_) c->TakeParentFont();
   Perform(CM_FONTCHANGED);
   Invalidate();

@@ -10,10 +10,16 @@ namespace {
 
 EchoServer* g_server = nullptr;
 
-const activex::ControlClassInfo kEchoInfo = {
-    &kEchoClassId,         &qx30w32::kLibraryId, &qx30w32::kDispatchId, &qx30w32::kEventsId,
-    &qx30w32::kPropertyPageClassId, OLEMISC_SETCLIENTSITEFIRST, {}, L"Echo",
-    L"EchoControlWindow", L"Echo"};
+const activex::ControlClassInfo kEchoInfo = {&kEchoClassId,
+                                             &qx30w32::kLibraryId,
+                                             &qx30w32::kDispatchId,
+                                             &qx30w32::kEventsId,
+                                             &qx30w32::kPropertyPageClassId,
+                                             OLEMISC_SETCLIENTSITEFIRST,
+                                             {},
+                                             L"Echo",
+                                             L"EchoControlWindow",
+                                             L"Echo"};
 
 RawArg Describe(const VARIANT& given) {
   RawArg arg{V_VT(&given), 0, {}, false};

@@ -6,21 +6,21 @@ constexpr unsigned kMaxCodeLength = 15;
 constexpr unsigned kMaxCodes = 320;
 constexpr uint32_t kWindowMask = kDecoderWindowSize - 1;
 
-constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
-                                        1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385,
-                                        24577};
+constexpr uint16_t kDistanceBase[30] = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
-constexpr uint16_t kMask[17] = {0x0000, 0x0001, 0x0003, 0x0007, 0x000F, 0x001F, 0x003F,
-                                0x007F, 0x00FF, 0x01FF, 0x03FF, 0x07FF, 0x0FFF, 0x1FFF,
-                                0x3FFF, 0x7FFF, 0xFFFF};
+constexpr uint16_t kMask[17] = {0x0000, 0x0001, 0x0003, 0x0007, 0x000F, 0x001F,
+                                0x003F, 0x007F, 0x00FF, 0x01FF, 0x03FF, 0x07FF,
+                                0x0FFF, 0x1FFF, 0x3FFF, 0x7FFF, 0xFFFF};
 
 constexpr unsigned kFixedLiteralBits = 7;
 constexpr unsigned kFixedDistanceBits = 5;
@@ -93,10 +93,14 @@ class Decoder {
       const uint32_t type = Bits(2);
       Drop(2);
       int result;
-      if (type == 0) result = StoredBlock();
-      else if (type == 1) result = FixedBlock();
-      else if (type == 2) result = DynamicBlock();
-      else result = kStubInflateBadBlock;
+      if (type == 0)
+        result = StoredBlock();
+      else if (type == 1)
+        result = FixedBlock();
+      else if (type == 2)
+        result = DynamicBlock();
+      else
+        result = kStubInflateBadBlock;
       if (result != kStubInflateOk) return result;
       out_.BlockDone();
       if (final) break;
@@ -227,8 +231,8 @@ class Decoder {
       lengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(length);
     }
     StubTable table;
-    int result = BuildStubTable(lengths, 19, StubTableKind::kCodeLength, kCodeLengthBits, memory_,
-                                &table);
+    int result =
+        BuildStubTable(lengths, 19, StubTableKind::kCodeLength, kCodeLengthBits, memory_, &table);
     if (result != 0) {
       if (table.entries != nullptr) memory_.Release(table.entries);
       return result;
@@ -253,15 +257,24 @@ class Decoder {
       unsigned repeat;
       uint8_t value = 0;
       if (symbol == 16) {
-        if (!Take(2, &extra)) { result = kStubInflateBadData; break; }
+        if (!Take(2, &extra)) {
+          result = kStubInflateBadData;
+          break;
+        }
         repeat = 3 + extra;
         value = previous;
       } else if (symbol == 17) {
-        if (!Take(3, &extra)) { result = kStubInflateBadData; break; }
+        if (!Take(3, &extra)) {
+          result = kStubInflateBadData;
+          break;
+        }
         repeat = 3 + extra;
         previous = 0;
       } else {
-        if (!Take(7, &extra)) { result = kStubInflateBadData; break; }
+        if (!Take(7, &extra)) {
+          result = kStubInflateBadData;
+          break;
+        }
         repeat = 11 + extra;
         previous = 0;
       }

@@ -1,8 +1,9 @@
-// Ravelin's decoder for deflated entries: stored, fixed-code and dynamic-code blocks decoded through
-// lookup tables (7 or 9 bits for literals and lengths, 5 or 6 for distances, 7 for code lengths)
-// that are built for each block in memory from an allocation hook and freed when the block ends.
-// Decoded bytes gather in a 32,768-byte window that goes to the output whole each time it fills,
-// and its filled part once at the end. Portable: the stub links it, and so do the native tests.
+// Ravelin's decoder for deflated entries: stored, fixed-code and dynamic-code blocks decoded
+// through lookup tables (7 or 9 bits for literals and lengths, 5 or 6 for distances, 7 for code
+// lengths) that are built for each block in memory from an allocation hook and freed when the block
+// ends. Decoded bytes gather in a 32,768-byte window that goes to the output whole each time it
+// fills, and its filled part once at the end. Portable: the stub links it, and so do the native
+// tests.
 #pragma once
 #include <cstddef>
 #include <cstdint>

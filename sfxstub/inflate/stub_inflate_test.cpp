@@ -94,7 +94,9 @@ Bytes SampleData(size_t size, uint32_t seed) {
           d.insert(d.end(), w.begin(), w.end());
         }
         break;
-      case 1: d.insert(d.end(), 30 + rng() % 400, static_cast<uint8_t>(rng())); break;
+      case 1:
+        d.insert(d.end(), 30 + rng() % 400, static_cast<uint8_t>(rng()));
+        break;
       case 2:
         for (size_t i = 0, p = 2 + rng() % 9; i < 500; ++i) d.push_back(uint8_t('A' + i % p));
         break;
@@ -165,10 +167,14 @@ class BitWriter {
     while (used_ != 0) Bit(0);
   }
   void Fixed(unsigned s) {
-    if (s < 144) Code(0x30 + s, 8);
-    else if (s < 256) Code(0x190 + (s - 144), 9);
-    else if (s < 280) Code(s - 256, 7);
-    else Code(0xC0 + (s - 280), 8);
+    if (s < 144)
+      Code(0x30 + s, 8);
+    else if (s < 256)
+      Code(0x190 + (s - 144), 9);
+    else if (s < 280)
+      Code(s - 256, 7);
+    else
+      Code(0xC0 + (s - 280), 8);
   }
   Bytes Finish() {
     Align();
@@ -207,7 +213,8 @@ void DynamicHeader(BitWriter& w, const std::vector<uint8_t>& litLen,
   w.Bits(hlitField ? hlitField : static_cast<uint32_t>(litLen.size() - 257), 5);
   w.Bits(static_cast<uint32_t>(dist.size() - 1), 5);
   w.Bits(19 - 4, 4);
-  static const uint8_t order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  static const uint8_t order[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                    11, 4,  12, 3, 13, 2, 14, 1, 15};
   for (int i = 0; i < 19; ++i) w.Bits(order[i] < 16 ? 4 : 0, 3);
   // With sixteen 4-bit codes for 0..15 in order, the length l has the code l.
   for (uint8_t l : litLen) w.Code(l, 4);
@@ -315,8 +322,8 @@ TEST(StubInflateStreams, DamagedStreamsGiveTheirCodes) {
   }
   {
     const Bytes whole = DeflateRaw(SampleData(5000, 1), 6, Z_DEFAULT_STRATEGY);
-    cases.push_back({"truncated dynamic stream", Bytes(whole.begin(), whole.begin() + whole.size() / 2),
-                     kStubInflateBadData});
+    cases.push_back({"truncated dynamic stream",
+                     Bytes(whole.begin(), whole.begin() + whole.size() / 2), kStubInflateBadData});
     cases.push_back({"no final block", StoredBlock(false, {'x'}), kStubInflateBadData});
     Bytes stored = StoredBlock(true, Bytes(100, 'x'));
     stored.resize(50);
@@ -380,12 +387,9 @@ TEST(StubInflateTables, BuilderResults) {
     bool empty;
   };
   const std::vector<Case> cases = {
-      {"all zero", {0, 0, 0, 0}, 0, true},
-      {"one 1-bit code", {0, 1, 0}, 0, false},
-      {"complete", {1, 2, 3, 3}, 0, false},
-      {"incomplete", {2, 2, 2}, 1, false},
-      {"over-subscribed", {1, 1, 1}, 2, false},
-      {"one 15-bit code", {15}, 1, false},
+      {"all zero", {0, 0, 0, 0}, 0, true},      {"one 1-bit code", {0, 1, 0}, 0, false},
+      {"complete", {1, 2, 3, 3}, 0, false},     {"incomplete", {2, 2, 2}, 1, false},
+      {"over-subscribed", {1, 1, 1}, 2, false}, {"one 15-bit code", {15}, 1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

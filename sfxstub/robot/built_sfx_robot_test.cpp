@@ -36,7 +36,9 @@ const std::string kBrowseText = "Zielordner w\xE4hlen...";
 const std::string kPasswordTitle = "Kennwort f\xFCr...";
 const std::string kPasswordLabelText = "Kennwort:";
 const std::string kPasswordText = "Die Dateien brauchen ein Kennwort.";
-const std::string kRetryText = "&Pr\xFC" "fen";
+const std::string kRetryText =
+    "&Pr\xFC"
+    "fen";
 
 // The language file of the fixtures (texts in German), given with its full name.
 const char kFixtureLanguage[] = "<fixture>";
@@ -167,7 +169,10 @@ TEST(RavelinBuiltRobot, ExtractsIntoTheChosenFolder) {
 }
 
 TEST(RavelinBuiltRobot, ShowsTheTitleAndTextsOfTheLanguageFile) {
-  const Request r{"language", "Ravelin built Gr\xFC\xDF" "e, caf\xE9", ""};
+  const Request r{"language",
+                  "Ravelin built Gr\xFC\xDF"
+                  "e, caf\xE9",
+                  ""};
   ASSERT_NO_FATAL_FAILURE(Build(r));
   testutil::TempFolder temp;
   const std::string target = temp / "T";
@@ -219,7 +224,8 @@ TEST(RavelinBuiltRobot, TheShippedLanguageFileForAnEmptyOrBareName) {
 // tests use, so the case runs where 32-bit programs run beside the 64-bit ones.
 TEST(RavelinBuiltRobot, AFreshCopyOfTheShippedControlTakesItsOwnLanguageFile) {
   const std::string shipped = ShippedStub();
-  if (shipped.empty()) GTEST_SKIP() << "runs with build/dist's programs (ravelin_robot_tests_dist_stub)";
+  if (shipped.empty())
+    GTEST_SKIP() << "runs with build/dist's programs (ravelin_robot_tests_dist_stub)";
   char wow[MAX_PATH] = {};
   if (GetSystemWow64DirectoryA(wow, MAX_PATH) == 0) {
     GTEST_SKIP() << "a 32-bit prefix: its one registry view holds the tree's own control";
@@ -317,7 +323,8 @@ TEST(RavelinBuiltRobot, RunsTheProgramInTheFolderWhichIsThenRemoved) {
        at = end + 1) {
     listed.insert(marker.substr(at, end - at));
   }
-  for (const auto& [path, contents] : ExpectedFiles(r)) expected.insert(path.substr(0, path.find('\\')));
+  for (const auto& [path, contents] : ExpectedFiles(r))
+    expected.insert(path.substr(0, path.find('\\')));
   EXPECT_EQ(listed, expected) << marker;
   EXPECT_EQ(expected.count("MARKER.EXE"), 1u);
   EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES) << folder;

@@ -23,7 +23,8 @@ int main() {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+  const BOOL ok =
+      WriteFile(file, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
   CloseHandle(file);
   if (!ok || written != report.size()) return 1;
   return std::string(self).find("EXIT259") != std::string::npos ? 259 : 0;

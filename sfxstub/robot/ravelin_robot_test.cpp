@@ -68,8 +68,14 @@ TEST(RavelinRobot, NamesStoredInUtf8ExtractUnderTheirLetters) {
   // The names as the stub holds them: upper case in code page 437, which has no capital of 'ï'.
   EXPECT_EQ(testutil::FolderNames(target + "\\"),
             (std::vector<std::string>{"CAF\xC9.TXT", "PLAIN.TXT", "SE\xD1OR \xD1.TXT",
-                                      "STRA\xDF" "E.TXT", "\xDCN\xEF" "C\xD6" "D\xC9"}));
-  EXPECT_EQ(testutil::FolderNames(target + "\\\xDCN\xEF" "C\xD6" "D\xC9\\"),
+                                      "STRA\xDF"
+                                      "E.TXT",
+                                      "\xDCN\xEF"
+                                      "C\xD6"
+                                      "D\xC9"}));
+  EXPECT_EQ(testutil::FolderNames(target + "\\\xDCN\xEF"
+                                           "C\xD6"
+                                           "D\xC9\\"),
             std::vector<std::string>{"NA\xEFVE.TXT"});
 }
 
@@ -89,7 +95,8 @@ TEST(RavelinRobot, TargetThatCannotBeMadeGetsNothing) {
       return w != box && MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr;
     });
     ASSERT_NE(failure, nullptr);
-    EXPECT_EQ(ControlText(failure, kMessageText), "Can' t perform the required action (I/O error).");
+    EXPECT_EQ(ControlText(failure, kMessageText),
+              "Can' t perform the required action (I/O error).");
     Click(failure, IDOK);
     EXPECT_EQ(robot.WaitExit(), 0);
   }
@@ -147,10 +154,12 @@ TEST(RavelinRobot, ReplaceQuestionNamesTheFullPath) {
     std::string question;
   };
   CreateDirectoryA("C:\\TEMP", nullptr);
-  const Row rows[] = {{"C:\\TEMP", "Replace C:\\TEMP\\README.TXT?"}, {"C:\\", "Replace C:\\README.TXT?"}};
+  const Row rows[] = {{"C:\\TEMP", "Replace C:\\TEMP\\README.TXT?"},
+                      {"C:\\", "Replace C:\\README.TXT?"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.folder);
-    const std::string file = (row.folder.back() == '\\' ? row.folder : row.folder + "\\") + "README.TXT";
+    const std::string file =
+        (row.folder.back() == '\\' ? row.folder : row.folder + "\\") + "README.TXT";
     ASSERT_TRUE(testutil::WriteWholeFile(file, std::string("old")));
     Robot robot(Sfx("replace"));
     ASSERT_NE(StartInto(robot, "replace", row.folder), nullptr);
@@ -195,7 +204,7 @@ TEST(RavelinRobot, FiftyMarkersInTheQuestionDoNotOverrun) {
   ASSERT_NE(prompt, nullptr);
   const std::string text = ControlText(prompt, kPromptText);
   EXPECT_EQ(text.size(), 449u);  // cut at the end of the 450-byte buffer
-  Click(prompt, 4);  // Never
+  Click(prompt, 4);              // Never
   EXPECT_EQ(robot.WaitExit(), 0);
 }
 

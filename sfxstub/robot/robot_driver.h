@@ -74,7 +74,8 @@ class Robot {
   }
   ~Robot() {
     if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.hProcess, 99);
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
   }
@@ -104,13 +105,16 @@ class Robot {
     return nullptr;
   }
   HWND WaitMain(const std::string& title) {
-    return WaitWindow([&](HWND w) { return WindowText(w) == title && GetDlgItem(w, kTarget) != nullptr; });
+    return WaitWindow(
+        [&](HWND w) { return WindowText(w) == title && GetDlgItem(w, kTarget) != nullptr; });
   }
   HWND WaitMessageBox(DWORD ms = 60000) {
-    return WaitWindow([](HWND w) {
-      return MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr &&
-             GetDlgItem(w, kPromptText) == nullptr;
-    }, ms);
+    return WaitWindow(
+        [](HWND w) {
+          return MessageTextControl(w) != nullptr && GetDlgItem(w, kTarget) == nullptr &&
+                 GetDlgItem(w, kPromptText) == nullptr;
+        },
+        ms);
   }
   HWND WaitPrompt(int distinctControl) {
     return WaitWindow([&](HWND w) {
@@ -131,7 +135,8 @@ class Robot {
     EachTopLevelWindow([&](HWND w) {
       DWORD pid = 0;
       GetWindowThreadProcessId(w, &pid);
-      if (pid == process_.dwProcessId && IsWindowVisible(w) && ClassName(w) == "#32770" && accept(w)) {
+      if (pid == process_.dwProcessId && IsWindowVisible(w) && ClassName(w) == "#32770" &&
+          accept(w)) {
         found = w;
         return false;
       }
@@ -148,7 +153,8 @@ inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM
 inline void SetField(HWND dialog, int id, const std::string& text) {
   SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
-// WM_GETTEXT: GetWindowText does not ask a control of another process (an edit's text stays unread).
+// WM_GETTEXT: GetWindowText does not ask a control of another process (an edit's text stays
+// unread).
 inline std::string ControlText(HWND dialog, int id) {
   char text[1024] = {};
   HWND control = id == kMessageText ? MessageTextControl(dialog) : GetDlgItem(dialog, id);
@@ -157,7 +163,8 @@ inline std::string ControlText(HWND dialog, int id) {
 }
 
 // Every file below folder: upper-case relative path -> contents.
-inline void ListFiles(const std::string& root, const std::string& relative, std::map<std::string, std::string>* files) {
+inline void ListFiles(const std::string& root, const std::string& relative,
+                      std::map<std::string, std::string>* files) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((root + relative + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;

@@ -109,8 +109,8 @@ class BareList {
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.lpszClassName = "PelloroBenchBare";
     RegisterClassA(&windowClass);
-    frame_ = CreateWindowA(windowClass.lpszClassName, "bare list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           680, 440, nullptr, nullptr, windowClass.hInstance, nullptr);
+    frame_ = CreateWindowA(windowClass.lpszClassName, "bare list", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           0, 0, 680, 440, nullptr, nullptr, windowClass.hInstance, nullptr);
     list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHAREIMAGELISTS |
                                 LVS_EDITLABELS | LVS_SHOWSELALWAYS,
@@ -126,7 +126,8 @@ class BareList {
       column.cx = columns[i].width;
       column.pszText = text.data();
       column.iSubItem = i;
-      SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+      SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(&column));
     }
     Drain();
   }
@@ -148,7 +149,9 @@ long ItemCount(HWND list) { return static_cast<long>(SendMessageA(list, LVM_GETI
 
 // Frees the records the control gave the list's items (a build frees them before it opens the
 // archive; one of no archive stops there), so that the runs do not pile them up.
-void FreeRecords(TQXCtrl& control, HWND list) { control.BuildZIPITEMList("", list, true, "", false, 0, false); }
+void FreeRecords(TQXCtrl& control, HWND list) {
+  control.BuildZIPITEMList("", list, true, "", false, 0, false);
+}
 
 // One main window with its progress window, as Pelloro makes them.
 struct MainWindow {
@@ -251,7 +254,8 @@ double TimeProcess(const std::string& exe, const Archive& archive) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   const double start = Now();
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
     return -1;
   }
   double seconds = -1;
@@ -268,7 +272,8 @@ double TimeProcess(const std::string& exe, const Archive& archive) {
     if (WaitForSingleObject(info.hProcess, 5) != WAIT_TIMEOUT) break;
   }
   if (main != nullptr) PostMessageA(main, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(info.hProcess, 20000) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
+  if (WaitForSingleObject(info.hProcess, 20000) == WAIT_TIMEOUT)
+    TerminateProcess(info.hProcess, 99);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return seconds;
@@ -278,7 +283,8 @@ double TimeProcess(const std::string& exe, const Archive& archive) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: pelloro_bench QX30W32.DLL PELLORO.EXE FOLDER [RUNS] [--only WAY]\n");
+    std::fprintf(stderr,
+                 "usage: pelloro_bench QX30W32.DLL PELLORO.EXE FOLDER [RUNS] [--only WAY]\n");
     return 2;
   }
   const std::string dll = argv[1];
@@ -288,8 +294,10 @@ int main(int argc, char** argv) {
   int runs = 1;
   std::string only;
   for (int i = 4; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
-    else runs = std::max(1, std::atoi(argv[i]));
+    if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+      only = argv[++i];
+    else
+      runs = std::max(1, std::atoi(argv[i]));
   }
   const auto wanted = [&](const char* way) { return only.empty() || only == way; };
   const std::vector<Archive> archives = FindArchives(folder);

@@ -25,23 +25,24 @@ int main(int argc, char** argv) {
   for (const auto& f : files) totalBytes += f.data.size();
 
   const Contender contenders[] = {
-      {"ours (fast)", [](const uint8_t* p, size_t n) {
+      {"ours (fast)",
+       [](const uint8_t* p, size_t n) {
          ForceCrc32TableFallback(false);
          return Crc32(p, n);
        }},
-      {"ours (128-bit)", [](const uint8_t* p, size_t n) {
+      {"ours (128-bit)",
+       [](const uint8_t* p, size_t n) {
          return UpdateCrc32Carryless(kCrc32Initial, p, n) ^ 0xFFFFFFFFu;
        }},
-      {"ours (table)", [](const uint8_t* p, size_t n) {
+      {"ours (table)",
+       [](const uint8_t* p, size_t n) {
          ForceCrc32TableFallback(true);
          return Crc32(p, n);
        }},
-      {"zlib", [](const uint8_t* p, size_t n) {
-         return static_cast<uint32_t>(crc32(0, p, static_cast<uInt>(n)));
-       }},
-      {"libdeflate", [](const uint8_t* p, size_t n) {
-         return static_cast<uint32_t>(libdeflate_crc32(0, p, n));
-       }},
+      {"zlib", [](const uint8_t* p,
+                  size_t n) { return static_cast<uint32_t>(crc32(0, p, static_cast<uInt>(n))); }},
+      {"libdeflate",
+       [](const uint8_t* p, size_t n) { return static_cast<uint32_t>(libdeflate_crc32(0, p, n)); }},
   };
 
   ForceCrc32TableFallback(false);
@@ -60,9 +61,12 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < std::size(contenders); ++i) {
       uint32_t result = 0;
       const double s = TimeBest([&] {
-        // Several passes per timing so that small files still measure well above clock noise.
-        for (int pass = 0; pass < 16; ++pass) result = contenders[i].crc(f.data.data(), f.data.size());
-      }) / 16;
+                         // Several passes per timing so that small files still measure well above
+                         // clock noise.
+                         for (int pass = 0; pass < 16; ++pass)
+                           result = contenders[i].crc(f.data.data(), f.data.size());
+                       }) /
+                       16;
       if (i == 0) reference = result;
       if (result != reference) ++mismatches;
       totalSeconds[i] += s;

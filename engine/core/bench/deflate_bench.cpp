@@ -50,27 +50,30 @@ int main(int argc, char** argv) {
 
   std::vector<Coder> coders;
   for (int mode : {0, 1, 2}) {
-    coders.push_back({"ours mode " + std::to_string(mode), [&, mode](const std::vector<uint8_t>& in) {
-                        MemoryDeflateSource source(in.data(), in.size());
-                        sink.Clear();
-                        const DeflateResult r = compressor->Compress(mode, source, sink);
-                        if (r.error) std::fprintf(stderr, "compression failed\n");
-                        return static_cast<size_t>(r.compressedBytes);
-                      }});
+    coders.push_back(
+        {"ours mode " + std::to_string(mode), [&, mode](const std::vector<uint8_t>& in) {
+           MemoryDeflateSource source(in.data(), in.size());
+           sink.Clear();
+           const DeflateResult r = compressor->Compress(mode, source, sink);
+           if (r.error) std::fprintf(stderr, "compression failed\n");
+           return static_cast<size_t>(r.compressedBytes);
+         }});
   }
   for (int level : {1, 6, 9}) {
-    coders.push_back({"zlib -" + std::to_string(level),
-                      [&, level](const std::vector<uint8_t>& in) { return ZlibRaw(in, level, scratch); }});
+    coders.push_back({"zlib -" + std::to_string(level), [&, level](const std::vector<uint8_t>& in) {
+                        return ZlibRaw(in, level, scratch);
+                      }});
   }
   for (int level : {1, 6, 9, 12}) {
-    coders.push_back({"libdeflate -" + std::to_string(level), [&, level](const std::vector<uint8_t>& in) {
-                        libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-                        scratch.resize(libdeflate_deflate_compress_bound(c, in.size()));
-                        const size_t n = libdeflate_deflate_compress(c, in.data(), in.size(), scratch.data(),
-                                                                     scratch.size());
-                        libdeflate_free_compressor(c);
-                        return n;
-                      }});
+    coders.push_back(
+        {"libdeflate -" + std::to_string(level), [&, level](const std::vector<uint8_t>& in) {
+           libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+           scratch.resize(libdeflate_deflate_compress_bound(c, in.size()));
+           const size_t n =
+               libdeflate_deflate_compress(c, in.data(), in.size(), scratch.data(), scratch.size());
+           libdeflate_free_compressor(c);
+           return n;
+         }});
   }
 
   std::vector<Totals> totals(coders.size());
@@ -101,10 +104,12 @@ int main(int argc, char** argv) {
   // Coders 0-2 are our modes 0, 1, 2; 3 and 4 are zlib -1 and -6.
   std::printf("\nGoals\n");
   std::printf("  mode 1: ratio %.4f <= 0.380 %s, speed %.1f > zlib -1 %.1f %s\n", ratio[1],
-              ratio[1] <= 0.380 ? "met" : "MISSED", speed[1], speed[3], speed[1] > speed[3] ? "met" : "MISSED");
+              ratio[1] <= 0.380 ? "met" : "MISSED", speed[1], speed[3],
+              speed[1] > speed[3] ? "met" : "MISSED");
   std::printf("  mode 0: ratio %.4f <= 0.347 %s, speed %.1f >= 2 x zlib -6 %.1f %s\n", ratio[0],
               ratio[0] <= 0.347 ? "met" : "MISSED", speed[0], 2 * speed[4],
               speed[0] >= 2 * speed[4] ? "met" : "MISSED");
-  std::printf("  mode 2: ratio %.4f <= 0.3445 %s\n", ratio[2], ratio[2] <= 0.3445 ? "met" : "MISSED");
+  std::printf("  mode 2: ratio %.4f <= 0.3445 %s\n", ratio[2],
+              ratio[2] <= 0.3445 ? "met" : "MISSED");
   return 0;
 }

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   // The first three bytes choose the file size (up to about 4 blocks); the rest is repeated
   // to fill it, with the signature's first byte common enough to matter.
-  const uint32_t fileSize = (data[0] | (data[1] << 8) | (data[2] << 16)) % (4 * kInputBlockSize + 64);
+  const uint32_t fileSize =
+      (data[0] | (data[1] << 8) | (data[2] << 16)) % (4 * kInputBlockSize + 64);
   std::vector<uint8_t> bytes(fileSize);
   const uint8_t* fill = data + 3;
   const size_t fillSize = size - 3;
