@@ -7,6 +7,7 @@
 #include "forms/reg_ini_file.h"
 #include "dialog_robot.h"
 #include "gui_driver.h"
+#include "new_zip_form.h"
 #include "win_test_util.h"
 
 namespace apptest {
@@ -85,6 +86,15 @@ pelloro::TMainfrm& AppTest::MakeMain(pelloro::TMainfrmOptions options) {
   op_ = std::make_unique<pelloro::TOp>(nullptr);
   main_->SetOp(op_.get());
   return *main_;
+}
+
+void DialogsWorkTest::SetUp() {
+  AppTest::SetUp();
+  if (IsSkipped()) return;
+  work_ = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+  testutil::RemoveTree(work_);
+  ASSERT_TRUE(pelloro::ForceFolder(work_));
 }
 
 }  // namespace apptest

@@ -37,4 +37,12 @@ class AppTest : public ::testing::Test {
   std::unique_ptr<pelloro::TOp> op_;
 };
 
+// A test of the dialogs with a working folder of its own below the build tree, named after the
+// test and emptied before it.
+class DialogsWorkTest : public AppTest {
+ protected:
+  void SetUp() override;
+  std::string work_;
+};
+
 }  // namespace apptest

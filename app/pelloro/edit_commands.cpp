@@ -13,6 +13,32 @@
 
 namespace pelloro {
 
+namespace {
+
+// The main window's actions are off while a command runs and on again however it ends.
+class ActionsOff {
+ public:
+  explicit ActionsOff(TMainfrm& main) : main_(main) { main_.DisableActions(); }
+  ~ActionsOff() {
+    forms::Guard([this] { main_.EnableActions(); });
+  }
+  ActionsOff(const ActionsOff&) = delete;
+  ActionsOff& operator=(const ActionsOff&) = delete;
+
+ private:
+  TMainfrm& main_;
+};
+
+// A command that is one modal dialog, with the actions off around it.
+template <typename Dialog>
+void ShowWithActionsOff(TMainfrm& main) {
+  const ActionsOff off(main);
+  const auto dialog = std::make_unique<Dialog>(&main, main);
+  dialog->ShowModal();
+}
+
+}  // namespace
+
 void TMainfrm::CreateNewZip1Click() {
   auto dialog = std::make_unique<TNewZipFrm>(this, *this);
   // Files are added only to an archive this dialog created and listed.
@@ -22,62 +48,16 @@ void TMainfrm::CreateNewZip1Click() {
   if (addNow) Addfiles1Click();
 }
 
-void TMainfrm::Addfiles1Click() {
-  DisableActions();
-  struct Enable {
-    TMainfrm* main;
-    ~Enable() {
-      forms::Guard([this] { main->EnableActions(); });
-    }
-  } enable{this};
-  auto dialog = std::make_unique<TAddFilesfrm>(this, *this);
-  dialog->ShowModal();
-}
+void TMainfrm::Addfiles1Click() { ShowWithActionsOff<TAddFilesfrm>(*this); }
 
-void TMainfrm::Extract1Click() {
-  DisableActions();
-  struct Enable {
-    TMainfrm* main;
-    ~Enable() {
-      forms::Guard([this] { main->EnableActions(); });
-    }
-  } enable{this};
-  auto dialog = std::make_unique<Tunzipnow>(this, *this);
-  dialog->ShowModal();
-}
+void TMainfrm::Extract1Click() { ShowWithActionsOff<Tunzipnow>(*this); }
 
-void TMainfrm::Properties1Click() {
-  DisableActions();
-  struct Enable {
-    TMainfrm* main;
-    ~Enable() {
-      forms::Guard([this] { main->EnableActions(); });
-    }
-  } enable{this};
-  auto dialog = std::make_unique<Tpropsfrm>(this, *this);
-  dialog->ShowModal();
-}
+void TMainfrm::Properties1Click() { ShowWithActionsOff<Tpropsfrm>(*this); }
 
-void TMainfrm::Removewithwildcard1Click() {
-  DisableActions();
-  struct Enable {
-    TMainfrm* main;
-    ~Enable() {
-      forms::Guard([this] { main->EnableActions(); });
-    }
-  } enable{this};
-  auto dialog = std::make_unique<TWildcardremove>(this, *this);
-  dialog->ShowModal();
-}
+void TMainfrm::Removewithwildcard1Click() { ShowWithActionsOff<TWildcardremove>(*this); }
 
 void TMainfrm::Refresh1Click() {
-  DisableActions();
-  struct Enable {
-    TMainfrm* main;
-    ~Enable() {
-      forms::Guard([this] { main->EnableActions(); });
-    }
-  } enable{this};
+  const ActionsOff off(*this);
   Repaint();
   if (forms::MessageDlg("Would you like to re-read the contents of the Zip file as well?",
                         forms::MsgDlgType::mtConfirmation, forms::mbYes | forms::mbNo,

@@ -28,23 +28,14 @@ using pelloro::TAddFilesfrm;
 using pelloro::TMainfrm;
 using pelloro::TNewZipFrm;
 
-class NewAndAddTest : public apptest::AppTest {
+class NewAndAddTest : public apptest::DialogsWorkTest {
  protected:
-  void SetUp() override {
-    apptest::AppTest::SetUp();
-    if (IsSkipped()) return;
-    work_ = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    testutil::RemoveTree(work_);
-    ASSERT_TRUE(pelloro::ForceFolder(work_));
-  }
   // A file of the working folder with that text.
   std::string Write(const std::string& name, const std::string& text) {
     const std::string path = work_ + name;
     EXPECT_TRUE(testutil::WriteWholeFile(path, text)) << path;
     return path;
   }
-  std::string work_;
 };
 
 bool SameText(const std::string& a, const std::string& b) {

@@ -21,23 +21,14 @@ namespace {
 using pelloro::TMainfrm;
 using pelloro::Tpropsfrm;
 
-class PropsFormTest : public apptest::AppTest {
+class PropsFormTest : public apptest::DialogsWorkTest {
  protected:
-  void SetUp() override {
-    apptest::AppTest::SetUp();
-    if (IsSkipped()) return;
-    work_ = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    testutil::RemoveTree(work_);
-    ASSERT_TRUE(pelloro::ForceFolder(work_));
-  }
   // A copy of a fixture in the working folder.
   std::string Copy(const std::string& fixture) {
     const std::string path = work_ + fixture;
     EXPECT_TRUE(CopyFileA(apptest::FixturePath(fixture).c_str(), path.c_str(), FALSE)) << fixture;
     return path;
   }
-  std::string work_;
 };
 
 std::string Pattern(size_t size) {

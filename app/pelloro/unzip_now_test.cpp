@@ -21,17 +21,8 @@ namespace {
 using pelloro::TMainfrm;
 using pelloro::Tunzipnow;
 
-class UnzipNowTest : public apptest::AppTest {
+class UnzipNowTest : public apptest::DialogsWorkTest {
  protected:
-  void SetUp() override {
-    apptest::AppTest::SetUp();
-    if (IsSkipped()) return;
-    work_ = testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-    testutil::RemoveTree(work_);
-    ASSERT_TRUE(pelloro::ForceFolder(work_));
-  }
-  std::string work_;
 };
 
 std::string ListPath() { return apptest::FixturePath("list folder\\list.zip"); }
