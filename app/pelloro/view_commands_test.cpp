@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "echo_control_test_support.h"
 #include "captions.h"
 #include "ed_intern_form.h"
+#include "forms/label.h"
 #include "forms/menus.h"
 #include "forms/reg_ini_file.h"
 #include "gui_driver.h"
@@ -510,10 +512,102 @@ TEST_F(ViewTest, ExplorerIsStartedByNameWhenTheEmptyOpenGivesNothing) {
     if (explorer == nullptr) Sleep(50);
   }
   ASSERT_NE(explorer, nullptr) << "no Explorer window";
+  for (int i = 0; i < 100 && !IsWindowVisible(explorer); ++i) Sleep(50);
+  Sleep(1000);  // painted
   guitest::SaveScreenshot(explorer, "pelloro_explorer.bmp");
   PostMessageA(explorer, WM_CLOSE, 0, 0);
   for (int i = 0; i < 200 && IsWindow(explorer); ++i) Sleep(50);
   EXPECT_FALSE(IsWindow(explorer));
+}
+
+// The echo control in place of QX30W32: its extraction fails with an exception (as a broken
+// control would), and every command here ends with one message, nothing left open or disabled.
+class ViewFailureTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    ViewTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_TRUE(server_.registered());
+    pelloro::TMainfrmOptions options;
+    options.ControlClass = &echotest::kEchoClassId;
+    main = &MakeMain(options);
+    main->Show();
+    // One row, as a listing leaves it: the control names it SUB\NOTE.TXT.
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>("note.txt");
+    const HWND list = main->MSListview1->Handle();
+    ASSERT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 0);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    main->EnableActions();
+    Answer(true);
+  }
+  // The echo's answers: the row's name and folder; the extraction throws, or writes the file
+  // where it would land without folders and gives 0.
+  void Answer(bool failing) {
+    server_.state.answer = [failing](const echotest::RawCall& call, VARIANT* result,
+                                     EXCEPINFO* exception) -> HRESULT {
+      if (call.id == 67 || call.id == 68) {
+        V_VT(result) = VT_BSTR;
+        V_BSTR(result) = SysAllocString(call.id == 67 ? L"NOTE.TXT" : L"SUB\\");
+      } else if (call.id == 63) {
+        if (failing) {
+          exception->bstrDescription = SysAllocString(L"The archive cannot be read");
+          return DISP_E_EXCEPTION;
+        }
+        testutil::WriteWholeFile(std::string(kTempFolder) + "NOTE.TXT", "echo");
+        V_VT(result) = VT_I2;
+        V_I2(result) = 0;
+      }
+      return S_OK;
+    };
+  }
+  void ExpectEndedCleanly(const char* command) {
+    SCOPED_TRACE(command);
+    ASSERT_EQ(exceptions.size(), 1u);
+    EXPECT_NE(exceptions[0].find("The archive cannot be read"), std::string::npos) << exceptions[0];
+    EXPECT_EQ(main->QXCtrl1->CallsInProgress(), 0);
+    EXPECT_FALSE(main->Op()->Visible());
+    EXPECT_TRUE(main->Visible());
+    EXPECT_TRUE(main->Functions1->Enabled());
+    EXPECT_TRUE(main->ExplorerButton5->Enabled());
+    EXPECT_EQ(main->Caption(), pelloro::kCaptionIdle);
+    for (HWND w :
+         {FindWindowA(nullptr, "Select View Method"), FindWindowA(nullptr, "Internal Viewer")}) {
+      EXPECT_TRUE(w == nullptr || !IsWindowVisible(w));
+    }
+    EXPECT_TRUE(launches.empty());
+    exceptions.clear();
+  }
+
+  echotest::EchoServer server_;
+  TMainfrm* main = nullptr;
+};
+
+TEST_F(ViewFailureTest, EachCommandEndsWithOneMessageAndTheNextWorks) {
+  WriteAssociations({{".TXT", "Associated Program"}}, 1);
+  ASSERT_TRUE(guitest::ClickMenu(*main, kViewMenu));
+  ExpectEndedCleanly("by the association");
+
+  WriteAssociations({}, 0);
+  guitest::OnModal([](forms::Form& form) { guitest::Click(form, "ExplorerButton1"); });
+  ASSERT_TRUE(guitest::ClickMenu(*main, kViewMenu));
+  ExpectEndedCleanly("by the view-method window");
+
+  main->Installbtn->SetEnabled(true);
+  guitest::Click(*main->Installbtn);
+  ExpectEndedCleanly("install");
+  EXPECT_FALSE(Exists("C:\\~TMPDIR.TMP"));
+
+  // The next command works: the file the extraction wrote is launched.
+  Answer(false);
+  WriteAssociations({{".TXT", "Associated Program"}}, 1);
+  ASSERT_TRUE(guitest::ClickMenu(*main, kViewMenu));
+  EXPECT_TRUE(exceptions.empty());
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].file, std::string(kTempFolder) + "NOTE.TXT");
+  EXPECT_EQ(launches[0].bytes, "echo");
+  EXPECT_EQ(main->Caption(), pelloro::kCaptionIdle);
 }
 
 }  // namespace
