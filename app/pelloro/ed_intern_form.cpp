@@ -61,7 +61,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 TEdInternfrm::TEdInternfrm(forms::Component* owner) : Form(owner, ViewerArgs()) {
   SetName("EdInternfrm");
   using forms::Add;
-  Panel1 = Add<forms::Panel>(this, this, "Panel1", {.width = 552, .height = 33});
+  Panel1 = Add<forms::Panel>(this, this, "Panel1", {.caption = "", .width = 552, .height = 33});
   Panel1->SetAlign(forms::Align::alTop);
   Label1 = Add<forms::Label>(this, Panel1, "Label1", {.caption = "File :", .left = 8, .top = 10});
   Label2 = Add<forms::Label>(this, Panel1, "Label2", {.caption = "(none)", .left = 44, .top = 10});
@@ -71,7 +71,7 @@ TEdInternfrm::TEdInternfrm(forms::Component* owner) : Form(owner, ViewerArgs()) 
   BitBtn1->OnClick = [this](forms::Component&) { SetModalResult(forms::mrOk); };
   RichEdit1 = Add<forms::RichEdit>(
       this, this, "RichEdit1",
-      {.top = 33, .width = 552, .height = 360, .readOnly = true, .wordWrap = false});
+      {.text = "", .top = 33, .width = 552, .height = 360, .readOnly = true, .wordWrap = false});
   RichEdit1->SetAlign(forms::Align::alClient);
   ScrollBox1 = Add<forms::ScrollBox>(this, this, "ScrollBox1", {.top = 33, .width = 552});
   ScrollBox1->SetAlign(forms::Align::alClient);
