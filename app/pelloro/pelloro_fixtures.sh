@@ -68,3 +68,37 @@ for system in (0, 3, 11, 10):
         info.create_system = system
         z.writestr(info, "a note\r\n")
 PY
+
+# The viewing and installing commands' archives:
+#   view.zip      note.txt at the top and sub/note.txt (one name, two folders, other bytes),
+#                 sub/picture.BMP (a 24-bit 37 x 23 picture), README (no extension) and
+#                 docs/Caf\u00e9.txt (a Latin-1 name); view.txt holds each entry's bytes in hex
+#   subsetup.zip  SETUP.EXE only inside a folder
+python3 - "$out" <<'PY'
+import os, struct, sys, zipfile
+out = sys.argv[1]
+zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode("cp437"), self.flag_bits)
+width, height = 37, 23
+stride = (width * 3 + 3) & ~3
+pixels = bytearray()
+for y in range(height):
+    row = bytearray()
+    for x in range(width):
+        row += bytes((x * 6 % 256, y * 11 % 256, 200))  # blue, green, red
+    pixels += row + b"\0" * (stride - len(row))
+bmp = (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
+       struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0) +
+       bytes(pixels))
+entries = [("note.txt", b"top note\r\n"), ("sub/note.txt", b"folder note\r\nsecond line\r\n"),
+           ("sub/picture.BMP", bmp), ("README", b"no extension\r\n"),
+           ("docs/Caf\u00e9.txt", b"caf\xe9 au lait\r\n")]
+with zipfile.ZipFile(os.path.join(out, "view.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name, data in entries:
+        z.writestr(zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10)), data, zipfile.ZIP_DEFLATED)
+with open(os.path.join(out, "view.txt"), "w", encoding="cp1252") as f:
+    f.write("".join(f"{name}|{data.hex()}\n" for name, data in entries))
+with zipfile.ZipFile(os.path.join(out, "subsetup.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("readme.txt", "read me\r\n")
+    z.writestr("sub/SETUP.EXE", b"MZ" + b"\0" * 64)
+PY
+unzip -tq "$out/view.zip" >/dev/null </dev/null
