@@ -210,7 +210,8 @@ void TShellAddfrm::Bitbtn6Click() { ListBox1->Clear(); }
 
 void TShellAddfrm::Bitbtn3Click() {
   SetInputsEnabled(false);
-  // A call that fails (an exception of the OLE layer) gives the inputs back before its message.
+  // A call that fails (an exception of the OLE layer) gives the inputs back before the standard
+  // exception message; a failed item keeps them off (the program ends).
   struct InputsBack {
     TShellAddfrm& form;
     bool keepOff = false;
@@ -237,6 +238,7 @@ void TShellAddfrm::Bitbtn3Click() {
       return;
     }
   }
+  inputsBack.keepOff = true;
   SetInputsEnabled(true);
   StatusBar1->SetPanelText(0, kIdlePanel);
   StatusBar1->SetPanelText(1, kCompletePanel);
