@@ -348,6 +348,45 @@ TEST_F(FavouritesTest, TheBrowserListsTheFavouriteFoldersWithTheirTexts) {
   }
   guitest::SaveScreenshot(form->Handle(), "favourites_all_files.bmp");
 
+  // The view styles: the check mark moves to the chosen one.
+  const struct {
+    forms::MenuItem* item;
+    forms::ViewStyle style;
+  } styles[] = {{form->List1, forms::ViewStyle::vsList},
+                {form->LargeIcons1, forms::ViewStyle::vsIcon},
+                {form->SmallIcons1, forms::ViewStyle::vsSmallIcon},
+                {form->Report1, forms::ViewStyle::vsReport}};
+  for (const auto& s : styles) {
+    s.item->Click();
+    EXPECT_EQ(form->ListView1->GetViewStyle(), s.style) << s.item->Caption();
+    for (const auto& other : styles)
+      EXPECT_EQ(other.item->Checked(), other.item == s.item) << other.item->Caption();
+  }
+  // "&Favourites" drops the menu.
+  {
+    guitest::MenuCloser closer;
+    guitest::Click(*form->BitBtn5);
+    EXPECT_TRUE(closer.Wait());
+    EXPECT_TRUE(closer.Seen());
+  }
+  // "&Browse": the folder chosen is listed alone.
+  form->BrowseDirectoryDlg1->Shell.BrowseForFolder = [](BROWSEINFOA*) {
+    auto* picked = static_cast<LPITEMIDLIST>(CoTaskMemAlloc(2));
+    memset(picked, 0, 2);
+    return picked;
+  };
+  form->BrowseDirectoryDlg1->Shell.GetPathFromIDList = [](LPCITEMIDLIST, char* path) {
+    lstrcpyA(path, kCafe);
+    return TRUE;
+  };
+  Choose(*form->ComboBox2, 0);
+  guitest::Click(*form->BitBtn4);
+  EXPECT_EQ(form->Edit1->Text(), std::string(kCafe) + "\\");
+  EXPECT_EQ(Captions(*form), (std::vector<std::string>{cafe + "gr\xfc\xdf"
+                                                              "e.zip",
+                                                       cafe + "deep\\deep.zip"}));
+  EXPECT_EQ(form->Status(), "(idle)");
+
   // Every icon the shell handed out was freed (Wine hands one out a file).
   EXPECT_GT(iconsGiven_, 0);
   EXPECT_EQ(iconsFreed_, iconsGiven_);
@@ -391,7 +430,10 @@ TEST_F(FavouritesTest, OpenAddsAFolderAsksForAnotherFileAndListsAnArchive) {
   }
   {
     Answers answers({"Yes"});
-    answers.before = [&](size_t) { guitest::SaveScreenshot(nullptr, "favourites_not_a_zip.bmp"); };
+    answers.before = [&](size_t) {
+      guitest::Pump(100);
+      guitest::SaveScreenshot(nullptr, "favourites_not_a_zip.bmp");
+    };
     form->ListView1->OnDblClick(*form->ListView1);  // a double click opens too
     EXPECT_EQ(answers.texts.size(), 1u);
   }
@@ -533,6 +575,7 @@ TEST_F(FavouritesTest, AMissingListFileIsOfferedAndTheCheckBoxWritesUseFav) {
     // "UseFav" not true: the folder of Edit1 is listed, after the offer of the missing file.
     Answers answers({"No"});
     answers.before = [&](size_t) {
+      guitest::Pump(100);
       guitest::SaveScreenshot(nullptr, "favourites_missing_list.bmp");
     };
     ASSERT_TRUE(WaitListed(form));

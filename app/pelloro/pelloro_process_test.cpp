@@ -601,10 +601,18 @@ TEST_F(PelloroToolsProcessTest, DorrelSplitsToDiskettesAndKobuRebuildsOrCancels)
   {
     toolstest::KobuRun kobu("A:\\Kobu");
     ASSERT_TRUE(kobu.Started());
+    const HWND dialog = kobu.Window("Kobu - Rebuild a split file");
+    ASSERT_NE(dialog, nullptr);
+    guitest::Pump(200);
+    guitest::SaveScreenshot(dialog, "kobu_dialog.bmp");
     ASSERT_TRUE(kobu.Choose(rebuilt));
     for (int disk = 2; disk <= 3; ++disk) {
       const HWND box = kobu.Window("Kobu");
       ASSERT_NE(box, nullptr);
+      if (disk == 2) {
+        guitest::Pump(200);
+        guitest::SaveScreenshot(box, "kobu_disk_prompt.bmp");
+      }
       swap(disk);
       EXPECT_EQ(kobu.Answer("Kobu", IDOK),
                 "Please insert disk number " + std::to_string(disk) + " and click OK when ready");
