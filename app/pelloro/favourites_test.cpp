@@ -271,6 +271,20 @@ TEST_F(FavouritesTest, ManageAddsRemovesSortsAndWritesOnlyOnOk) {
   EXPECT_FALSE(manager.Visible());
 }
 
+TEST_F(FavouritesTest, AListThatCannotBeWrittenKeepsTheManagerOpen) {
+  // A folder of the list file's name: the file cannot be made.
+  ASSERT_TRUE(CreateDirectoryA((std::string(kProgram) + "AutoFolders.lst").c_str(), nullptr));
+  TManageAuto manager(nullptr);
+  manager.Show();
+  manager.ListBox1->AddItem(kOne);
+  Answers answers({"OK"});
+  guitest::Click(*manager.BitBtn2);
+  ASSERT_EQ(answers.texts.size(), 1u);
+  EXPECT_EQ(answers.texts[0], "Error: Could not write T:\\fav\\prog\\AutoFolders.lst.");
+  EXPECT_TRUE(manager.Visible());
+  EXPECT_EQ(manager.Folders(), std::vector<std::string>{kOne});
+}
+
 TEST_F(FavouritesTest, TheBrowserListsTheFavouriteFoldersWithTheirTexts) {
   WriteList();
   pelloro::TMainfrm& main = MakeMain();
