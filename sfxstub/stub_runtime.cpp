@@ -51,7 +51,8 @@ void __cxa_pure_virtual() { ExitProcess(255); }
 
 }  // extern "C"
 
-// The stub never allocates with new: objects live on the stack or in static storage. The deleting
-// destructors of classes with virtual destructors still name these.
+// The stub (and Kobu, which builds this file too) never allocates with new: objects live on the
+// stack or in static storage. The deleting destructors of classes with virtual destructors still
+// name these.
 void operator delete(void*) noexcept {}
 void operator delete(void*, size_t) noexcept {}

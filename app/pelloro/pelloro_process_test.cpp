@@ -305,3 +305,339 @@ TEST_F(PelloroProcessTest, AnUnwritableTestDatLeavesTheSecondListingItself) {
 }
 
 }  // namespace
+
+// The tool windows in Pelloro.exe as a process: "F&ind..." by its accelerator searches T: and
+// Open lists the archive found; "&Dorrel IT!" (its WM_COMMAND posted) splits a file to A: on a
+// diskette-sized drive with the disks swapped at each prompt; Kobu, run from the first disk and
+// driven by control id, rebuilds the source, and after Cancel at a missing part's disk leaves no
+// output.
+#include <wincrypt.h>
+
+#include "forms/menus.h"
+#include "main_form.h"
+#include "toolstest_support.h"
+#include "volumes/small_drive_test_support.h"
+
+namespace {
+
+constexpr char kToolsRoot[] = "T:\\";
+constexpr char kProcessWork[] = "T:\\proc\\";
+
+// A file's SHA-256 in hexadecimal (the system's provider); "" when it cannot be read.
+std::string Sha256(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (!testutil::ReadWholeFile(path, &bytes)) return std::string();
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+    return "<no provider>";
+  std::string text;
+  HCRYPTHASH hash = 0;
+  // CALG_SHA_256 (the headers name it only from Windows Server 2003 SP2 on).
+  constexpr ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12;
+  if (CryptCreateHash(provider, kSha256, 0, 0, &hash)) {
+    BYTE digest[32];
+    DWORD size = sizeof digest;
+    if (CryptHashData(hash, bytes.data(), static_cast<DWORD>(bytes.size()), 0) &&
+        CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
+      static const char kHex[] = "0123456789abcdef";
+      for (DWORD i = 0; i < size; ++i) {
+        text += kHex[digest[i] >> 4];
+        text += kHex[digest[i] & 15];
+      }
+    }
+    CryptDestroyHash(hash);
+  }
+  CryptReleaseContext(provider, 0);
+  return text;
+}
+
+// Every window below the parent (any depth) of that class.
+std::vector<HWND> Descendants(HWND parent, const char* className) {
+  std::vector<HWND> found;
+  testutil::EachChildWindow(parent, [&](HWND child) {
+    if (guitest::ClassName(child) == className) found.push_back(child);
+    return true;
+  });
+  return found;
+}
+
+// A window's text through WM_GETTEXT (the system copies it across processes).
+std::string SentText(HWND window) {
+  char buffer[4096] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  return buffer;
+}
+
+// A list line of a list or combo box of another process (the system copies it back).
+std::string LineText(HWND window, UINT lengthMsg, UINT textMsg, int index) {
+  // Asked in UTF-16: the system's copy between processes passes the A form's bytes unconverted.
+  const LRESULT length = SendMessageW(window, lengthMsg, index, 0);
+  if (length < 0) return "<no line>";
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(window, textMsg, index, reinterpret_cast<LPARAM>(wide.data()));
+  char text[1024] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text - 1, nullptr, nullptr);
+  return text;
+}
+
+// The visible message form of the process (none within the limit: null).
+HWND MessageFormOf(DWORD pid, DWORD limitMs = 20000) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND found = nullptr;
+    testutil::EachTopLevelWindow([&](HWND window) {
+      if (testutil::ProcessOf(window) == pid && IsWindowVisible(window) &&
+          testutil::IsMessageForm(window)) {
+        found = window;
+        return false;
+      }
+      return true;
+    });
+    if (found != nullptr) return found;
+    guitest::Pump(30);
+  } while (GetTickCount() - start < limitMs);
+  return nullptr;
+}
+
+void WaitGone(HWND window) {
+  for (int i = 0; i < 500 && IsWindow(window) && IsWindowVisible(window); ++i) guitest::Pump(20);
+}
+
+// The menu command of an item in a Pelloro.exe started now: its items are numbered from 100 in
+// the order the main window makes them, the same order as in this process's main window.
+UINT CommandInProcess(pelloro::TMainfrm& main, const forms::MenuItem& item) {
+  UINT first = item.Command();
+  std::function<void(forms::Component&)> walk = [&](forms::Component& component) {
+    for (forms::Component* child : component.Components()) {
+      if (auto* menuItem = dynamic_cast<forms::MenuItem*>(child))
+        first = std::min(first, menuItem->Command());
+      walk(*child);
+    }
+  };
+  walk(main);
+  return 100 + item.Command() - first;
+}
+
+class PelloroToolsProcessTest : public PelloroProcessTest {
+ protected:
+  void SetUp() override {
+    PelloroProcessTest::SetUp();
+    if (IsSkipped()) return;
+    if (GetDriveTypeA(kToolsRoot) == DRIVE_NO_ROOT_DIR)
+      GTEST_SKIP() << "drive T: is not mapped in this prefix (scripts/wine-env.sh)";
+    for (const std::string& name : testutil::FolderNames(kToolsRoot)) {
+      const std::string path = std::string(kToolsRoot) + name;
+      if (!testutil::RemoveTree(path)) DeleteFileA(path.c_str());
+    }
+    ASSERT_TRUE(CreateDirectoryA(kProcessWork, nullptr));
+  }
+};
+
+TEST_F(PelloroToolsProcessTest, FindByItsAcceleratorSearchesAndOpensTheArchive) {
+  const std::string found = std::string(kProcessWork) + "found\\";
+  ASSERT_TRUE(CreateDirectoryA(found.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(FixturePath("setup.zip").c_str(), (found + "Caf\xe9.zip").c_str(), FALSE));
+  PelloroProcess pelloro("");
+  HWND main = StartIdle(pelloro);
+  ASSERT_NE(main, nullptr);
+  guitest::PressAccelerator(main, 'i');
+  HWND search = guitest::WaitForWindow("Find Compressed Files", 20000);
+  ASSERT_NE(search, nullptr);
+  guitest::Pump(300);
+  // Look in T: (the drive list's line "[-t-]"), named "*.Zip" as it starts; Enter searches.
+  const std::vector<HWND> combos = Descendants(search, "ComboBox");
+  ASSERT_EQ(combos.size(), 1u);
+  const int drives = static_cast<int>(SendMessageA(combos[0], CB_GETCOUNT, 0, 0));
+  int drive = -1;
+  for (int i = 0; i < drives && drive < 0; ++i) {
+    if (LineText(combos[0], CB_GETLBTEXTLEN, CB_GETLBTEXT, i).find("[-t-]") != std::string::npos)
+      drive = i;
+  }
+  ASSERT_GE(drive, 0) << drives << " drives";
+  SendMessageA(combos[0], CB_SETCURSEL, drive, 0);
+  const std::vector<HWND> edits = Descendants(search, "Edit");
+  ASSERT_FALSE(edits.empty());
+  HWND pattern = edits[0];
+  for (HWND edit : edits) {
+    if (SentText(edit) == "*.Zip") pattern = edit;
+  }
+  EXPECT_EQ(SentText(pattern), "*.Zip");
+  PostMessageA(pattern, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+  const std::vector<HWND> lists = Descendants(search, "ListBox");
+  ASSERT_EQ(lists.size(), 1u);
+  for (int i = 0; i < 250 && SendMessageA(lists[0], LB_GETCOUNT, 0, 0) < 1; ++i) guitest::Pump(20);
+  guitest::Pump(300);
+  ASSERT_EQ(SendMessageA(lists[0], LB_GETCOUNT, 0, 0), 1);
+  const std::string line = LineText(lists[0], LB_GETTEXTLEN, LB_GETTEXT, 0);
+  EXPECT_EQ(line, "t:\\proc\\found\\caf\xe9.zip");
+  guitest::SaveScreenshot(search, "pelloro_process_find.bmp");
+  // A click on the line, then a double click: Open.
+  PostMessageA(lists[0], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 6));
+  PostMessageA(lists[0], WM_LBUTTONUP, 0, MAKELPARAM(8, 6));
+  PostMessageA(lists[0], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 6));
+  PostMessageA(lists[0], WM_LBUTTONUP, 0, MAKELPARAM(8, 6));
+  HWND listed = pelloro.MainWindow(20000, pelloro::kCaptionIdle);
+  ASSERT_NE(listed, nullptr);
+  for (int i = 0; i < 250 && (IsWindow(search) && IsWindowVisible(search)); ++i) guitest::Pump(20);
+  EXPECT_FALSE(IsWindow(search) && IsWindowVisible(search));
+  EXPECT_EQ(ListCount(main), 2);
+  EXPECT_EQ(guitest::WindowText(main), pelloro::kCaptionIdle);
+  EXPECT_EQ(PanelText(main, 0), line);
+}
+
+TEST_F(PelloroToolsProcessTest, DorrelSplitsToDiskettesAndKobuRebuildsOrCancels) {
+  if (GetDriveTypeA("A:\\") != DRIVE_REMOVABLE)
+    GTEST_SKIP() << "drive A: is not typed floppy in this prefix (scripts/wine-env.sh maps it)";
+  auto drive = std::make_unique<volumetest::SmallDrive>('A', 1440);
+  if (!drive->mounted()) GTEST_SKIP() << drive->reason();
+  for (const std::string& name : testutil::FolderNames("A:\\"))
+    DeleteFileA(("A:\\" + name).c_str());
+  // The diskettes: the one in the drive goes to its shelf, the wanted one comes in.
+  const std::string shelf = std::string(kProcessWork) + "shelf\\";
+  ASSERT_TRUE(CreateDirectoryA(shelf.c_str(), nullptr));
+  int inDrive = 1;
+  const auto swap = [&](int wanted) {
+    const std::string out = shelf + std::to_string(inDrive) + "\\";
+    CreateDirectoryA(out.c_str(), nullptr);
+    // A running Kobu's own file may stay in the drive (the system keeps a running program's
+    // file); it is no part of any disk's set.
+    const auto running = [](const std::string& name) {
+      return lstrcmpiA(name.c_str(), "Kobu") == 0;
+    };
+    for (const std::string& name : testutil::FolderNames("A:\\")) {
+      ASSERT_TRUE(CopyFileA(("A:\\" + name).c_str(), (out + name).c_str(), FALSE)) << name;
+      ASSERT_TRUE(DeleteFileA(("A:\\" + name).c_str()) || running(name)) << name;
+    }
+    inDrive = wanted;
+    const std::string in = shelf + std::to_string(wanted) + "\\";
+    for (const std::string& name : testutil::FolderNames(in)) {
+      const std::string there = "A:\\" + name;
+      if (!(running(name) && GetFileAttributesA(there.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+        ASSERT_TRUE(CopyFileA((in + name).c_str(), there.c_str(), FALSE)) << name;
+      }
+      ASSERT_TRUE(DeleteFileA((in + name).c_str())) << name;
+    }
+  };
+  const std::string source = std::string(kProcessWork) + "source.dat";
+  std::vector<uint8_t> data(3000000);
+  uint32_t x = 7;
+  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 16);
+  ASSERT_TRUE(testutil::WriteWholeFile(source, data));
+
+  // The command of "&Dorrel IT!" in the process: counted in a main window of this process.
+  pelloro::TMainfrm& inProcess = MakeMain();
+  forms::MenuItem* dorrel = inProcess.Plugins1->Find("&Dorrel IT!");
+  ASSERT_NE(dorrel, nullptr);
+  const UINT command = CommandInProcess(inProcess, *dorrel);
+
+  PelloroProcess pelloro("");
+  HWND main = StartIdle(pelloro);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, command, 0);
+  HWND splitter = guitest::WaitForWindow("Dorrel for Windows '95", 20000);
+  ASSERT_NE(splitter, nullptr) << "no splitter after command " << command;
+  EXPECT_EQ(guitest::WindowText(main), pelloro::kCaptionBusy);
+  guitest::Pump(300);
+  HWND sourceEdit = nullptr, targetEdit = nullptr, memo = nullptr, split = nullptr;
+  for (HWND edit : Descendants(splitter, "Edit")) {
+    const bool multiLine = (GetWindowLongA(edit, GWL_STYLE) & ES_MULTILINE) != 0;
+    if (multiLine && IsWindowVisible(GetParent(edit)) == FALSE) memo = edit;  // the status log
+    if (multiLine || !IsWindowVisible(edit)) continue;
+    (SentText(edit) == "A:\\" ? targetEdit : sourceEdit) = edit;
+  }
+  for (HWND button : Descendants(splitter, "Button")) {
+    if (guitest::WindowText(button) == "&Split") split = button;
+  }
+  ASSERT_NE(sourceEdit, nullptr);
+  ASSERT_NE(targetEdit, nullptr);
+  ASSERT_NE(memo, nullptr);
+  ASSERT_NE(split, nullptr);
+  SendMessageA(sourceEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+  PostMessageA(sourceEdit, WM_KEYUP, VK_END, 0xC14F0001);
+  guitest::Pump(300);
+  EXPECT_TRUE(IsWindowEnabled(split));
+  guitest::SaveScreenshot(splitter, "pelloro_process_dorrel.bmp");
+  PostMessageA(split, BM_CLICK, 0, 0);
+  // "When you are ready to begin click ok.", then one prompt a further disk (its disk goes in
+  // first), then the completion once the log says it is done.
+  int prompts = 0;
+  bool done = false;
+  for (int message = 0; message < 8 && !done; ++message) {
+    HWND box = MessageFormOf(pelloro.Id());
+    ASSERT_NE(box, nullptr) << "message " << message;
+    guitest::Pump(100);
+    const std::string log = SentText(memo);
+    done = log.find("** Done **") != std::string::npos;
+    if (message > 0 && !done) {
+      ++prompts;
+      swap(prompts + 1);
+    }
+    if (message == 0) guitest::SaveScreenshot(box, "pelloro_process_dorrel_ready.bmp");
+    guitest::Press(box, IDOK);
+    WaitGone(box);
+  }
+  ASSERT_TRUE(done);
+  EXPECT_EQ(prompts, 2);
+  EXPECT_NE(pelloro.MainWindow(20000, pelloro::kCaptionIdle), nullptr);
+  EXPECT_FALSE(IsWindow(splitter) && IsWindowVisible(splitter));
+  swap(1);
+  EXPECT_EQ(testutil::FolderNames("A:\\", true),
+            (std::vector<std::string>{"DATA.EXT", "KOBU", "SOURCE.000"}));
+  EXPECT_EQ(testutil::FileText("A:\\DATA.EXT"), ".dat\r\n");
+
+  // Wine keeps the file of a running program (it cannot be deleted): while Kobu runs, its file
+  // stays in the drive whatever disk goes in, so the rebuild's drive holds twice a diskette.
+  swap(0);
+  drive.reset();
+  drive = std::make_unique<volumetest::SmallDrive>('A', 2880);
+  ASSERT_TRUE(drive->mounted()) << drive->reason();
+  swap(1);
+
+  // Kobu from the first disk: disks 2 and 3 asked for, the source given back.
+  const std::string rebuilt = std::string(kProcessWork) + "rebuilt\\";
+  ASSERT_TRUE(CreateDirectoryA(rebuilt.c_str(), nullptr));
+  {
+    toolstest::KobuRun kobu("A:\\Kobu");
+    ASSERT_TRUE(kobu.Started());
+    const HWND dialog = kobu.Window("Kobu - Rebuild a split file");
+    ASSERT_NE(dialog, nullptr);
+    guitest::Pump(200);
+    guitest::SaveScreenshot(dialog, "kobu_dialog.bmp");
+    ASSERT_TRUE(kobu.Choose(rebuilt));
+    for (int disk = 2; disk <= 3; ++disk) {
+      const HWND box = kobu.Window("Kobu");
+      ASSERT_NE(box, nullptr);
+      if (disk == 2) {
+        guitest::Pump(200);
+        guitest::SaveScreenshot(box, "kobu_disk_prompt.bmp");
+      }
+      swap(disk);
+      EXPECT_EQ(kobu.Answer("Kobu", IDOK),
+                "Please insert disk number " + std::to_string(disk) + " and click OK when ready");
+    }
+    EXPECT_EQ(kobu.Answer("Kobu", IDOK), "The file " + rebuilt + "source.dat has been rebuilt.");
+    EXPECT_EQ(kobu.Ended(), 0);
+  }
+  EXPECT_EQ(Sha256(rebuilt + "source.dat"), Sha256(source));
+  EXPECT_EQ(Sha256(source).size(), 64u);
+
+  // Again, but disk 2 never comes: Cancel at its prompt leaves nothing.
+  swap(1);
+  const std::string cancelled = std::string(kProcessWork) + "cancelled\\";
+  ASSERT_TRUE(CreateDirectoryA(cancelled.c_str(), nullptr));
+  {
+    toolstest::KobuRun kobu("A:\\Kobu");
+    ASSERT_TRUE(kobu.Choose(cancelled));
+    EXPECT_EQ(kobu.Answer("Kobu", IDCANCEL), "Please insert disk number 2 and click OK when ready");
+    EXPECT_NE(kobu.Answer("Kobu", IDOK).find("cancelled"), std::string::npos);
+    const long code = kobu.Ended();
+    EXPECT_NE(code, 0);
+    EXPECT_NE(code, -1);
+  }
+  EXPECT_TRUE(testutil::FolderNames(cancelled).empty());
+  swap(0);
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include "forms/guard.h"
 #include "forms/message_dialogs.h"
 #include "archive_search.h"
+#include "favourites.h"
 #include "main_form.h"
 #include "splitter.h"
 #include "wasted_space.h"
@@ -62,6 +63,41 @@ void ShowSplitter(TMainfrm& main, const char* missingText) {
   form.ShowModal();
 }
 
+// A window of ours shown modally between " - Busy" and " - Idle".
+template <class Show>
+void BusyWhile(TMainfrm& main, Show show) {
+  main.SetCaption(kCaptionBusy);
+  struct Idle {
+    TMainfrm& main;
+    ~Idle() {
+      forms::Guard([this] { main.SetCaption(kCaptionIdle); });
+    }
+  } idle{main};
+  show();
+}
+
+void ShowFavourites(TMainfrm& main) {
+  TOpenAutofrm favourites(nullptr, main);
+  favourites.ShowModal();
+}
+
+// "&Open Zip file...": the favourites browser when "UseFav" (absent: "True") is exactly "True",
+// else the open dialog and the main window's road.
+void OpenZipFile(TMainfrm& main) {
+  main.SetCaption(kCaptionIdle);
+  struct Idle {
+    TMainfrm& main;
+    ~Idle() {
+      forms::Guard([this] { main.SetCaption(kCaptionIdle); });
+    }
+  } idle{main};
+  if (UseFavSetting() == "True") {
+    ShowFavourites(main);
+    return;
+  }
+  if (main.OpenDialog1->Execute()) main.OpenByTheRoad(main.OpenDialog1->FileName);
+}
+
 }  // namespace
 
 std::string ProgramFolder() {
@@ -111,20 +147,19 @@ bool OpenArchiveInMain(TMainfrm& main, const std::string& path) { return main.Op
 
 void WireToolCommands(TMainfrm& main) {
   TMainfrm* window = &main;
+  OnClick(main.File1->Find("&Open Zip file..."), [window] { OpenZipFile(*window); });
+  main.ExplorerButton1->OnClick = [window](forms::Component&) { OpenZipFile(*window); };
+  OnClick(main.File1->Find("Open from &Favourites.."),
+          [window] { BusyWhile(*window, [window] { ShowFavourites(*window); }); });
   main.ExplorerButton12->OnClick = [window](forms::Component&) {
     TForm1 search(nullptr, *window);
     search.ShowModal();
   };
   main.ExplorerButton3->OnClick = [window](forms::Component&) {
-    window->SetCaption(kCaptionBusy);
-    struct Idle {
-      TMainfrm& main;
-      ~Idle() {
-        forms::Guard([this] { main.SetCaption(kCaptionIdle); });
-      }
-    } idle{*window};
-    TSnifferfrm wizard(nullptr);
-    wizard.ShowModal();
+    BusyWhile(*window, [] {
+      TSnifferfrm wizard(nullptr);
+      wizard.ShowModal();
+    });
   };
   OnClick(main.Plugins1->Find("&Dorrel IT!"),
           [window] { ShowSplitter<TSplitMainfrm>(*window, kNoKobuSplit); });
