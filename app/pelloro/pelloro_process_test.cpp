@@ -350,6 +350,27 @@ HWND NewFolderWindow(const std::set<HWND>& before, DWORD exceptProcess, const st
   return nullptr;
 }
 
+// Waits for the process of a closed folder window; one that keeps running is ended, unless it
+// holds the desktop (the shell's own process, which the test run keeps for its whole length).
+void EndFolderProcess(HANDLE process) {
+  if (process == nullptr) return;
+  if (WaitForSingleObject(process, 10000) == WAIT_TIMEOUT) {
+    bool desktop = false;
+    testutil::EachTopLevelWindow([&](HWND window) {
+      if (testutil::ProcessOf(window) == GetProcessId(process) &&
+          guitest::ClassName(window) == "#32769") {
+        desktop = true;
+      }
+      return !desktop;
+    });
+    if (!desktop) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+    }
+  }
+  CloseHandle(process);
+}
+
 TEST_F(PelloroProcessTest, UnzipWizardByEnterExtractsAsPythonAndYesEndsWithZero) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
@@ -379,9 +400,13 @@ TEST_F(PelloroProcessTest, UnzipWizardByEnterExtractsAsPythonAndYesEndsWithZero)
   EXPECT_NE(folder, nullptr) << "no folder window";
   if (folder != nullptr) {
     guitest::SaveScreenshot(folder, "pelloro_process_wizard_folder.bmp");
+    HANDLE shell = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE,
+                               testutil::ProcessOf(folder));
     PostMessageA(folder, WM_CLOSE, 0, 0);
     for (int i = 0; i < 100 && IsWindow(folder) && IsWindowVisible(folder); ++i) guitest::Pump(50);
     EXPECT_FALSE(IsWindow(folder) && IsWindowVisible(folder));
+    // Its process ends with it; one left running would hold the test run's output open.
+    EndFolderProcess(shell);
   }
   // The end question (Yes and No, the program's own message form).
   HWND question = guitest::WaitForWindow("Confirm", 60000);
