@@ -14,6 +14,7 @@
 #include "temp_folder.h"
 #include "tool_commands.h"
 #include "view_commands.h"
+#include "wizard_commands.h"
 
 namespace pelloro {
 
@@ -196,6 +197,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
   ReadPlacement();
   WireToolCommands(*this);
   WireViewCommands(*this);
+  WireWizardCommands(*this);
 }
 
 TMainfrm::~TMainfrm() {

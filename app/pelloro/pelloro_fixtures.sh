@@ -102,3 +102,27 @@ with zipfile.ZipFile(os.path.join(out, "subsetup.zip"), "w", zipfile.ZIP_DEFLATE
     z.writestr("sub/SETUP.EXE", b"MZ" + b"\0" * 64)
 PY
 unzip -tq "$out/view.zip" >/dev/null </dev/null
+
+# The extraction wizards' archives:
+#   batch/one/same.zip, batch/two/same.zip  two archives of one name in two folders (different
+#                                           entries, one of them Grüße.txt in a folder)
+#   batch/other.zip                          a third archive
+python3 - "$out" <<'PY'
+import os, sys, zipfile
+out = sys.argv[1]
+zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode("cp437"), self.flag_bits)
+archives = {
+    "batch/one/same.zip": [("first.txt", b"first\r\n"), ("sub/Gr\u00fc\u00dfe.txt", b"hallo\r\n" * 40)],
+    "batch/two/same.zip": [("second.txt", b"second\r\n" * 3), ("sub/", None)],
+    "batch/other.zip": [("other.bin", bytes(range(256)) * 9), ("deep/er/note.txt", b"note\r\n")],
+}
+for name, entries in archives.items():
+    path = os.path.join(out, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for entry, data in entries:
+            info = zipfile.ZipInfo(entry, (2023, 11, 12, 13, 14, 16))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            info.external_attr = 0x10 if entry.endswith("/") else 0x20
+            z.writestr(info, b"" if data is None else data)
+PY

@@ -641,3 +641,120 @@ TEST_F(PelloroToolsProcessTest, DorrelSplitsToDiskettesAndKobuRebuildsOrCancels)
 }
 
 }  // namespace
+
+// The unzip wizard in Pelloro.exe: "Unzip &Wizard..." by the keyboard, its pages by Enter, the
+// files under the Windows folder's Desktop\Unzips\list\ as python's (names, bytes, times), the
+// folder window it opens closed here, and "Yes" ending the program with exit code 0.
+#include <set>
+
+#include "extraction_peer.h"
+
+namespace {
+
+std::set<HWND> VisibleTopLevelWindows() {
+  std::set<HWND> windows;
+  testutil::EachTopLevelWindow([&](HWND window) {
+    if (IsWindowVisible(window)) windows.insert(window);
+    return true;
+  });
+  return windows;
+}
+
+// The folder window another process opened since `before`: the shell's folder windows, or one
+// whose caption names the folder.
+HWND NewFolderWindow(const std::set<HWND>& before, DWORD exceptProcess, const std::string& name,
+                     DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND found = nullptr;
+    testutil::EachTopLevelWindow([&](HWND window) {
+      if (!IsWindowVisible(window) || before.count(window) != 0) return true;
+      const DWORD process = testutil::ProcessOf(window);
+      if (process == exceptProcess || process == GetCurrentProcessId()) return true;
+      const std::string text = guitest::WindowText(window);
+      const std::string type = guitest::ClassName(window);
+      if (type == "ExplorerWClass" || type == "CabinetWClass" ||
+          text.find(name) != std::string::npos) {
+        found = window;
+        return false;
+      }
+      return true;
+    });
+    if (found != nullptr) return found;
+    guitest::Pump(100);
+  } while (GetTickCount() - start < limitMs);
+  return nullptr;
+}
+
+// Waits for the process of a closed folder window; one that keeps running is ended, unless it
+// holds the desktop (the shell's own process, which the test run keeps for its whole length).
+void EndFolderProcess(HANDLE process) {
+  if (process == nullptr) return;
+  if (WaitForSingleObject(process, 10000) == WAIT_TIMEOUT) {
+    bool desktop = false;
+    testutil::EachTopLevelWindow([&](HWND window) {
+      if (testutil::ProcessOf(window) == GetProcessId(process) &&
+          guitest::ClassName(window) == "#32769") {
+        desktop = true;
+      }
+      return !desktop;
+    });
+    if (!desktop) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 5000);
+    }
+  }
+  CloseHandle(process);
+}
+
+TEST_F(PelloroProcessTest, UnzipWizardByEnterExtractsAsPythonAndYesEndsWithZero) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string target = std::string(windows) + "\\Desktop\\Unzips\\list";
+  testutil::RemoveTree(target);
+  const std::set<HWND> before = VisibleTopLevelWindows();
+  PelloroProcess pelloro(OpenArgument());
+  ASSERT_TRUE(pelloro.Started());
+  HWND main = pelloro.MainWindow(20000, pelloro::kCaptionIdle);
+  ASSERT_NE(main, nullptr);
+  // A&ctions, then Unzip &Wizard...
+  guitest::PressAccelerator(main, 'c');
+  guitest::Pump(500);
+  PostMessageA(main, WM_CHAR, 'w', 0x110001);
+  HWND wizard = guitest::WaitForWindow("Pelloro for Windows '95 Wizard", 20000);
+  ASSERT_NE(wizard, nullptr);
+  guitest::Pump(300);
+  EXPECT_FALSE(IsWindowVisible(main));
+  guitest::SaveScreenshot(wizard, "pelloro_process_wizard.bmp");
+  // Page 1 to 2, 2 to 3, then the extraction.
+  for (int i = 0; i < 3; ++i) {
+    PostMessageA(wizard, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    guitest::Pump(400);
+  }
+  // The folder window, shown before the question, closed first.
+  HWND folder = NewFolderWindow(before, pelloro.Id(), "list", 20000);
+  EXPECT_NE(folder, nullptr) << "no folder window";
+  if (folder != nullptr) {
+    guitest::SaveScreenshot(folder, "pelloro_process_wizard_folder.bmp");
+    HANDLE shell = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE,
+                               testutil::ProcessOf(folder));
+    PostMessageA(folder, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(folder) && IsWindowVisible(folder); ++i) guitest::Pump(50);
+    EXPECT_FALSE(IsWindow(folder) && IsWindowVisible(folder));
+    // Its process ends with it; one left running would hold the test run's output open.
+    EndFolderProcess(shell);
+  }
+  // The end question (Yes and No, the program's own message form).
+  HWND question = guitest::WaitForWindow("Confirm", 60000);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(testutil::ProcessOf(question), pelloro.Id());
+  guitest::Pump(200);
+  guitest::SaveScreenshot(question, "pelloro_process_wizard_done.bmp");
+  guitest::Press(question, IDYES);
+  EXPECT_EQ(pelloro.Ended(20000), 0);
+  const std::string peer = apptest::CompareWithPython(ListPath(), target);
+  EXPECT_TRUE(apptest::PeerOk(peer)) << peer;
+  testutil::RemoveTree(target);
+}
+
+}  // namespace

@@ -11,7 +11,7 @@
 
 namespace pelloro {
 
-int RunPelloro(const CLSID* control) {
+int RunPelloro(const CLSID* control, std::function<void(forms::Form& owner)> showTipWindow) {
   forms::Application& app = forms::App();
   app.Initialize("Pelloro");  // its windows' classes: "PelloroWindow", ...
   // Only the second argument is looked at: the archive (the first is the shell's switch).
@@ -30,6 +30,7 @@ int RunPelloro(const CLSID* control) {
     TMainfrmOptions options;
     options.Argument = argument;
     options.ControlClass = control;
+    options.ShowTipWindow = showTipWindow;
     main = std::make_unique<TMainfrm>(nullptr, options);
     op = std::make_unique<TOp>(nullptr);
     main->SetOp(op.get());
