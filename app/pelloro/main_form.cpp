@@ -13,6 +13,7 @@
 #include "op_form.h"
 #include "temp_folder.h"
 #include "tool_commands.h"
+#include "volume_commands.h"
 
 namespace pelloro {
 
@@ -194,6 +195,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
   }
   ReadPlacement();
   WireToolCommands(*this);
+  WireVolumeCommands(*this);
 }
 
 TMainfrm::~TMainfrm() {
