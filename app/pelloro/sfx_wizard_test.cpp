@@ -199,6 +199,7 @@ TEST_F(SfxWizardTest, BuildsASelfExtractorThePeersReadWithTheFullAutoRunName) {
     EXPECT_EQ(VisiblePage(wizard), 5);
     Answers answers({"Yes"});
     answers.before = [&](size_t) {
+      guitest::Pump(150);  // painted first
       guitest::SaveScreenshot(nullptr, "pelloro_sfx_run_it_now.bmp");
     };
     guitest::Key(*wizard.CheckBox2, VK_RETURN);
@@ -273,6 +274,7 @@ TEST_F(SfxWizardTest, TheMissingSixteenBitStubAndAnExeInputAreRefusedWithoutTheQ
     guitest::Click(*wizard.Nextbtn);
     Answers answers({"OK"});
     answers.before = [&](size_t) {
+      guitest::Pump(150);  // painted first
       guitest::SaveScreenshot(nullptr, sixteen ? "pelloro_sfx_cde2.bmp" : "pelloro_sfx_cde4.bmp");
     };
     guitest::Click(*wizard.Nextbtn);

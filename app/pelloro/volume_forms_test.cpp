@@ -61,7 +61,10 @@ class NextMessage {
     guitest::OnModal([this](forms::Form& dialog) {
       auto* message = dynamic_cast<forms::Label*>(guitest::Find(dialog, "Message"));
       said = Said{message != nullptr ? message->Caption() : "<not a message>", dialog.Caption()};
-      if (screenshot != nullptr) guitest::SaveScreenshot(nullptr, screenshot);
+      if (screenshot != nullptr) {
+        guitest::Pump(150);  // painted first
+        guitest::SaveScreenshot(nullptr, screenshot);
+      }
       guitest::Click(dialog, "OK");
     });
   }
