@@ -15,6 +15,7 @@
 #include "tool_commands.h"
 #include "view_commands.h"
 #include "wizard_commands.h"
+#include "volume_commands.h"
 
 namespace pelloro {
 
@@ -198,6 +199,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
   WireToolCommands(*this);
   WireViewCommands(*this);
   WireWizardCommands(*this);
+  WireVolumeCommands(*this);
 }
 
 TMainfrm::~TMainfrm() {

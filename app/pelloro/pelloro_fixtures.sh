@@ -126,3 +126,42 @@ for name, entries in archives.items():
             info.external_attr = 0x10 if entry.endswith("/") else 0x20
             z.writestr(info, b"" if data is None else data)
 PY
+
+# The self-extractor wizard's and the join dialog's files:
+#   sfx folder/sfx.zip  a top-level file, a folder entry, a file inside a folder (the one to run
+#                       after extraction), a Latin-1 name inside a nested folder
+#   sfx folder/sfx.txt  the entries python lists: name|size, in archive order (UTF-8)
+#   join/DATA.ZIP       an archive of random bytes (1.5 MB stored); join/DATA.0_1 and
+#                       join/DATA.1_1 its two parts as an older Pelloro split it (1,000,000 bytes
+#                       and the rest)
+python3 - "$out" <<'PY'
+import os, random, sys, zipfile
+out = sys.argv[1]
+zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode("cp437"), self.flag_bits)
+folder = os.path.join(out, "sfx folder")
+os.makedirs(folder, exist_ok=True)
+rng = random.Random(26)
+entries = [("read me.txt", b"Read me first.\r\n" * 40, zipfile.ZIP_DEFLATED),
+           ("bin/", b"", zipfile.ZIP_STORED),
+           ("bin/run.bat", b"@echo off\r\necho ran > ran.txt\r\n", zipfile.ZIP_STORED),
+           ("docs/deep/Gr\u00fc\u00dfe caf\u00e9.txt", bytes(rng.randrange(256) for _ in range(5000)),
+            zipfile.ZIP_DEFLATED)]
+with zipfile.ZipFile(os.path.join(folder, "sfx.zip"), "w") as z:
+    for name, data, method in entries:
+        info = zipfile.ZipInfo(name, (2023, 3, 4, 5, 6, 8))
+        info.compress_type = method
+        info.external_attr = 0x10 if name.endswith("/") else 0x20
+        z.writestr(info, data)
+with open(os.path.join(folder, "sfx.txt"), "w", encoding="utf-8") as f:
+    for name, data, _ in entries:
+        f.write(f"{name}|{len(data)}\n")
+join = os.path.join(out, "join")
+os.makedirs(join, exist_ok=True)
+with zipfile.ZipFile(os.path.join(join, "DATA.ZIP"), "w", zipfile.ZIP_STORED) as z:
+    z.writestr(zipfile.ZipInfo("noise.bin", (2022, 8, 9, 10, 11, 12)),
+               bytes(rng.randrange(256) for _ in range(1500000)))
+raw = open(os.path.join(join, "DATA.ZIP"), "rb").read()
+for index, part in enumerate((raw[:1000000], raw[1000000:])):
+    with open(os.path.join(join, f"DATA.{index}_1"), "wb") as f:
+        f.write(part)
+PY

@@ -758,3 +758,136 @@ TEST_F(PelloroProcessTest, UnzipWizardByEnterExtractsAsPythonAndYesEndsWithZero)
 }
 
 }  // namespace
+
+// ---- the self-extractor wizard in Pelloro.exe ---------------------------------------------------
+// "A&ctions|Make &SFX" by the menu's accelerators, the pages by Enter, the title typed
+// (WM_SETTEXT), a click on the entry inside a folder; the result read by python, its settings block
+// holding the title and that entry by its full name; "Run it now?" answered No.
+#include "peer_runner.h"
+
+namespace {
+
+// The bounds of a row of a list view in another process (through a buffer in that process).
+RECT RemoteRowBounds(HWND list, int row) {
+  RECT bounds = {LVIR_LABEL, 0, 0, 0};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return RECT{};
+  void* remote = VirtualAllocEx(process, nullptr, sizeof bounds, MEM_COMMIT, PAGE_READWRITE);
+  if (remote != nullptr) {
+    WriteProcessMemory(process, remote, &bounds, sizeof bounds, nullptr);
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &bounds, sizeof bounds, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return bounds;
+}
+
+// The child window of that class and text (any text for null; asked with WM_GETTEXT, which the
+// system carries across processes), searched through the whole tree.
+HWND FindChild(HWND parent, const char* className, const char* text) {
+  HWND found = nullptr;
+  testutil::EachChildWindow(parent, [&](HWND child) {
+    char held[256] = {};
+    if (text != nullptr) {
+      SendMessageTimeoutA(child, WM_GETTEXT, sizeof held, reinterpret_cast<LPARAM>(held),
+                          SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
+    if (lstrcmpiA(guitest::ClassName(child).c_str(), className) == 0 &&
+        (text == nullptr || lstrcmpA(held, text) == 0)) {
+      found = child;
+      return false;
+    }
+    return true;
+  });
+  return found;
+}
+
+void Enter(HWND window) {
+  PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+  PostMessageA(window, WM_KEYUP, VK_RETURN, 0xC01C0001);
+  Sleep(400);
+}
+
+TEST_F(PelloroProcessTest, TheSelfExtractorWizardBuildsWhatThePeersRead) {
+  const std::string work = testutil::BinaryDir() + "app\\pelloro\\process_sfx\\";
+  testutil::RemoveTree(work);
+  ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+  const std::string archive = work + "tools.zip";
+  ASSERT_TRUE(CopyFileA(FixturePath("sfx folder\\sfx.zip").c_str(), archive.c_str(), FALSE));
+  PelloroProcess pelloro("/open \"" + archive + "\"");
+  ASSERT_TRUE(pelloro.Started());
+  HWND main = pelloro.MainWindow(20000, pelloro::kCaptionIdle);
+  ASSERT_NE(main, nullptr);
+  guitest::PressAccelerator(main, 'c');
+  guitest::Pump(500);
+  PostMessageA(main, WM_CHAR, 's', 0x1F0001);
+  HWND wizard = guitest::WaitForWindow("Pelloro Self-Extractor Creator", 20000);
+  ASSERT_NE(wizard, nullptr);
+  Sleep(300);
+  Enter(wizard);  // page 2
+  HWND title = FindChild(wizard, "Edit", "My Self-Extracting Zip file");
+  ASSERT_NE(title, nullptr);
+  const std::string caption =
+      "Gr\xFC\xDF"
+      "e from Pelloro";
+  SendMessageTimeoutA(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
+                      SMTO_ABORTIFHUNG, 5000, nullptr);
+  Enter(wizard);  // page 3
+  Enter(wizard);  // page 4: the entries
+  HWND list = FindChild(wizard, "SysListView32", nullptr);
+  ASSERT_NE(list, nullptr);
+  int row = -1;
+  for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i) {
+    if (RemoteText(list, LVM_GETITEMTEXTA, i, true) == "run.bat") row = i;
+  }
+  ASSERT_GE(row, 0);
+  const RECT bounds = RemoteRowBounds(list, row);
+  const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  Sleep(400);
+  guitest::SaveScreenshot(wizard, "pelloro_process_sfx_page4.bmp");
+  Enter(wizard);  // page 5
+  guitest::SaveScreenshot(wizard, "pelloro_process_sfx_page5.bmp");
+  Enter(wizard);  // build
+  // The question has Yes and No (no OK): found by its caption.
+  HWND question = guitest::WaitForWindow("Confirm", 20000);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(testutil::ProcessOf(question), pelloro.Id());
+  Sleep(200);
+  guitest::SaveScreenshot(question, "pelloro_process_sfx_run_it_now.bmp");
+  guitest::Press(question, IDNO);
+  EXPECT_NE(pelloro.MainWindow(20000, pelloro::kCaptionIdle), nullptr);
+  for (int i = 0; i < 100 && IsWindow(wizard); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(wizard)) << "the wizard closes";
+
+  const std::string exe = work + "tools.exe";
+  std::string dll = testutil::UnixToWindowsPath(QX30W32_DLL_PATH);
+  dll.resize(dll.find_last_of('\\') + 1);
+  const size_t stub = testutil::FileBytes(dll + "RAVELIN.32").size();
+  const std::vector<uint8_t> bytes = testutil::FileBytes(exe);
+  ASSERT_GT(bytes.size(), stub + 682);
+  const std::string block(bytes.begin() + stub, bytes.begin() + stub + 682);
+  EXPECT_EQ(block.substr(2, 50), caption + std::string(50 - caption.size(), ' '));
+  const std::string program = block.substr(52, 50);
+  EXPECT_EQ(lstrcmpiA(program.substr(0, program.find(' ')).c_str(), "bin\\run.bat"), 0) << program;
+  EXPECT_EQ(block[1], '1');
+  const std::string peers = testutil::RunPeer(
+      work,
+      "python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); "
+      "assert z.testzip() is None; print(len(z.infolist()))' '" +
+          testutil::UnixPath(exe) + "' && unzip -tqq '" + testutil::UnixPath(exe) +
+          "' </dev/null >/dev/null 2>&1 && echo PEER-OK\n");
+  EXPECT_EQ(peers, "4\nPEER-OK\n");
+  const std::string kept = testutil::BinaryDir() + "app\\pelloro\\peer_check\\";
+  CreateDirectoryA(kept.c_str(), nullptr);
+  EXPECT_TRUE(CopyFileA(exe.c_str(), (kept + "sfx_process.exe").c_str(), FALSE));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(pelloro.Ended(15000), 0);
+}
+
+}  // namespace
