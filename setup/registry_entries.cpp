@@ -38,7 +38,7 @@ bool ReadString(HKEY key, const char* name, std::string& value) {
   return true;
 }
 
-// Gives ".zip" (under the root) back: to the class kept at installation, else the default value
+// Gives ".zip" (under the root) back: to the class kept at installation, else our default value
 // goes, and the key with it when nothing else is in it.
 void RestoreZipKey(HKEY root, const std::string& path, const std::string& previous) {
   if (!previous.empty()) {
@@ -47,6 +47,10 @@ void RestoreZipKey(HKEY root, const std::string& path, const std::string& previo
   }
   Key key;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) return;
+  // A class other than ours is another program's, set after the installation (or left by an
+  // uninstallation before this one): it stays.
+  std::string current;
+  if (ReadString(key.get(), "", current) && current != texts::kZipClass) return;
   DWORD subkeys = 0, values = 0;
   if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
                        nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {

@@ -79,11 +79,11 @@ snapshot before
 
 # Wine's own changes between two snapshots of an idle prefix (display GUIDs and dates under
 # Control\Video, the desktop's window placement, its temporary files).
-wine_noise=('Control\\Video' 'HARDWARE\\DEVICEMAP\\VIDEO' 'Software\\Wine\\Explorer'
-  'C:/users/[^/]+/Temp/' 'C:/users/[^/]+/AppData/Local/Temp/' 'C:/windows/temp/'
-  'Software\\Microsoft\\Windows\\CurrentVersion\\Explorer' 'C:/users/[^/]+/AppData/Roaming/Microsoft/Windows/Recent'
-  'HKEY_CURRENT_USER\\Software\\Wine\\Fonts' 'Software\\Wine\\Wine\\Config' 'System\\CurrentControlSet\\Control\\DeviceClasses'
-  'HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum' 'Software\\Wine\\X11 Driver' 'CurrentControlSet\\Control\\Class\\')
+wine_noise=('Control\\Video' 'HARDWARE\\DEVICEMAP\\VIDEO'
+  'Control\\Class\\\{4D36E968-E325-11CE-BFC1-08002BE10318\}\\0000\\DriverDate'
+  'HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced$'
+  'Software\\Wine\\Explorer' 'HKEY_CURRENT_USER\\Software\\Wine\\Fonts'
+  'C:/users/[^/]+/Temp/' 'C:/users/[^/]+/AppData/Local/Temp/' 'C:/windows/temp/')
 
 echo "== Exit on pages 1 to 3 changes nothing; on 4 and 5 only the empty install folder is new"
 for page in 1 2 3; do
@@ -242,6 +242,18 @@ python3 "$here/prefix_snapshot.py" diff "$out/before.json" "$out/removed.json" "
   '^\+HKEY_LOCAL_MACHINE\\Software\\Classes\\(Directory|Drive)(\\shell)?$' >"$out/diff-removed.txt"
 check "the uninstall leaves only what stays" [ $? = 0 ]
 cat "$out/diff-removed.txt"
+
+# A drive's root and an empty group name typed: nothing of the user's goes.
+printf 'a letter' >"$drive_c/letter.txt"
+"$server" -w
+snapshot typed-root
+run "$driver" uninstall "$pellmove" /remove 'C:\' '' uninstall >>"$out/driver.log"
+check '"C:\" and an empty group name: the uninstaller ends' [ $? = 0 ]
+"$server" -w
+snapshot root-removed
+python3 "$here/prefix_snapshot.py" diff "$out/typed-root.json" "$out/root-removed.json" "${wine_noise[@]}" >"$out/diff-root.txt"
+check '"C:\" and an empty group name delete nothing' [ $? = 0 ]
+cat "$out/diff-root.txt"
 
 echo "== $failures failed"
 [ $failures = 0 ]

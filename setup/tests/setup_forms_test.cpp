@@ -171,6 +171,10 @@ TEST_F(SetupTest, WithoutAnEarlierClassTheUninstallerDeletesZipOnlyWhenNothingEl
   ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zip"));
   EXPECT_EQ(Default(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zip"), "");
   EXPECT_FALSE(setup::FolderExists(install));
+  // Once more, with another program's class set since: it stays.
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".zip", REG_SZ, "Another", 7), ERROR_SUCCESS);
+  uninstaller->UninstallClick();
+  EXPECT_EQ(Default(HKEY_CLASSES_ROOT, ".zip"), "Another");
 }
 
 TEST_F(SetupTest, ARootFolderAndAnEmptyGroupNameDeleteNothingOfTheUsers) {
