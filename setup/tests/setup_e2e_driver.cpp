@@ -384,10 +384,14 @@ int VantrelLists(const std::string& commandLine, const std::string& item) {
   });
   Check(list != nullptr, "its list");
   if (list != nullptr) {
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    char text[512] = {};
-    if (count > 0 && SendMessageA(list, LB_GETTEXTLEN, 0, 0) < LRESULT(sizeof text)) {
-      SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    // The forms layer's list box is a Unicode window: its rows are read as wide text (the system
+    // copies LB_GETTEXT's text across processes itself), then in the ANSI code page.
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    wchar_t wide[512] = {};
+    char text[1024] = {};
+    if (count > 0 && SendMessageW(list, LB_GETTEXTLEN, 0, 0) < LRESULT(std::size(wide))) {
+      SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     }
     Check(count == 1 && item == text,
           "it lists " + std::to_string(count) + " item(s), the first \"" + text + "\"");
