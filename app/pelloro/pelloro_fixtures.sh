@@ -93,6 +93,7 @@ with zipfile.ZipFile(os.path.join(out, "same.zip"), "w", zipfile.ZIP_DEFLATED) a
 with zipfile.ZipFile(os.path.join(out, "single.zip"), "w", zipfile.ZIP_DEFLATED) as z:
     info = zipfile.ZipInfo("only.txt", (2020, 6, 7, 8, 9, 10))
     info.compress_type = zipfile.ZIP_DEFLATED
+    info.external_attr = 0x20  # the archive bit every written file carries
     z.writestr(info, b"the only one\r\n")
 drop = os.path.join(out, "drop")
 os.makedirs(drop, exist_ok=True)

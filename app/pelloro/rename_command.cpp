@@ -33,12 +33,6 @@ bool ValidFileName(const std::string& name) {
   return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
 }
 
-std::string Ansi(const std::string& oem) {
-  std::string text = oem;
-  if (!text.empty()) OemToCharBuffA(oem.data(), text.data(), static_cast<DWORD>(oem.size()));
-  return text;
-}
-
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -178,8 +172,9 @@ void TMainfrm::RenameEntry(int item, const std::string& newName) {
     copyName = "~RENAME" + std::to_string(n) + ".ZIP";
   }
   const std::string copy = work.Path() + copyName;
-  const std::string oldFile = work.Path() + Ansi(fullName);
-  const std::string newFile = work.Path() + Ansi(folder) + newName;
+  // The control hands the names over in the ANSI code page, as files are named.
+  const std::string oldFile = work.Path() + fullName;
+  const std::string newFile = work.Path() + folder + newName;
   {
     const Progress progress(*this, 'E');
     TQXCtrl::CallScope call(*QXCtrl1);
