@@ -112,8 +112,8 @@ TEST_F(CommandMapTest, TheCaptionEditKeepsEveryKey) {
   const std::string before = guitest::WindowText(edit);
   ASSERT_FALSE(before.empty());
   SendMessageA(edit, EM_SETSEL, 0, 0);
-  for (const auto& key : {std::pair<WORD, bool>{VK_DELETE, false}, {'E', true}, {'X', true},
-                          {VK_F5, false}}) {
+  for (const auto& key :
+       {std::pair<WORD, bool>{VK_DELETE, false}, {'E', true}, {'X', true}, {VK_F5, false}}) {
     // Ctrl held as the keyboard state the forms layer reads.
     BYTE state[256] = {};
     GetKeyboardState(state);
@@ -217,11 +217,11 @@ TEST_F(CommandMapTest, TheToolbarShowsWholeCaptionsAndPicturesAndPathFillsTheLis
   main.Show();
   guitest::Pump(50);
   int right = 0;
-  for (TExplorerButton* b : {main.ExplorerButton1, main.ExplorerButton2, main.ExplorerButton12,
-                             main.ExplorerButton4, main.ExplorerButton9, main.ExplorerButton6,
-                             main.ExplorerButton7, main.ExplorerButton8, main.ExplorerButton5,
-                             main.ExplorerButton3, main.Installbtn, main.ExplorerButton11,
-                             main.ExplorerButton13, main.ExplorerButton10}) {
+  for (TExplorerButton* b :
+       {main.ExplorerButton1, main.ExplorerButton2, main.ExplorerButton12, main.ExplorerButton4,
+        main.ExplorerButton9, main.ExplorerButton6, main.ExplorerButton7, main.ExplorerButton8,
+        main.ExplorerButton5, main.ExplorerButton3, main.Installbtn, main.ExplorerButton11,
+        main.ExplorerButton13, main.ExplorerButton10}) {
     SCOPED_TRACE(b->Name());
     EXPECT_FALSE(b->Bitmap().Empty());
     EXPECT_EQ(b->Bitmap().Width(), pelloro::kToolbarImageSize);
@@ -245,6 +245,7 @@ TEST_F(CommandMapTest, TheToolbarShowsWholeCaptionsAndPicturesAndPathFillsTheLis
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
   }
+  EXPECT_LE(right, main.Toolbar->Width());  // all of them in the window's width
   EXPECT_FALSE(main.ExplorerButton4->Enabled());
   guitest::SaveScreenshot(main.Toolbar->Handle(), "pelloro_toolbar_closed.bmp");
 

@@ -385,7 +385,7 @@ void TMainfrm::BuildToolbar() {
     button->SetName(b.name);
     button->SetWordWrap(true);
     DrawToolbarImage(b.name, button->Bitmap());
-    int width = 44;
+    int width = 36;
     std::string visible;
     for (const char* c = b.caption; *c != '\0'; ++c) {
       if (*c != '&') visible += *c;
@@ -397,7 +397,7 @@ void TMainfrm::BuildToolbar() {
       SIZE extent = {};
       GetTextExtentPoint32A(screen, visible.c_str() + start, static_cast<int>(end - start),
                             &extent);
-      width = std::max(width, static_cast<int>(extent.cx) + 12);
+      width = std::max(width, static_cast<int>(extent.cx) + 8);
       start = end + 1;
     }
     SelectObject(screen, old);
