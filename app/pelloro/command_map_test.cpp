@@ -177,7 +177,7 @@ TEST_F(CommandMapTest, ButtonsContextItemsAndDoubleClickRunTheirMenuItems) {
     EXPECT_EQ(runs[m.item], expected[m.item]);
   }
   // A double click on a row views it.
-  RECT row = {LVIR_BOUNDS};
+  RECT row = {LVIR_BOUNDS, 0, 0, 0};
   SendMessageA(main.MSListview1->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
   const LPARAM at = MAKELPARAM(row.left + 10, (row.top + row.bottom) / 2);
   SendMessageA(main.MSListview1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
