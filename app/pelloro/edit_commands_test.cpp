@@ -617,4 +617,33 @@ TEST_F(RenameTest, RefusedRenamesLeaveTheArchiveByteIdentical) {
   EXPECT_TRUE(exceptions.empty());
 }
 
+TEST_F(RenameTest, ANameTheFolderHasIsTheReplacePromptsToDecide) {
+  const std::string archive = Copy("same.zip");
+  const std::string before = PythonEntries(archive);
+  const std::vector<uint8_t> bytes = testutil::FileBytes(archive, true);
+  TMainfrm& main = Open(archive);
+  for (const int answer : {7, 6}) {  // the control's "No", then "Yes"
+    SCOPED_TRACE(answer);
+    messages.clear();
+    testutil::DialogAnswerer replace(testutil::ThisThreadsDialog("Replace..."),
+                                     [answer](HWND dialog) { guitest::Press(dialog, answer); });
+    Rename(main, RowOf(main, "other.txt"), "same.txt");
+    EXPECT_TRUE(replace.Wait());
+    EXPECT_TRUE(replace.found());
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0]);
+    ExpectOpen(main, archive);
+    if (answer == 7) EXPECT_EQ(testutil::FileBytes(archive, true), bytes);  // kept the other
+  }
+  // Replaced: other.txt's date, attributes, CRC and size under the name; the folders' same.txt
+  // untouched.
+  const std::string now = PythonEntries(archive);
+  const std::string other = LineOf(before, "other.txt");
+  EXPECT_EQ(LineOf(now, "same.txt"), "same.txt" + other.substr(other.find(' '))) << now;
+  EXPECT_EQ(LineOf(now, "other.txt"), "");
+  EXPECT_EQ(LineOf(now, "a/same.txt"), LineOf(before, "a/same.txt"));
+  EXPECT_EQ(LineOf(now, "b/same.txt"), LineOf(before, "b/same.txt"));
+  KeepForPeers(archive, "renamed_replacing.zip");
+  EXPECT_TRUE(exceptions.empty());
+}
+
 }  // namespace

@@ -201,10 +201,10 @@ void TMainfrm::RenameEntry(int item, const std::string& newName) {
         const ZippedCounter zipped(*QXCtrl1);
         const short added =
             QXCtrl1->ZipFiles(copy, newFile, false, 1, 2, 1, false, false, "", true);
-        if (added != 0) {
+        if (zipped.Count() == 0 && added == 6) {
+          // The replace prompt kept the entry of that name (nothing left to do): nothing changes.
+        } else if ((added != 0 && added != 1) || zipped.Count() == 0) {  // 1: a warning
           RenameError(kNoCompress);
-        } else if (zipped.Count() == 0) {
-          // The replace prompt kept the entry of that name: nothing changes.
         } else if (!deleteFirst && removeOld() != 0) {
           RenameError(kNoRemove);
         } else if (!MoveIn(copy, archive)) {
