@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -16,6 +17,7 @@
 #include "view_commands.h"
 #include "wizard_commands.h"
 #include "volume_commands.h"
+#include "toolbar_images.h"
 
 namespace pelloro {
 
@@ -27,6 +29,7 @@ constexpr char kNoFiles[] = "0 files in zip";
 constexpr UINT_PTR kHandOffTimer = 19;
 constexpr int kDesignWidth = 680;
 constexpr int kDesignHeight = 440;
+constexpr int kToolbarHeight = 64;
 
 forms::FormCreateArgs MainArgs() {
   forms::FormCreateArgs args;
@@ -102,6 +105,11 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
     FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOA*>(header));
   };
   MSListview1->SetVisible(false);
+  // "Path" fills what the other two columns leave, whenever the list's size changes.
+  MSListview1->AddMessageHook([this](forms::Message& message) {
+    if (message.msg == WM_SIZE) FitPathColumn(LOWORD(message.lParam));
+    return false;
+  });
 
   forms::MemoCreateArgs memo;
   memo.readOnly = true;
@@ -196,6 +204,7 @@ TMainfrm::TMainfrm(forms::Component* owner, const TMainfrmOptions& options)
     }
   }
   ReadPlacement();
+  BindCommandMap();
   WireToolCommands(*this);
   WireViewCommands(*this);
   WireWizardCommands(*this);
@@ -236,62 +245,69 @@ std::string TMainfrm::StripQuotes(const std::string& text) {
 const TMainfrm::MenuRow TMainfrm::kMenuRows[] = {
     // parent, field, name, caption, shortcut, handler
     {"MainMenu1", &TMainfrm::File1, "File1", "&File", 0, nullptr},
-    {"File1", nullptr, "OpenZipfile1", "&Open Zip file...", 0, nullptr},
-    {"File1", nullptr, "OpenfromFavourites1", "Open from &Favourites..", 0, nullptr},
+    {"File1", nullptr, "OpenZipfile1", "&Open Zip file...", forms::scCtrl | 'O', nullptr},
+    {"File1", nullptr, "OpenfromFavourites1", "Open from &Favourites..", forms::scCtrl | 'F',
+     nullptr},
     {"File1", &TMainfrm::OpenNormal1, "OpenNormal1", "Open &Normal..", 0,
      &TMainfrm::OpenNormal1Click},
-    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", 0, &TMainfrm::CreateNewZip1Click},
-    {"File1", nullptr, "RepairCorruptZipfile1", "&Repair Corrupt Zip file", 0, nullptr},
+    {"File1", nullptr, "CreateNewZip1", "&Create New Zip", forms::scCtrl | 'N',
+     &TMainfrm::CreateNewZip1Click},
+    {"File1", nullptr, "RepairCorruptZipfile1", "&Repair Corrupt Zip file", 0,
+     &TMainfrm::RepairCorruptZipfile1Click},
     {"File1", nullptr, "BatchDecompress1", "&Batch Decompress", 0, nullptr},
     {"File1", nullptr, "Options1", "&Options...", 0, nullptr},
     {"File1", nullptr, "N1", "-", 0, nullptr},
-    {"File1", &TMainfrm::Exit1, "Exit1", "E&xit", 0, &TMainfrm::Exit1Click},
+    {"File1", &TMainfrm::Exit1, "Exit1", "E&xit", forms::scCtrl | 'X', &TMainfrm::Exit1Click},
     {"File1", nullptr, "N2", "-", 0, nullptr},
 
     {"MainMenu1", &TMainfrm::Functions1, "Functions1", "A&ctions", 0, nullptr},
-    {"Functions1", nullptr, "Addfiles1", "&Add files", 0, &TMainfrm::Addfiles1Click},
+    {"Functions1", nullptr, "Addfiles1", "&Add files", VK_INSERT, &TMainfrm::Addfiles1Click},
     {"Functions1", nullptr, "Removefiles1", "&Remove files", 0, nullptr},
-    {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", 0, nullptr},
+    {"Removefiles1", nullptr, "RemoveselectedFiles1", "&Remove selected Files", VK_DELETE,
+     &TMainfrm::RemoveselectedFiles1Click},
     {"Removefiles1", nullptr, "Removewithwildcard1", "Remove with &wildcard", 0,
      &TMainfrm::Removewithwildcard1Click},
-    {"Functions1", nullptr, "Extract1", "E&xtract Files", 0, &TMainfrm::Extract1Click},
+    {"Functions1", nullptr, "Extract1", "E&xtract Files", forms::scCtrl | 'E',
+     &TMainfrm::Extract1Click},
     {"Functions1", nullptr, "ViewExecuteselectedfile1", "&View/Execute selected file", 0, nullptr},
-    {"Functions1", nullptr, "MakeSFX1", "Make &SFX", 0, nullptr},
+    {"Functions1", nullptr, "MakeSFX1", "Make &SFX", forms::scCtrl | 'S', nullptr},
     {"Functions1", nullptr, "UnzipWizard1", "Unzip &Wizard...", 0, nullptr},
     {"Functions1", nullptr, "Properties1", "&Properties", 0, &TMainfrm::Properties1Click},
-    {"Functions1", nullptr, "Refresh1", "Re&fresh", 0, &TMainfrm::Refresh1Click},
+    {"Functions1", nullptr, "Refresh1", "Re&fresh", VK_F5, &TMainfrm::Refresh1Click},
 
     {"MainMenu1", &TMainfrm::Sendto1, "Sendto1", "&Send to...", 0, nullptr},
-    {"Sendto1", nullptr, "MoveCopyZip1", "&Move/Copy Zip", 0, nullptr},
-    {"Sendto1", nullptr, "RecyclingBin1", "&Recycling Bin (Delete Zip file)", 0, nullptr},
+    {"Sendto1", nullptr, "MoveCopyZip1", "&Move/Copy Zip", 0, &TMainfrm::MoveCopyZip1Click},
+    {"Sendto1", nullptr, "RecyclingBin1", "&Recycling Bin (Delete Zip file)",
+     forms::scCtrl | VK_DELETE, &TMainfrm::RecyclingBin1Click},
 
     {"MainMenu1", &TMainfrm::Plugins1, "Plugins1", "&Plugins", 0, nullptr},
     {"Plugins1", nullptr, "BackupaDrive1", "&Backup a Drive..", 0, nullptr},
     {"Plugins1", nullptr, "RestorefromaBackup1", "&Restore from a Backup..", 0, nullptr},
-    {"Plugins1", nullptr, "DorrelIT1", "&Dorrel IT!", 0, nullptr},
+    {"Plugins1", nullptr, "DorrelIT1", "&Dorrel IT!", forms::scCtrl | 'P', nullptr},
     {"Plugins1", nullptr, "DorrelITWizard1", "&Dorrel IT! - Wizard", 0, nullptr},
-    {"Plugins1", nullptr, "JossanIT1", "Jossan IT&!", 0, nullptr},
+    {"Plugins1", nullptr, "JossanIT1", "Jossan IT&!", forms::scCtrl | 'R', nullptr},
     {"Plugins1", nullptr, "RejoinZipfile1", "Re&join Zip file from previous Pelloro version", 0,
      nullptr},
-    {"Plugins1", nullptr, "LaunchWindowsExplorer1", "Launch Windows E&xplorer...", 0, nullptr},
+    {"Plugins1", nullptr, "LaunchWindowsExplorer1", "Launch Windows E&xplorer...",
+     forms::scCtrl | VK_F12, nullptr},
 
     {"MainMenu1", &TMainfrm::Help1, "Help1", "&Help", 0, nullptr},
-    {"Help1", nullptr, "Contents1", "&Contents", 0, nullptr},
+    {"Help1", nullptr, "Contents1", "&Contents", VK_F1, nullptr},
     {"Help1", nullptr, "Index1", "&Index", 0, nullptr},
-    {"Help1", nullptr, "About1", "&About...", 0, nullptr},
+    {"Help1", nullptr, "About1", "&About...", forms::scCtrl | 'A', nullptr},
 
-    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, &TMainfrm::Extract1Click},
+    {"PopupMenu1", nullptr, "Unzip1", "&Unzip", 0, nullptr},
     {"PopupMenu1", nullptr, "RemoveSelectedFiles2", "&Remove Selected Files ", 0, nullptr},
     {"PopupMenu1", nullptr, "RemovefileswithWildcard1", "Remove files with &Wildcard...", 0,
-     &TMainfrm::Removewithwildcard1Click},
-    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, &TMainfrm::Addfiles1Click},
-    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, &TMainfrm::Properties1Click},
+     nullptr},
+    {"PopupMenu1", nullptr, "AddFiles2", "&Add Files", 0, nullptr},
+    {"PopupMenu1", nullptr, "Properties2", "&Properties...", 0, nullptr},
     {"PopupMenu1", nullptr, "ViewExecuteSelected1", "&View/Execute Selected", 0, nullptr},
     {"PopupMenu1", nullptr, "Sendto2", "&Send to...", 0, nullptr},
     {"Sendto2", nullptr, "MoveCopyZipfile1", "&Move/Copy Zip file", 0, nullptr},
     {"Sendto2", nullptr, "RecyclingBin2", "&Recycling Bin (erase this Zip file)", 0, nullptr},
     {"PopupMenu1", nullptr, "Splitthiszip1", "&Split this zip to multiple disks", 0, nullptr},
-    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, &TMainfrm::Refresh1Click},
+    {"PopupMenu1", nullptr, "Refresh2", "&Refresh", 0, nullptr},
     {"PopupMenu1", nullptr, "ViewAs1", "&View As", 0, nullptr},
     {"ViewAs1", nullptr, "NoDetailsReport1", "&No Details Report", 0, nullptr},
     {"ViewAs1", nullptr, "Report1", "&Report", 0, nullptr},
@@ -336,7 +352,7 @@ void TMainfrm::AddMenuRows(std::span<const MenuRow> rows) {
 void TMainfrm::BuildToolbar() {
   forms::PanelCreateArgs panel;
   panel.width = kDesignWidth;
-  panel.height = 60;
+  panel.height = kToolbarHeight;
   Toolbar = new forms::Panel(this, this, panel);
   Toolbar->SetName("Toolbar");
   Toolbar->SetAlign(forms::Align::alTop);
@@ -360,28 +376,140 @@ void TMainfrm::BuildToolbar() {
       {&ExplorerButton13, "ExplorerButton13", "&Make SFX"},
       {&ExplorerButton10, "ExplorerButton10", "&Exit"},
   };
+  // Each button as wide as its caption's longest word (a caption of two words may take two
+  // lines), with its picture above.
+  HDC screen = GetDC(nullptr);
   int left = 2;
   for (const auto& b : buttons) {
     TExplorerButtonCreateArgs args;
     args.left = left;
     args.top = 2;
-    args.width = b.field == &Installbtn ? 66 : 45;
-    args.height = 54;
+    args.height = kToolbarHeight - 4;
     args.caption = b.caption;
-    *b.field = new TExplorerButton(this, Toolbar, args);
-    (*b.field)->SetName(b.name);
-    (*b.field)->SetWordWrap(true);
-    left += args.width + 1;
+    auto* button = new TExplorerButton(this, Toolbar, args);
+    *b.field = button;
+    button->SetName(b.name);
+    button->SetWordWrap(true);
+    DrawToolbarImage(b.name, button->Bitmap());
+    int width = 36;
+    std::string visible;
+    for (const char* c = b.caption; *c != '\0'; ++c) {
+      if (*c != '&') visible += *c;
+    }
+    HGDIOBJ old = SelectObject(screen, button->GetFont().Handle());
+    size_t start = 0;
+    while (start <= visible.size()) {
+      const size_t end = std::min(visible.find(' ', start), visible.size());
+      SIZE extent = {};
+      GetTextExtentPoint32A(screen, visible.c_str() + start, static_cast<int>(end - start),
+                            &extent);
+      width = std::max(width, static_cast<int>(extent.cx) + 8);
+      start = end + 1;
+    }
+    SelectObject(screen, old);
+    button->SetBounds(left, 2, width, args.height);
+    left += width + 1;
   }
+  ReleaseDC(nullptr, screen);
   ExplorerButton10->OnClick = [this](forms::Component&) { ExplorerButton10Click(); };
-  ExplorerButton2->OnClick = [this](forms::Component&) { CreateNewZip1Click(); };
-  ExplorerButton6->OnClick = [this](forms::Component&) { Addfiles1Click(); };
-  ExplorerButton4->OnClick = [this](forms::Component&) { Extract1Click(); };
-  ExplorerButton7->OnClick = [this](forms::Component&) { Properties1Click(); };
   // The buttons that need an open archive start disabled.
   for (TExplorerButton* b : {ExplorerButton4, ExplorerButton9, ExplorerButton6, ExplorerButton7,
                              ExplorerButton5, Installbtn, ExplorerButton11, ExplorerButton13}) {
     b->SetEnabled(false);
+  }
+}
+
+// The toolbar buttons and context items that run a menu item: each runs the item's click of the
+// moment (whoever binds it), so a handler bound to the item later is theirs too.
+constexpr struct {
+  const char* control;
+  const char* item;
+} kRunsMenuItem[] = {
+    {"ExplorerButton2", "CreateNewZip1"},
+    {"ExplorerButton4", "Extract1"},
+    {"ExplorerButton9", "RemoveselectedFiles1"},
+    {"ExplorerButton6", "Addfiles1"},
+    {"ExplorerButton7", "Properties1"},
+    {"ExplorerButton8", "RepairCorruptZipfile1"},
+    {"ExplorerButton5", "ViewExecuteselectedfile1"},
+    {"ExplorerButton11", "UnzipWizard1"},
+    {"ExplorerButton13", "MakeSFX1"},
+    {"Unzip1", "Extract1"},
+    {"RemoveSelectedFiles2", "RemoveselectedFiles1"},
+    {"RemovefileswithWildcard1", "Removewithwildcard1"},
+    {"AddFiles2", "Addfiles1"},
+    {"Properties2", "Properties1"},
+    {"ViewExecuteSelected1", "ViewExecuteselectedfile1"},
+    {"MoveCopyZipfile1", "MoveCopyZip1"},
+    {"Refresh2", "Refresh1"},
+};
+
+void TMainfrm::BindCommandMap() {
+  for (const auto& row : kRunsMenuItem) {
+    forms::Component* control = FindComponent(row.control);
+    auto run = [this, item = row.item](forms::Component&) { RunMenuItem(item); };
+    if (auto* item = dynamic_cast<forms::MenuItem*>(control)) {
+      item->OnClick = run;
+    } else if (auto* button = dynamic_cast<forms::Control*>(control)) {
+      button->OnClick = run;
+    } else {
+      throw std::logic_error(std::string("no control ") + row.control);
+    }
+  }
+  MSListview1->OnDblClick = [this](forms::Component&) { RunMenuItem("ViewExecuteselectedfile1"); };
+  const struct {
+    const char* item;
+    forms::ViewStyle style;
+  } styles[] = {{"NoDetailsReport1", forms::ViewStyle::vsSmallIcon},
+                {"Report1", forms::ViewStyle::vsReport},
+                {"List1", forms::ViewStyle::vsList}};
+  for (const auto& s : styles) {
+    NamedItem(s.item).OnClick = [this, s](forms::Component&) { ViewStyleClick(s.style, s.item); };
+  }
+  // The list's own keys: F5 refreshes, Delete and the keypad's decimal remove the selection.
+  MSListview1->OnKeyDown = [this](forms::Component&, WORD& key, forms::ShiftState) {
+    ListKeyDown(key);
+  };
+  // While a caption is edited no shortcut runs (the edit keeps Delete, Ctrl+X and the rest);
+  // an edit ends in LVN_ENDLABELEDIT, also when cancelled.
+  MSListview1->OnEditing = [this](forms::Component&, int, bool& allow) {
+    allow = Functions1->Enabled();
+    if (allow) MainMenu1->Items().SetEnabled(false);
+  };
+  AddMessageHook([this](forms::Message& message) {
+    if (message.msg == WM_NOTIFY) {
+      const auto* header = reinterpret_cast<const NMHDR*>(message.lParam);
+      if (header != nullptr && header->hwndFrom == MSListview1->Handle() &&
+          (header->code == LVN_ENDLABELEDITA || header->code == LVN_ENDLABELEDITW)) {
+        MainMenu1->Items().SetEnabled(true);
+      }
+    }
+    return false;
+  });
+  MSListview1->OnEdited = [this](forms::Component&, int item, std::string& text, bool& accept) {
+    accept = false;  // the list is read again from the archive
+    MSListview1Edited(item, text);
+  };
+  MessageHandlers[WM_RENAMEENTRY] = [this](forms::Message& message) {
+    message.result = 0;
+    RenamePending();
+  };
+  FileDrag1->OnDrop = [this](forms::Component&) { FileDrag1Drop(); };
+}
+
+void TMainfrm::ListKeyDown(WORD& key) {
+  const char* item = nullptr;
+  if (key == VK_F5) item = "Refresh1";
+  if (key == VK_DELETE || key == VK_DECIMAL) item = "RemoveselectedFiles1";
+  if (item == nullptr || !NamedItem(item).Available()) return;
+  key = 0;
+  RunMenuItem(item);
+}
+
+void TMainfrm::ViewStyleClick(forms::ViewStyle style, const char* item) {
+  MSListview1->SetViewStyle(style);
+  for (const char* name : {"NoDetailsReport1", "Report1", "List1"}) {
+    NamedItem(name).SetChecked(lstrcmpA(name, item) == 0);
   }
 }
 
@@ -442,6 +570,7 @@ bool TMainfrm::OpenAndList() {
   SetCaption(kCaptionBusy);
   ListUpdate update(MSListview1->Handle());
   ++listingCount_;
+  listed_ = false;
   const short result =
       QXCtrl1->BuildZIPITEMList(CurrentArchive(), MSListview1->Handle(), true, "", true, 0, true);
   if (result < 0) {
@@ -457,9 +586,35 @@ bool TMainfrm::OpenAndList() {
   Installbtn->SetEnabled(installer);
   SetStatus(CurrentArchive(),
             std::to_string(QXCtrl1->GetCount(CurrentArchive(), true)) + " files in zip");
+  listed_ = true;
   EnableActions();
   return true;
 }
+
+void TMainfrm::ShowClosed() {
+  listed_ = false;
+  DisableActions();
+  MSListview1->SetVisible(false);
+  FileDrag1->SetEnableDrop(false);
+  SetStatus(kNoOpenFile, kNoFiles);
+  SetCaption(kCaptionIdle);
+}
+
+bool TMainfrm::ListArchive(const std::string& archive) {
+  UseArchive(archive);
+  TQXCtrl::CallScope call(*QXCtrl1);
+  bool listed = false;
+  try {
+    listed = OpenAndList();
+  } catch (...) {
+    ShowClosed();
+    throw;
+  }
+  if (!listed) ShowClosed();
+  return listed;
+}
+
+void TMainfrm::RunMenuItem(const char* name) { NamedItem(name).Click(); }
 
 void TMainfrm::UseArchive(const std::string& archive) {
   const std::string path = archive;  // archive may be the dialog's own file name
@@ -519,7 +674,19 @@ void TMainfrm::EnableActions() {
     b->SetEnabled(true);
   }
   MSListview1->SetVisible(true);
+  FitPathColumn();
   SetCaption(kCaptionIdle);
+}
+
+void TMainfrm::FitPathColumn(int clientWidth) {
+  HWND list = MSListview1->Handle();
+  if (clientWidth < 0) {
+    RECT client = {};
+    GetClientRect(list, &client);
+    clientWidth = client.right;
+  }
+  const int rest = clientWidth - MSListview1->ColumnWidth(0) - MSListview1->ColumnWidth(1);
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(std::max(rest, 40), 0));
 }
 
 void TMainfrm::ShowActivity(char letter) {
@@ -574,6 +741,7 @@ void TMainfrm::FormShow() {
     tipsShown_ = true;
     if (options_.ShowTipWindow) options_.ShowTipWindow(*this);
   }
+  FitPathColumn();
   SetCaption(kCaptionIdle);
 }
 

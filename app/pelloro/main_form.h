@@ -30,6 +30,8 @@ class TOp;
 
 // The hand-off message a second instance sends to the idle one (wParam and lParam 0).
 inline constexpr UINT WM_HANDOFF = WM_USER + 0x200;
+// The rename queued by the end of a caption edit, run once the list's notification has returned.
+inline constexpr UINT WM_RENAMEENTRY = WM_USER + 0x201;
 // The hand-off file: line 0 is the archive's path.
 inline constexpr char kHandoffFile[] = "C:\\Test.dat";
 
@@ -66,6 +68,14 @@ class TMainfrm : public forms::Form {
   bool OpenByTheRoad(const std::string& archive);
   void DisableActions();
   void EnableActions();
+  // Whether the last listing succeeded (the open look); false in the closed look.
+  bool Listed() const { return listed_; }
+  // The closed look: list hidden, actions and dropping off, status "(no open file)", idle.
+  void ShowClosed();
+  // The archive becomes the current one and is listed: the open look when listed, else closed.
+  bool ListArchive(const std::string& archive);
+  // Runs the menu item of that component name as its click is bound now.
+  void RunMenuItem(const char* name);
   void ShowActivity(char letter);
   void ResetActivity();
   static std::string StripQuotes(const std::string& text);
@@ -130,6 +140,8 @@ class TMainfrm : public forms::Form {
   void BuildMenus();
   forms::MenuItem& NamedItem(const char* name) const;
   void BuildToolbar();
+  // Widens the "Path" column to the list's client width (the current one for -1).
+  void FitPathColumn(int clientWidth = -1);
   void BindControlEvents();
   void ReadPlacement();
   void SavePlacement();
@@ -153,6 +165,19 @@ class TMainfrm : public forms::Form {
   void Properties1Click();
   void Removewithwildcard1Click();
   void Refresh1Click();
+  void MoveCopyZip1Click();
+  void RecyclingBin1Click();
+  void RemoveselectedFiles1Click();
+  void RepairCorruptZipfile1Click();
+  void FileDrag1Drop();
+  void ViewStyleClick(forms::ViewStyle style, const char* item);
+  void ListKeyDown(WORD& key);
+  // Renaming in place (rename_command.cpp): the caption edit's end queues the rename, which runs
+  // once the list's notification has returned.
+  void MSListview1Edited(int item, const std::string& text);
+  void RenamePending();
+  void RenameEntry(int item, const std::string& newName);
+  void BindCommandMap();
 
   TMainfrmOptions options_;
   std::string currentArchive_;
@@ -165,6 +190,9 @@ class TMainfrm : public forms::Form {
   std::string pendingHandOff_;
   bool handOffTimer_ = false;
   std::vector<forms::MenuItem*> actionItems_;
+  bool listed_ = false;
+  int renameItem_ = -1;
+  std::string renameText_;
 };
 
 }  // namespace pelloro

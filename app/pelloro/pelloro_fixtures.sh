@@ -165,3 +165,43 @@ for index, part in enumerate((raw[:1000000], raw[1000000:])):
     with open(os.path.join(join, f"DATA.{index}_1"), "wb") as f:
         f.write(part)
 PY
+
+# The main window's commands' archives:
+#   same.zip       same.txt at the top and in the folders a/ and b/, other.txt, Café.txt (each its
+#                  own bytes, time and attributes)
+#   single.zip     one entry, only.txt
+#   encrypted.zip  secret.txt encrypted (zip -P) beside plain.txt
+#   drop/          three files to drop: one.txt, two.txt, Grüße.txt
+python3 - "$out" <<'PY'
+import os, sys, zipfile
+out = sys.argv[1]
+zipfile.ZipInfo._encodeFilenameFlags = lambda self: (self.filename.encode("cp437"), self.flag_bits)
+entries = [("same.txt", b"top same\r\n", (2021, 1, 1, 10, 0, 0), 0x20),
+           ("a/same.txt", b"a same\r\n" * 3, (2022, 2, 2, 11, 0, 0), 0x21),
+           ("b/same.txt", b"b same\r\n" * 5, (2023, 3, 3, 12, 0, 0), 0x20),
+           ("other.txt", b"other\r\n" * 40, (2019, 4, 4, 13, 0, 0), 0x20),
+           ("Caf\u00e9.txt", b"caf\xe9\r\n", (2018, 5, 5, 14, 0, 0), 0x20)]
+with zipfile.ZipFile(os.path.join(out, "same.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name, data, when, attributes in entries:
+        info = zipfile.ZipInfo(name, when)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.external_attr = attributes
+        z.writestr(info, data)
+with zipfile.ZipFile(os.path.join(out, "single.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+    info = zipfile.ZipInfo("only.txt", (2020, 6, 7, 8, 9, 10))
+    info.compress_type = zipfile.ZIP_DEFLATED
+    info.external_attr = 0x20  # the archive bit every written file carries
+    z.writestr(info, b"the only one\r\n")
+drop = os.path.join(out, "drop")
+os.makedirs(drop, exist_ok=True)
+for name, data in (("one.txt", b"one\r\n"), ("two.txt", b"two\r\n" * 2),
+                   ("Gr\u00fc\u00dfe.txt", b"gruesse\r\n")):
+    with open(os.path.join(drop, name), "wb") as f:
+        f.write(data)
+PY
+work="$(mktemp -d)"
+printf 'secret\r\n' >"$work/secret.txt"
+printf 'plain\r\n' >"$work/plain.txt"
+rm -f "$out/encrypted.zip"
+(cd "$work" && zip -qX -P pelloro "$out/encrypted.zip" secret.txt && zip -qX "$out/encrypted.zip" plain.txt) </dev/null
+rm -rf "$work"

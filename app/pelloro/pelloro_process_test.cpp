@@ -13,6 +13,7 @@
 #include "captions.h"
 #include "dialog_robot.h"
 #include "gui_driver.h"
+#include "peer_runner.h"
 #include "win_test_util.h"
 
 namespace {
@@ -302,6 +303,89 @@ TEST_F(PelloroProcessTest, AnUnwritableTestDatLeavesTheSecondListingItself) {
   EXPECT_EQ(b.Ended(0), -1);
   EXPECT_EQ(ListCount(mainB), PythonCount());
   EXPECT_EQ(ListCount(mainA), 0);
+}
+
+// The main window's commands driven as a user does, across processes: Ctrl+N as real keys with
+// Pelloro in front, the "New Zip file" dialog found by its caption and filled by WM_SETTEXT,
+// Enter: a missing three-level folder made and an empty archive python reads; the add dialog
+// follows when its box is checked; Ctrl+X ends the program with exit code 0.
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = keys.end(); key != keys.begin();) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *--key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* className) {
+  struct Found {
+    const char* className;
+    std::vector<HWND> windows;
+  } found{className, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM context) CALLBACK -> BOOL {
+        auto* f = reinterpret_cast<Found*>(context);
+        if (guitest::ClassName(window) == f->className) f->windows.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
+TEST_F(PelloroProcessTest, CtrlNMakesAnEmptyArchiveAndCtrlXEnds) {
+  const std::string folder =
+      testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\process new\\one\\two\\three";
+  testutil::RemoveTree(testutil::BinaryDir() + "app\\pelloro\\dialogs_work\\process new\\");
+  PelloroProcess pelloro("");
+  HWND main = StartIdle(pelloro);
+  ASSERT_NE(main, nullptr);
+  SetForegroundWindow(main);
+  guitest::Pump(300);
+  PressKeys({VK_CONTROL, 'N'});
+  HWND dialog = guitest::WaitForWindow("New Zip file", 20000);
+  ASSERT_NE(dialog, nullptr);
+  const std::vector<HWND> edits = ChildrenOfClass(dialog, "Edit");
+  ASSERT_GE(edits.size(), 3u);  // Directory, FileName, CompleteZip
+  SendMessageA(edits[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  SendMessageA(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>("by keys"));
+  guitest::Pump(100);
+  // Another process's edit answers WM_GETTEXT (GetWindowText would not ask it).
+  char text[MAX_PATH] = {};
+  SendMessageA(edits[2], WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  const std::string complete = text;
+  EXPECT_TRUE(lstrcmpiA(complete.c_str(), (folder + "\\by keys.zip").c_str()) == 0) << complete;
+  for (HWND box : ChildrenOfClass(dialog, "Button")) {
+    if (guitest::WindowText(box) == "&Add files to this zip straight away") {
+      SendMessageA(box, BM_CLICK, 0, 0);
+    }
+  }
+  guitest::SaveScreenshot(dialog, "pelloro_process_new_zip.bmp");
+  PostMessageA(edits[1], WM_KEYDOWN, VK_RETURN, 0x1C0001);
+  HWND add = guitest::WaitForWindow("Add Files", 20000);
+  ASSERT_NE(add, nullptr);
+  EXPECT_NE(GetFileAttributesA(complete.c_str()), INVALID_FILE_ATTRIBUTES);
+  const std::string entries = testutil::RunPeer(
+      testutil::BinaryDir() + "app\\pelloro\\",
+      "python3 -c 'import sys, zipfile; print(len(zipfile.ZipFile(sys.argv[1]).namelist()))' '" +
+          testutil::UnixPath(complete) + "'");
+  EXPECT_EQ(entries, "0\n");
+  PostMessageA(add, WM_CLOSE, 0, 0);
+  ASSERT_NE(pelloro.MainWindow(20000, pelloro::kCaptionIdle), nullptr);
+  SetForegroundWindow(main);
+  guitest::Pump(300);
+  PressKeys({VK_CONTROL, 'X'});
+  EXPECT_EQ(pelloro.Ended(20000), 0);
 }
 
 }  // namespace
@@ -763,7 +847,6 @@ TEST_F(PelloroProcessTest, UnzipWizardByEnterExtractsAsPythonAndYesEndsWithZero)
 // "A&ctions|Make &SFX" by the menu's accelerators, the pages by Enter, the title typed
 // (WM_SETTEXT), a click on the entry inside a folder; the result read by python, its settings block
 // holding the title and that entry by its full name; "Run it now?" answered No.
-#include "peer_runner.h"
 
 namespace {
 
