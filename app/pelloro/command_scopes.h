@@ -4,12 +4,24 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+#include <type_traits>
+
 #include "captions.h"
 #include "forms/guard.h"
+#include "forms/menus.h"
 #include "main_form.h"
 #include "op_form.h"
 
 namespace pelloro {
+
+// Binds the menu item of that component name (when the window has it) to the click.
+inline void BindMenuItem(TMainfrm& main, const char* name, std::function<void()> click) {
+  if (auto* item = dynamic_cast<forms::MenuItem*>(main.FindComponent(name))) {
+    item->OnClick = [click](forms::Component&) { click(); };
+  }
+}
 
 // The main window's actions are off while a command runs and on again however it ends, unless
 // the archive could not be listed again: then the closed look stays.
@@ -54,15 +66,32 @@ class BusyCaption {
   TMainfrm& main_;
 };
 
-// The progress window shown with an activity, closed on every path out.
+// A window of ours shown modally between " - Busy" and " - Idle" (its constructor takes the
+// owner, and the main window when it works on it).
+template <typename Dialog>
+void ShowWhileBusy(TMainfrm& main) {
+  const BusyCaption busy(main);
+  if constexpr (std::is_constructible_v<Dialog, TMainfrm*, TMainfrm&>) {
+    const auto dialog = std::make_unique<Dialog>(&main, main);
+    dialog->ShowModal();
+  } else {
+    const auto dialog = std::make_unique<Dialog>(&main);
+    dialog->ShowModal();
+  }
+}
+
+// The progress window shown with an activity (0: the activity as it is), closed on every path
+// out or earlier by Close.
 class Progress {
  public:
   Progress(TMainfrm& main, char activity) : op_(main.Op()) {
-    main.ShowActivity(activity);
+    if (activity != 0) main.ShowActivity(activity);
     if (op_ != nullptr) op_->Show();
   }
-  ~Progress() {
+  ~Progress() { Close(); }
+  void Close() {
     if (op_ != nullptr) forms::Guard([this] { op_->Close(); });
+    op_ = nullptr;
   }
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;

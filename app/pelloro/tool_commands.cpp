@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "captions.h"
+#include "command_scopes.h"
 #include "forms/application.h"
 #include "forms/guard.h"
 #include "forms/message_dialogs.h"
@@ -66,13 +67,7 @@ void ShowSplitter(TMainfrm& main, const char* missingText) {
 // A window of ours shown modally between " - Busy" and " - Idle".
 template <class Show>
 void BusyWhile(TMainfrm& main, Show show) {
-  main.SetCaption(kCaptionBusy);
-  struct Idle {
-    TMainfrm& main;
-    ~Idle() {
-      forms::Guard([this] { main.SetCaption(kCaptionIdle); });
-    }
-  } idle{main};
+  const BusyCaption busy(main);
   show();
 }
 

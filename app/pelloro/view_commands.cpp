@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "captions.h"
+#include "command_scopes.h"
 #include "ed_intern_form.h"
 #include "forms/application.h"
 #include "forms/guard.h"
@@ -49,48 +50,25 @@ std::string WorkingFolderBare() {
   return folder;
 }
 
-// The main window's actions are off while a command runs and on again however it ends.
-class ActionsOff {
+// The actions are off while a viewing command runs and on again however it ends: viewing never
+// lists the archive again, so the list it ran on still stands.
+class ViewingActionsOff {
  public:
-  explicit ActionsOff(TMainfrm& main) : main_(main) { main_.DisableActions(); }
-  ~ActionsOff() {
+  explicit ViewingActionsOff(TMainfrm& main) : main_(main) { main_.DisableActions(); }
+  ~ViewingActionsOff() {
     forms::Guard([this] { main_.EnableActions(); });
   }
-  ActionsOff(const ActionsOff&) = delete;
-  ActionsOff& operator=(const ActionsOff&) = delete;
+  ViewingActionsOff(const ViewingActionsOff&) = delete;
+  ViewingActionsOff& operator=(const ViewingActionsOff&) = delete;
 
  private:
   TMainfrm& main_;
 };
 
-// The progress window shown with an activity, closed on every path out.
-class ProgressShown {
- public:
-  ProgressShown(TMainfrm& main, char activity) : op_(main.Op()) {
-    if (activity != 0) main.ShowActivity(activity);
-    if (op_ != nullptr) op_->Show();
-  }
-  ~ProgressShown() { Close(); }
-  void Close() {
-    if (op_ != nullptr) forms::Guard([this] { op_->Close(); });
-    op_ = nullptr;
-  }
-  ProgressShown(const ProgressShown&) = delete;
-  ProgressShown& operator=(const ProgressShown&) = delete;
-
- private:
-  TOp* op_;
-};
-
-void OnClick(TMainfrm& main, const char* name, std::function<void()> click) {
-  auto* item = dynamic_cast<forms::MenuItem*>(main.FindComponent(name));
-  if (item != nullptr) item->OnClick = [click](forms::Component&) { click(); };
-}
-
 // "&View/Execute selected file": the entry's association (the walk includes value Total), else
 // the view-method window.
 void ViewSelectedFile(TMainfrm& main) {
-  const ActionsOff off(main);
+  const ViewingActionsOff off(main);
   const HWND list = main.MSListview1->Handle();
   const int index = ListView_GetNextItem(list, -1, LVNI_SELECTED);
   if (index < 0) {
@@ -136,7 +114,7 @@ void ViewSelectedFile(TMainfrm& main) {
 // "&Install Program": the archive extracted with its folders into the emptied working folder,
 // then the SETUP.EXE (else INSTALL.EXE) at its top; the folder emptied again afterwards.
 void InstallProgram(TMainfrm& main) {
-  const ActionsOff off(main);
+  const ViewingActionsOff off(main);
   struct Clean {
     ~Clean() {
       forms::Guard([] { CleanTempFolder(kTempFolder); });
@@ -146,7 +124,7 @@ void InstallProgram(TMainfrm& main) {
   std::string program;
   {
     TQXCtrl::CallScope call(*main.QXCtrl1);
-    ProgressShown progress(main, 0);
+    Progress progress(main, 0);
     ForceFolder(kTempFolder);
     main.QXCtrl1->UnzipFiles(main.CurrentArchive(), "*.*", WorkingFolderBare(), true, true, 1, "",
                              true, true);
@@ -268,7 +246,7 @@ void ViewExtractedFile(TMainfrm& main, ViewMethod method, const std::string& ent
   if (!WorkingFolderReady()) return;
   std::string path;
   {
-    ProgressShown progress(main, 'A');
+    Progress progress(main, 'A');
     path = ExtractForViewing(main, entry, false, false);
   }
   if (path.empty()) {
@@ -280,11 +258,11 @@ void ViewExtractedFile(TMainfrm& main, ViewMethod method, const std::string& ent
 
 void WireViewCommands(TMainfrm& main) {
   TMainfrm* window = &main;
-  OnClick(main, "ViewExecuteselectedfile1", [window] { ViewSelectedFile(*window); });
+  BindMenuItem(main, "ViewExecuteselectedfile1", [window] { ViewSelectedFile(*window); });
   main.Installbtn->OnClick = [window](forms::Component&) { InstallProgram(*window); };
-  OnClick(main, "Contents1", [] { ShowHelpContents(); });
-  OnClick(main, "Index1", [] { ShowHelpContents(); });
-  OnClick(main, "LaunchWindowsExplorer1", [window] { LaunchExplorer(*window); });
+  BindMenuItem(main, "Contents1", [] { ShowHelpContents(); });
+  BindMenuItem(main, "Index1", [] { ShowHelpContents(); });
+  BindMenuItem(main, "LaunchWindowsExplorer1", [window] { LaunchExplorer(*window); });
 }
 
 }  // namespace pelloro
