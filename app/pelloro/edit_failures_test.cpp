@@ -96,7 +96,7 @@ class EditFailuresTest : public apptest::DialogsWorkTest {
     } count{main->Handle(), 0};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
           auto* c = reinterpret_cast<Count*>(p);
           char name[64] = {};
           GetClassNameA(w, name, sizeof name);
